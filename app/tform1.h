@@ -1,0 +1,84 @@
+#pragma once
+
+#include "link/serialchannel.h"
+#include "protocol/replies.h"
+#include "protocol/replybuffer.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TForm1;
+}
+class PageControl;
+class WidgetControls;
+class WindowRules;
+
+// The main window: banner, connection bar and the configuration pages. It wires the
+// channel, the reply table and the codecs together; the work is done in those.
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kBaudRate = 9600;
+    static constexpr int kPollMs = 1000;
+    static constexpr int kRepeatMs = 2000;
+
+    explicit TForm1(PortMap portMap = PortMap::system(), QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    SerialChannel &channel() { return m_channel; }
+    WidgetControls &controls() { return *m_controls; }
+    PageControl *pageControl() const;
+    const QVector<int> &portTable() const { return m_portTable; }
+    QTimer &timer1() { return m_timer1; }
+    QTimer &timer2() { return m_timer2; }
+    template<typename T>
+    T *control(const char *name) const { return findChild<T *>(QLatin1String(name)); }
+
+    // Handlers, named after the control and the event.
+    void OpenCloseClick();
+    void ComboBox1Select(int index);
+    void Timer1Timer();
+    void Timer2Timer();
+    void ButtWriteClick();
+    void Button1Click();
+    void Button11Click();
+    void Button12Click();
+    void Button13Click();
+    void Button14Click();
+    void Button15Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void Button10Click();
+    void Image1Click();
+    bool FormCanResize(int newWidth, int newHeight);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // What a sender does with ButtWrite around its write.
+    enum class AroundWrite { Nothing, DisableWrite, EnableWriteAfter };
+
+    void initActionsConnections();
+    void connectPort();
+    void disconnectPort();
+    void onPortLost();
+    void send(const std::function<QByteArray()> &build, AroundWrite around);
+    void handleReply(const FoundReply &found, const QByteArray &text);
+    void setStatusConnected(bool recognised);
+
+    std::unique_ptr<Ui::TForm1> ui;
+    SerialChannel m_channel;
+    ReplyBuffer m_replies;
+    QVector<int> m_portTable;
+    QTimer m_timer1;
+    QTimer m_timer2;
+    std::unique_ptr<WidgetControls> m_controls;
+    WindowRules *m_rules = nullptr;
+};

@@ -1,0 +1,54 @@
+#include "link/portmap.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+PortMap::PortMap(QString portsDir, QStringList defaultTable)
+    : m_portsDir(std::move(portsDir)), m_defaultTable(std::move(defaultTable))
+{
+}
+
+QString PortMap::defaultPortsDir()
+{
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/tavrix/ports");
+}
+
+QStringList PortMap::defaultTable()
+{
+    QStringList table;
+    for (int i = 0; i < 16; ++i)
+        table << QStringLiteral("/dev/ttyS%1").arg(i);
+    for (int i = 0; i < 16; ++i)
+        table << QStringLiteral("/dev/ttyUSB%1").arg(i);
+    for (int i = 0; i < 16; ++i)
+        table << QStringLiteral("/dev/ttyACM%1").arg(i);
+    table << QStringLiteral("/dev/rfcomm0") << QStringLiteral("/dev/rfcomm1");
+    return table;
+}
+
+PortMap PortMap::system()
+{
+    return PortMap(defaultPortsDir(), defaultTable());
+}
+
+QString PortMap::linkPath(int com) const
+{
+    return m_portsDir + QStringLiteral("/com%1").arg(com);
+}
+
+QString PortMap::devicePath(int com) const
+{
+    if (com < kFirstCom || com > kLastCom)
+        return {};
+    // Open the link's target, so that the lock file is the one other programs use.
+    const QString fromFolder = QFileInfo(linkPath(com)).canonicalFilePath();
+    if (!fromFolder.isEmpty())
+        return fromFolder;
+    if (com - 1 < m_defaultTable.size())
+        return QFileInfo(m_defaultTable.at(com - 1)).canonicalFilePath();
+    return {};
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Turns a COM number (1..50) into a serial device. A link "comN" in the ports folder
+// wins; otherwise the default table names the device. The ports folder works like a
+// folder of DOS device links: pin an adapter's /dev/serial/by-id path to a number, or
+// let the simulator put its pseudo-terminal there.
+class PortMap
+{
+public:
+    static constexpr int kFirstCom = 1;
+    static constexpr int kLastCom = 50;
+
+    PortMap(QString portsDir, QStringList defaultTable);
+
+    // $XDG_CONFIG_HOME/tavrix/ports (default ~/.config/tavrix/ports) with the standard
+    // table: COM1-16 ttyS0-15, COM17-32 ttyUSB0-15, COM33-48 ttyACM0-15, COM49-50 rfcomm0-1.
+    static PortMap system();
+    static QString defaultPortsDir();
+    static QStringList defaultTable();
+
+    QString portsDir() const { return m_portsDir; }
+    QString linkPath(int com) const;
+
+    // The canonical device path for the COM number, or an empty text when none exists.
+    QString devicePath(int com) const;
+
+private:
+    QString m_portsDir;
+    QStringList m_defaultTable;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "link/portmap.h"
+
+#include <QObject>
+#include <QSerialPort>
+
+// The program's one serial link. Reads never wait; every write starts from a clean
+// line (both purges first), so a reply can only come from the command just sent.
+// Nothing else in the program touches QSerialPort.
+class SerialChannel : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SerialChannel(PortMap map, QObject *parent = nullptr);
+
+    const PortMap &portMap() const { return m_map; }
+
+    // True when a reply may be read now; cleared while a write or read is under way
+    // and while a sender is busy, so that a nested poll can skip one read.
+    bool mayRead() const { return m_mayRead; }
+    void setMayRead(bool on) { m_mayRead = on; }
+
+    bool isOpen() const { return m_open; }
+    QString devicePath() const { return m_port.portName(); }
+
+    // Opens COM<com> exclusively at the baud rate, 8N1. Refused while already open.
+    bool open(int com, int baud);
+    void close();
+
+    // Writes the whole text synchronously; returns the number of bytes the driver took.
+    qint64 write(const QByteArray &bytes);
+    // Copies up to capacity bytes that have already arrived; returns at once.
+    qint64 read(char *buffer, qint64 capacity);
+
+    void purgeBuffers();
+    void purgePending();
+
+signals:
+    // The port went away while open (adapter pulled, far end gone). The channel has
+    // closed itself already; emitted once, from the event loop.
+    void lost();
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+    void loseConnection();
+    bool deviceGone() const;
+
+    PortMap m_map;
+    QSerialPort m_port;
+    bool m_mayRead = false;
+    bool m_open = false;
+    bool m_losing = false;
+};

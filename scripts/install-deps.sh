@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need on Debian 12 (skips what is there).
+set -euo pipefail
+packages=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-serialport-dev libgl-dev libjpeg62-turbo-dev
+  clang-14 libclang-rt-14-dev
+  xvfb xauth xdotool imagemagick
+  fonts-liberation2 fonts-dejavu-core
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "protocol/records/controls.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+#include <vector>
+
+class QLineEdit;
+
+// Controls over the window's real widgets. Names are resolved once, when built; a
+// check box set from code emits toggled() like a click, and the observers run from it.
+class WidgetControls : public Controls
+{
+public:
+    explicit WidgetControls(QWidget *root);
+
+    bool checked(const QString &name) const override;
+    void setChecked(const QString &name, bool on) override;
+    int index(const QString &name) const override;
+    void setIndex(const QString &name, int index) override;
+    QString text(const QString &name) const override;
+    void setText(const QString &name, const QString &text) override;
+    bool enabled(const QString &name) const override;
+    void setEnabled(const QString &name, bool on) override;
+    bool has(const QString &name) const override;
+    void addCheckObserver(CheckObserver observer) override;
+
+    QWidget *widget(const QString &name) const;
+
+private:
+    QHash<QString, QPointer<QWidget>> m_widgets;
+    std::vector<CheckObserver> m_observers;
+};
+
+// The most characters a user may type into the box. Text set by code may be longer
+// (a controller's reply is shown as received), so the box's own limit can be raised
+// for a while; this stays the typed limit.
+int typedLimit(const QLineEdit *edit);

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
+
+class QStackedWidget;
 
 // The tab control under the connection bar: ten pages behind tabs of 151 px that wrap
-// onto two rows of five.
+// onto two rows of five. Each page is built from its Designer form.
 class PageControl : public QWidget
 {
     Q_OBJECT
@@ -15,4 +18,12 @@ public:
     int currentIndex() const;
     void setCurrentIndex(int index);
     QWidget *page(int index) const;
+    QString tabText(int index) const;
+
+signals:
+    void currentChanged(int index);
+
+private:
+    QStackedWidget *m_stack = nullptr;
+    std::vector<QString> m_captions;
 };

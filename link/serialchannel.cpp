@@ -22,6 +22,7 @@ bool SerialChannel::open(int com, int baud)
     const QString path = m_map.devicePath(com);
     if (path.isEmpty())
         return false;
+    m_devicePath = path;
     m_port.setPortName(path);
     // Qt applies the line settings as part of open; flow control is not touched here.
     m_port.setBaudRate(baud);
@@ -92,7 +93,7 @@ void SerialChannel::purgePending()
 
 bool SerialChannel::deviceGone() const
 {
-    return !QFileInfo::exists(m_port.portName());
+    return !QFileInfo::exists(m_devicePath);
 }
 
 void SerialChannel::onError(QSerialPort::SerialPortError error)

@@ -23,7 +23,7 @@ public:
     void setMayRead(bool on) { m_mayRead = on; }
 
     bool isOpen() const { return m_open; }
-    QString devicePath() const { return m_port.portName(); }
+    QString devicePath() const { return m_devicePath; }
 
     // Opens COM<com> exclusively at the baud rate, 8N1. Refused while already open.
     bool open(int com, int baud);
@@ -33,6 +33,8 @@ public:
     qint64 write(const QByteArray &bytes);
     // Copies up to capacity bytes that have already arrived; returns at once.
     qint64 read(char *buffer, qint64 capacity);
+    // Bytes received and not read yet.
+    qint64 bytesWaiting() const { return m_port.isOpen() ? m_port.bytesAvailable() : 0; }
 
     void purgeBuffers();
     void purgePending();
@@ -49,6 +51,7 @@ private:
 
     PortMap m_map;
     QSerialPort m_port;
+    QString m_devicePath;
     bool m_mayRead = false;
     bool m_open = false;
     bool m_losing = false;

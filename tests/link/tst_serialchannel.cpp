@@ -1,0 +1,180 @@
+#include "link/portmap.h"
+#include "link/serialchannel.h"
+#include "tests/support/ptypeer.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestSerialChannel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void portMapPrefersTheLinkAndFallsBackToTheTable_data();
+    void portMapPrefersTheLinkAndFallsBackToTheTable();
+    void opensExclusivelyAndRefusesASecondOpen();
+    void portHeldByAnotherChannelCannotBeOpened();
+    void missingPortCannotBeOpened();
+    void readWithNothingArrivedReturnsAtOnce();
+    void writeDeliversTheWholeText();
+    void bytesReceivedBeforeAWriteAreNeverRead();
+    void closeReleasesThePort();
+    void farEndGoingAwayIsReportedOnceAndCloses();
+};
+
+void TestSerialChannel::portMapPrefersTheLinkAndFallsBackToTheTable_data()
+{
+    QTest::addColumn<int>("com");
+    QTest::addColumn<bool>("linked");
+    QTest::addColumn<QString>("expected"); // "pty", "table" or "" for none
+    QTest::newRow("linked COM3") << 3 << true << "pty";
+    QTest::newRow("COM1 from the table") << 1 << false << "table";
+    QTest::newRow("COM2 beyond a one-entry table") << 2 << false << "";
+    QTest::newRow("COM51 never") << 51 << true << "";
+    QTest::newRow("COM0 never") << 0 << true << "";
+}
+
+void TestSerialChannel::portMapPrefersTheLinkAndFallsBackToTheTable()
+{
+    QFETCH(int, com);
+    QFETCH(bool, linked);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    PtyPeer peer(dir.path() + "/ports", com);
+    QVERIFY(peer.isValid());
+    if (!linked)
+        QFile::remove(peer.linkPath());
+    // /dev/null stands in for a device of the default table.
+    PortMap map(dir.path() + "/ports", {QStringLiteral("/dev/null")});
+    const QString path = map.devicePath(com);
+    if (expected == "pty")
+        QCOMPARE(path, QFileInfo(peer.slavePath()).canonicalFilePath());
+    else if (expected == "table")
+        QCOMPARE(path, QStringLiteral("/dev/null"));
+    else
+        QVERIFY(path.isEmpty());
+}
+
+void TestSerialChannel::opensExclusivelyAndRefusesASecondOpen()
+{
+    QTemporaryDir dir;
+    PtyPeer com3(dir.path(), 3);
+    PtyPeer com5(dir.path(), 5);
+    SerialChannel channel(PortMap(dir.path(), {}));
+    QVERIFY(!channel.isOpen());
+    QVERIFY(channel.open(3, 9600));
+    QVERIFY(channel.isOpen());
+    QVERIFY(!channel.open(5, 9600));
+    QVERIFY(channel.isOpen());
+    QCOMPARE(channel.devicePath(), QFileInfo(com3.slavePath()).canonicalFilePath());
+    // Still the port of COM3: what it writes reaches COM3's far end.
+    QCOMPARE(channel.write("X\r"), qint64(2));
+    QTRY_COMPARE(com3.received(), QByteArray("X\r"));
+    QVERIFY(com5.received().isEmpty());
+}
+
+void TestSerialChannel::portHeldByAnotherChannelCannotBeOpened()
+{
+    QTemporaryDir dir;
+    PtyPeer peer(dir.path(), 4);
+    SerialChannel first(PortMap(dir.path(), {}));
+    SerialChannel second(PortMap(dir.path(), {}));
+    QVERIFY(first.open(4, 9600));
+    QVERIFY(!second.open(4, 9600));
+    QVERIFY(!second.isOpen());
+    first.close();
+    QVERIFY(second.open(4, 9600));
+}
+
+void TestSerialChannel::missingPortCannotBeOpened()
+{
+    QTemporaryDir dir;
+    SerialChannel channel(PortMap(dir.path(), {}));
+    QVERIFY(!channel.open(7, 9600));
+    QVERIFY(!channel.isOpen());
+}
+
+void TestSerialChannel::readWithNothingArrivedReturnsAtOnce()
+{
+    QTemporaryDir dir;
+    PtyPeer peer(dir.path(), 1);
+    SerialChannel channel(PortMap(dir.path(), {}));
+    QVERIFY(channel.open(1, 9600));
+    char buffer[16];
+    std::fill(std::begin(buffer), std::end(buffer), 'z');
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(channel.read(buffer, sizeof buffer), qint64(0));
+    QVERIFY(clock.elapsed() < 100);
+    QVERIFY(std::all_of(std::begin(buffer), std::end(buffer), [](char c) { return c == 'z'; }));
+    QVERIFY(channel.mayRead());
+}
+
+void TestSerialChannel::writeDeliversTheWholeText()
+{
+    QTemporaryDir dir;
+    PtyPeer peer(dir.path(), 2);
+    SerialChannel channel(PortMap(dir.path(), {}));
+    QVERIFY(channel.open(2, 9600));
+    const QByteArray text = QByteArray("WRITE_SET_") + QByteArray(600, '7') + '\r';
+    channel.setMayRead(false);
+    QCOMPARE(channel.write(text), qint64(text.size()));
+    QVERIFY(channel.mayRead());
+    QTRY_COMPARE(peer.received(), text);
+}
+
+void TestSerialChannel::bytesReceivedBeforeAWriteAreNeverRead()
+{
+    QTemporaryDir dir;
+    PtyPeer peer(dir.path(), 2);
+    SerialChannel channel(PortMap(dir.path(), {}));
+    QVERIFY(channel.open(2, 9600));
+    peer.send("STALE_PARTIAL");
+    // The stale bytes have reached the port before the write purges them.
+    QTRY_COMPARE(channel.bytesWaiting(), qint64(13));
+    channel.write("READ_SET\r");
+    peer.send("FRESH\r");
+    QByteArray got;
+    QTRY_VERIFY([&] {
+        char buffer[64];
+        const qint64 n = channel.read(buffer, sizeof buffer);
+        got.append(buffer, int(n));
+        return got.endsWith('\r');
+    }());
+    QCOMPARE(got, QByteArray("FRESH\r"));
+}
+
+void TestSerialChannel::closeReleasesThePort()
+{
+    QTemporaryDir dir;
+    PtyPeer peer(dir.path(), 9);
+    SerialChannel channel(PortMap(dir.path(), {}));
+    QVERIFY(channel.open(9, 9600));
+    channel.close();
+    QVERIFY(!channel.isOpen());
+    char buffer[4];
+    QCOMPARE(channel.read(buffer, sizeof buffer), qint64(0));
+    QCOMPARE(channel.write("A"), qint64(0));
+    QVERIFY(channel.open(9, 9600));
+}
+
+void TestSerialChannel::farEndGoingAwayIsReportedOnceAndCloses()
+{
+    QTemporaryDir dir;
+    PtyPeer peer(dir.path(), 6);
+    SerialChannel channel(PortMap(dir.path(), {}));
+    QVERIFY(channel.open(6, 9600));
+    QSignalSpy lost(&channel, &SerialChannel::lost);
+    peer.hangUp();
+    QVERIFY(lost.wait(3000));
+    QVERIFY(!channel.isOpen());
+    // Qt repeats the error in a busy loop; the channel must not report it again.
+    QTest::qWait(200);
+    QCOMPARE(lost.count(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestSerialChannel)
+#include "tst_serialchannel.moc"

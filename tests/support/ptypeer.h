@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+// The far end of a serial line for tests: a pseudo-terminal in raw mode whose slave
+// is linked as com<N> in a ports folder. The test reads what the program wrote and
+// answers with exact bytes, without any protocol knowledge of its own.
+class PtyPeer : public QObject
+{
+    Q_OBJECT
+
+public:
+    PtyPeer(const QString &portsDir, int com, QObject *parent = nullptr);
+    ~PtyPeer() override;
+
+    bool isValid() const { return m_master >= 0; }
+    QString slavePath() const { return m_slavePath; }
+    QString linkPath() const { return m_linkPath; }
+
+    // Writes to the line at once (no pacing).
+    void send(const QByteArray &bytes);
+    // Everything the program has written since the last take.
+    QByteArray received() const { return m_received; }
+    QByteArray takeReceived();
+    // Makes the port disappear: the pty closes and the link goes.
+    void hangUp();
+
+signals:
+    void receivedBytes();
+
+private:
+    void onReadable();
+
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_slavePath;
+    QString m_linkPath;
+    QByteArray m_received;
+    QSocketNotifier *m_notifier = nullptr;
+};

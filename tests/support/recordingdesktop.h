@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ui/desktop.h"
+
+#include <QStringList>
+#include <functional>
+
+// Records what would have been shown or sounded. Installed for the life of the object.
+class RecordingDesktop : public Desktop
+{
+public:
+    struct Box
+    {
+        bool error;
+        QString text;
+    };
+
+    RecordingDesktop() { Desktop::install(this); }
+    ~RecordingDesktop() override { Desktop::install(nullptr); }
+
+    void showError(const QString &text) override;
+    void showInformation(const QString &text) override;
+    void alert() override { ++alerts; }
+    void openUrl(const QUrl &url) override { urls << url.toString(); }
+
+    QStringList texts() const;
+    void clear() { boxes.clear(); alerts = 0; urls.clear(); }
+
+    QList<Box> boxes;
+    int alerts = 0;
+    QStringList urls;
+    // Runs inside a box, while it would be open (a nested event loop, for instance).
+    std::function<void(const Box &)> whileOpen;
+};

@@ -1,0 +1,145 @@
+// tavrix-sim: the Tavrix controller on a pseudo-terminal, linked as a COM number in the
+// configurator's ports folder, with faults to provoke on purpose.
+#include "link/portmap.h"
+#include "sim/simulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    // Nothing else is safe in a handler; the event loop picks the byte up.
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+bool installSignalPipe()
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        if (::sigaction(sig, &action, nullptr) != 0)
+            return false;
+    return true;
+}
+
+bool readInt(const QCommandLineParser &parser, const QString &name, int min, int *value, QTextStream &err)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    const int v = parser.value(name).toInt(&ok);
+    if (!ok || v < min) {
+        err << "tavrix-sim: --" << name << " needs a whole number of at least " << min << "\n";
+        return false;
+    }
+    *value = v;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavrix-sim"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulates the Tavrix controller on a pseudo-terminal linked as a COM port."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {QStringLiteral("com"), QStringLiteral("COM number to link, 1 to 50 (default 1)."), QStringLiteral("N")},
+        {QStringLiteral("ports-dir"), QStringLiteral("Ports folder (default %1).").arg(PortMap::defaultPortsDir()),
+         QStringLiteral("DIR")},
+        {QStringLiteral("latency"), QStringLiteral("Wait before each reply."), QStringLiteral("MS")},
+        {QStringLiteral("chunk"), QStringLiteral("Deliver replies in chunks of this many bytes."), QStringLiteral("BYTES")},
+        {QStringLiteral("chunk-pause"), QStringLiteral("Pause between chunks."), QStringLiteral("MS")},
+        {QStringLiteral("garbage-before"), QStringLiteral("Bytes sent before each reply."), QStringLiteral("TEXT")},
+        {QStringLiteral("garbage-after"), QStringLiteral("Bytes sent after each reply."), QStringLiteral("TEXT")},
+        {QStringLiteral("drop"), QStringLiteral("Send no replies (commands still take effect).")},
+        {QStringLiteral("truncate"), QStringLiteral("Send only the first N bytes of each reply."), QStringLiteral("N")},
+        {QStringLiteral("silent"), QStringLiteral("Read commands but never answer.")},
+        {QStringLiteral("hang-up-after"), QStringLiteral("Make the port disappear after this time, then exit."),
+         QStringLiteral("MS")},
+        {QStringLiteral("no-pacing"), QStringLiteral("Send replies at once instead of at 9600 baud.")},
+        {QStringLiteral("quiet"), QStringLiteral("No traffic trace on stderr.")},
+    });
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty()) {
+        err << "tavrix-sim: unexpected argument " << parser.positionalArguments().first() << "\n";
+        return 2;
+    }
+
+    int com = 1;
+    int hangUpAfter = -1;
+    sim::Simulator::Faults faults;
+    err.flush();
+    if (!readInt(parser, QStringLiteral("com"), PortMap::kFirstCom, &com, err)
+        || !readInt(parser, QStringLiteral("latency"), 0, &faults.latencyMs, err)
+        || !readInt(parser, QStringLiteral("chunk"), 1, &faults.chunkBytes, err)
+        || !readInt(parser, QStringLiteral("chunk-pause"), 0, &faults.chunkPauseMs, err)
+        || !readInt(parser, QStringLiteral("truncate"), 0, &faults.truncateTo, err)
+        || !readInt(parser, QStringLiteral("hang-up-after"), 0, &hangUpAfter, err))
+        return 2;
+    // The wire is single-byte text; take the option's bytes as the terminal gave them.
+    faults.garbageBefore = parser.value(QStringLiteral("garbage-before")).toLocal8Bit();
+    faults.garbageAfter = parser.value(QStringLiteral("garbage-after")).toLocal8Bit();
+    faults.dropReply = parser.isSet(QStringLiteral("drop"));
+    faults.silent = parser.isSet(QStringLiteral("silent"));
+    const QString portsDir = parser.isSet(QStringLiteral("ports-dir"))
+                                 ? parser.value(QStringLiteral("ports-dir"))
+                                 : PortMap::defaultPortsDir();
+
+    if (!installSignalPipe()) {
+        err << "tavrix-sim: cannot install the signal handlers\n";
+        return 1;
+    }
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] {
+        char drain[16];
+        while (::read(g_signalPipe[0], drain, sizeof drain) > 0) {
+        }
+        QCoreApplication::quit();
+    });
+
+    sim::Simulator simulator;
+    simulator.setTrace(!parser.isSet(QStringLiteral("quiet")));
+    simulator.setPacing(!parser.isSet(QStringLiteral("no-pacing")));
+    simulator.setFaults(faults);
+
+    QString error;
+    if (!simulator.start(portsDir, com, &error)) {
+        err << "tavrix-sim: " << error << "\n";
+        return 1;
+    }
+    out << "COM" << com << ": " << simulator.linkPath() << " -> " << simulator.slavePath() << Qt::endl;
+
+    if (hangUpAfter >= 0) {
+        QTimer::singleShot(hangUpAfter, &simulator, [&simulator] {
+            simulator.hangUp();
+            QCoreApplication::quit();
+        });
+    }
+
+    const int rc = app.exec();
+    simulator.stop();
+    return rc;
+}

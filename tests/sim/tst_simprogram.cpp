@@ -1,0 +1,129 @@
+// The tavrix-sim program: its options reach the simulator, and it cleans up its link.
+#include "tests/sim/serialclient.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+class TestSimProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void linksAnswersAndCleansUpOnSignal_data();
+    void linksAnswersAndCleansUpOnSignal();
+    void hangUpAfterEndsTheProgram();
+    void rejectsBadOptions_data();
+    void rejectsBadOptions();
+};
+
+namespace {
+
+// Starts the program and waits for its announcement of the link.
+bool startProgram(QProcess &process, const QStringList &args)
+{
+    process.start(QStringLiteral(TAVRIX_SIM_PATH), args);
+    if (!process.waitForStarted(5000))
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!process.canReadLine() && clock.elapsed() < 10000)
+        process.waitForReadyRead(200);
+    return process.canReadLine();
+}
+
+} // namespace
+
+void TestSimProgram::linksAnswersAndCleansUpOnSignal_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<bool>("interrupt"); // SIGINT, else SIGTERM
+    QTest::newRow("plain") << QStringList {"--no-pacing"}
+                           << QByteArray("READ_APN_www.ab.kyivstar.net_TCP,203.0.113.100,22222_180\r") << false;
+    QTest::newRow("truncated with garbage")
+        << QStringList {"--truncate", "9", "--garbage-before", "##", "--garbage-after", "!"}
+        << QByteArray("##READ_APN_!") << true;
+    QTest::newRow("chunked after latency")
+        << QStringList {"--latency", "50", "--chunk", "10", "--chunk-pause", "20", "--quiet"}
+        << QByteArray("READ_APN_www.ab.kyivstar.net_TCP,203.0.113.100,22222_180\r") << false;
+}
+
+void TestSimProgram::linksAnswersAndCleansUpOnSignal()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, expected);
+    QFETCH(bool, interrupt);
+    QTemporaryDir dir;
+    const QString link = dir.path() + "/com12";
+
+    QProcess process;
+    QVERIFY(startProgram(process, QStringList {"--ports-dir", dir.path(), "--com", "12"} + options));
+    const QByteArray banner = process.readLine();
+    QVERIFY2(banner.startsWith("COM12: " + link.toLocal8Bit() + " -> /dev/pts/"), banner.constData());
+    QVERIFY(QFileInfo(link).isSymLink());
+
+    {
+        SerialClient client;
+        QVERIFY2(client.open(link), qPrintable(client.port.errorString()));
+        client.send("READ_APN");
+        QTRY_COMPARE_WITH_TIMEOUT(client.received, expected, 5000);
+    }
+
+    if (interrupt)
+        QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+    else
+        process.terminate();
+    QVERIFY(process.waitForFinished(5000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(!QFileInfo(link).isSymLink());
+
+    const QByteArray trace = process.readAllStandardError();
+    if (options.contains("--quiet"))
+        QVERIFY2(trace.isEmpty(), trace.constData());
+    else
+        QVERIFY2(trace.contains("-> READ_APN"), trace.constData());
+}
+
+void TestSimProgram::hangUpAfterEndsTheProgram()
+{
+    QTemporaryDir dir;
+    QProcess process;
+    QVERIFY(startProgram(process, {"--ports-dir", dir.path(), "--hang-up-after", "100", "--quiet"}));
+    QVERIFY(QFileInfo(dir.path() + "/com1").isSymLink());
+    QVERIFY(process.waitForFinished(5000));
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(!QFileInfo(dir.path() + "/com1").isSymLink());
+}
+
+void TestSimProgram::rejectsBadOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("COM out of range") << QStringList {"--com", "51"};
+    QTest::newRow("COM not a number") << QStringList {"--com", "two"};
+    QTest::newRow("negative latency") << QStringList {"--latency", "-5"};
+    QTest::newRow("zero chunk") << QStringList {"--chunk", "0"};
+    QTest::newRow("stray argument") << QStringList {"extra"};
+}
+
+void TestSimProgram::rejectsBadOptions()
+{
+    QFETCH(QStringList, options);
+    QTemporaryDir dir;
+    QProcess process;
+    process.start(QStringLiteral(TAVRIX_SIM_PATH), QStringList {"--ports-dir", dir.path()} + options);
+    QVERIFY(process.waitForFinished(5000));
+    QVERIFY(process.exitCode() != 0);
+    QVERIFY(!process.readAllStandardError().isEmpty());
+    QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestSimProgram)
+#include "tst_simprogram.moc"

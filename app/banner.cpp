@@ -63,8 +63,15 @@ QImage decodeJpeg(const QByteArray &data)
     return image;
 }
 
+static void initBannerResource()
+{
+    // The picture is compiled into this static library; make sure it is registered.
+    Q_INIT_RESOURCE(app);
+}
+
 QImage bannerImage()
 {
+    initBannerResource();
     QFile file(QStringLiteral(":/app/banner.jpg"));
     if (!file.open(QIODevice::ReadOnly))
         return {};

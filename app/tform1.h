@@ -34,6 +34,7 @@ public:
     WidgetControls &controls() { return *m_controls; }
     PageControl *pageControl() const;
     const QVector<int> &portTable() const { return m_portTable; }
+    const ReplyBuffer &replies() const { return m_replies; }
     QTimer &timer1() { return m_timer1; }
     QTimer &timer2() { return m_timer2; }
     template<typename T>

@@ -1,0 +1,332 @@
+#include "app/tform1.h"
+#include "tests/support/ptypeer.h"
+#include "tests/support/recordingdesktop.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString kNotConnected = QStringLiteral("Связь не установлена");
+const QString kConnected = QStringLiteral("Связь установлена");
+
+// One window on a pseudo-terminal linked as COM<com>, with a recording desktop.
+struct Bench
+{
+    explicit Bench(QList<int> coms = {1})
+    {
+        for (int com : coms)
+            peers.push_back(std::make_unique<PtyPeer>(dir.path(), com));
+        form = std::make_unique<TForm1>(PortMap(dir.path(), {}));
+    }
+
+    PtyPeer &peer(int i = 0) { return *peers.at(size_t(i)); }
+    QPushButton *button(const char *name) { return form->control<QPushButton>(name); }
+    QLabel *status() { return form->control<QLabel>("Label22"); }
+    QColor statusColour() { return status()->palette().color(QPalette::Active, QPalette::WindowText); }
+
+    bool connect()
+    {
+        button("OpenClose")->click();
+        return form->channel().isOpen();
+    }
+
+    QTemporaryDir dir;
+    RecordingDesktop desktop;
+    std::vector<std::unique_ptr<PtyPeer>> peers;
+    std::unique_ptr<TForm1> form;
+};
+
+const char *const kDeviceButtons[] = {"Button6", "Button7", "Button8", "Button10",
+                                      "Button12", "Button13", "Button14", "Button15"};
+
+} // namespace
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void connectSendsReadRequestAndSwitchesTheBar();
+    void readRequestRepeatsUntilAnswered();
+    void failedConnectLeavesEverythingAsItWas();
+    void disconnectRestoresTheStartState();
+    void anotherPortTakesEffectAtTheNextConnect();
+    void acknowledgementsAreReported_data();
+    void acknowledgementsAreReported();
+    void settingsReplyStopsRepeatAndEnablesButtons();
+    void replyInSeveralChunksIsHandledOnce();
+    void readButtonsSendTheirWords_data();
+    void readButtonsSendTheirWords();
+    void button11DisablesItselfAndEnablesWrite();
+    void tickUnderAnOpenMessageBoxDoesNotLoseTheReply();
+    void vanishedPortDisconnectsWithOneMessage();
+};
+
+void TestConnection::connectSendsReadRequestAndSwitchesTheBar()
+{
+    Bench b;
+    QVERIFY(b.connect());
+    QCOMPARE(b.button("OpenClose")->text(), QStringLiteral("Отсоединиться"));
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\r"));
+    QVERIFY(b.form->timer1().isActive());
+    QVERIFY(b.form->timer2().isActive());
+    QCOMPARE(b.form->timer1().interval(), 1000);
+    QCOMPARE(b.form->timer2().interval(), 2000);
+    QVERIFY(!b.button("ButtWrite")->isEnabled());
+    QVERIFY(!b.button("Button11")->isEnabled());
+    for (const char *name : kDeviceButtons)
+        QVERIFY2(b.button(name)->isEnabled(), name);
+    // Status stays red until a reply is recognised.
+    QCOMPARE(b.status()->text(), kNotConnected);
+    QCOMPARE(b.statusColour(), QColor(255, 0, 0));
+    QVERIFY(b.desktop.boxes.isEmpty());
+}
+
+void TestConnection::readRequestRepeatsUntilAnswered()
+{
+    Bench b;
+    QVERIFY(b.connect());
+    QTRY_COMPARE_WITH_TIMEOUT(b.peer().received(), QByteArray("READ_SET\rREAD_SET\r"), 4000);
+    QCOMPARE(b.status()->text(), kNotConnected);
+    QVERIFY(!b.button("ButtWrite")->isEnabled());
+    QVERIFY(b.desktop.boxes.isEmpty());
+}
+
+void TestConnection::failedConnectLeavesEverythingAsItWas()
+{
+    Bench b;
+    b.peer().hangUp(); // gone since start-up
+    QVERIFY(!b.connect());
+    QCOMPARE(b.desktop.boxes.size(), 1);
+    QVERIFY(b.desktop.boxes[0].error);
+    QCOMPARE(b.desktop.boxes[0].text, QStringLiteral("Ошибка открытия порта"));
+    QCOMPARE(b.button("OpenClose")->text(), QStringLiteral("Соединиться"));
+    QVERIFY(!b.form->timer1().isActive());
+    QVERIFY(!b.form->timer2().isActive());
+    for (const char *name : kDeviceButtons)
+        QVERIFY(!b.button(name)->isEnabled());
+}
+
+void TestConnection::disconnectRestoresTheStartState()
+{
+    Bench b;
+    QVERIFY(b.connect());
+    b.peer().send("WRITE_SET_OK\r");
+    QTRY_COMPARE(b.desktop.boxes.size(), 1);
+    QCOMPARE(b.statusColour(), QColor(0, 0, 255));
+    b.button("OpenClose")->click();
+    QVERIFY(!b.form->channel().isOpen());
+    QCOMPARE(b.status()->text(), kNotConnected);
+    QCOMPARE(b.statusColour(), QColor(255, 0, 0));
+    QCOMPARE(b.button("OpenClose")->text(), QStringLiteral("Соединиться"));
+    QVERIFY(!b.form->timer1().isActive());
+    QVERIFY(!b.form->timer2().isActive());
+    QVERIFY(!b.button("ButtWrite")->isEnabled());
+    QVERIFY(!b.button("Button11")->isEnabled());
+    for (const char *name : kDeviceButtons)
+        QVERIFY(!b.button(name)->isEnabled());
+    // Nothing is sent on disconnect.
+    QCOMPARE(b.peer().received().count("READ_SET\r"), b.peer().received().size() / 9);
+}
+
+void TestConnection::anotherPortTakesEffectAtTheNextConnect()
+{
+    Bench b({3, 12});
+    auto *combo = b.form->control<QComboBox>("ComboBox1");
+    QCOMPARE(combo->currentText(), QStringLiteral("COM3"));
+    QVERIFY(b.connect());
+    QTRY_COMPARE(b.peer(0).received(), QByteArray("READ_SET\r"));
+    combo->setCurrentIndex(1);
+    b.form->ComboBox1Select(1);
+    QVERIFY(b.form->channel().isOpen());
+    b.button("OpenClose")->click(); // disconnects from COM3
+    QVERIFY(!b.form->channel().isOpen());
+    QVERIFY(b.connect());
+    QTRY_COMPARE(b.peer(1).received(), QByteArray("READ_SET\r"));
+    QCOMPARE(b.peer(0).received(), QByteArray("READ_SET\r"));
+}
+
+void TestConnection::acknowledgementsAreReported_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("settings written") << QByteArray("WRITE_SET_OK\r")
+                                      << QStringList{"Запись НАСТРОЕК прошла успешно"};
+    QTest::newRow("phones") << QByteArray("WRITE_ABON_OK\r") << QStringList{"Запись ТЕЛЕФОНЫХ НОМЕРОВ прошла успешно"};
+    QTest::newRow("keys") << QByteArray("WRITE_DALLAS_OK\r") << QStringList{"Запись КЛЮЧЕЙ I-BUTTON прошла успешно"};
+    QTest::newRow("sms") << QByteArray("WRITE_SMS_OK\r") << QStringList{"Запись ТЕКСТОВ SMS сообщений прошла успешно"};
+    QTest::newRow("gprs") << QByteArray("WRITE_APN_OK\r")
+                          << QStringList{"Запись НАСТРОЕК ИНТЕРНЕТ СОЕДИНЕНИЯ прошла успешно"};
+    QTest::newRow("SMS then phone ack, one CR: phone first")
+        << QByteArray("WRITE_SMS_OKWRITE_ABON_OK\r")
+        << QStringList{"Запись ТЕЛЕФОНЫХ НОМЕРОВ прошла успешно", "Запись ТЕКСТОВ SMS сообщений прошла успешно"};
+    QTest::newRow("no reply word") << QByteArray("GARBAGE\r") << QStringList{};
+}
+
+void TestConnection::acknowledgementsAreReported()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QStringList, messages);
+    Bench b;
+    QVERIFY(b.connect());
+    b.peer().send(reply);
+    // The buffer is emptied once the complete text has been handled.
+    QTRY_VERIFY(b.peer().received().size() >= 9 && b.form->channel().bytesWaiting() == 0
+                && b.form->replies().pending().isEmpty());
+    QTRY_COMPARE(b.desktop.texts(), messages);
+    for (const auto &box : b.desktop.boxes)
+        QVERIFY(!box.error);
+    QCOMPARE(b.status()->text(), messages.isEmpty() ? kNotConnected : kConnected);
+    QCOMPARE(b.statusColour(), messages.isEmpty() ? QColor(255, 0, 0) : QColor(0, 0, 255));
+    QVERIFY(b.form->timer2().isActive()); // only a settings reply stops the repeat
+}
+
+void TestConnection::settingsReplyStopsRepeatAndEnablesButtons()
+{
+    Bench b;
+    QVERIFY(b.connect());
+    bool stateWhenShown = false;
+    b.desktop.whileOpen = [&](const RecordingDesktop::Box &) {
+        stateWhenShown = !b.form->timer2().isActive() && b.button("ButtWrite")->isEnabled()
+            && b.button("Button11")->isEnabled() && b.status()->text() == kConnected;
+    };
+    b.peer().send("READ_SET_" + QByteArray(600, '0') + "\r");
+    QTRY_COMPARE(b.desktop.texts(), QStringList{"Чтение НАСТРОЕК прошло успешно"});
+    QVERIFY(stateWhenShown);
+    // The repeat does not resume.
+    const int requests = b.peer().received().count("READ_SET\r");
+    QTest::qWait(2500);
+    QCOMPARE(b.peer().received().count("READ_SET\r"), requests);
+}
+
+void TestConnection::replyInSeveralChunksIsHandledOnce()
+{
+    Bench b;
+    QVERIFY(b.connect());
+    b.form->timer2().stop(); // keep the line quiet: no purge between the pieces
+    b.peer().send("WRITE_SE");
+    QTRY_COMPARE(b.form->replies().pending(), QByteArray("WRITE_SE"));
+    b.peer().send("T_O");
+    QTRY_COMPARE(b.form->replies().pending(), QByteArray("WRITE_SET_O"));
+    b.peer().send("K\r");
+    QTRY_COMPARE(b.desktop.texts(), QStringList{"Запись НАСТРОЕК прошла успешно"});
+    QVERIFY(b.form->replies().pending().isEmpty());
+    // Nothing of it is handled again on later polls.
+    b.peer().send("WRITE_SMS_OK\r");
+    QTRY_COMPARE(b.desktop.boxes.size(), 2);
+    QCOMPARE(b.desktop.texts().last(), QStringLiteral("Запись ТЕКСТОВ SMS сообщений прошла успешно"));
+}
+
+void TestConnection::readButtonsSendTheirWords_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("phones") << "Button12" << QByteArray("READ_ABON\r");
+    QTest::newRow("keys") << "Button13" << QByteArray("READ_DALLAS\r");
+    QTest::newRow("sms") << "Button14" << QByteArray("READ_SMS\r");
+    QTest::newRow("gprs") << "Button15" << QByteArray("READ_APN\r");
+}
+
+void TestConnection::readButtonsSendTheirWords()
+{
+    QFETCH(QString, button);
+    QFETCH(QByteArray, sent);
+    Bench b;
+    QVERIFY(b.connect());
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\r"));
+    b.peer().takeReceived();
+    b.form->findChild<QPushButton *>(button)->click();
+    QTRY_COMPARE(b.peer().received(), sent);
+    b.peer().takeReceived();
+    // Enabled again right after the write; the poll restarts a full period after the send.
+    QVERIFY(b.button("ButtWrite")->isEnabled());
+    QVERIFY(b.form->timer1().isActive());
+    QVERIFY(b.form->timer1().remainingTime() > 900);
+}
+
+void TestConnection::button11DisablesItselfAndEnablesWrite()
+{
+    Bench b;
+    QVERIFY(b.connect());
+    b.peer().send("READ_SET_" + QByteArray(600, '0') + "\r");
+    QTRY_COMPARE(b.desktop.boxes.size(), 1);
+    b.peer().takeReceived();
+    b.button("ButtWrite")->setEnabled(false);
+    b.button("Button11")->click();
+    QVERIFY(!b.button("Button11")->isEnabled());
+    QVERIFY(b.button("ButtWrite")->isEnabled());
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\r"));
+    b.peer().takeReceived();
+    b.peer().send("READ_SET_" + QByteArray(600, '0') + "\r");
+    QTRY_VERIFY(b.button("Button11")->isEnabled());
+    QCOMPARE(b.desktop.boxes.size(), 2);
+}
+
+void TestConnection::tickUnderAnOpenMessageBoxDoesNotLoseTheReply()
+{
+    // The real message box: its nested event loop keeps the poll running.
+    Desktop::install(nullptr);
+    QTemporaryDir dir;
+    PtyPeer peer(dir.path(), 1);
+    TForm1 form(PortMap(dir.path(), {}));
+    form.control<QPushButton>("OpenClose")->click();
+    QVERIFY(form.channel().isOpen());
+    form.timer2().stop();
+
+    QStringList shown;
+    bool secondSent = false;
+    QTimer watcher;
+    watcher.setInterval(20);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || (!shown.isEmpty() && shown.last() == box->text() && shown.size() > 1))
+            return;
+        if (shown.isEmpty() || shown.last() != box->text())
+            shown << box->text();
+        if (!secondSent) {
+            // While the first box is open, the next reply arrives and is polled.
+            secondSent = true;
+            peer.send("WRITE_ABON_OK\r");
+            return;
+        }
+        box->accept();
+    });
+    watcher.start();
+    peer.send("WRITE_SET_OK\r");
+    QTRY_COMPARE_WITH_TIMEOUT(shown, (QStringList{"Запись НАСТРОЕК прошла успешно",
+                                                  "Запись ТЕЛЕФОНЫХ НОМЕРОВ прошла успешно"}),
+                              8000);
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(form.control<QLabel>("Label22")->text(), kConnected);
+    QVERIFY(form.replies().pending().isEmpty());
+    QVERIFY(form.channel().mayRead());
+}
+
+void TestConnection::vanishedPortDisconnectsWithOneMessage()
+{
+    Bench b;
+    QVERIFY(b.connect());
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\r"));
+    b.peer().hangUp();
+    QTRY_COMPARE(b.desktop.boxes.size(), 1);
+    QVERIFY(b.desktop.boxes[0].error);
+    QCOMPARE(b.desktop.boxes[0].text, QStringLiteral("Потеряна связь с портом"));
+    QVERIFY(!b.form->channel().isOpen());
+    QCOMPARE(b.button("OpenClose")->text(), QStringLiteral("Соединиться"));
+    QVERIFY(!b.form->timer1().isActive());
+    QVERIFY(!b.form->timer2().isActive());
+    for (const char *name : kDeviceButtons)
+        QVERIFY(!b.button(name)->isEnabled());
+    // The repeat no longer runs, so nothing stacks up.
+    QTest::qWait(2500);
+    QCOMPARE(b.desktop.boxes.size(), 1);
+}
+
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"

@@ -1,0 +1,205 @@
+#include "app/banner.h"
+#include "app/tform1.h"
+#include "tests/support/ptypeer.h"
+#include "tests/support/recordingdesktop.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestFrame : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void discoveryListsOpenablePortsInOrder_data();
+    void discoveryListsOpenablePortsInOrder();
+    void portHeldByAnotherProgramIsNotListed();
+    void frameStartsAsDesigned();
+    void connectionBarButtons_data();
+    void connectionBarButtons();
+    void tabOrderOfTheConnectionBar();
+    void windowCannotBeResized();
+    void bannerIsDecodedAndOpensTheMakersSite();
+    void brokenJpegDecodesToNothing_data();
+    void brokenJpegDecodesToNothing();
+};
+
+void TestFrame::discoveryListsOpenablePortsInOrder_data()
+{
+    QTest::addColumn<QList<int>>("linked");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("none") << QList<int>{} << QStringList{};
+    QTest::newRow("COM3 and COM12") << QList<int>{12, 3} << QStringList{"COM3", "COM12"};
+    QTest::newRow("first and last") << QList<int>{50, 1} << QStringList{"COM1", "COM50"};
+    QTest::newRow("COM51 is never probed") << QList<int>{51, 7} << QStringList{"COM7"};
+}
+
+void TestFrame::discoveryListsOpenablePortsInOrder()
+{
+    QFETCH(QList<int>, linked);
+    QFETCH(QStringList, items);
+    QTemporaryDir dir;
+    std::vector<std::unique_ptr<PtyPeer>> peers;
+    for (int com : linked)
+        peers.push_back(std::make_unique<PtyPeer>(dir.path(), com));
+    TForm1 form(PortMap(dir.path(), {}));
+    auto *combo = form.control<QComboBox>("ComboBox1");
+    QStringList listed;
+    for (int i = 0; i < combo->count(); ++i)
+        listed << combo->itemText(i);
+    QCOMPARE(listed, items);
+    QCOMPARE(combo->currentIndex(), items.isEmpty() ? -1 : 0);
+    QCOMPARE(form.control<QPushButton>("OpenClose")->isEnabled(), !items.isEmpty());
+    QCOMPARE(form.portTable().size(), items.size());
+    for (int i = 0; i < items.size(); ++i)
+        QCOMPARE(QStringLiteral("COM%1").arg(form.portTable().at(i)), items.at(i));
+    // Probing leaves no port open.
+    QVERIFY(!form.channel().isOpen());
+}
+
+void TestFrame::portHeldByAnotherProgramIsNotListed()
+{
+    QTemporaryDir dir;
+    PtyPeer held(dir.path(), 2);
+    PtyPeer free(dir.path(), 4);
+    SerialChannel other(PortMap(dir.path(), {}));
+    QVERIFY(other.open(2, 9600));
+    TForm1 form(PortMap(dir.path(), {}));
+    auto *combo = form.control<QComboBox>("ComboBox1");
+    QCOMPARE(combo->count(), 1);
+    QCOMPARE(combo->itemText(0), QStringLiteral("COM4"));
+}
+
+void TestFrame::frameStartsAsDesigned()
+{
+    QTemporaryDir dir;
+    TForm1 form(PortMap(dir.path(), {}));
+    QCOMPARE(form.objectName(), QStringLiteral("Form1"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Конфигуратор Tavrix   v2.0"));
+    QCOMPARE(form.size(), QSize(762, 580));
+    auto *label = form.control<QLabel>("Label22");
+    QCOMPARE(label->text(), QStringLiteral("Связь не установлена"));
+    QCOMPARE(label->palette().color(QPalette::Active, QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(label->font().bold());
+    QCOMPARE(form.control<QWidget>("Image1")->geometry(), QRect(0, 0, 761, 145));
+    QCOMPARE(form.control<QWidget>("Image1")->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(form.control<QGroupBox>("GroupBox3")->geometry(), QRect(8, 152, 753, 49));
+    QCOMPARE(form.control<QWidget>("PageControl1")->geometry(), QRect(0, 202, 762, 378));
+    QVERIFY(!form.timer1().isActive());
+    QVERIFY(!form.timer2().isActive());
+    QCOMPARE(form.timer1().interval(), 1000);
+    QCOMPARE(form.timer2().interval(), 2000);
+    for (const char *panel : {"Panel1", "Panel2"})
+        QVERIFY(form.control<QWidget>(panel)->isHidden());
+}
+
+void TestFrame::connectionBarButtons_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<bool>("hidden");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("OpenClose") << "OpenClose" << "Соединиться" << QRect(256, 16, 113, 25) << false << false;
+    QTest::newRow("Button11") << "Button11" << "Считать настройки" << QRect(376, 16, 113, 25) << false << false;
+    QTest::newRow("ButtWrite") << "ButtWrite" << "Записать настройки" << QRect(496, 16, 113, 25) << false << false;
+    QTest::newRow("Button1") << "Button1" << "Заводские настройки" << QRect(616, 16, 121, 25) << false << true;
+    QTest::newRow("Button12") << "Button12" << "Считать телефоны" << QRect(200, 48, 113, 25) << true << false;
+    QTest::newRow("Button13") << "Button13" << "Считать кючи iButton" << QRect(320, 48, 129, 25) << true << false;
+    QTest::newRow("Button14") << "Button14" << "Считать тесты SMS" << QRect(456, 48, 129, 25) << true << false;
+    QTest::newRow("Button15") << "Button15" << "Считать настройки GPRS" << QRect(592, 48, 145, 25) << true << false;
+    QTest::newRow("Button6") << "Button6" << "Записать телефоны" << QRect(200, 80, 113, 25) << true << false;
+    QTest::newRow("Button7") << "Button7" << "Записать ключи iButton" << QRect(320, 80, 129, 25) << true << false;
+    QTest::newRow("Button8") << "Button8" << "Записать тексты SMS" << QRect(456, 80, 129, 25) << true << false;
+    QTest::newRow("Button10") << "Button10" << "Записать настройки GPRS" << QRect(592, 80, 145, 25) << true << false;
+}
+
+void TestFrame::connectionBarButtons()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QRect, geometry);
+    QFETCH(bool, hidden);
+    QFETCH(bool, enabled);
+    QTemporaryDir dir;
+    TForm1 form(PortMap(dir.path(), {}));
+    auto *button = form.findChild<QPushButton *>(name);
+    QVERIFY(button);
+    QCOMPARE(button->text(), caption);
+    QCOMPARE(button->geometry(), geometry);
+    QCOMPARE(button->isHidden(), hidden);
+    QCOMPARE(button->isEnabled(), enabled);
+    QCOMPARE(button->parentWidget()->objectName(), QStringLiteral("GroupBox3"));
+}
+
+void TestFrame::tabOrderOfTheConnectionBar()
+{
+    QTemporaryDir dir;
+    TForm1 form(PortMap(dir.path(), {}));
+    const QStringList expected = {"ComboBox1", "OpenClose", "ButtWrite", "Button1", "Button6", "Button7", "Button8",
+                                  "Button10", "Button11", "Button12", "Button13", "Button14", "Button15"};
+    QWidget *w = form.control<QWidget>("ComboBox1");
+    QStringList order;
+    for (int i = 0; i < expected.size() && w; ++i, w = w->nextInFocusChain()) {
+        while (w && !expected.contains(w->objectName()))
+            w = w->nextInFocusChain();
+        if (w)
+            order << w->objectName();
+    }
+    QCOMPARE(order, expected);
+}
+
+void TestFrame::windowCannotBeResized()
+{
+    QTemporaryDir dir;
+    TForm1 form(PortMap(dir.path(), {}));
+    form.show();
+    QVERIFY(!form.FormCanResize(900, 700));
+    form.resize(900, 700);
+    QCOMPARE(form.size(), QSize(762, 580));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+}
+
+void TestFrame::bannerIsDecodedAndOpensTheMakersSite()
+{
+    const QImage banner = bannerImage();
+    QVERIFY(!banner.isNull());
+    QCOMPARE(banner.size(), QSize(761, 145));
+    QTemporaryDir dir;
+    RecordingDesktop desktop;
+    TForm1 form(PortMap(dir.path(), {}));
+    auto *image = form.control<QLabel>("Image1");
+    QVERIFY(!image->pixmap().isNull());
+    QTest::mouseClick(image, Qt::LeftButton);
+    QCOMPARE(desktop.urls.size(), 1);
+    QVERIFY(QUrl(desktop.urls.first()).isValid());
+    QVERIFY(desktop.urls.first().startsWith("https://"));
+}
+
+void TestFrame::brokenJpegDecodesToNothing_data()
+{
+    QFile file(":/app/banner.jpg");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray jpeg = file.readAll();
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("not a jpeg") << QByteArray("GIF89a not at all");
+    QTest::newRow("header only") << jpeg.left(20);
+    QTest::newRow("cut in the middle") << jpeg.left(jpeg.size() / 2);
+}
+
+void TestFrame::brokenJpegDecodesToNothing()
+{
+    QFETCH(QByteArray, data);
+    // A truncated picture may decode partly (libjpeg pads it) but must never crash.
+    const QImage image = decodeJpeg(data);
+    if (data.size() < 100)
+        QVERIFY(image.isNull());
+}
+
+QTEST_MAIN(TestFrame)
+#include "tst_frame.moc"

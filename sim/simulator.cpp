@@ -155,10 +155,12 @@ void Simulator::handleLine(QByteArray line)
 
     traceLine(QStringLiteral("-> %1").arg(escaped(line)));
     const Response response = respond(m_record, line);
+    // Listeners may stop or even delete the simulator.
+    const QPointer<Simulator> alive(this);
     emit commandReceived(line);
-    if (response.recordChanged)
+    if (alive && response.recordChanged)
         emit recordChanged();
-    if (!isRunning())
+    if (!alive || !isRunning())
         return;
     if (!response.answered) {
         traceLine(QStringLiteral("   (unknown command, no answer)"));
@@ -205,74 +207,68 @@ void Simulator::resetOutput()
 
 void Simulator::pump()
 {
-    while (!m_jobs.isEmpty() && isRunning()) {
-        const Job &job = m_jobs.front();
-        const qint64 nowMs = m_clock.elapsed();
-        if (nowMs < job.dueMs) {
-            schedulePump(job.dueMs - nowMs);
-            return;
-        }
-        if (nowMs < m_pauseUntilMs) {
-            schedulePump(m_pauseUntilMs - nowMs);
-            return;
-        }
-        if (m_burstPending) {
-            m_burstPending = false;
-            m_burstStartNs = m_clock.nsecsElapsed();
-            m_burstBytes = 0;
-        }
-
-        qint64 budget = job.bytes.size() - m_sent;
-        if (job.chunkBytes > 0)
-            budget = qMin<qint64>(budget, job.chunkBytes - m_chunkSent);
-        if (m_pacing) {
-            // The first byte leaves at once, each further one a byte time later.
-            const qint64 due = (m_clock.nsecsElapsed() - m_burstStartNs) / kNsPerByte + 1;
-            budget = qMin(budget, due - m_burstBytes);
-        }
-
-        if (budget > 0) {
-            const ssize_t n = ::write(m_pty.masterFd(), job.bytes.constData() + m_sent, size_t(budget));
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-                traceLine(QStringLiteral("write failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
-                resetOutput();
-                return;
-            }
-            if (n > 0) {
-                m_sent += n;
-                m_chunkSent += n;
-                m_burstBytes += n;
-            }
-        }
-
-        if (m_sent == job.bytes.size()) {
-            const QByteArray bytes = job.bytes;
-            m_jobs.removeFirst();
-            m_sent = 0;
-            m_chunkSent = 0;
-            m_burstPending = true;
-            traceLine(QStringLiteral("<- %1 (%2 bytes)").arg(escaped(bytes)).arg(bytes.size()));
-            emit replySent(bytes);
-            if (!m_jobs.isEmpty() && isRunning())
-                schedulePump(0);
-            return;
-        }
-        if (job.chunkBytes > 0 && m_chunkSent == job.chunkBytes) {
-            m_chunkSent = 0;
-            m_burstPending = true;
-            m_pauseUntilMs = m_clock.elapsed() + job.chunkPauseMs;
-            if (job.chunkPauseMs > 0) {
-                schedulePump(job.chunkPauseMs);
-                return;
-            }
-            // A chunk boundary without a pause still splits the write.
-            schedulePump(0);
-            return;
-        }
-        // Waiting for the line (pacing) or for room in the terminal's buffer.
-        schedulePump(1);
+    if (m_jobs.isEmpty() || !isRunning())
+        return;
+    const Job &job = m_jobs.front();
+    const qint64 nowMs = m_clock.elapsed();
+    if (nowMs < job.dueMs) {
+        schedulePump(job.dueMs - nowMs);
         return;
     }
+    if (nowMs < m_pauseUntilMs) {
+        schedulePump(m_pauseUntilMs - nowMs);
+        return;
+    }
+    if (m_burstPending) {
+        m_burstPending = false;
+        m_burstStartNs = m_clock.nsecsElapsed();
+        m_burstBytes = 0;
+    }
+
+    qint64 budget = job.bytes.size() - m_sent;
+    if (job.chunkBytes > 0)
+        budget = qMin<qint64>(budget, job.chunkBytes - m_chunkSent);
+    if (m_pacing) {
+        // The first byte leaves at once, each further one a byte time later.
+        const qint64 due = (m_clock.nsecsElapsed() - m_burstStartNs) / kNsPerByte + 1;
+        budget = qMin(budget, due - m_burstBytes);
+    }
+    if (budget > 0) {
+        const ssize_t n = ::write(m_pty.masterFd(), job.bytes.constData() + m_sent, size_t(budget));
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            traceLine(QStringLiteral("write failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+            resetOutput();
+            return;
+        }
+        if (n > 0) {
+            m_sent += n;
+            m_chunkSent += n;
+            m_burstBytes += n;
+        }
+    }
+
+    if (m_sent == job.bytes.size()) {
+        const QByteArray bytes = job.bytes;
+        m_jobs.removeFirst();
+        m_sent = 0;
+        m_chunkSent = 0;
+        m_burstPending = true;
+        if (!m_jobs.isEmpty())
+            schedulePump(0);
+        traceLine(QStringLiteral("<- %1 (%2 bytes)").arg(escaped(bytes)).arg(bytes.size()));
+        emit replySent(bytes);
+        return;
+    }
+    if (job.chunkBytes > 0 && m_chunkSent == job.chunkBytes) {
+        // A chunk boundary without a pause still splits the write.
+        m_chunkSent = 0;
+        m_burstPending = true;
+        m_pauseUntilMs = nowMs + job.chunkPauseMs;
+        schedulePump(job.chunkPauseMs);
+        return;
+    }
+    // Waiting for the line (pacing) or for room in the terminal's buffer.
+    schedulePump(1);
 }
 
 void Simulator::traceLine(const QString &text) const

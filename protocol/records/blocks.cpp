@@ -1,0 +1,344 @@
+#include "protocol/records/blocks.h"
+
+#include "protocol/records/controls.h"
+#include "protocol/records/payload.h"
+#include "protocol/records/presets.h"
+#include "protocol/records/records.h"
+#include "protocol/records/wiretext.h"
+
+#include <QList>
+
+namespace records {
+namespace {
+
+QString edit(int n)
+{
+    return QStringLiteral("Edit%1").arg(n);
+}
+
+QString phoneEdit(int k) { return edit(k); }        // subscriber 1..9
+QString keyEdit(int k) { return edit(9 + k); }      // key 1..9
+QString smsEdit(int k) { return edit(18 + k); }     // text 1..12
+
+QString latin(const char *s)
+{
+    return QString::fromLatin1(s);
+}
+
+const QString &noEntry()
+{
+    static const QString text = QString::fromUtf8(presets::kNoEntry);
+    return text;
+}
+
+void appendPadded(QByteArray &out, const QString &text, int width)
+{
+    const QByteArray bytes = wire::encode(text);
+    out += bytes;
+    if (bytes.size() < width)
+        out += QByteArray(width - bytes.size(), ' ');
+}
+
+// A slot of the settings record: from its first character to the first space.
+QString slotText(const Payload &p, int offset, int width)
+{
+    QByteArray bytes = p.mid(offset, width);
+    const qsizetype space = bytes.indexOf(' ');
+    if (space >= 0)
+        bytes.truncate(space);
+    return wire::decode(bytes);
+}
+
+// A phone text as the writers send it: "+380" stands for any number too short to be one.
+QString phoneToSend(Controls &c, int k)
+{
+    const QString text = c.text(phoneEdit(k));
+    if (text.size() >= 4)
+        return text;
+    const QString empty = latin(presets::kEmptyPhone);
+    c.setText(phoneEdit(k), empty);
+    return empty;
+}
+
+QString smsToSend(Controls &c, int k)
+{
+    const QString text = c.text(smsEdit(k));
+    if (!text.isEmpty())
+        return text;
+    const QString word = latin(presets::kSmsWords[size_t(k - 1)]);
+    c.setText(smsEdit(k), word);
+    return word;
+}
+
+// Fills the box with a default when it is empty, and returns what is to be sent.
+QString orDefault(Controls &c, const QString &name, const QString &fallback)
+{
+    const QString text = c.text(name);
+    if (!text.isEmpty())
+        return text;
+    c.setText(name, fallback);
+    return fallback;
+}
+
+// A fixed slot never takes more than its width: a longer text (only a list-form reply
+// can leave one in a box) is cut, and the box shows what was sent.
+QString fitSlot(Controls &c, const QString &name, const QString &text, int width)
+{
+    if (text.size() <= width)
+        return text;
+    const QString cut = text.left(width);
+    c.setText(name, cut);
+    return cut;
+}
+
+// Cuts the list form into fields at the given end marks; a field runs to its mark or
+// to the end of the payload, and the fields after the end are empty.
+QList<QByteArray> splitList(const Payload &p, const QByteArray &marks)
+{
+    QList<QByteArray> fields;
+    int pos = 0;
+    for (char mark : marks) {
+        QByteArray field;
+        while (pos < p.size() && p.at(pos) != mark)
+            field += p.at(pos++);
+        if (pos < p.size())
+            ++pos; // past the mark
+        fields << field;
+    }
+    return fields;
+}
+
+QString orNoEntry(const QByteArray &field)
+{
+    return field.size() < 2 ? noEntry() : wire::decode(field);
+}
+
+const QByteArray kQuote = "\"";
+const QByteArray kProtocolGroup = "\"TCP\",";
+const QByteArray kServerPortSeparator = "\",\"";
+
+// The quoted server address and port from the opening quote of the address on:
+// "server","port" and then only spaces. The port is taken from the last separator, so
+// an address may hold any character. Returns false when the shape is not there.
+bool parseServerPort(const Payload &p, int from, QString &server, QString &port)
+{
+    if (p.at(from) != '"')
+        return false;
+    QByteArray tail = p.mid(from + 1, p.size());
+    while (tail.endsWith(' '))
+        tail.chop(1);
+    if (!tail.endsWith('"'))
+        return false;
+    tail.chop(1);
+    const qsizetype sep = tail.lastIndexOf(kServerPortSeparator);
+    if (sep < 0)
+        return false;
+    server = wire::decode(tail.left(sep));
+    port = wire::decode(tail.mid(sep + kServerPortSeparator.size()));
+    return true;
+}
+
+} // namespace
+
+void encodePhoneSlots(Controls &c, QByteArray &out)
+{
+    for (int k = 1; k <= 9; ++k)
+        appendPadded(out, fitSlot(c, phoneEdit(k), phoneToSend(c, k), kPhoneWidth), kPhoneWidth);
+}
+
+void decodePhoneSlots(Controls &c, const Payload &p)
+{
+    for (int k = 1; k <= 9; ++k)
+        c.setText(phoneEdit(k), slotText(p, kPhoneOffset + kPhoneWidth * (k - 1), kPhoneWidth));
+}
+
+void encodeSmsSlots(Controls &c, QByteArray &out)
+{
+    for (int k = 1; k <= 12; ++k)
+        appendPadded(out, fitSlot(c, smsEdit(k), smsToSend(c, k), kSmsWidth), kSmsWidth);
+}
+
+void decodeSmsSlots(Controls &c, const Payload &p)
+{
+    for (int k = 1; k <= 12; ++k)
+        c.setText(smsEdit(k), slotText(p, kSmsOffset + kSmsWidth * (k - 1), kSmsWidth));
+}
+
+void encodeKeySlots(Controls &c, QByteArray &out)
+{
+    for (int key = 9; key >= 1; --key) {
+        const QString code = c.text(keyEdit(key));
+        if (code.size() == kKeyWidth) {
+            out += wire::encode(code);
+        } else {
+            out += presets::kNoKey;
+            c.setText(keyEdit(key), QString());
+        }
+    }
+}
+
+void decodeKeySlots(Controls &c, const Payload &p, int base)
+{
+    for (int slot = 1; slot <= 9; ++slot)
+        c.setText(keyEdit(10 - slot), wire::decode(p.mid(base + kKeyWidth * (slot - 1), kKeyWidth)));
+}
+
+void encodeGprsTail(Controls &c, QByteArray &out)
+{
+    const QString apn = orDefault(c, QStringLiteral("Edit34"), latin(presets::kOperatorApn[0]));
+    out += kQuote + wire::encode(apn) + kQuote;
+    if (apn.size() < kApnField)
+        out += QByteArray(kApnField - apn.size(), ' ');
+    out += kProtocolGroup;
+    const QString server = orDefault(c, QStringLiteral("Edit35"), latin(presets::kServerAddress));
+    out += kQuote + wire::encode(server) + kQuote + ',';
+    const QString port = orDefault(c, QStringLiteral("Edit40"), latin(presets::kServerPort));
+    out += kQuote + wire::encode(port) + kQuote;
+    // Nothing reads these spaces back; the count has always been kept in one byte.
+    quint8 count = quint8(c.text(smsEdit(12)).size() + server.size() + port.size());
+    for (; count < 41; ++count)
+        out += ' ';
+}
+
+void decodeGprsTail(Controls &c, const Payload &p)
+{
+    // The access point's closing quote is the first quote followed by nothing but
+    // spaces and the protocol group, which finds it for any name the writer sends.
+    const int open = p.at(kGprsOffset) != ' ' ? p.indexOf(kQuote, kGprsOffset) : -1;
+    int close = -1;
+    int group = -1;
+    for (int q = p.indexOf(kQuote, open >= 0 ? open + 1 : kGprsOffset); q >= 0;
+         q = p.indexOf(kQuote, q + 1)) {
+        int t = q + 1;
+        while (p.at(t) == ' ')
+            ++t;
+        if (p.mid(t, int(kProtocolGroup.size())) == kProtocolGroup) {
+            close = q;
+            group = t;
+            break;
+        }
+    }
+    if (open >= 0) {
+        if (close < 0)
+            close = p.indexOf(kQuote, open + 1);
+        if (close >= 0)
+            c.setText(QStringLiteral("Edit34"), wire::decode(p.mid(open + 1, close - open - 1)));
+    }
+    QString server;
+    QString port;
+    if (group >= 0 && parseServerPort(p, group + int(kProtocolGroup.size()), server, port)) {
+        c.setText(QStringLiteral("Edit35"), server);
+        c.setText(QStringLiteral("Edit40"), port);
+    }
+}
+
+// ---- list forms and buttons -------------------------------------------------------------
+
+QByteArray buildPhoneList(Controls &c)
+{
+    QByteArray out;
+    for (int k = 1; k <= 9; ++k) {
+        if (k > 1)
+            out += '_';
+        out += wire::encode(phoneToSend(c, k));
+    }
+    return out;
+}
+
+void applyPhoneList(Controls &c, const QByteArray &text, int payloadPos)
+{
+    const Payload p(text, payloadPos);
+    int pos = 0;
+    for (int k = 1; k <= 9; ++k) {
+        QByteArray number;
+        while (pos < p.size() && p.at(pos) != '_' && number.size() < kPhoneWidth)
+            number += p.at(pos++);
+        ++pos; // the underscore, or the sixteenth character of an over-long number
+        c.setText(phoneEdit(k), wire::decode(number));
+    }
+}
+
+QByteArray buildKeyList(Controls &c)
+{
+    QByteArray out;
+    encodeKeySlots(c, out);
+    return out;
+}
+
+void applyKeyList(Controls &c, const QByteArray &text, int payloadPos)
+{
+    decodeKeySlots(c, Payload(text, payloadPos), 0);
+}
+
+QByteArray buildSmsList(Controls &c)
+{
+    QByteArray out;
+    for (int k = 1; k <= 12; ++k) {
+        if (k > 1)
+            out += '_';
+        out += wire::encode(smsToSend(c, k));
+    }
+    return out;
+}
+
+void applySmsList(Controls &c, const QByteArray &text, int payloadPos)
+{
+    const QList<QByteArray> words = splitList(Payload(text, payloadPos), QByteArray(12, '_'));
+    for (int k = 1; k <= 12; ++k)
+        c.setText(smsEdit(k), orNoEntry(words[k - 1]));
+}
+
+QByteArray buildGprsList(Controls &c)
+{
+    QByteArray out;
+    out += wire::encode(orDefault(c, QStringLiteral("Edit34"), latin(presets::kOperatorApn[0])));
+    out += "_,";
+    out += wire::encode(orDefault(c, QStringLiteral("Edit35"), latin(presets::kMakerServerHost)));
+    out += ',';
+    out += wire::encode(orDefault(c, QStringLiteral("Edit40"), latin(presets::kApnCommandPort)));
+    out += '_';
+    out += wire::encode(orDefault(c, QStringLiteral("Edit37"), latin(presets::kApnCommandPeriod)));
+    return out;
+}
+
+void applyGprsList(Controls &c, const QByteArray &text, int payloadPos)
+{
+    const QList<QByteArray> fields = splitList(Payload(text, payloadPos), "_,,__");
+    c.setText(QStringLiteral("Edit34"), orNoEntry(fields[0]));
+    c.setText(QStringLiteral("Edit35"), orNoEntry(fields[2]));
+    c.setText(QStringLiteral("Edit40"), orNoEntry(fields[3]));
+    c.setText(QStringLiteral("Edit37"), orNoEntry(fields[4]));
+}
+
+void resetPhones(Controls &c)
+{
+    for (int k = 1; k <= 9; ++k)
+        c.setText(phoneEdit(k), latin(presets::kEmptyPhone));
+}
+
+void resetKeys(Controls &c)
+{
+    for (int k = 1; k <= 9; ++k)
+        c.setText(keyEdit(k), QString());
+}
+
+void resetSmsTexts(Controls &c)
+{
+    for (int k = 1; k <= 12; ++k)
+        c.setText(smsEdit(k), latin(presets::kSmsWords[size_t(k - 1)]));
+}
+
+void setOperatorApn(Controls &c, int operatorNo)
+{
+    if (operatorNo >= 1 && operatorNo <= int(presets::kOperatorApn.size()))
+        c.setText(QStringLiteral("Edit34"), latin(presets::kOperatorApn[size_t(operatorNo - 1)]));
+}
+
+void setGprsDefaults(Controls &c)
+{
+    c.setText(QStringLiteral("Edit35"), latin(presets::kServerAddress));
+    c.setText(QStringLiteral("Edit40"), latin(presets::kServerPort));
+    c.setText(QStringLiteral("Edit37"), latin(presets::kTransmissionTime));
+}
+
+} // namespace records

@@ -1,0 +1,29 @@
+#include "protocol/records/records.h"
+
+#include "protocol/records/blocks.h"
+#include "protocol/records/payload.h"
+#include "protocol/records/settingsfields.h"
+
+namespace records {
+
+QByteArray buildSettings(Controls &c)
+{
+    QByteArray out = encodeSettingsFields(c);
+    encodePhoneSlots(c, out);
+    encodeSmsSlots(c, out);
+    encodeKeySlots(c, out);
+    encodeGprsTail(c, out);
+    return out;
+}
+
+void applySettings(Controls &c, const QByteArray &text, int payloadPos)
+{
+    const Payload p(text, payloadPos);
+    decodeSettingsFields(c, p);
+    decodePhoneSlots(c, p);
+    decodeSmsSlots(c, p);
+    decodeKeySlots(c, p, kKeyOffset);
+    decodeGprsTail(c, p);
+}
+
+} // namespace records

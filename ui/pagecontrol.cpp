@@ -11,8 +11,14 @@
 #include "ui_tabsheet8.h"
 #include "ui_tabsheet9.h"
 
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QStackedWidget>
-#include <QVBoxLayout>
+#include <QStyleOptionTab>
+#include <QStyleOptionTabWidgetFrame>
+#include <QStylePainter>
 
 namespace {
 
@@ -46,21 +52,125 @@ const PageDef kPages[] = {
 };
 
 constexpr int kStartPage = 7;
+const QColor kHotCaption(0, 0, 255);
+
+// An editable list's value is an item index, and only choosing an item gives one:
+// text typed over the current item leaves no item selected (QComboBox would keep the
+// old index), and with NoInsert the text never joins the list.
+void keepTypedTextOffTheList(QComboBox *box)
+{
+    QLineEdit *edit = box->lineEdit();
+    QObject::connect(edit, &QLineEdit::textEdited, box, [box, edit](const QString &typed) {
+        const int match = box->findText(typed, Qt::MatchExactly);
+        if (match == box->currentIndex())
+            return;
+        if (match >= 0) {
+            box->setCurrentIndex(match);
+            return;
+        }
+        const int cursor = edit->cursorPosition();
+        box->setCurrentIndex(-1); // this empties the edit: put the typed text back
+        edit->setText(typed);
+        edit->setCursorPosition(cursor);
+    });
+}
 
 } // namespace
 
+PageTab::PageTab(const QString &caption, int index, QWidget *parent)
+    : QAbstractButton(parent), m_index(index)
+{
+    setText(caption);
+    setCheckable(true);
+    setFocusPolicy(Qt::ClickFocus);
+    setFixedSize(PageControl::kTabWidth, PageControl::kTabHeight);
+}
+
+void PageTab::setRowPosition(int column, int columns)
+{
+    m_column = column;
+    m_columns = columns;
+    update();
+}
+
+QSize PageTab::sizeHint() const
+{
+    return {PageControl::kTabWidth, PageControl::kTabHeight};
+}
+
+void PageTab::enterEvent(QEnterEvent *event)
+{
+    m_hot = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void PageTab::leaveEvent(QEvent *event)
+{
+    m_hot = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void PageTab::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionTab option;
+    option.initFrom(this);
+    option.shape = QTabBar::RoundedNorth;
+    option.text = text();
+    option.rect = rect();
+    option.documentMode = false;
+    if (m_columns == 1)
+        option.position = QStyleOptionTab::OnlyOneTab;
+    else if (m_column == 0)
+        option.position = QStyleOptionTab::Beginning;
+    else if (m_column == m_columns - 1)
+        option.position = QStyleOptionTab::End;
+    else
+        option.position = QStyleOptionTab::Middle;
+    option.state.setFlag(QStyle::State_Selected, isChecked());
+    option.state.setFlag(QStyle::State_MouseOver, m_hot);
+    option.state.setFlag(QStyle::State_HasFocus, hasFocus());
+    painter.drawControl(QStyle::CE_TabBarTabShape, option);
+
+    const QRect textRect = style()->subElementRect(QStyle::SE_TabBarTabText, &option, this);
+    painter.setPen(m_hot ? kHotCaption : palette().color(QPalette::WindowText));
+    painter.drawText(textRect, Qt::AlignCenter, text());
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        const int advance = fontMetrics().horizontalAdvance(text());
+        focus.rect = QRect(0, 0, advance + 6, fontMetrics().height() + 2);
+        focus.rect.moveCenter(textRect.center());
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
 PageControl::PageControl(QWidget *parent) : QWidget(parent)
 {
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
     m_stack = new QStackedWidget(this);
-    layout->addWidget(m_stack);
+    m_group = new QButtonGroup(this);
+    m_group->setExclusive(true);
+    int index = 0;
     for (const PageDef &def : kPages) {
-        m_captions.push_back(QString::fromUtf8(def.caption));
-        m_stack->addWidget(def.build());
+        const QString caption = QString::fromUtf8(def.caption);
+        m_captions.push_back(caption);
+        QWidget *page = def.build();
+        m_stack->addWidget(page);
+        for (QComboBox *box : page->findChildren<QComboBox *>()) {
+            if (box->isEditable())
+                keepTypedTextOffTheList(box);
+        }
+        auto *tab = new PageTab(caption, index, this);
+        tab->installEventFilter(this);
+        m_group->addButton(tab, index);
+        m_tabs.push_back(tab);
+        ++index;
     }
+    connect(m_group, &QButtonGroup::idClicked, this, &PageControl::setCurrentIndex);
     connect(m_stack, &QStackedWidget::currentChanged, this, &PageControl::currentChanged);
-    m_stack->setCurrentIndex(kStartPage);
+    setCurrentIndex(kStartPage);
 }
 
 int PageControl::count() const
@@ -75,7 +185,14 @@ int PageControl::currentIndex() const
 
 void PageControl::setCurrentIndex(int index)
 {
+    if (index < 0 || index >= count())
+        return;
+    m_tabs[size_t(index)]->setChecked(true);
+    // Only the selected tab is a Tab-key stop; the arrows move between tabs.
+    for (PageTab *tab : m_tabs)
+        tab->setFocusPolicy(tab->index() == index ? Qt::StrongFocus : Qt::ClickFocus);
     m_stack->setCurrentIndex(index);
+    placeTabs();
 }
 
 QWidget *PageControl::page(int index) const
@@ -86,4 +203,115 @@ QWidget *PageControl::page(int index) const
 QString PageControl::tabText(int index) const
 {
     return index >= 0 && index < int(m_captions.size()) ? m_captions[size_t(index)] : QString();
+}
+
+PageTab *PageControl::tabButton(int index) const
+{
+    return index >= 0 && index < int(m_tabs.size()) ? m_tabs[size_t(index)] : nullptr;
+}
+
+int PageControl::rowCount() const
+{
+    return (int(m_tabs.size()) + kTabsPerRow - 1) / kTabsPerRow;
+}
+
+QRect PageControl::pageArea() const
+{
+    const int top = rowCount() * kTabHeight;
+    return QRect(0, top, width(), height() - top);
+}
+
+void PageControl::placeTabs()
+{
+    const int rows = rowCount();
+    const int selectedRow = currentIndex() >= 0 ? currentIndex() / kTabsPerRow : 0;
+    for (PageTab *tab : m_tabs) {
+        const int row = tab->index() / kTabsPerRow;
+        const int column = tab->index() % kTabsPerRow;
+        // Rows count outwards from the pages; the selected row trades places with row 0.
+        int fromPage = row;
+        if (row == selectedRow)
+            fromPage = 0;
+        else if (row == 0)
+            fromPage = selectedRow;
+        const int columns = qMin(kTabsPerRow, int(m_tabs.size()) - row * kTabsPerRow);
+        tab->setRowPosition(column, columns);
+        tab->move(2 + column * kTabWidth, (rows - 1 - fromPage) * kTabHeight);
+    }
+    for (PageTab *tab : m_tabs) {
+        if (tab->index() / kTabsPerRow == selectedRow)
+            tab->raise();
+    }
+    update();
+}
+
+void PageControl::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_stack->setGeometry(pageArea().adjusted(kFrame, kFrame, -kFrame, -kFrame));
+    placeTabs();
+}
+
+void PageControl::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.rect = pageArea();
+    frame.shape = QTabBar::RoundedNorth;
+    frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    if (PageTab *tab = tabButton(currentIndex()))
+        frame.selectedTabRect = tab->geometry().translated(0, -frame.rect.top());
+    painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
+}
+
+void PageControl::selectFromKeyboard(int index)
+{
+    index = qBound(0, index, count() - 1);
+    setCurrentIndex(index);
+    m_tabs[size_t(index)]->setFocus(Qt::TabFocusReason);
+}
+
+bool PageControl::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *tab = qobject_cast<PageTab *>(watched);
+    if (tab && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            switch (key->key()) {
+            case Qt::Key_Left:
+                selectFromKeyboard(currentIndex() - 1);
+                return true;
+            case Qt::Key_Right:
+                selectFromKeyboard(currentIndex() + 1);
+                return true;
+            case Qt::Key_Home:
+                selectFromKeyboard(0);
+                return true;
+            case Qt::Key_End:
+                selectFromKeyboard(count() - 1);
+                return true;
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+                return true; // a button group would move the focus off the selected tab
+            default:
+                break;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PageControl::keyPressEvent(QKeyEvent *event)
+{
+    // Ctrl+Tab and Ctrl+Shift+Tab cycle the pages from anywhere inside the control,
+    // as they do in QTabWidget; a focused control keeps its focus.
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab && (event->modifiers() & Qt::ControlModifier) && count() > 1) {
+        const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+        setCurrentIndex((currentIndex() + (back ? count() - 1 : 1)) % count());
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -170,11 +170,11 @@ def form(cls, children):
 # ---------------------------------------------------------------- page 1
 
 def page1():
-    top, height = 4, 314
-    first_row = 34     # y of row 1 inside the three subscriber groups
+    top, height = 2, 318
+    first_row = 37     # y of row 1 inside the three subscriber groups
     pitch = 32
 
-    phones = group("GroupBox21", 4, top, 162, height, "Телефонные номера")
+    phones = group("GroupBox21", 4, top, 164, height, "Телефонные номера")
     row_labels = ["Label24", "Label25", "Label28", "Label32", "Label34", "Label36",
                   "Label38", "Label40", "Label42"]
     counters = ["Label127", "Label19", "Label29", "Label33", "Label35", "Label37",
@@ -185,8 +185,8 @@ def page1():
                    edit(f"Edit{n}", 20, y, 104, "+380", 14, f"Номер {n}-го абонента"),
                    counter(counters[n - 1], 128, y + 4, "0/14"))
 
-    sms = group("GroupBox19", 170, top, 360, height, "SMS-оповещение")
-    col_w, col_pitch = 68, 70
+    sms = group("GroupBox19", 172, top, 358, height, "SMS-оповещение")
+    col_w, col_pitch = 68, 69
     columns = [
         ("Label1", "Тревога", 1, "Отправка SMS о тревоге {}-му абоненту", True),
         ("Label26", "Постановка", 10, "Отправка SMS о постановке/снятии на охрану {}-му абоненту", True),
@@ -197,7 +197,7 @@ def page1():
     ]
     for c, (head, caption, first, tip, row1_on) in enumerate(columns):
         x = 8 + c * col_pitch
-        sms.add(label(head, x, 18, col_w, caption,
+        sms.add(label(head, x, 22, col_w, caption,
                       raw='<property name="alignment"><set>Qt::AlignCenter</set></property>'))
         for n in range(1, 10):
             if tip is None:
@@ -211,7 +211,7 @@ def page1():
                           checked=row1_on and n == 1, tip=hint))
 
     empty = group("GroupBox20", 534, top, 94, height, "   Постановка")
-    empty.add(label("Label45", 6, 18, 84, "пустым звонком"))
+    empty.add(label("Label45", 6, 22, 84, "пустым звонком"))
     for n in range(1, 10):
         y = first_row + (n - 1) * pitch + 2
         empty.add(check(f"CheckBox{57 + n}", (94 - 16) // 2, y, 16,
@@ -239,26 +239,26 @@ def page2():
 
     # Column 1: jammer detector, anti-roaming, low battery.
     x, w = 4, 200
-    jam = group("GroupBox18", x, 4, w, 92, "Детектор GSM-глушилок",
+    jam = group("GroupBox18", x, 2, w, 96, "Детектор GSM-глушилок",
                 "При детектировании GSM-глушилок устройство может отправлять SMS и включать сирену")
-    y = radio_set(jam, 8, 18, w - 12, [
+    y = radio_set(jam, 8, 22, w - 12, [
         ("RadioButton32", "Выключен", True, None),
         ("RadioButton33", "Работает отправка SMS ", False, None),
         ("RadioButton34", "Работает отправка SMS", False, None)])
     jam.add(label("Label84", 8 + TEXT_INDENT, y - 2, w - 36, "и включение сирены"))
 
-    roam = group("GroupBox22", x, 102, w, 98, "Функция Анти-Роуминг",
+    roam = group("GroupBox22", x, 102, w, 102, "Функция Анти-Роуминг",
                  "Функция запрещае переход в GSM-соединения в роуминг. "
                  "Актуально только для приграничных районов!")
-    radio_set(roam, 8, 18, w - 12, [
+    radio_set(roam, 8, 22, w - 12, [
         ("RadioButton35", "Роуминг разрешен", True, None),
         ("RadioButton36", "Запрещен, сеть \"Киевстар\" ", False, None),
         ("RadioButton37", "Запрещен, сеть \"МТС\"", False, None),
         ("RadioButton38", "Запрещен, сеть \"Life\"", False, None)])
 
-    bat = group("GroupBox23", x, 206, w, 92, "При разряде АКБ ниже 10,5В",
+    bat = group("GroupBox23", x, 208, w, 96, "При разряде АКБ ниже 10,5В",
                 "Детектор разряда АКБ может выключить устройство при низком разряде АКБ")
-    y = radio_set(bat, 8, 18, w - 12, [
+    y = radio_set(bat, 8, 22, w - 12, [
         ("RadioButton39", "Не выключать устройство", True, None),
         ("RadioButton40", "Выключать устройство ", False, None),
         ("RadioButton41", "Выключать устройство", False, None)])
@@ -267,8 +267,8 @@ def page2():
 
     # Column 2: time settings over the microphone.
     x, w = 208, 150
-    times = group("GroupBox14", x, 4, w, 148, "Временные параметры")
-    y = 18
+    times = group("GroupBox14", x, 2, w, 150, "Временные параметры")
+    y = 22
     for lab, caption, name, tip, current in [
             ("Label81", "Постановка на охрану", "ComboBox19", "Время постановки на охрану", 2),
             ("Label82", "Снятие с охраны", "ComboBox21", "Время снятия с охраны", 1),
@@ -276,25 +276,25 @@ def page2():
         times.add(label(lab, 10, y, w - 20, caption),
                   combo(name, 10, y + 15, 110, SECONDS_10, current, tip))
         y += 42
-    mic = group("GroupBox17", x, 158, w, 106, "Функции микрофона")
-    mic.add(label("Label93", 10, 18, w - 20, "Время прослушивания"),
-            combo("ComboBox30", 10, 33, 110, SECONDS_10, 9, "Время прослушивания звукового фона"),
-            label("Label90", 10, 60, w - 20, "Чувствительность"),
-            combo("ComboBox27", 10, 75, 110, DIGITS, 9, "Чувствительность микрофона"))
+    mic = group("GroupBox17", x, 158, w, 108, "Функции микрофона")
+    mic.add(label("Label93", 10, 22, w - 20, "Время прослушивания"),
+            combo("ComboBox30", 10, 37, 110, SECONDS_10, 9, "Время прослушивания звукового фона"),
+            label("Label90", 10, 64, w - 20, "Чувствительность"),
+            combo("ComboBox27", 10, 79, 110, DIGITS, 9, "Чувствительность микрофона"))
     children += [times, mic]
 
     # Column 3: dial attempts over the automatic status SMS.
     x, w = 362, 192
     dial_tip = "Количество циклов дозвона всем абонентам при тревоге"
-    dial = group("GroupBox1", x, 4, w, 66, "Количество попыток", dial_tip)
-    dial.add(label("Label7", 10, 15, 80, "дозвона"),
-             combo("ComboBox2", 10, 34, 120,
+    dial = group("GroupBox1", x, 2, w, 68, "Количество попыток", dial_tip)
+    dial.add(label("Label7", 10, 22, 80, "дозвона"),
+             combo("ComboBox2", 10, 38, 120,
                    ["Нет дозвона", "1 дозвон", "2 дозвона", "3 дозвона", "4 дозвона",
                     "5 дозвонов", "6 дозвонов", "7 дозвонов", "8 дозвонов", "9 дозвонов"],
                    3, dial_tip, editable=True))
-    auto = group("GroupBox29", x, 76, w, 158, "Автоматическое SMS о состоянии",
+    auto = group("GroupBox29", x, 76, w, 160, "Автоматическое SMS о состоянии",
                  "Отправка SMS о состоянии системы каждые 24, 12, 6 или 3 часа.")
-    radio_set(auto, 8, 18, w - 12, [
+    radio_set(auto, 8, 22, w - 12, [
         ("RadioButton42", "Не отправлять", True, None),
         ("RadioButton43", "Отправлять раз в 12 часа", False, None),
         ("RadioButton44", "Отправлять раз в 24 часа", False, None),
@@ -313,21 +313,21 @@ def page2():
               "Данный режим рекомендуеться только для устройств с аккумуляторным питанием"),
         label("Label88", x + 4 + TEXT_INDENT, 43, 120, "(не рекомендуется)"),
     ]
-    bal = group("GroupBox27", x, 62, w, 128, "Проверка счета",
+    bal = group("GroupBox27", x, 60, w, 128, "Проверка счета",
                 "Счет проверяеться каждый раз после использования  платной функции - "
                 "отправка исходящих SMS и звонка.")
-    bal.add(check("CheckBox80", 8, 18, 120, "Вкл. проверку"),
-            label("Label10", 10, 40, 100, "Код запроса", enabled=False),
-            label("Label9", 10, 59, 8, "*", enabled=False),
-            edit("Edit36", 20, 55, 40, "111", 3, enabled=False),
-            label("Label8", 64, 59, 10, "#", enabled=False),
-            label("Label11", 10, 82, 130, "Минимальный баланс", enabled=False),
-            edit("Edit38", 10, 97, 32, "10", 2, enabled=False),
-            label("Label12", 48, 101, 40, "грн.", enabled=False))
-    pwd = group("GroupBox16", x, 196, w, 68, "Пароль", "Пароль доступа в SMS командах.")
-    pwd.add(edit("Edit31", 10, 18, 52, "7913", 4, "Пароль для SMS команд"),
-            counter("Label85", 68, 22, "0/4"),
-            label("Label86", 10, 46, 120, "Только цифры!"))
+    bal.add(check("CheckBox80", 8, 22, 120, "Вкл. проверку"),
+            label("Label10", 10, 42, 100, "Код запроса", enabled=False),
+            label("Label9", 10, 61, 8, "*", enabled=False),
+            edit("Edit36", 20, 57, 40, "111", 3, enabled=False),
+            label("Label8", 64, 61, 10, "#", enabled=False),
+            label("Label11", 10, 84, 130, "Минимальный баланс", enabled=False),
+            edit("Edit38", 10, 99, 32, "10", 2, enabled=False),
+            label("Label12", 48, 103, 40, "грн.", enabled=False))
+    pwd = group("GroupBox16", x, 194, w, 72, "Пароль", "Пароль доступа в SMS командах.")
+    pwd.add(edit("Edit31", 10, 22, 52, "7913", 4, "Пароль для SMS команд"),
+            counter("Label85", 68, 26, "0/4"),
+            label("Label86", 10, 50, 120, "Только цифры!"))
     children += [bal, pwd]
     return form("TabSheet2", children)
 
@@ -363,7 +363,7 @@ def page3():
                 ("RadioButton20", "Постановка на охрану - тумблер", False,
                  "Переводит Вход №1 как вход для постановки снятия устройства на охрану - тумблер"),
             ]
-        yy = radio_set(box, 10, 20, w - 16, entries)
+        yy = radio_set(box, 10, 22, w - 16, entries)
         if first in (4, 10):
             box.add(check("CheckBox48" if first == 4 else "CheckBox54", 10, yy + 6, w - 16,
                           "Работа в режиме без охраны"))
@@ -382,7 +382,7 @@ def page3():
 def page4():
     def output_box(name, n, x, y, w, h, radios, pulse):
         box = group(name, x, y, w, h, f"Выход {n}")
-        yy = radio_set(box, 10, 20, w - 16, radios)
+        yy = radio_set(box, 10, 22, w - 16, radios)
         box.add(check(pulse, 10, yy + 5, w - 16, "Вкл. импульсный режим"))
         return box, yy + 5 + RADIO_PITCH
 
@@ -419,13 +419,13 @@ def page4():
          "Выход включеться при постановке на охрану и выключаеться при сняти с охраны")],
         "CheckBox53")
 
-    pause = group("GroupBox15", 510, 4, 240, 72, "Время паузы импульсного режима",
+    pause = group("GroupBox15", 510, 4, 240, 74, "Время паузы импульсного режима",
                   "Время импульса на выходах при активации режима импульсного выхода")
-    pause.add(label("Label78", 10, 20, 80, "Секунды"),
-              combo("ComboBox18", 10, 36, 70, DIGITS, 0),
-              label("Label80", 88, 40, 10, "+"),
-              label("Label79", 104, 20, 90, "Милисикунды"),
-              combo("ComboBox20", 104, 36, 80, [str(100 * i) for i in range(10)], 0))
+    pause.add(label("Label78", 10, 22, 80, "Секунды"),
+              combo("ComboBox18", 10, 38, 70, DIGITS, 0),
+              label("Label80", 88, 42, 10, "+"),
+              label("Label79", 104, 22, 90, "Милисикунды"),
+              combo("ComboBox20", 104, 38, 80, [str(100 * i) for i in range(10)], 0))
     return form("TabSheet4", [out1, out2, out3, out4, out5, pause])
 
 

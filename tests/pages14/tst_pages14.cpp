@@ -5,6 +5,8 @@
 #include "app/tform1.h"
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
+#include "ui_tabsheet1.h"
+#include "ui_tabsheet2.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,6 +34,7 @@ struct Row
     bool enabled = true;
     int maxLength = -1;
     QStringList items;
+    QString box;         // a counter's edit box
 };
 
 const QStringList kSeconds10 = {"0 сек.",  "10 сек.", "20 сек.", "30 сек.", "40 сек.",
@@ -63,9 +66,11 @@ Row label(const QString &name, const QString &in, const QString &text, bool enab
     r.enabled = enabled;
     return r;
 }
-Row counter(const QString &name, const QString &in, const QString &text)
+Row counter(const QString &name, const QString &in, const QString &text, const QString &box)
 {
-    return row(name, Kind::Counter, in, text, {});
+    Row r = row(name, Kind::Counter, in, text, {});
+    r.box = box;
+    return r;
 }
 Row check(const QString &name, const QString &in, const QString &text, bool on, const QString &tip = {})
 {
@@ -112,7 +117,7 @@ std::vector<Row> page1()
     for (int i = 1; i <= 9; ++i) {
         rows.push_back(label(rowLabels[i - 1], "GroupBox21", QString::number(i)));
         rows.push_back(edit(n("Edit%1", i), "GroupBox21", "+380", 14, n("Номер %1-го абонента", i)));
-        rows.push_back(counter(counters[i - 1], "GroupBox21", "0/14"));
+        rows.push_back(counter(counters[i - 1], "GroupBox21", "0/14", n("Edit%1", i)));
     }
 
     rows.push_back(group("GroupBox19", p, "SMS-оповещение"));
@@ -225,7 +230,7 @@ std::vector<Row> page2()
 
     rows.push_back(group("GroupBox16", p, "Пароль", "Пароль доступа в SMS командах."));
     rows.push_back(edit("Edit31", "GroupBox16", "7913", 4, "Пароль для SMS команд"));
-    rows.push_back(counter("Label85", "GroupBox16", "0/4"));
+    rows.push_back(counter("Label85", "GroupBox16", "0/4", "Edit31"));
     rows.push_back(label("Label86", "GroupBox16", "Только цифры!"));
     return rows;
 }
@@ -385,6 +390,7 @@ private slots:
 
     void control_data();
     void control();
+    void formsStoreTheCountersStartTexts();
     void everyRadioOfThePagesIsInTheTable();
     void radioSwitchesOffOnlyItsOwnSet_data();
     void radioSwitchesOffOnlyItsOwnSet();
@@ -439,9 +445,10 @@ void TestPages14::control_data()
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<int>("maxLength");
     QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QString>("box");
     for (const Row &r : allRows()) {
         QTest::newRow(qPrintable(r.name)) << r.name << r.kind << r.container << r.text << r.tip << r.state
-                                          << r.enabled << r.maxLength << r.items;
+                                          << r.enabled << r.maxLength << r.items << r.box;
     }
 }
 
@@ -456,6 +463,7 @@ void TestPages14::control()
     QFETCH(bool, enabled);
     QFETCH(int, maxLength);
     QFETCH(QStringList, items);
+    QFETCH(QString, box);
 
     const auto matches = m_form->findChildren<QWidget *>(name);
     QCOMPARE(matches.size(), 1);
@@ -501,7 +509,15 @@ void TestPages14::control()
     case Kind::Label:
     case Kind::Counter: {
         auto *l = static_cast<QLabel *>(w);
-        QCOMPARE(l->text(), text);
+        if (kind == Kind::Counter) {
+            // The forms store "0/14"; the window's counters show what their box holds
+            // from the start (see formsStoreTheCountersStartTexts).
+            auto *edit = m_form->findChild<QLineEdit *>(box);
+            QVERIFY(edit);
+            QCOMPARE(l->text(), QStringLiteral("%1/%2").arg(edit->text().size()).arg(text.section('/', 1)));
+        } else {
+            QCOMPARE(l->text(), text);
+        }
         const QColor blue(0, 0, 255);
         const QColor active = l->palette().color(QPalette::Active, QPalette::WindowText);
         const QColor inactive = l->palette().color(QPalette::Inactive, QPalette::WindowText);
@@ -519,6 +535,24 @@ void TestPages14::control()
         QVERIFY(!static_cast<QGroupBox *>(w)->isCheckable());
         break;
     }
+}
+
+void TestPages14::formsStoreTheCountersStartTexts()
+{
+    // The pages as stored, without the window's rules: counters read zero although
+    // the phone boxes hold "+380" and the password box "7913".
+    QWidget page1;
+    Ui::TabSheet1 sheet1;
+    sheet1.setupUi(&page1);
+    for (QLabel *counter : {sheet1.Label127, sheet1.Label19, sheet1.Label29, sheet1.Label33, sheet1.Label35,
+                            sheet1.Label37, sheet1.Label39, sheet1.Label41, sheet1.Label43})
+        QCOMPARE(counter->text(), QStringLiteral("0/14"));
+    QCOMPARE(sheet1.Edit1->text(), QStringLiteral("+380"));
+    QWidget page2;
+    Ui::TabSheet2 sheet2;
+    sheet2.setupUi(&page2);
+    QCOMPARE(sheet2.Label85->text(), QStringLiteral("0/4"));
+    QCOMPARE(sheet2.Edit31->text(), QStringLiteral("7913"));
 }
 
 void TestPages14::everyRadioOfThePagesIsInTheTable()

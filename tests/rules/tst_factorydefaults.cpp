@@ -98,7 +98,7 @@ void TestFactoryDefaults::everyValueHoldsAfterTheCascades()
             break;
         }
     }
-    // Values the spec of the button singles out.
+    // The values a user notices first.
     QCOMPARE(c.index(QStringLiteral("ComboBox22")), 7);
     QCOMPARE(c.index(QStringLiteral("ComboBox27")), 9);
     QCOMPARE(c.text(QStringLiteral("Edit32")), QStringLiteral("7"));

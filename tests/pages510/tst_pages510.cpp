@@ -10,6 +10,7 @@
 #include "ui_tabsheet5.h"
 #include "ui_tabsheet9.h"
 #include "link/portmap.h"
+#include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
 
 #include <QAbstractButton>
@@ -507,6 +508,27 @@ void TestPages510::titleCheckBoxes()
         QVERIFY2(w, qPrintable(name));
         QVERIFY2(gb->isAncestorOf(w), qPrintable(name));
     }
+
+    // On screen: the switch's background is the page's own, and it hides the frame line.
+    PageControl *pages = m_form->pageControl();
+    for (int i = 0; i < pages->count(); ++i) {
+        if (pages->page(i)->isAncestorOf(cb))
+            pages->setCurrentIndex(i);
+    }
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    const QImage shot = pages->grab().toImage();
+    const auto at = [&](const QPoint &onBox) { return shot.pixelColor(cb->mapTo(pages, onBox)); };
+    const QColor pane = at(QPoint(-3, 1));
+    QCOMPARE(at(QPoint(cb->width() - 2, 1)), pane);
+    // The frame line: the first row under the switch's top that differs, just right of it.
+    int line = -1;
+    for (int y = 1; y < cb->height() && line < 0; ++y) {
+        if (at(QPoint(cb->width() + 4, y)) != pane)
+            line = y;
+    }
+    QVERIFY2(line > 0, "frame line not found beside the switch");
+    QCOMPARE(at(QPoint(cb->width() - 2, line)), pane);
 }
 
 void TestPages510::continuations_data()

@@ -222,6 +222,12 @@ void TForm1::send(const std::function<QByteArray()> &build, AroundWrite around)
 
 void TForm1::Timer2Timer()
 {
+    // The repeat purges the line. A reply that has arrived since the last poll may be
+    // the answer to the previous request: handle it first instead of throwing it away.
+    if (m_channel.mayRead() && m_channel.bytesWaiting() > 0)
+        Timer1Timer();
+    if (!m_timer2.isActive() || !m_channel.isOpen())
+        return;
     send([] { return line(command::kReadSettings); }, AroundWrite::Nothing);
 }
 

@@ -61,6 +61,7 @@ private slots:
     void acknowledgementsAreReported();
     void settingsReplyStopsRepeatAndEnablesButtons();
     void replyInSeveralChunksIsHandledOnce();
+    void repeatHandlesAnArrivedReplyBeforePurging();
     void readButtonsSendTheirWords_data();
     void readButtonsSendTheirWords();
     void button11DisablesItselfAndEnablesWrite();
@@ -221,6 +222,22 @@ void TestConnection::replyInSeveralChunksIsHandledOnce()
     b.peer().send("WRITE_SMS_OK\r");
     QTRY_COMPARE(b.desktop.boxes.size(), 2);
     QCOMPARE(b.desktop.texts().last(), QStringLiteral("Запись ТЕКСТОВ SMS сообщений прошла успешно"));
+}
+
+void TestConnection::repeatHandlesAnArrivedReplyBeforePurging()
+{
+    Bench b;
+    QVERIFY(b.connect());
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\r"));
+    b.form->timer1().stop(); // the repeat comes before the next poll
+    const QByteArray reply = "READ_SET_" + QByteArray(600, '0') + "\r";
+    b.peer().send(reply);
+    QTRY_COMPARE(b.form->channel().bytesWaiting(), qint64(reply.size()));
+    b.form->Timer2Timer();
+    QCOMPARE(b.desktop.texts(), QStringList{"Чтение НАСТРОЕК прошло успешно"});
+    QVERIFY(!b.form->timer2().isActive());
+    // Answered: no second request goes out.
+    QCOMPARE(b.peer().received(), QByteArray("READ_SET\r"));
 }
 
 void TestConnection::readButtonsSendTheirWords_data()

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QCursor>
 #include <QStackedWidget>
 #include <QStyleOptionTab>
 #include <QStyleOptionTabWidgetFrame>
@@ -96,6 +97,14 @@ void PageTab::setRowPosition(int column, int columns)
 QSize PageTab::sizeHint() const
 {
     return {PageControl::kTabWidth, PageControl::kTabHeight};
+}
+
+void PageTab::setHot(bool hot)
+{
+    if (m_hot == hot)
+        return;
+    m_hot = hot;
+    update();
 }
 
 void PageTab::enterEvent(QEnterEvent *event)
@@ -237,6 +246,8 @@ void PageControl::placeTabs()
         const int columns = qMin(kTabsPerRow, int(m_tabs.size()) - row * kTabsPerRow);
         tab->setRowPosition(column, columns);
         tab->move(2 + column * kTabWidth, (rows - 1 - fromPage) * kTabHeight);
+        // Moving a row under a resting pointer brings no enter or leave events.
+        tab->setHot(tab->isVisible() && tab->rect().contains(tab->mapFromGlobal(QCursor::pos())));
     }
     for (PageTab *tab : m_tabs) {
         if (tab->index() / kTabsPerRow == selectedRow)

@@ -18,6 +18,7 @@ public:
 
     int index() const { return m_index; }
     bool isHot() const { return m_hot; }
+    void setHot(bool hot);
     // Where the tab sits in its row, so the style draws the joins of a tab row.
     void setRowPosition(int column, int columns);
 

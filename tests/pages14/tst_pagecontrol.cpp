@@ -39,6 +39,7 @@ private slots:
     void onlyTheSelectedTabIsATabStop();
     void ctrlTabCyclesPagesFromInsideAPage();
     void captionHighlightsUnderTheMouse();
+    void highlightFollowsTheRowsWhenTheySwap();
     void codeThatSetsControlsLeavesThePage();
 
 private:
@@ -221,6 +222,30 @@ void TestPageControl::ctrlTabCyclesPagesFromInsideAPage()
     QCOMPARE(pc->currentIndex(), 0);
     QCOMPARE(selectedCount(pc), 1);
     QVERIFY(pc->tabButton(0)->isChecked());
+}
+
+void TestPageControl::highlightFollowsTheRowsWhenTheySwap()
+{
+    PageControl *pc = pages();
+    pc->window()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(pc->window()));
+    pc->setCurrentIndex(7);
+    PageTab *back = pc->tabButton(2); // row of tabs 0-4, behind the selected row
+    const QPoint centre = back->rect().center();
+    QCursor::setPos(back->mapToGlobal(centre));
+    if (QCursor::pos() != back->mapToGlobal(centre))
+        QSKIP("this platform does not move the pointer");
+    QEnterEvent enter(centre, back->mapToGlobal(centre), back->mapToGlobal(centre));
+    QApplication::sendEvent(back, &enter);
+    QVERIFY(back->isHot());
+    back->click(); // its row moves next to the pages; tab 7 now sits under the pointer
+    QCOMPARE(pc->currentIndex(), 2);
+    QVERIFY(!back->isHot());
+    QVERIFY(pc->tabButton(7)->isHot());
+    int hot = 0;
+    for (int i = 0; i < pc->count(); ++i)
+        hot += pc->tabButton(i)->isHot();
+    QCOMPARE(hot, 1);
 }
 
 void TestPageControl::captionHighlightsUnderTheMouse()

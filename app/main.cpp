@@ -1,7 +1,7 @@
 #include "app/tform1.h"
+#include "ui/windowfont.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QScreen>
 #include <QMessageBox>
 #include <exception>
@@ -40,13 +40,7 @@ int main(int argc, char *argv[])
 {
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Конфигуратор Tavrix"));
-    // The window's font is "MS Sans Serif" 8 pt; on Linux a metric-alike stands in.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                QStringLiteral("DejaVu Sans")});
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    QApplication::setFont(font);
+    useWindowFont();
 
     TForm1 form;
     form.move(form.screen()->availableGeometry().center() - form.rect().center());

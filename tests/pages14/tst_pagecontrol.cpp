@@ -1,6 +1,7 @@
 // The tab control of the main window: ten fixed-width tabs on two rows, the page it
 // opens on, and changing pages with the mouse and the keyboard.
 
+#include "ui/windowfont.h"
 #include "app/tform1.h"
 #include "ui/pagecontrol.h"
 
@@ -58,12 +59,7 @@ private:
 
 void TestPageControl::initTestCase()
 {
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                QStringLiteral("DejaVu Sans")});
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    QApplication::setFont(font);
+    useWindowFont();
 }
 
 void TestPageControl::init()

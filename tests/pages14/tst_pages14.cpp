@@ -2,6 +2,7 @@
 // start state, caption, hint, limit and items, typed in here rather than read back
 // from the forms, so that an edit of a form that loses a text or a state shows up.
 
+#include "ui/windowfont.h"
 #include "app/tform1.h"
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
@@ -416,12 +417,7 @@ private:
 
 void TestPages14::initTestCase()
 {
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                QStringLiteral("DejaVu Sans")});
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    QApplication::setFont(font);
+    useWindowFont();
 }
 
 void TestPages14::init()

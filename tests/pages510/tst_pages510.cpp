@@ -6,6 +6,7 @@
 // The expected values are typed in here on purpose rather than read from the forms, so
 // that an edit of a form in Designer cannot silently change what the window shows.
 
+#include "ui/windowfont.h"
 #include "app/tform1.h"
 #include "ui_tabsheet5.h"
 #include "ui_tabsheet9.h"
@@ -277,12 +278,7 @@ private:
 
 void TestPages510::initTestCase()
 {
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                QStringLiteral("DejaVu Sans")});
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    QApplication::setFont(font);
+    useWindowFont();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_form = std::make_unique<TForm1>(PortMap(m_dir->path(), {}));

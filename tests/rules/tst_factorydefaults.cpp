@@ -1,6 +1,7 @@
 // "Заводские настройки" on the in-memory controls, with the interlocks installed, from
 // positions that the rules' cascades could disturb.
 #include "protocol/records/memorycontrols.h"
+#include "tests/rules/factorycheck.h"
 #include "ui/factorydefaults.h"
 #include "ui/interlocks.h"
 #include "ui/windowrules.h"
@@ -79,25 +80,7 @@ void TestFactoryDefaults::everyValueHoldsAfterTheCascades()
         }
     }
 
-    for (const FactoryValue &v : factoryValues()) {
-        switch (v.kind) {
-        case FactoryValue::Check:
-            QVERIFY2(c.checked(v.name) == (v.value != 0), qPrintable(v.name));
-            break;
-        case FactoryValue::Radio:
-            QVERIFY2(c.checked(v.name), qPrintable(v.name));
-            break;
-        case FactoryValue::Index:
-            QVERIFY2(c.index(v.name) == v.value, qPrintable(v.name));
-            break;
-        case FactoryValue::Text:
-            QVERIFY2(c.text(v.name) == v.text, qPrintable(v.name));
-            break;
-        case FactoryValue::Disable:
-            QVERIFY2(!c.enabled(v.name), qPrintable(v.name));
-            break;
-        }
-    }
+    QCOMPARE(factoryMismatches(c), QStringList());
     // The values a user notices first.
     QCOMPARE(c.index(QStringLiteral("ComboBox22")), 7);
     QCOMPARE(c.index(QStringLiteral("ComboBox27")), 9);

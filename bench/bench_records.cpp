@@ -1,0 +1,54 @@
+// How long the work of one poll and one write takes, on the in-memory controls with
+// the interlocks running, so that a change to the codecs or rules can be compared.
+//   cmake --build build --target bench_records && ./build/bench_records [iterations]
+#include "protocol/records/records.h"
+#include "protocol/records/startvalues.h"
+#include "protocol/replies.h"
+#include "ui/interlocks.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTextStream>
+
+namespace {
+
+template<typename F>
+double nanosPerCall(int iterations, F &&f)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < iterations; ++i)
+        f(i);
+    return double(clock.nsecsElapsed()) / iterations;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int iterations = argc > 1 ? QByteArray(argv[1]).toInt() : 20000;
+    MemoryControls controls = records::startControls();
+    interlocks::install(controls);
+
+    const QByteArray payload = records::buildSettings(controls);
+    const QByteArray reply = "READ_SET_" + payload + '\r';
+    // A second record that differs in every count field, so that applying it alternately
+    // with the first changes boxes and runs the interlocks.
+    QByteArray other = payload;
+    for (int at : {0, 1, 2, 3, 30, 38, 49, 55, 56, 57, 72})
+        other[at] = '5';
+    const QByteArray otherReply = "READ_SET_" + other + '\r';
+
+    QTextStream out(stdout);
+    out << "iterations: " << iterations << "\n";
+    out << "build settings record:   "
+        << nanosPerCall(iterations, [&](int) { records::buildSettings(controls); }) / 1000 << " us\n";
+    out << "apply settings record:   " << nanosPerCall(iterations, [&](int i) {
+        records::applySettings(controls, i % 2 ? otherReply : reply, 9);
+    }) / 1000 << " us\n";
+    out << "find reply words:        "
+        << nanosPerCall(iterations, [&](int) { (void)findReplies(reply); }) / 1000 << " us\n";
+    out << "record length:           " << payload.size() << " bytes\n";
+    return 0;
+}

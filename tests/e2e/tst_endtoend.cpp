@@ -70,6 +70,7 @@ private slots:
     void writeStoresWhatTheUserChanged();
     void blockCommandsTravelBothWays_data();
     void blockCommandsTravelBothWays();
+    void gprsCommandsTravelBothWays();
     void generatedConfigurationsSurviveWriteAndRead();
     void replyInPausedChunksIsReadOnce();
     void garbageAroundTheReplyDoesNotShiftFields();
@@ -187,6 +188,37 @@ void TestEndToEnd::blockCommandsTravelBothWays()
     line.click(qPrintable(readButton));
     QVERIFY(line.waitForBox(3).startsWith(QStringLiteral("Чтение")));
     QCOMPARE(line.c().text(field), shown);
+}
+
+void TestEndToEnd::gprsCommandsTravelBothWays()
+{
+    Line line;
+    QVERIFY(line.connectAndRead());
+    Controls &c = line.c();
+    c.setText("Edit34", "internet");
+    c.setText("Edit35", "monitor.example");
+    c.setText("Edit40", "8080");
+    c.setText("Edit37", "60");
+    line.click("Button10");
+    QCOMPARE(line.waitForBox(2), QStringLiteral("Запись НАСТРОЕК ИНТЕРНЕТ СОЕДИНЕНИЯ прошла успешно"));
+    const QByteArray r = line.device.record();
+    QCOMPARE(r.mid(513, 48), "\"internet\"" + QByteArray(38, ' '));
+    QVERIFY(r.mid(561).startsWith("\"TCP\",\"monitor.example\",\"8080\""));
+
+    // The device's values come back through "READ_APN_", the period included.
+    QByteArray record = r;
+    record.replace(85, 3, "120");
+    line.device.setRecord(record);
+    c.setText("Edit34", "x");
+    c.setText("Edit35", "y");
+    c.setText("Edit40", "1");
+    c.setText("Edit37", "2");
+    line.click("Button15");
+    QCOMPARE(line.waitForBox(3), QStringLiteral("Чтение НАСТРОЕК ИНТЕРНЕТ СОЕДИНЕНИЯ прошло успешно"));
+    QCOMPARE(c.text("Edit34"), QStringLiteral("internet"));
+    QCOMPARE(c.text("Edit35"), QStringLiteral("monitor.example"));
+    QCOMPARE(c.text("Edit40"), QStringLiteral("8080"));
+    QCOMPARE(c.text("Edit37"), QStringLiteral("120"));
 }
 
 void TestEndToEnd::generatedConfigurationsSurviveWriteAndRead()

@@ -60,6 +60,8 @@ const QColor kHotCaption(0, 0, 255);
 // old index), and with NoInsert the text never joins the list.
 void keepTypedTextOffTheList(QComboBox *box)
 {
+    // Inline completion would show a whole item while the box holds no index.
+    box->setCompleter(nullptr);
     QLineEdit *edit = box->lineEdit();
     QObject::connect(edit, &QLineEdit::textEdited, box, [box, edit](const QString &typed) {
         const int match = box->findText(typed, Qt::MatchExactly);

@@ -397,6 +397,8 @@ private slots:
     void radioSwitchesOffOnlyItsOwnSet();
     void typedTextInTheDialListSelectsNothing();
     void choosingFromTheDialListGivesTheIndex();
+    void dialListShowsWhatWasTyped_data();
+    void dialListShowsWhatWasTyped();
     void indexPastTheListLeavesItBlank_data();
     void indexPastTheListLeavesItBlank();
     void captionsFitTheirWidgets_data();
@@ -652,6 +654,45 @@ void TestPages14::choosingFromTheDialListGivesTheIndex()
     emit box->activated(7);
     QCOMPARE(m_form->controls().index("ComboBox2"), 7);
     QCOMPARE(box->currentText(), QStringLiteral("7 дозвонов"));
+    QCOMPARE(box->count(), 10);
+}
+
+// The box's text and its value never disagree: nothing is completed into the box
+// behind the user's back, and an item index comes only with that item's whole text.
+void TestPages14::dialListShowsWhatWasTyped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("index");
+    QTest::newRow("start of an item") << QStringLiteral("5") << -1;
+    QTest::newRow("start of an item, other case") << QStringLiteral("нет") << -1;
+    QTest::newRow("longer start of an item") << QStringLiteral("7 дозв") << -1;
+    QTest::newRow("no item") << QStringLiteral("12 раз") << -1;
+    QTest::newRow("whole item") << QStringLiteral("6 дозвонов") << 6;
+}
+
+void TestPages14::dialListShowsWhatWasTyped()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, index);
+    auto *box = m_form->control<QComboBox>("ComboBox2");
+    QVERIFY(box && box->lineEdit());
+    // As the user meets it: on its page, in a shown window, with the focus.
+    m_form->pageControl()->setCurrentIndex(1);
+    m_form->show();
+    QApplication::setActiveWindow(m_form.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    box->lineEdit()->setFocus();
+    QTRY_VERIFY(box->lineEdit()->hasFocus());
+    box->lineEdit()->selectAll();
+    type(box->lineEdit(), typed);
+    QCOMPARE(box->currentText(), typed);
+    QCOMPARE(box->lineEdit()->selectedText(), QString());
+    QCOMPARE(m_form->controls().index("ComboBox2"), index);
+
+    // Enter leaves both as they are.
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    QCOMPARE(box->currentText(), typed);
+    QCOMPARE(m_form->controls().index("ComboBox2"), index);
     QCOMPARE(box->count(), 10);
 }
 

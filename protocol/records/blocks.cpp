@@ -117,6 +117,23 @@ const QByteArray kQuote = "\"";
 const QByteArray kProtocolGroup = "\"TCP\",";
 const QByteArray kServerPortSeparator = "\",\"";
 
+// The end of a protocol group (quote, word, quote, comma) at pos, or -1. The word is
+// "TCP", or with anyWord any text without quotes and commas, followed by the server's
+// opening quote.
+int protocolGroupEnd(const Payload &p, int pos, bool anyWord)
+{
+    if (!anyWord)
+        return p.mid(pos, int(kProtocolGroup.size())) == kProtocolGroup
+                   ? pos + int(kProtocolGroup.size())
+                   : -1;
+    if (p.at(pos) != '"')
+        return -1;
+    int t = pos + 1;
+    while (t < p.size() && p.at(t) != '"' && p.at(t) != ',')
+        ++t;
+    return (p.at(t) == '"' && p.at(t + 1) == ',' && p.at(t + 2) == '"') ? t + 2 : -1;
+}
+
 // The quoted server address and port from the opening quote of the address on:
 // "server","port" and then only spaces. The port is taken from the last separator, so
 // an address may hold any character. Returns false when the shape is not there.
@@ -204,18 +221,23 @@ void decodeGprsTail(Controls &c, const Payload &p)
 {
     // The access point's closing quote is the first quote followed by nothing but
     // spaces and the protocol group, which finds it for any name the writer sends.
+    // The writer's word is "TCP"; a device that reports another one is read as well.
     const int open = p.at(kGprsOffset) != ' ' ? p.indexOf(kQuote, kGprsOffset) : -1;
     int close = -1;
     int group = -1;
-    for (int q = p.indexOf(kQuote, open >= 0 ? open + 1 : kGprsOffset); q >= 0;
-         q = p.indexOf(kQuote, q + 1)) {
-        int t = q + 1;
-        while (p.at(t) == ' ')
-            ++t;
-        if (p.mid(t, int(kProtocolGroup.size())) == kProtocolGroup) {
-            close = q;
-            group = t;
-            break;
+    int groupEnd = -1;
+    for (const bool anyWord : {false, true}) {
+        for (int q = p.indexOf(kQuote, open >= 0 ? open + 1 : kGprsOffset); q >= 0 && group < 0;
+             q = p.indexOf(kQuote, q + 1)) {
+            int t = q + 1;
+            while (p.at(t) == ' ')
+                ++t;
+            const int end = protocolGroupEnd(p, t, anyWord);
+            if (end >= 0) {
+                close = q;
+                group = t;
+                groupEnd = end;
+            }
         }
     }
     if (open >= 0) {
@@ -226,7 +248,7 @@ void decodeGprsTail(Controls &c, const Payload &p)
     }
     QString server;
     QString port;
-    if (group >= 0 && parseServerPort(p, group + int(kProtocolGroup.size()), server, port)) {
+    if (group >= 0 && parseServerPort(p, groupEnd, server, port)) {
         c.setText(QStringLiteral("Edit35"), server);
         c.setText(QStringLiteral("Edit40"), port);
     }

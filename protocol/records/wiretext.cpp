@@ -22,7 +22,9 @@ struct CodePage
             char *outPtr = out;
             size_t inLeft = 1;
             size_t outLeft = sizeof out;
-            char16_t ch = 0xFFFD; // 0x98 is unassigned in Windows-1251
+            // 0x98 is unassigned in Windows-1251; it stands for the C1 control of the same
+            // number, so that a byte the device reports goes back to it unchanged.
+            char16_t ch = char16_t(code);
             if (cd != iconv_t(-1) && iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1))
                 ch = char16_t(uchar(out[0]) | (uchar(out[1]) << 8));
             upper[size_t(code - 128)] = ch;
@@ -47,7 +49,7 @@ int codeOf(QChar ch)
         return u;
     const auto &upper = codePage().upper;
     for (size_t i = 0; i < upper.size(); ++i) {
-        if (upper[i] == u && u != 0xFFFD)
+        if (upper[i] == u)
             return int(i) + 128;
     }
     return -1;

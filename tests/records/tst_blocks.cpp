@@ -21,6 +21,7 @@ private slots:
     void phoneListRead();
     void keySlots();
     void keySlotsRead();
+    void keySlotsComeBackByteForByte();
     void keyList();
     void smsSlots();
     void smsSlotsRead();
@@ -153,6 +154,19 @@ void TestBlocks::keySlotsRead()
                     "Edit10=0000000000000001"});
 }
 
+void TestBlocks::keySlotsComeBackByteForByte()
+{
+    // Key slots are copied as they stand, so whatever single-byte text the device
+    // reports there goes back unchanged, every byte value of the code page included.
+    QByteArray keys;
+    for (int b = 0x80; b < 0x80 + 144; ++b)
+        keys += char(b > 0xFF ? b - 0xFF + 0x20 : b);
+    MemoryControls c = records::startControls();
+    records::applySettings(c, reply("READ_SET_", recordWith(369, keys)), 9);
+    QCOMPARE(records::buildSettings(c).mid(369, 144), keys);
+    QCOMPARE(records::buildKeyList(c), keys);
+}
+
 void TestBlocks::keyList()
 {
     MemoryControls c = records::startControls();
@@ -269,6 +283,12 @@ void TestBlocks::gprsTailMalformed_data()
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("space at 513") << QByteArray(" internet\" \"TCP\",\"1.2.3.4\",\"80\"")
                                   << QStringList{"Edit34=old", "Edit35=1.2.3.4", "Edit40=80"};
+    // The writer always sends "TCP", but the word itself is not read back: a device that
+    // reports another protocol still has its server and port read.
+    QTest::newRow("other protocol") << QByteArray("\"internet\"" + QByteArray(38, ' ') + "\"UDP\",\"1.2.3.4\",\"80\"  ")
+                                    << QStringList{"Edit34=internet", "Edit35=1.2.3.4", "Edit40=80"};
+    QTest::newRow("empty protocol") << QByteArray("\"apn\"\"\",\"host\",\"1\"")
+                                    << QStringList{"Edit34=apn", "Edit35=host", "Edit40=1"};
     QTest::newRow("no protocol") << QByteArray("\"internet\"")
                                  << QStringList{"Edit34=internet", "Edit35=old", "Edit40=old"};
     QTest::newRow("no separator") << QByteArray("\"apn\"\"TCP\",\"1.2.3.4:80\"  ")

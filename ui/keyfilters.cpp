@@ -230,15 +230,29 @@ bool EditBoxFilter::onKeyPress(QKeyEvent *event)
     if (!isCharacterMessage(event))
         return false;
     const QString text = event->text();
-    for (QChar key : text) {
-        if (!m_keyPress(key))
-            return true;
-    }
+    if (!typedTextPasses(text, false))
+        return true;
     // The box inserts printable text only; the rest (backspace typed as Ctrl+H) takes
     // no room.
     if (text.at(0).isPrint() && room(int(m_edit->selectedText().size())) < text.size())
         return true;
     return false;
+}
+
+bool EditBoxFilter::typedTextPasses(const QString &text, bool insertedAsIs)
+{
+    for (QChar key : text) {
+        // Backspace passes as the key that deletes. Inside longer text, or in text the
+        // box inserts as it stands, it would go in as a control character.
+        if (key.unicode() == kBackspace && (insertedAsIs || text.size() > 1)) {
+            if (m_alert)
+                m_alert();
+            return false;
+        }
+        if (!m_keyPress(key))
+            return false;
+    }
+    return true;
 }
 
 bool EditBoxFilter::onDrop(QDropEvent *event)
@@ -279,14 +293,12 @@ bool EditBoxFilter::onInputMethod(QInputMethodEvent *event)
         return false;
     // Composed text is typed text: each character meets the key filter, and a rejected
     // one drops the whole commit.
-    for (QChar key : text) {
-        if (!m_keyPress(key)) {
-            QInputMethodEvent copy(event->preeditString(), event->attributes());
-            m_forwarding = true;
-            QCoreApplication::sendEvent(m_edit, &copy);
-            m_forwarding = false;
-            return true;
-        }
+    if (!typedTextPasses(text, true)) {
+        QInputMethodEvent copy(event->preeditString(), event->attributes());
+        m_forwarding = true;
+        QCoreApplication::sendEvent(m_edit, &copy);
+        m_forwarding = false;
+        return true;
     }
     const int fits = room(int(m_edit->selectedText().size()) + qMax(0, event->replacementLength()));
     if (text.size() <= fits)

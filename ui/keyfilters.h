@@ -80,6 +80,8 @@ private:
     bool onKeyPress(QKeyEvent *event);
     bool onDrop(QDropEvent *event);
     bool onInputMethod(QInputMethodEvent *event);
+    // Every character of typed text meets the key filter; false drops the text.
+    bool typedTextPasses(const QString &text, bool insertedAsIs);
     // Characters that may still go in when `replaced` of the present ones give way.
     int room(int replaced) const;
 

@@ -96,6 +96,8 @@ private slots:
     void contextMenuPasteIsFiltered();
     void dropIsFiltered();
     void composedTextIsFiltered();
+    void backspaceInsideTextIsNoKey_data();
+    void backspaceInsideTextIsNoKey();
     void codeSetTextIsNotFiltered();
 };
 
@@ -415,6 +417,51 @@ void TestKeyFilters::composedTextIsFiltered()
     tooLong.setCommitString(QStringLiteral("cdefghijklmn"));
     QApplication::sendEvent(edit, &tooLong);
     QCOMPARE(edit->text(), QStringLiteral("Abcdefghijk"));
+}
+
+// Backspace belongs to every class as the key that deletes. Carried inside longer text
+// (a key with several characters, a composed commit) the box would insert it as a
+// control character, so there it is rejected like any other.
+void TestKeyFilters::backspaceInsideTextIsNoKey_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<bool>("composed"); // else one key press carrying the text
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("alerts");
+
+    QTest::newRow("sms key") << "Edit19" << false << "3\b" << "TVX4" << 1;
+    QTest::newRow("sms composed") << "Edit19" << true << "1\b2" << "TVX4" << 1;
+    QTest::newRow("password composed") << "Edit31" << true << "\b" << "" << 1;
+    QTest::newRow("edit1 key") << "Edit1" << false << "5\b" << "+380" << 1;
+    QTest::newRow("edit1 composed") << "Edit1" << true << "\b5" << "+380" << 1;
+    QTest::newRow("key code composed clean") << "Edit10" << true << "0F" << "0F" << 0;
+}
+
+void TestKeyFilters::backspaceInsideTextIsNoKey()
+{
+    QFETCH(QString, edit);
+    QFETCH(bool, composed);
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    QFETCH(int, alerts);
+
+    RecordingDesktop desktop;
+    Form form;
+    QLineEdit *box = form.edit(edit);
+    if (edit == QLatin1String("Edit31"))
+        box->clear();
+    QVERIFY(focus(box));
+    box->end(false);
+    if (composed) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(box, &event);
+    } else {
+        QTest::sendKeyEvent(QTest::Press, box, Qt::Key_unknown, text, Qt::NoModifier);
+    }
+    QCOMPARE(box->text(), result);
+    QCOMPARE(desktop.alerts, alerts);
 }
 
 void TestKeyFilters::codeSetTextIsNotFiltered()

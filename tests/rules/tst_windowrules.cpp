@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 using interlocks::numbered;
@@ -61,6 +62,8 @@ private slots:
     void pasteIntoPhoneBox();
     void countersFollowCodeSetText();
     void factoryDefaultsFromAChangedWindow();
+    void factoryValuesShowTheirCaptions_data();
+    void factoryValuesShowTheirCaptions();
 
 private:
     QLineEdit *showEdit(const char *name);
@@ -406,6 +409,61 @@ void TestWindowRules::factoryDefaultsFromAChangedWindow()
     QVERIFY(!m_form->channel().isOpen());
     QCOMPARE(find<QPushButton>(QStringLiteral("ButtWrite"))->isEnabled(), writeEnabled);
     QVERIFY(m_desktop->boxes.isEmpty());
+}
+
+// Each factory value named by the caption the user sees: a wrong control number in the
+// table shows another caption.
+void TestWindowRules::factoryValuesShowTheirCaptions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption"); // a list's shown item, a button's text
+
+    const struct { const char *name; const char *caption; } rows[] = {
+        {"RadioButton32", "Выключен"},
+        {"RadioButton35", "Роуминг разрешен"},
+        {"RadioButton39", "Не выключать устройство"},
+        {"ComboBox19", "20 сек."},
+        {"ComboBox21", "10 сек."},
+        {"ComboBox22", "70 сек."},
+        {"ComboBox30", "90 сек."},
+        {"ComboBox27", "9"},
+        {"ComboBox2", "3 дозвона"},
+        {"RadioButton42", "Не отправлять"},
+        {"CheckBox68", "Вкл. DTMF"},
+        {"CheckBox47", "Режим энергосбережения"},
+        {"CheckBox80", "Вкл. проверку"},
+        {"CheckBox76", "Отправка SMS"},
+        {"CheckBox77", "Подтверждение "},
+        {"RadioButton1", "Выключен"},
+        {"RadioButton16", "Выключен"},
+        {"ComboBox24", "0 сек."},
+        {"ComboBox26", "0 сек."},
+        {"RadioButton22", "Выход на сирену - с задержкой"},
+        {"RadioButton25", "Выход на буззер"},
+        {"RadioButton26", "SMS и DTMF управление"},
+        {"RadioButton28", "SMS и DTMF управление"},
+        {"RadioButton30", "SMS и DTMF управление"},
+        {"ComboBox18", "0"},
+        {"ComboBox20", "0"},
+        {"CheckBox46", "Включить поддержку ключей Dallas"},
+        {"CheckBox55", "Расширенный тип SMS сообщений"},
+        {"CheckBox56", "Вкл. Термометр"},
+        {"CheckBox108", "При тревожных"},
+        {"CheckBox69", "Работать в режиме без охраны"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.name) << QString::fromLatin1(row.name) << QString::fromUtf8(row.caption);
+}
+
+void TestWindowRules::factoryValuesShowTheirCaptions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    auto found = std::find_if(factoryValues().begin(), factoryValues().end(),
+                              [&name](const FactoryValue &v) { return v.name == name; });
+    QVERIFY2(found != factoryValues().end(), "not among the factory values");
+    find<QPushButton>(QStringLiteral("Button1"))->click();
+    QCOMPARE(m_form->controls().text(name), caption);
 }
 
 QTEST_MAIN(TestWindowRules)

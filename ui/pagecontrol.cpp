@@ -12,10 +12,13 @@
 #include "ui_tabsheet9.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QCursor>
+#include <QImage>
+#include <QPainter>
 #include <QStackedWidget>
 #include <QStyleOptionTab>
 #include <QStyleOptionTabWidgetFrame>
@@ -181,6 +184,7 @@ PageControl::PageControl(QWidget *parent) : QWidget(parent)
     }
     connect(m_group, &QButtonGroup::idClicked, this, &PageControl::setCurrentIndex);
     connect(m_stack, &QStackedWidget::currentChanged, this, &PageControl::currentChanged);
+    fillTitleSwitchesWithThePane();
     setCurrentIndex(kStartPage);
 }
 
@@ -265,14 +269,55 @@ void PageControl::resizeEvent(QResizeEvent *event)
     placeTabs();
 }
 
+QStyleOptionTabWidgetFrame PageControl::paneOption(const QRect &rect) const
+{
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.rect = rect;
+    frame.shape = QTabBar::RoundedNorth;
+    frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    return frame;
+}
+
+// A check box that stands on a group box's top edge as its title fills its background
+// (the form marks it so) to hide the frame line behind its caption. The fill must be
+// the pane's colour, which the style derives from the palette, so it is measured here
+// from a drawn pane rather than fixed in the forms.
+void PageControl::fillTitleSwitchesWithThePane()
+{
+    QImage image(48, 48, QImage::Format_ARGB32_Premultiplied);
+    image.fill(palette().color(QPalette::Window));
+    {
+        QPainter painter(&image);
+        const QStyleOptionTabWidgetFrame frame = paneOption(image.rect());
+        style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
+    }
+    const QColor pane = image.pixelColor(image.rect().center());
+    for (int i = 0; i < count(); ++i) {
+        for (QCheckBox *box : page(i)->findChildren<QCheckBox *>(Qt::FindDirectChildrenOnly)) {
+            if (!box->autoFillBackground())
+                continue;
+            QPalette colours = box->palette();
+            for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+                colours.setColor(group, QPalette::Window, pane);
+                colours.setColor(group, QPalette::Button, pane);
+            }
+            box->setPalette(colours);
+        }
+    }
+}
+
+void PageControl::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        fillTitleSwitchesWithThePane();
+    QWidget::changeEvent(event);
+}
+
 void PageControl::paintEvent(QPaintEvent *)
 {
     QStylePainter painter(this);
-    QStyleOptionTabWidgetFrame frame;
-    frame.initFrom(this);
-    frame.rect = pageArea();
-    frame.shape = QTabBar::RoundedNorth;
-    frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    QStyleOptionTabWidgetFrame frame = paneOption(pageArea());
     if (PageTab *tab = tabButton(currentIndex()))
         frame.selectedTabRect = tab->geometry().translated(0, -frame.rect.top());
     painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);

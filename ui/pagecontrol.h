@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QStyleOptionTabWidgetFrame>
 #include <QWidget>
 #include <vector>
 
@@ -65,11 +66,14 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     int rowCount() const;
     QRect pageArea() const;
+    QStyleOptionTabWidgetFrame paneOption(const QRect &rect) const;
+    void fillTitleSwitchesWithThePane();
     void placeTabs();
     void selectFromKeyboard(int index);
 

@@ -253,6 +253,8 @@ private slots:
     void counters();
     void titleCheckBoxes_data();
     void titleCheckBoxes();
+    void titleSwitchesFollowThePalette_data();
+    void titleSwitchesFollowThePalette();
     void continuations_data();
     void continuations();
     void keyRowsLineUp();
@@ -525,6 +527,64 @@ void TestPages510::titleCheckBoxes()
     }
     QVERIFY2(line > 0, "frame line not found beside the switch");
     QCOMPARE(at(QPoint(cb->width() - 2, line)), pane);
+}
+
+void TestPages510::titleSwitchesFollowThePalette_data()
+{
+    QTest::addColumn<bool>("builtUnder");
+    QTest::newRow("window built under the palette") << true;
+    QTest::newRow("palette changed while the window runs") << false;
+}
+
+// Under a desktop's own colours the switches still sit on the pane's colour, and
+// their captions stay readable.
+void TestPages510::titleSwitchesFollowThePalette()
+{
+    QFETCH(bool, builtUnder);
+    const QPalette original = QApplication::palette();
+    QPalette dark = original;
+    dark.setColor(QPalette::Window, QColor(60, 60, 60));
+    dark.setColor(QPalette::Button, QColor(70, 70, 70));
+    dark.setColor(QPalette::Base, QColor(40, 40, 40));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Text, Qt::white);
+    struct Restore
+    {
+        QPalette palette;
+        ~Restore() { QApplication::setPalette(palette); }
+    } restore{original};
+
+    if (builtUnder)
+        QApplication::setPalette(dark);
+    QTemporaryDir dir;
+    TForm1 form(PortMap(dir.path(), {}));
+    if (!builtUnder)
+        QApplication::setPalette(dark);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    PageControl *pages = form.pageControl();
+    for (const char *name : {"CheckBox113", "CheckBox57", "CheckBox56", "CheckBox67"}) {
+        auto *cb = form.findChild<QCheckBox *>(QLatin1String(name));
+        QVERIFY2(cb, name);
+        for (int i = 0; i < pages->count(); ++i) {
+            if (pages->page(i)->isAncestorOf(cb))
+                pages->setCurrentIndex(i);
+        }
+        const QImage shot = pages->grab().toImage();
+        const auto at = [&](const QPoint &onBox) { return shot.pixelColor(cb->mapTo(pages, onBox)); };
+        const QColor pane = at(QPoint(-3, 1));
+        QVERIFY2(pane.lightness() < 128, name);
+        QVERIFY2(at(QPoint(cb->width() - 2, 1)) == pane, name);
+        // Some of the caption is drawn in a light colour on the dark pane.
+        int light = 0;
+        for (int y = 0; y < cb->height(); ++y) {
+            for (int x = cb->width() / 4; x < cb->width(); ++x)
+                light += at(QPoint(x, y)).lightness() > 160;
+        }
+        QVERIFY2(light > 10, name);
+    }
 }
 
 void TestPages510::continuations_data()

@@ -60,16 +60,6 @@ QString phoneToSend(Controls &c, int k)
     return empty;
 }
 
-QString smsToSend(Controls &c, int k)
-{
-    const QString text = c.text(smsEdit(k));
-    if (!text.isEmpty())
-        return text;
-    const QString word = latin(presets::kSmsWords[size_t(k - 1)]);
-    c.setText(smsEdit(k), word);
-    return word;
-}
-
 // Fills the box with a default when it is empty, and returns what is to be sent.
 QString orDefault(Controls &c, const QString &name, const QString &fallback)
 {
@@ -78,6 +68,11 @@ QString orDefault(Controls &c, const QString &name, const QString &fallback)
         return text;
     c.setText(name, fallback);
     return fallback;
+}
+
+QString smsToSend(Controls &c, int k)
+{
+    return orDefault(c, smsEdit(k), latin(presets::kSmsWords[size_t(k - 1)]));
 }
 
 // A fixed slot never takes more than its width: a longer text (only a list-form reply
@@ -256,9 +251,9 @@ void decodeGprsTail(Controls &c, const Payload &p)
 
 // ---- list forms and buttons -------------------------------------------------------------
 
-QByteArray buildPhoneList(Controls &c)
+PhoneBookRecord buildPhoneList(Controls &c)
 {
-    QByteArray out;
+    PhoneBookRecord out;
     for (int k = 1; k <= 9; ++k) {
         if (k > 1)
             out += '_';
@@ -280,9 +275,9 @@ void applyPhoneList(Controls &c, const QByteArray &text, int payloadPos)
     }
 }
 
-QByteArray buildKeyList(Controls &c)
+KeyRecord buildKeyList(Controls &c)
 {
-    QByteArray out;
+    KeyRecord out;
     encodeKeySlots(c, out);
     return out;
 }
@@ -292,9 +287,9 @@ void applyKeyList(Controls &c, const QByteArray &text, int payloadPos)
     decodeKeySlots(c, Payload(text, payloadPos), 0);
 }
 
-QByteArray buildSmsList(Controls &c)
+SmsTextRecord buildSmsList(Controls &c)
 {
-    QByteArray out;
+    SmsTextRecord out;
     for (int k = 1; k <= 12; ++k) {
         if (k > 1)
             out += '_';
@@ -310,9 +305,9 @@ void applySmsList(Controls &c, const QByteArray &text, int payloadPos)
         c.setText(smsEdit(k), orNoEntry(words[k - 1]));
 }
 
-QByteArray buildGprsList(Controls &c)
+GprsRecord buildGprsList(Controls &c)
 {
-    QByteArray out;
+    GprsRecord out;
     out += wire::encode(orDefault(c, QStringLiteral("Edit34"), latin(presets::kOperatorApn[0])));
     out += "_,";
     out += wire::encode(orDefault(c, QStringLiteral("Edit35"), latin(presets::kMakerServerHost)));

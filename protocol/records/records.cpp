@@ -6,9 +6,9 @@
 
 namespace records {
 
-QByteArray buildSettings(Controls &c)
+SettingsRecord buildSettings(Controls &c)
 {
-    QByteArray out = encodeSettingsFields(c);
+    SettingsRecord out = encodeSettingsFields(c);
     encodePhoneSlots(c, out);
     encodeSmsSlots(c, out);
     encodeKeySlots(c, out);

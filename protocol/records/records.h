@@ -11,24 +11,31 @@ class Controls;
 // the text, and a position past its end reads as NUL.
 namespace records {
 
+// The records as they travel: single-byte wire text of fixed layout.
+using SettingsRecord = QByteArray;
+using PhoneBookRecord = QByteArray;
+using KeyRecord = QByteArray;
+using SmsTextRecord = QByteArray;
+using GprsRecord = QByteArray;
+
 // The whole configuration, "WRITE_SET_" / "READ_SET_".
-QByteArray buildSettings(Controls &c);
+SettingsRecord buildSettings(Controls &c);
 void applySettings(Controls &c, const QByteArray &text, int payloadPos);
 
 // Phone numbers, "WRITE_ABON_" / "READ_ABON_".
-QByteArray buildPhoneList(Controls &c);
+PhoneBookRecord buildPhoneList(Controls &c);
 void applyPhoneList(Controls &c, const QByteArray &text, int payloadPos);
 
 // iButton keys, "WRITE_DALLAS_" / "READ_DALLAS_".
-QByteArray buildKeyList(Controls &c);
+KeyRecord buildKeyList(Controls &c);
 void applyKeyList(Controls &c, const QByteArray &text, int payloadPos);
 
 // SMS words, "WRITE_SMS_" / "READ_SMS_".
-QByteArray buildSmsList(Controls &c);
+SmsTextRecord buildSmsList(Controls &c);
 void applySmsList(Controls &c, const QByteArray &text, int payloadPos);
 
 // Internet settings, "WRITE_APN_" / "READ_APN_".
-QByteArray buildGprsList(Controls &c);
+GprsRecord buildGprsList(Controls &c);
 void applyGprsList(Controls &c, const QByteArray &text, int payloadPos);
 
 // The reset and preset buttons of the pages; none of them sends anything.

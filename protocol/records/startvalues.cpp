@@ -22,6 +22,18 @@ QStringList buttons(std::initializer_list<int> numbers)
     return out;
 }
 
+// Every drop-down list has ten items; the index each one shows as the window opens.
+struct ListStart
+{
+    const char *name;
+    int index;
+};
+constexpr ListStart kLists[] = {
+    {"ComboBox27", 9}, {"ComboBox19", 2}, {"ComboBox21", 1}, {"ComboBox22", 6}, {"ComboBox2", 3},
+    {"ComboBox30", 9}, {"ComboBox24", 0}, {"ComboBox26", 0}, {"ComboBox18", 0}, {"ComboBox20", 0},
+};
+constexpr int kListItems = 10;
+
 } // namespace
 
 QList<QStringList> radioGroups()
@@ -48,9 +60,8 @@ QList<QStringList> radioGroups()
 QList<QPair<QString, int>> dropDownLists()
 {
     QList<QPair<QString, int>> out;
-    for (const char *name : {"ComboBox27", "ComboBox19", "ComboBox21", "ComboBox22", "ComboBox2",
-                             "ComboBox30", "ComboBox24", "ComboBox26", "ComboBox18", "ComboBox20"})
-        out.append({QString::fromLatin1(name), 10});
+    for (const ListStart &list : kLists)
+        out.append({QString::fromLatin1(list.name), kListItems});
     return out;
 }
 
@@ -59,13 +70,8 @@ MemoryControls startControls()
     MemoryControls c;
     for (const QStringList &group : radioGroups())
         c.addRadioGroup(group);
-    const QList<QPair<const char *, int>> selected = {
-        {"ComboBox27", 9}, {"ComboBox19", 2}, {"ComboBox21", 1}, {"ComboBox22", 6},
-        {"ComboBox2", 3},  {"ComboBox30", 9}, {"ComboBox24", 0}, {"ComboBox26", 0},
-        {"ComboBox18", 0}, {"ComboBox20", 0},
-    };
-    for (const auto &[name, index] : selected)
-        c.addList(QString::fromLatin1(name), 10, index);
+    for (const ListStart &list : kLists)
+        c.addList(QString::fromLatin1(list.name), kListItems, list.index);
 
     // Every check box the codecs touch starts off, except these.
     for (const Field &f : settingsFields()) {

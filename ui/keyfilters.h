@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QClipboard>
+#include <QLineEdit>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -10,7 +11,6 @@
 class QDropEvent;
 class QInputMethodEvent;
 class QKeyEvent;
-#include <QLineEdit>
 class QMenu;
 
 // What an edit box accepts is judged by the character's Windows-1251 code, the code
@@ -59,9 +59,6 @@ public:
     using Alert = std::function<void()>;
 
     EditBoxFilter(QLineEdit *edit, CharClass cls, KeyPress keyPress, Alert alert);
-
-    QLineEdit *edit() const { return m_edit; }
-    CharClass charClass() const { return m_class; }
 
     // Pastes the clipboard's text at the cursor, filtered.
     void paste(QClipboard::Mode mode = QClipboard::Clipboard);

@@ -3,6 +3,7 @@
 #include "ui/counters.h"
 #include "ui/keyfilters.h"
 
+#include <QLineEdit>
 #include <QObject>
 #include <QPointer>
 #include <vector>
@@ -10,7 +11,6 @@
 class Controls;
 class Desktop;
 class QEvent;
-#include <QLineEdit>
 class QWidget;
 
 // The rules that act on the configuration pages while the user works: interlocks

@@ -109,6 +109,10 @@ bool WindowRules::ApplicationEvents1Message(QObject *, QEvent *event)
     QWidget *focus = QApplication::focusWidget();
     if (!focus || (focus != m_edit1 && focus != m_edit2))
         return false;
+    // A menu opened from the box takes the keyboard while the box keeps the focus;
+    // its keys (Escape, Enter, accelerators) are not typed into the box.
+    if (QApplication::activePopupWidget())
+        return false;
     QString text;
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QTest>
 #include <QVBoxLayout>
 #include <memory>
@@ -86,6 +87,8 @@ private slots:
     void typing_data();
     void typing();
     void hookActsOnlyWhilePhoneBoxHasFocus();
+    void hookLeavesAnOpenMenuItsKeys_data();
+    void hookLeavesAnOpenMenuItsKeys();
     void navigationAndShortcutsAreNoCharacters();
     void typedLimitHoldsOverCodeSetText();
     void backspaceInFullBox();
@@ -202,6 +205,33 @@ void TestKeyFilters::hookActsOnlyWhilePhoneBoxHasFocus()
     typeText(edit19, QStringLiteral("7"));
     QCOMPARE(edit19->text(), QStringLiteral("TVX47"));
     QCOMPARE(desktop.alerts, 1);
+}
+
+// A context menu opened from a phone box takes the keyboard while the box keeps the
+// focus: Escape (27) must still close it, not be swallowed as a character.
+void TestKeyFilters::hookLeavesAnOpenMenuItsKeys_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::newRow("Edit1, hooked") << "Edit1";
+    QTest::newRow("Edit2, hooked") << "Edit2";
+    QTest::newRow("Edit3") << "Edit3";
+}
+
+void TestKeyFilters::hookLeavesAnOpenMenuItsKeys()
+{
+    QFETCH(QString, edit);
+    RecordingDesktop desktop;
+    Form form;
+    QLineEdit *box = form.edit(edit);
+    QVERIFY(focus(box));
+    QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(4, 4), box->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(box, &open);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QPointer<QWidget> menu = QApplication::activePopupWidget();
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY(!menu || !menu->isVisible());
+    QCOMPARE(box->text(), QStringLiteral("+380"));
+    QCOMPARE(desktop.alerts, 0);
 }
 
 void TestKeyFilters::navigationAndShortcutsAreNoCharacters()

@@ -2,6 +2,7 @@
 // start state, caption, hint, limit and items, typed in here rather than read back
 // from the forms, so that an edit of a form that loses a text or a state shows up.
 
+#include "tests/pages14/arrangement.h"
 #include "ui/windowfont.h"
 #include "app/tform1.h"
 #include "ui/pagecontrol.h"
@@ -379,6 +380,7 @@ void type(QWidget *w, const QString &text)
 } // namespace
 
 Q_DECLARE_METATYPE(Kind)
+Q_DECLARE_METATYPE(arrangement::Relation)
 
 class TestPages14 : public QObject
 {
@@ -406,6 +408,8 @@ private slots:
     void widgetsStayInsideTheirParentsWithoutOverlap_data();
     void widgetsStayInsideTheirParentsWithoutOverlap();
     void subscriberRowsLineUpAcrossThePage();
+    void arrangement_data();
+    void arrangement();
 
 private:
     QWidget *find(const QString &name) const
@@ -816,6 +820,106 @@ void TestPages14::subscriberRowsLineUpAcrossThePage()
         QVERIFY2(x > lastX, name);
         lastX = x;
     }
+}
+
+void TestPages14::arrangement_data()
+{
+    using arrangement::Relation;
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<Relation>("relation");
+    QTest::addColumn<QString>("b");
+    const arrangement::Pair pairs[] = {
+        // Page 1: phones, SMS grid, empty-call column, then two options over a button.
+        {"GroupBox21", Relation::LeftOf, "GroupBox19"},
+        {"GroupBox19", Relation::LeftOf, "GroupBox20"},
+        {"GroupBox20", Relation::LeftOf, "CheckBox76"},
+        {"CheckBox76", Relation::Above, "CheckBox77"},
+        {"Label4", Relation::Above, "Button18"},
+        {"CheckBox76", Relation::Continues, "Label2"},
+        {"CheckBox77", Relation::Continues, "Label3"},
+        {"Label3", Relation::Continues, "Label4"},
+        {"GroupBox20", Relation::Continues, "Label45"},
+        {"Label1", Relation::Above, "CheckBox1"},
+        {"Label26", Relation::Above, "CheckBox10"},
+        {"Label18", Relation::Above, "CheckBox19"},
+        {"Label31", Relation::Above, "CheckBox28"},
+        {"Label91", Relation::Above, "CheckBox37"},
+        {"Label45", Relation::Above, "CheckBox58"},
+        {"Label24", Relation::Beside, "Edit1"},
+        {"Edit1", Relation::Beside, "Label127"},
+        {"Label42", Relation::Beside, "Edit9"},
+        {"Edit9", Relation::Beside, "Label43"},
+        // Page 2: four columns.
+        {"GroupBox18", Relation::Above, "GroupBox22"},
+        {"GroupBox22", Relation::Above, "GroupBox23"},
+        {"GroupBox14", Relation::Above, "GroupBox17"},
+        {"GroupBox1", Relation::Above, "GroupBox29"},
+        {"CheckBox68", Relation::Above, "CheckBox47"},
+        {"Label88", Relation::Above, "GroupBox27"},
+        {"GroupBox27", Relation::Above, "GroupBox16"},
+        {"GroupBox18", Relation::LeftOf, "GroupBox14"},
+        {"GroupBox14", Relation::LeftOf, "GroupBox1"},
+        {"GroupBox1", Relation::LeftOf, "GroupBox27"},
+        {"RadioButton34", Relation::Continues, "Label84"},
+        {"RadioButton41", Relation::Continues, "Label17"},
+        {"CheckBox47", Relation::Continues, "Label88"},
+        {"GroupBox1", Relation::Continues, "Label7"},
+        {"Label7", Relation::Above, "ComboBox2"},
+        {"Label81", Relation::Above, "ComboBox19"},
+        {"Label82", Relation::Above, "ComboBox21"},
+        {"Label83", Relation::Above, "ComboBox22"},
+        {"Label93", Relation::Above, "ComboBox30"},
+        {"Label90", Relation::Above, "ComboBox27"},
+        {"Label10", Relation::Above, "Edit36"},
+        {"Label9", Relation::Beside, "Edit36"},
+        {"Edit36", Relation::Beside, "Label8"},
+        {"Label11", Relation::Above, "Edit38"},
+        {"Edit38", Relation::Beside, "Label12"},
+        {"Edit31", Relation::Beside, "Label85"},
+        {"Edit31", Relation::Above, "Label86"},
+        // Page 3: inputs 1 to 3 over inputs 4 to 6.
+        {"GroupBox2", Relation::LeftOf, "GroupBox4"},
+        {"GroupBox4", Relation::LeftOf, "GroupBox5"},
+        {"GroupBox6", Relation::LeftOf, "GroupBox7"},
+        {"GroupBox7", Relation::LeftOf, "GroupBox8"},
+        {"GroupBox2", Relation::Above, "GroupBox6"},
+        {"GroupBox4", Relation::Above, "GroupBox7"},
+        {"GroupBox5", Relation::Above, "GroupBox8"},
+        {"Label87", Relation::Above, "ComboBox24"},
+        {"Label89", Relation::Above, "ComboBox26"},
+        // Page 4: output 1 over 2, outputs 3 to 5, then the pause.
+        {"GroupBox9", Relation::Above, "GroupBox10"},
+        {"GroupBox9", Relation::LeftOf, "GroupBox11"},
+        {"GroupBox11", Relation::Above, "GroupBox12"},
+        {"GroupBox12", Relation::Above, "GroupBox13"},
+        {"GroupBox11", Relation::LeftOf, "GroupBox15"},
+        {"CheckBox78", Relation::Continues, "Label5"},
+        {"CheckBox79", Relation::Continues, "Label6"},
+        {"Label78", Relation::Above, "ComboBox18"},
+        {"Label79", Relation::Above, "ComboBox20"},
+        {"ComboBox18", Relation::Beside, "Label80"},
+        {"Label80", Relation::Beside, "ComboBox20"},
+    };
+    for (const arrangement::Pair &p : pairs) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 %2 %3").arg(QLatin1String(p.a), QLatin1String(arrangement::name(p.relation)), QLatin1String(p.b))))
+            << QString::fromLatin1(p.a) << p.relation << QString::fromLatin1(p.b);
+    }
+}
+
+void TestPages14::arrangement()
+{
+    QFETCH(QString, a);
+    QFETCH(arrangement::Relation, relation);
+    QFETCH(QString, b);
+    QWidget *first = find(a);
+    QWidget *second = find(b);
+    QVERIFY(first && second);
+    QWidget *page = first->parentWidget();
+    while (page && !page->objectName().startsWith(QLatin1String("TabSheet")))
+        page = page->parentWidget();
+    QVERIFY(page && page->isAncestorOf(second));
+    const QString wrong = arrangement::check(first, relation, second, page);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 QTEST_MAIN(TestPages14)

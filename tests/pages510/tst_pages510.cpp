@@ -6,6 +6,7 @@
 // The expected values are typed in here on purpose rather than read from the forms, so
 // that an edit of a form in Designer cannot silently change what the window shows.
 
+#include "tests/pages14/arrangement.h"
 #include "ui/windowfont.h"
 #include "app/tform1.h"
 #include "ui_tabsheet5.h"
@@ -236,6 +237,8 @@ bool sameRow(const QRect &a, const QRect &b)
 
 } // namespace
 
+Q_DECLARE_METATYPE(arrangement::Relation)
+
 class TestPages510 : public QObject
 {
     Q_OBJECT
@@ -261,6 +264,8 @@ private slots:
     void smsWordsInTwoColumns();
     void voiceGrid();
     void intercomArrangement();
+    void arrangement_data();
+    void arrangement();
     void captionsFit();
     void noOverlapAndInsideParent();
 
@@ -713,6 +718,83 @@ void TestPages510::intercomArrangement()
         QVERIFY(box);
         QVERIFY2(box->geometry().left() > columnRight, n);
     }
+}
+
+void TestPages510::arrangement_data()
+{
+    using arrangement::Relation;
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<Relation>("relation");
+    QTest::addColumn<QString>("b");
+    const arrangement::Pair pairs[] = {
+        // Keys: the key column, the switch over the reset button, partial arming on the
+        // right, the note at the bottom.
+        {"Label48", Relation::LeftOf, "CheckBox46"},
+        {"CheckBox46", Relation::Above, "Button16"},
+        {"CheckBox46", Relation::LeftOf, "GroupBox30"},
+        {"Button16", Relation::LeftOf, "GroupBox30"},
+        {"CheckBox113", Relation::Continues, "Label21"},
+        {"Label21", Relation::Above, "CheckBox114"},
+        {"CheckBox118", Relation::Above, "CheckBox119"},
+        {"GroupBox30", Relation::Above, "Label111"},
+        // SMS words.
+        {"Edit19", Relation::Beside, "Label112"},
+        {"Label112", Relation::LeftOf, "Label71"},
+        {"Edit25", Relation::Beside, "Label118"},
+        {"Edit30", Relation::Above, "Label77"},
+        // GPRS: the access point with the presets, the server group under it, the
+        // default-settings button to its right, the note at the bottom.
+        {"Label92", Relation::Above, "Edit34"},
+        {"Edit34", Relation::Beside, "Button2"},
+        {"Button2", Relation::Beside, "Button3"},
+        {"Button3", Relation::Beside, "Button4"},
+        {"Edit34", Relation::Above, "GroupBox25"},
+        {"GroupBox25", Relation::LeftOf, "Button9"},
+        {"GroupBox25", Relation::Above, "Label125"},
+        {"Button9", Relation::Above, "Label125"},
+        {"Label94", Relation::Beside, "Edit35"},
+        {"Edit35", Relation::Above, "Edit40"},
+        {"Label109", Relation::Beside, "Edit40"},
+        {"Edit40", Relation::Above, "Edit37"},
+        {"Label95", Relation::Beside, "Edit37"},
+        // Thermometer: each threshold under its label, its unit to the right.
+        {"Label23", Relation::Above, "Edit32"},
+        {"Edit32", Relation::Beside, "Label30"},
+        {"Edit32", Relation::Above, "Label27"},
+        {"Label27", Relation::Above, "Edit33"},
+        {"Edit33", Relation::Beside, "Label44"},
+        // Voice: the three options, each read as one caption.
+        {"CheckBox108", Relation::Continues, "Label104"},
+        {"Label104", Relation::Above, "CheckBox109"},
+        {"CheckBox109", Relation::Continues, "Label105"},
+        {"Label105", Relation::Above, "CheckBox110"},
+        {"CheckBox110", Relation::Continues, "Label107"},
+        {"Label107", Relation::Continues, "Label108"},
+        // Intercom.
+        {"Label106", Relation::Above, "CheckBox71"},
+        {"CheckBox71", Relation::LeftOf, "CheckBox69"},
+        {"CheckBox69", Relation::Above, "CheckBox70"},
+    };
+    for (const arrangement::Pair &p : pairs) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 %2 %3").arg(QLatin1String(p.a), QLatin1String(arrangement::name(p.relation)), QLatin1String(p.b))))
+            << QString::fromLatin1(p.a) << p.relation << QString::fromLatin1(p.b);
+    }
+}
+
+void TestPages510::arrangement()
+{
+    QFETCH(QString, a);
+    QFETCH(arrangement::Relation, relation);
+    QFETCH(QString, b);
+    QWidget *first = find<QWidget>(a);
+    QWidget *second = find<QWidget>(b);
+    QVERIFY(first && second);
+    QWidget *sheet = first->parentWidget();
+    while (sheet && !sheet->objectName().startsWith(QLatin1String("TabSheet")))
+        sheet = sheet->parentWidget();
+    QVERIFY(sheet && sheet->isAncestorOf(second));
+    const QString wrong = arrangement::check(first, relation, second, sheet);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 // At the window's font every caption fits its widget, and every widget fits its page.

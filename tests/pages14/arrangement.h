@@ -11,6 +11,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 #include <QWidget>
+#include <QtTest>
 
 namespace arrangement {
 
@@ -106,4 +107,35 @@ inline QString check(const QWidget *a, Relation relation, const QWidget *b, cons
     return QStringLiteral("unknown relation");
 }
 
+// One data row per pair, named after it.
+template<size_t N>
+void addRows(const Pair (&pairs)[N])
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<Relation>("relation");
+    QTest::addColumn<QString>("b");
+    for (const Pair &p : pairs) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 %2 %3").arg(QLatin1String(p.a), QLatin1String(name(p.relation)),
+                                                                QLatin1String(p.b))))
+            << QString::fromLatin1(p.a) << p.relation << QString::fromLatin1(p.b);
+    }
+}
+
+// The pair named a and b in window, both on one page; empty when it stands as described.
+inline QString checkNamed(const QWidget *window, const QString &a, Relation relation, const QString &b)
+{
+    const auto *first = window->findChild<QWidget *>(a);
+    const auto *second = window->findChild<QWidget *>(b);
+    if (!first || !second)
+        return QStringLiteral("missing");
+    const QWidget *page = first->parentWidget();
+    while (page && !page->objectName().startsWith(QLatin1String("TabSheet")))
+        page = page->parentWidget();
+    if (!page || !page->isAncestorOf(second))
+        return QStringLiteral("not on one page");
+    return check(first, relation, second, page);
+}
+
 } // namespace arrangement
+
+Q_DECLARE_METATYPE(arrangement::Relation)

@@ -380,7 +380,6 @@ void type(QWidget *w, const QString &text)
 } // namespace
 
 Q_DECLARE_METATYPE(Kind)
-Q_DECLARE_METATYPE(arrangement::Relation)
 
 class TestPages14 : public QObject
 {
@@ -825,9 +824,6 @@ void TestPages14::subscriberRowsLineUpAcrossThePage()
 void TestPages14::arrangement_data()
 {
     using arrangement::Relation;
-    QTest::addColumn<QString>("a");
-    QTest::addColumn<Relation>("relation");
-    QTest::addColumn<QString>("b");
     const arrangement::Pair pairs[] = {
         // Page 1: phones, SMS grid, empty-call column, then two options over a button.
         {"GroupBox21", Relation::LeftOf, "GroupBox19"},
@@ -900,10 +896,7 @@ void TestPages14::arrangement_data()
         {"ComboBox18", Relation::Beside, "Label80"},
         {"Label80", Relation::Beside, "ComboBox20"},
     };
-    for (const arrangement::Pair &p : pairs) {
-        QTest::newRow(qPrintable(QStringLiteral("%1 %2 %3").arg(QLatin1String(p.a), QLatin1String(arrangement::name(p.relation)), QLatin1String(p.b))))
-            << QString::fromLatin1(p.a) << p.relation << QString::fromLatin1(p.b);
-    }
+    arrangement::addRows(pairs);
 }
 
 void TestPages14::arrangement()
@@ -911,14 +904,7 @@ void TestPages14::arrangement()
     QFETCH(QString, a);
     QFETCH(arrangement::Relation, relation);
     QFETCH(QString, b);
-    QWidget *first = find(a);
-    QWidget *second = find(b);
-    QVERIFY(first && second);
-    QWidget *page = first->parentWidget();
-    while (page && !page->objectName().startsWith(QLatin1String("TabSheet")))
-        page = page->parentWidget();
-    QVERIFY(page && page->isAncestorOf(second));
-    const QString wrong = arrangement::check(first, relation, second, page);
+    const QString wrong = arrangement::checkNamed(m_form.get(), a, relation, b);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 

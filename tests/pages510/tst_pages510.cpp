@@ -237,8 +237,6 @@ bool sameRow(const QRect &a, const QRect &b)
 
 } // namespace
 
-Q_DECLARE_METATYPE(arrangement::Relation)
-
 class TestPages510 : public QObject
 {
     Q_OBJECT
@@ -723,9 +721,6 @@ void TestPages510::intercomArrangement()
 void TestPages510::arrangement_data()
 {
     using arrangement::Relation;
-    QTest::addColumn<QString>("a");
-    QTest::addColumn<Relation>("relation");
-    QTest::addColumn<QString>("b");
     const arrangement::Pair pairs[] = {
         // Keys: the key column, the switch over the reset button, partial arming on the
         // right, the note at the bottom.
@@ -775,10 +770,7 @@ void TestPages510::arrangement_data()
         {"CheckBox71", Relation::LeftOf, "CheckBox69"},
         {"CheckBox69", Relation::Above, "CheckBox70"},
     };
-    for (const arrangement::Pair &p : pairs) {
-        QTest::newRow(qPrintable(QStringLiteral("%1 %2 %3").arg(QLatin1String(p.a), QLatin1String(arrangement::name(p.relation)), QLatin1String(p.b))))
-            << QString::fromLatin1(p.a) << p.relation << QString::fromLatin1(p.b);
-    }
+    arrangement::addRows(pairs);
 }
 
 void TestPages510::arrangement()
@@ -786,14 +778,7 @@ void TestPages510::arrangement()
     QFETCH(QString, a);
     QFETCH(arrangement::Relation, relation);
     QFETCH(QString, b);
-    QWidget *first = find<QWidget>(a);
-    QWidget *second = find<QWidget>(b);
-    QVERIFY(first && second);
-    QWidget *sheet = first->parentWidget();
-    while (sheet && !sheet->objectName().startsWith(QLatin1String("TabSheet")))
-        sheet = sheet->parentWidget();
-    QVERIFY(sheet && sheet->isAncestorOf(second));
-    const QString wrong = arrangement::check(first, relation, second, sheet);
+    const QString wrong = arrangement::checkNamed(m_form.get(), a, relation, b);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 

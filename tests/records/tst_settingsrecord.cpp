@@ -23,6 +23,8 @@ private slots:
     void payloadAfterOtherText();
     void shortReplyReadsNothingPastItsEnd();
     void reservedPositionsAreAlwaysZero();
+    void decodingOrder_data();
+    void decodingOrder();
 };
 
 namespace {
@@ -330,6 +332,104 @@ void TestSettingsRecord::reservedPositionsAreAlwaysZero()
     MemoryControls c = records::startControls();
     records::applySettings(c, reply("READ_SET_", record), 9);
     QCOMPARE(records::buildSettings(c), script::startRecord());
+}
+
+namespace {
+
+// Logs every value a decoder sets, in order; enabled states are not values.
+class SetLog : public MemoryControls
+{
+public:
+    explicit SetLog(const MemoryControls &start) : MemoryControls(start) {}
+    QStringList log;
+
+    void setChecked(const QString &name, bool on) override
+    {
+        log << name;
+        MemoryControls::setChecked(name, on);
+    }
+    void setIndex(const QString &name, int index) override
+    {
+        log << name;
+        MemoryControls::setIndex(name, index);
+    }
+    void setText(const QString &name, const QString &text) override
+    {
+        log << name;
+        MemoryControls::setText(name, text);
+    }
+};
+
+QStringList seq(const char *prefix, int first, int last)
+{
+    QStringList out;
+    const int step = first <= last ? 1 : -1;
+    for (int i = first; i != last + step; i += step)
+        out << QStringLiteral("%1%2").arg(QLatin1String(prefix)).arg(i);
+    return out;
+}
+
+QStringList names(std::initializer_list<const char *> list)
+{
+    QStringList out;
+    for (const char *n : list)
+        out << QString::fromLatin1(n);
+    return out;
+}
+
+} // namespace
+
+void TestSettingsRecord::decodingOrder_data()
+{
+    QTest::addColumn<QByteArray>("pulseAndPartial"); // offsets 42 and 72
+    QTest::addColumn<QStringList>("pulseBoxes");
+    QTest::addColumn<QStringList>("partialBoxes");
+    // A count is set from output 5 on, clearing from output 1 on.
+    QTest::newRow("pulse '3', partial '2'") << QByteArray("32") << seq("CheckBox", 53, 49)
+                                            << QStringList{"CheckBox113"} + seq("CheckBox", 114, 118);
+    // Partial arming off: all seven boxes are cleared in step 1 and again in step 2.
+    QTest::newRow("pulse '0', partial '0'") << QByteArray("00") << seq("CheckBox", 49, 53)
+                                            << seq("CheckBox", 113, 119) + seq("CheckBox", 113, 119);
+    QTest::newRow("pulse 'x', partial '7'") << QByteArray("x7") << seq("CheckBox", 49, 53)
+                                            << QStringList{"CheckBox113"} + seq("CheckBox", 113, 119);
+}
+
+void TestSettingsRecord::decodingOrder()
+{
+    QFETCH(QByteArray, pulseAndPartial);
+    QFETCH(QStringList, pulseBoxes);
+    QFETCH(QStringList, partialBoxes);
+
+    QStringList expected = seq("CheckBox", 1, 36);
+    expected += names({"CheckBox76", "CheckBox77", "RadioButton1", "RadioButton4", "RadioButton7",
+                       "RadioButton10", "RadioButton13", "RadioButton16", "RadioButton22", "CheckBox78",
+                       "CheckBox79", "RadioButton30", "RadioButton25", "ComboBox27", "CheckBox46",
+                       "ComboBox19", "ComboBox21", "ComboBox22", "ComboBox2", "ComboBox30", "CheckBox48",
+                       "CheckBox54", "ComboBox24", "ComboBox26", "CheckBox56"});
+    expected += seq("CheckBox", 37, 45);
+    expected += names({"Edit31", "RadioButton26", "RadioButton28", "CheckBox47", "Edit32", "Edit33",
+                       "RadioButton32"});
+    expected += seq("CheckBox", 58, 66);
+    expected += names({"CheckBox68", "CheckBox55", "RadioButton35"});
+    expected += pulseBoxes;
+    expected += names({"ComboBox18", "ComboBox20", "RadioButton39", "CheckBox67", "CheckBox69"});
+    expected += seq("CheckBox", 71, 75);
+    expected += names({"CheckBox70", "CheckBox108", "CheckBox109"});
+    expected += seq("CheckBox", 81, 107);
+    expected += names({"CheckBox110", "CheckBox80"});
+    expected += partialBoxes;
+    expected += names({"Edit36", "Edit38", "CheckBox119", "RadioButton42", "CheckBox57", "Edit37"});
+    expected += seq("Edit", 1, 9);
+    expected += seq("Edit", 19, 30);
+    expected += seq("Edit", 18, 10);
+    expected += names({"Edit34", "Edit35", "Edit40"});
+
+    QByteArray record = script::startRecord();
+    record[42] = pulseAndPartial[0];
+    record[72] = pulseAndPartial[1];
+    SetLog c(records::startControls());
+    records::applySettings(c, reply("READ_SET_", record), 9);
+    QCOMPARE(c.log, expected);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsRecord)

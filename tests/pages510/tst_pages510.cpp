@@ -7,6 +7,7 @@
 // that an edit of a form in Designer cannot silently change what the window shows.
 
 #include "tests/pages14/arrangement.h"
+#include "tests/pages14/pagelayout.h"
 #include "ui/windowfont.h"
 #include "app/tform1.h"
 #include "ui_tabsheet5.h"
@@ -803,39 +804,15 @@ void TestPages510::captionsFit()
     }
 }
 
+// Every widget fits its page or group box, clear of the box's title line, without
+// lying over another.
 void TestPages510::noOverlapAndInsideParent()
 {
     for (const char *pageName : kPages) {
         QWidget *sheet = page(pageName);
         QVERIFY(sheet);
-        QList<QWidget *> parents{sheet};
-        for (QGroupBox *g : sheet->findChildren<QGroupBox *>())
-            parents << g;
-        for (QWidget *parent : parents) {
-            QList<QWidget *> kids;
-            for (QObject *o : parent->children()) {
-                auto *w = qobject_cast<QWidget *>(o);
-                if (w && !w->isHidden() && !w->objectName().startsWith(QLatin1String("qt_")))
-                    kids << w;
-            }
-            // The page area under the tab bar is 754 x 322, whatever size the stack gives the page.
-            const QRect room = parent == sheet ? QRect(0, 0, 754, 322) : parent->rect();
-            for (int i = 0; i < kids.size(); ++i) {
-                QVERIFY2(room.contains(kids[i]->geometry()), qPrintable(kids[i]->objectName()));
-                for (int j = i + 1; j < kids.size(); ++j) {
-                    QWidget *a = kids[i];
-                    QWidget *b = kids[j];
-                    // Only a title switch may lie over its group's frame.
-                    const bool titlePair = (qobject_cast<QGroupBox *>(a) && qobject_cast<QCheckBox *>(b)
-                                            && b->autoFillBackground())
-                        || (qobject_cast<QGroupBox *>(b) && qobject_cast<QCheckBox *>(a) && a->autoFillBackground());
-                    if (titlePair)
-                        continue;
-                    QVERIFY2(!a->geometry().intersects(b->geometry()),
-                             qPrintable(a->objectName() + QLatin1String(" overlaps ") + b->objectName()));
-                }
-            }
-        }
+        const QStringList faults = pagelayout::placementFaults(sheet);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1String("; "))));
     }
 }
 

@@ -34,6 +34,7 @@ private slots:
     void decodeWithInterlocks_data();
     void decodeWithInterlocks();
     void busyRecordComesBackUnchanged();
+    void typedDialCountHasNoItem();
 
 private:
     Controls &controls() { return m_form->controls(); }
@@ -227,6 +228,17 @@ void TestRecordsWindow::busyRecordComesBackUnchanged()
     QCOMPARE(record.mid(561 + 4, 6), QByteArray("\"TCP\","));
     records::applySettings(controls(), reply("READ_SET_", record), 9);
     QCOMPARE(records::buildSettings(controls()), record);
+}
+
+void TestRecordsWindow::typedDialCountHasNoItem()
+{
+    // The dial-count list may be typed into; a text of the user's own is no item.
+    auto *combo = m_form->findChild<QComboBox *>("ComboBox2");
+    QVERIFY(combo && combo->isEditable());
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "7x");
+    QCOMPARE(combo->currentText(), QString("7x"));
+    QCOMPARE(records::buildSettings(controls()).at(21), '0');
 }
 
 QTEST_MAIN(TestRecordsWindow)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QAbstractButton>
-#include <QStyleOptionTabWidgetFrame>
 #include <QWidget>
 #include <vector>
 
 class QButtonGroup;
 class QStackedWidget;
+class QStyleOptionTabWidgetFrame;
 
 // One tab of PageControl: a fixed-width checkable button drawn as a tab by the
 // style. Its caption turns blue while the mouse is over it.

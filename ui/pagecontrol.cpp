@@ -17,6 +17,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QWindow>
+#include <QTimer>
 #include <QImage>
 #include <QPainter>
 #include <QStackedWidget>
@@ -236,6 +240,18 @@ QRect PageControl::pageArea() const
     return QRect(0, top, width(), height() - top);
 }
 
+void PageControl::refreshHover()
+{
+    QWindow *handle = window()->windowHandle();
+    if (!handle || !isVisible())
+        return;
+    const QPoint global = QCursor::pos();
+    const QPointF local = handle->mapFromGlobal(global);
+    QMouseEvent move(QEvent::MouseMove, local, local, QPointF(global), Qt::NoButton,
+                     QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
+    QCoreApplication::sendEvent(handle, &move);
+}
+
 void PageControl::placeTabs()
 {
     const int rows = rowCount();
@@ -252,14 +268,15 @@ void PageControl::placeTabs()
         const int columns = qMin(kTabsPerRow, int(m_tabs.size()) - row * kTabsPerRow);
         tab->setRowPosition(column, columns);
         tab->move(2 + column * kTabWidth, (rows - 1 - fromPage) * kTabHeight);
-        // Moving a row under a resting pointer brings no enter or leave events.
-        tab->setHot(tab->isVisible() && tab->rect().contains(tab->mapFromGlobal(QCursor::pos())));
     }
     for (PageTab *tab : m_tabs) {
         if (tab->index() / kTabsPerRow == selectedRow)
             tab->raise();
     }
     update();
+    // Moving a row under a resting pointer brings no enter or leave events: once the
+    // click that moved it is done, let the window find the tab under the pointer again.
+    QTimer::singleShot(0, this, &PageControl::refreshHover);
 }
 
 void PageControl::resizeEvent(QResizeEvent *event)

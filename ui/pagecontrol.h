@@ -75,6 +75,7 @@ private:
     QStyleOptionTabWidgetFrame paneOption(const QRect &rect) const;
     void fillTitleSwitchesWithThePane();
     void placeTabs();
+    void refreshHover();
     void selectFromKeyboard(int index);
 
     QStackedWidget *m_stack = nullptr;

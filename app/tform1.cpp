@@ -245,7 +245,7 @@ void TForm1::Timer1Timer()
     if (const auto text = m_replies.append(QByteArray(bytes, int(n)))) {
         for (const FoundReply &found : findReplies(*text)) {
             handleReply(found, *text);
-            if (!m_channel.isOpen() && ui->OpenClose->text() == QString::fromUtf8(kConnect))
+            if (!m_channel.isOpen())
                 break; // the port was lost while a message box was open
         }
     }

@@ -408,21 +408,21 @@ void TestKeyFilters::dropIsFiltered()
     Form form;
     QLineEdit *edit = form.edit(QStringLiteral("Edit3"));
     edit->clear();
-    QMimeData data;
-    data.setText(QStringLiteral("tel: +380 50 123"));
-    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit, &enter);
-    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit, &drop);
+    // Drags the text onto the box and drops it there; returns whether the drop was taken.
+    auto dropText = [edit](const QString &text) {
+        QMimeData data;
+        data.setText(text);
+        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(edit, &enter);
+        QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(edit, &drop);
+        return drop.isAccepted();
+    };
+    QVERIFY(dropText(QStringLiteral("tel: +380 50 123")));
     QCOMPARE(edit->text(), QStringLiteral("+38050123"));
-    QVERIFY(drop.isAccepted());
     QCOMPARE(desktop.alerts, 1);
 
-    data.setText(QStringLiteral("only letters"));
-    QDragEnterEvent again(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit, &again);
-    QDropEvent rejected(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit, &rejected);
+    dropText(QStringLiteral("only letters"));
     QCOMPARE(edit->text(), QStringLiteral("+38050123"));
     QCOMPARE(desktop.alerts, 2);
 }

@@ -39,9 +39,66 @@ void setTextColour(QWidget *w, QPalette::ColorRole role, const QColor &colour)
     w->setPalette(p);
 }
 
-QByteArray line(const char *word, const QByteArray &payload = {})
+// Clears the may-read flag for as long as a poll or a send is under way and sets it
+// again on the way out, so that a poll nested under a message box skips one read.
+class ReadHold
 {
-    return QByteArray(word) + payload + command::kCarriageReturn;
+public:
+    explicit ReadHold(bool &mayRead) : m_mayRead(mayRead) { m_mayRead = false; }
+    ~ReadHold() { m_mayRead = true; }
+    ReadHold(const ReadHold &) = delete;
+    ReadHold &operator=(const ReadHold &) = delete;
+
+private:
+    bool &m_mayRead;
+};
+
+} // namespace
+
+// What a sender does with ButtWrite around its write.
+enum class AroundWrite { Nothing, DisableWrite, EnableWriteAfter };
+
+// One command a button sends: its word, the record that follows it and what happens
+// to ButtWrite around the write.
+struct CommandButton
+{
+    const char *button;
+    void (TForm1::*handler)();
+    const char *word;
+    QByteArray (*payload)(Controls &); // none: the word alone
+    AroundWrite around;
+    // Enabled by a connect; the settings buttons wait for the first settings reply.
+    bool withConnection;
+};
+
+namespace {
+
+const CommandButton kCommandButtons[] = {
+    {"ButtWrite", &TForm1::ButtWriteClick, command::kWriteSettings, records::buildSettings,
+     AroundWrite::DisableWrite, false},
+    {"Button11", &TForm1::Button11Click, command::kReadSettings, nullptr, AroundWrite::EnableWriteAfter, false},
+    {"Button12", &TForm1::Button12Click, command::kReadPhones, nullptr, AroundWrite::DisableWrite, true},
+    {"Button13", &TForm1::Button13Click, command::kReadKeys, nullptr, AroundWrite::DisableWrite, true},
+    {"Button14", &TForm1::Button14Click, command::kReadSms, nullptr, AroundWrite::DisableWrite, true},
+    {"Button15", &TForm1::Button15Click, command::kReadGprs, nullptr, AroundWrite::DisableWrite, true},
+    {"Button6", &TForm1::Button6Click, command::kWritePhones, records::buildPhoneList, AroundWrite::DisableWrite,
+     true},
+    {"Button7", &TForm1::Button7Click, command::kWriteKeys, records::buildKeyList, AroundWrite::DisableWrite, true},
+    {"Button8", &TForm1::Button8Click, command::kWriteSms, records::buildSmsList, AroundWrite::DisableWrite, true},
+    {"Button10", &TForm1::Button10Click, command::kWriteGprs, records::buildGprsList, AroundWrite::DisableWrite,
+     true},
+};
+
+// The request that a connect sends and Timer2 repeats.
+const CommandButton kReadRequest = {nullptr, nullptr, command::kReadSettings, nullptr, AroundWrite::Nothing, false};
+
+const CommandButton &commandButton(const char *name)
+{
+    for (const CommandButton &b : kCommandButtons) {
+        if (qstrcmp(b.button, name) == 0)
+            return b;
+    }
+    Q_UNREACHABLE();
 }
 
 } // namespace
@@ -51,15 +108,14 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("Form1"));
-    setFixedSize(FormCanResize(width(), height()) ? size() : QSize(762, 580));
 
     ui->Image1->setPixmap(QPixmap::fromImage(bannerImage()));
     ui->Image1->installEventFilter(this);
     setTextColour(ui->Label22, QPalette::WindowText, kRed);
     setTextColour(ui->Button6, QPalette::ButtonText, QColor(0, 128, 0));
 
-    m_timer1.setInterval(kPollMs);
-    m_timer2.setInterval(kRepeatMs);
+    m_pollTimer.setInterval(kPollMs);
+    m_readRepeatTimer.setInterval(kRepeatMs);
 
     m_controls = std::make_unique<WidgetControls>(this);
     m_rules = new WindowRules(this, *m_controls, Desktop::instance());
@@ -85,19 +141,11 @@ void TForm1::initActionsConnections()
 {
     connect(ui->OpenClose, &QPushButton::clicked, this, &TForm1::OpenCloseClick);
     connect(ui->ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Select);
-    connect(&m_timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    connect(&m_timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
-    connect(ui->ButtWrite, &QPushButton::clicked, this, &TForm1::ButtWriteClick);
+    connect(&m_pollTimer, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(&m_readRepeatTimer, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(ui->Button11, &QPushButton::clicked, this, &TForm1::Button11Click);
-    connect(ui->Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
-    connect(ui->Button13, &QPushButton::clicked, this, &TForm1::Button13Click);
-    connect(ui->Button14, &QPushButton::clicked, this, &TForm1::Button14Click);
-    connect(ui->Button15, &QPushButton::clicked, this, &TForm1::Button15Click);
-    connect(ui->Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
-    connect(ui->Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
-    connect(ui->Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
-    connect(ui->Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
+    for (const CommandButton &b : kCommandButtons)
+        connect(control<QPushButton>(b.button), &QPushButton::clicked, this, b.handler);
     connect(&m_channel, &SerialChannel::lost, this, &TForm1::onPortLost);
 
     // The page buttons that only set controls.
@@ -116,12 +164,6 @@ void TForm1::initActionsConnections()
         if (auto *button = control<QPushButton>(operatorButtons[op - 1]))
             connect(button, &QPushButton::clicked, this, [this, op] { records::setOperatorApn(*m_controls, op); });
     }
-}
-
-bool TForm1::FormCanResize(int, int)
-{
-    // The window keeps its size: every resize is refused.
-    return false;
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
@@ -148,7 +190,7 @@ void TForm1::ComboBox1Select(int index)
 
 void TForm1::OpenCloseClick()
 {
-    if (m_channel.isOpen())
+    if (isConnected())
         disconnectPort();
     else
         connectPort();
@@ -164,15 +206,12 @@ void TForm1::connectPort()
         ui->OpenClose->setText(QString::fromUtf8(kConnect));
         return;
     }
+    m_state = LinkState::Connected;
     m_replies.clear();
-    m_timer2.start();
-    m_timer1.start(kPollMs);
-    ui->ButtWrite->setEnabled(false);
-    ui->Button11->setEnabled(false);
-    for (QPushButton *b : {ui->Button6, ui->Button7, ui->Button8, ui->Button10, ui->Button12, ui->Button13,
-                           ui->Button14, ui->Button15})
-        b->setEnabled(true);
-    send([] { return line(command::kReadSettings); }, AroundWrite::Nothing);
+    m_readRepeatTimer.start();
+    m_pollTimer.start(kPollMs);
+    enableDeviceButtons(true);
+    send(kReadRequest);
 }
 
 void TForm1::disconnectPort()
@@ -180,68 +219,73 @@ void TForm1::disconnectPort()
     ui->Label22->setText(QString::fromUtf8(kNotConnected));
     setTextColour(ui->Label22, QPalette::WindowText, kRed);
     ui->OpenClose->setText(QString::fromUtf8(kConnect));
+    m_state = LinkState::Disconnected;
     m_channel.close();
     m_replies.clear();
-    m_timer2.stop();
-    ui->ButtWrite->setEnabled(false);
-    m_timer1.stop();
-    for (QPushButton *b : {ui->Button6, ui->Button7, ui->Button8, ui->Button10, ui->Button11, ui->Button12,
-                           ui->Button13, ui->Button14, ui->Button15})
-        b->setEnabled(false);
+    m_readRepeatTimer.stop();
+    m_pollTimer.stop();
+    enableDeviceButtons(false);
+}
+
+void TForm1::enableDeviceButtons(bool connected)
+{
+    for (const CommandButton &b : kCommandButtons)
+        control<QPushButton>(b.button)->setEnabled(connected && b.withConnection);
 }
 
 void TForm1::onPortLost()
 {
     // The port is gone (adapter pulled, far end closed): one disconnect, one message,
     // instead of an error box on every repeat.
-    if (ui->OpenClose->text() == QString::fromUtf8(kConnect))
+    if (!isConnected())
         return;
     disconnectPort();
     Desktop::instance().showError(QString::fromUtf8(kPortLost));
 }
 
-void TForm1::send(const std::function<QByteArray()> &build, AroundWrite around)
+void TForm1::send(const CommandButton &command)
 {
-    m_channel.setMayRead(false);
-    m_timer1.stop();
-    const QByteArray text = build();
-    if (around == AroundWrite::DisableWrite)
+    ReadHold hold(m_mayRead);
+    m_pollTimer.stop();
+    QByteArray text = command.word;
+    if (command.payload)
+        text += command.payload(*m_controls);
+    text += command::kCarriageReturn;
+    if (command.around == AroundWrite::DisableWrite)
         ui->ButtWrite->setEnabled(false);
     // The write purges the line; the partial reply collected so far goes with it.
     m_replies.clear();
     const qint64 written = m_channel.write(text);
-    if (around != AroundWrite::Nothing)
+    if (command.around != AroundWrite::Nothing)
         ui->ButtWrite->setEnabled(true);
     // A port that vanished is reported once, by onPortLost.
     if (written != text.size() && m_channel.isOpen())
         Desktop::instance().showError(QString::fromUtf8(kSendFailed));
     if (m_channel.isOpen())
-        m_timer1.start(kPollMs);
-    m_channel.setMayRead(true);
+        m_pollTimer.start(kPollMs);
 }
 
 void TForm1::Timer2Timer()
 {
     // The repeat purges the line. A reply that has arrived since the last poll may be
     // the answer to the previous request: handle it first instead of throwing it away.
-    if (m_channel.mayRead() && m_channel.bytesWaiting() > 0)
+    if (m_mayRead && m_channel.bytesWaiting() > 0)
         Timer1Timer();
-    if (!m_timer2.isActive() || !m_channel.isOpen())
+    if (!m_readRepeatTimer.isActive() || !m_channel.isOpen())
         return;
-    send([] { return line(command::kReadSettings); }, AroundWrite::Nothing);
+    send(kReadRequest);
 }
 
 void TForm1::Timer1Timer()
 {
     // A tick nested under a message box of the outer tick skips one read.
-    if (!m_channel.mayRead()) {
-        m_channel.setMayRead(true);
+    if (!m_mayRead) {
+        m_mayRead = true;
         return;
     }
-    m_channel.setMayRead(false);
+    ReadHold hold(m_mayRead);
     char bytes[ReplyBuffer::kCapacity];
     const qint64 n = m_channel.read(bytes, sizeof bytes);
-    m_channel.setMayRead(false);
     if (const auto text = m_replies.append(QByteArray(bytes, int(n)))) {
         for (const FoundReply &found : findReplies(*text)) {
             handleReply(found, *text);
@@ -249,7 +293,6 @@ void TForm1::Timer1Timer()
                 break; // the port was lost while a message box was open
         }
     }
-    m_channel.setMayRead(true);
 }
 
 void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
@@ -259,7 +302,7 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
     switch (found.row->reply) {
     case Reply::Settings:
         records::applySettings(c, text, found.payloadPos);
-        m_timer2.stop();
+        m_readRepeatTimer.stop();
         ui->ButtWrite->setEnabled(true);
         ui->Button11->setEnabled(true);
         break;
@@ -289,8 +332,7 @@ void TForm1::setStatusConnected(bool recognised)
 
 void TForm1::ButtWriteClick()
 {
-    send([this] { return line(command::kWriteSettings, records::buildSettings(*m_controls)); },
-         AroundWrite::DisableWrite);
+    send(commandButton("ButtWrite"));
 }
 
 void TForm1::Button1Click()
@@ -300,50 +342,47 @@ void TForm1::Button1Click()
 
 void TForm1::Button11Click()
 {
+    // Enabled again by the next settings reply.
     ui->Button11->setEnabled(false);
-    send([] { return line(command::kReadSettings); }, AroundWrite::EnableWriteAfter);
+    send(commandButton("Button11"));
 }
 
 void TForm1::Button12Click()
 {
-    send([] { return line(command::kReadPhones); }, AroundWrite::DisableWrite);
+    send(commandButton("Button12"));
 }
 
 void TForm1::Button13Click()
 {
-    send([] { return line(command::kReadKeys); }, AroundWrite::DisableWrite);
+    send(commandButton("Button13"));
 }
 
 void TForm1::Button14Click()
 {
-    send([] { return line(command::kReadSms); }, AroundWrite::DisableWrite);
+    send(commandButton("Button14"));
 }
 
 void TForm1::Button15Click()
 {
-    send([] { return line(command::kReadGprs); }, AroundWrite::DisableWrite);
+    send(commandButton("Button15"));
 }
 
 void TForm1::Button6Click()
 {
-    send([this] { return line(command::kWritePhones, records::buildPhoneList(*m_controls)); },
-         AroundWrite::DisableWrite);
+    send(commandButton("Button6"));
 }
 
 void TForm1::Button7Click()
 {
-    send([this] { return line(command::kWriteKeys, records::buildKeyList(*m_controls)); },
-         AroundWrite::DisableWrite);
+    send(commandButton("Button7"));
 }
 
 void TForm1::Button8Click()
 {
-    send([this] { return line(command::kWriteSms, records::buildSmsList(*m_controls)); },
-         AroundWrite::DisableWrite);
+    send(commandButton("Button8"));
 }
 
 void TForm1::Button10Click()
 {
-    send([this] { return line(command::kWriteGprs, records::buildGprsList(*m_controls)); },
-         AroundWrite::DisableWrite);
+    send(commandButton("Button10"));
 }

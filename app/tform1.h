@@ -6,7 +6,6 @@
 
 #include <QTimer>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -15,6 +14,7 @@ class TForm1;
 class PageControl;
 class WidgetControls;
 class WindowRules;
+struct CommandButton;
 
 // The main window: banner, connection bar and the configuration pages. It wires the
 // channel, the reply table and the codecs together; the work is done in those.
@@ -35,8 +35,13 @@ public:
     PageControl *pageControl() const;
     const QVector<int> &portTable() const { return m_portTable; }
     const ReplyBuffer &replies() const { return m_replies; }
-    QTimer &timer1() { return m_timer1; }
-    QTimer &timer2() { return m_timer2; }
+    bool isConnected() const { return m_state == LinkState::Connected; }
+    // Clear while a poll or a send is under way, so that a poll nested under one of
+    // its message boxes skips one read.
+    bool mayRead() const { return m_mayRead; }
+    // Timer1 polls for replies, Timer2 repeats the read request until it is answered.
+    QTimer &timer1() { return m_pollTimer; }
+    QTimer &timer2() { return m_readRepeatTimer; }
     template<typename T>
     T *control(const char *name) const { return findChild<T *>(QLatin1String(name)); }
 
@@ -57,20 +62,19 @@ public:
     void Button8Click();
     void Button10Click();
     void Image1Click();
-    bool FormCanResize(int newWidth, int newHeight);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // What a sender does with ButtWrite around its write.
-    enum class AroundWrite { Nothing, DisableWrite, EnableWriteAfter };
+    enum class LinkState { Disconnected, Connected };
 
     void initActionsConnections();
     void connectPort();
     void disconnectPort();
     void onPortLost();
-    void send(const std::function<QByteArray()> &build, AroundWrite around);
+    void send(const CommandButton &command);
+    void enableDeviceButtons(bool connected);
     void handleReply(const FoundReply &found, const QByteArray &text);
     void setStatusConnected(bool recognised);
 
@@ -78,8 +82,10 @@ private:
     SerialChannel m_channel;
     ReplyBuffer m_replies;
     QVector<int> m_portTable;
-    QTimer m_timer1;
-    QTimer m_timer2;
+    LinkState m_state = LinkState::Disconnected;
+    bool m_mayRead = false;
+    QTimer m_pollTimer;
+    QTimer m_readRepeatTimer;
     std::unique_ptr<WidgetControls> m_controls;
     WindowRules *m_rules = nullptr;
 };

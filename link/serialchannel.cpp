@@ -48,7 +48,6 @@ void SerialChannel::close()
 
 qint64 SerialChannel::write(const QByteArray &bytes)
 {
-    m_mayRead = false;
     purgeBuffers();
     purgePending();
     qint64 written = 0;
@@ -59,20 +58,17 @@ qint64 SerialChannel::write(const QByteArray &bytes)
     } else if (m_open && deviceGone()) {
         loseConnection();
     }
-    m_mayRead = true;
     return written;
 }
 
 qint64 SerialChannel::read(char *buffer, qint64 capacity)
 {
-    m_mayRead = false;
     qint64 n = 0;
     if (m_port.isOpen()) {
         n = m_port.read(buffer, capacity);
         if (n < 0)
             n = 0;
     }
-    m_mayRead = true;
     return n;
 }
 

@@ -17,11 +17,6 @@ public:
 
     const PortMap &portMap() const { return m_map; }
 
-    // True when a reply may be read now; cleared while a write or read is under way
-    // and while a sender is busy, so that a nested poll can skip one read.
-    bool mayRead() const { return m_mayRead; }
-    void setMayRead(bool on) { m_mayRead = on; }
-
     bool isOpen() const { return m_open; }
     QString devicePath() const { return m_devicePath; }
 
@@ -52,7 +47,6 @@ private:
     PortMap m_map;
     QSerialPort m_port;
     QString m_devicePath;
-    bool m_mayRead = false;
     bool m_open = false;
     bool m_losing = false;
 };

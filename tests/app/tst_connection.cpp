@@ -322,7 +322,7 @@ void TestConnection::tickUnderAnOpenMessageBoxDoesNotLoseTheReply()
     QTRY_VERIFY(!QApplication::activeModalWidget());
     QCOMPARE(form.control<QLabel>("Label22")->text(), kConnected);
     QVERIFY(form.replies().pending().isEmpty());
-    QVERIFY(form.channel().mayRead());
+    QVERIFY(form.mayRead());
 }
 
 void TestConnection::vanishedPortDisconnectsWithOneMessage()

@@ -110,7 +110,6 @@ void TestSerialChannel::readWithNothingArrivedReturnsAtOnce()
     QCOMPARE(channel.read(buffer, sizeof buffer), qint64(0));
     QVERIFY(clock.elapsed() < 100);
     QVERIFY(std::all_of(std::begin(buffer), std::end(buffer), [](char c) { return c == 'z'; }));
-    QVERIFY(channel.mayRead());
 }
 
 void TestSerialChannel::writeDeliversTheWholeText()
@@ -120,9 +119,7 @@ void TestSerialChannel::writeDeliversTheWholeText()
     SerialChannel channel(PortMap(dir.path(), {}));
     QVERIFY(channel.open(2, 9600));
     const QByteArray text = QByteArray("WRITE_SET_") + QByteArray(600, '7') + '\r';
-    channel.setMayRead(false);
     QCOMPARE(channel.write(text), qint64(text.size()));
-    QVERIFY(channel.mayRead());
     QTRY_COMPARE(peer.received(), text);
 }
 

@@ -114,6 +114,9 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
     setTextColour(ui->Label22, QPalette::WindowText, kRed);
     setTextColour(ui->Button6, QPalette::ButtonText, QColor(0, 128, 0));
 
+    // A coarse timer may fire 5 % early, which would cut into a reply that is on time.
+    m_pollTimer.setTimerType(Qt::PreciseTimer);
+    m_readRepeatTimer.setTimerType(Qt::PreciseTimer);
     m_pollTimer.setInterval(kPollMs);
     m_readRepeatTimer.setInterval(kRepeatMs);
 
@@ -208,6 +211,9 @@ void TForm1::connectPort()
     }
     m_state = LinkState::Connected;
     m_replies.clear();
+    m_bytesRead = 0;
+    m_readRequests = 0;
+    m_redundantReadAnswers = 0;
     m_readRepeatTimer.start();
     m_pollTimer.start(kPollMs);
     enableDeviceButtons(true);
@@ -251,11 +257,14 @@ void TForm1::send(const CommandButton &command)
     if (command.payload)
         text += command.payload(*m_controls);
     text += command::kCarriageReturn;
+    if (&command == &kReadRequest)
+        ++m_readRequests;
     if (command.around == AroundWrite::DisableWrite)
         ui->ButtWrite->setEnabled(false);
     // The write purges the line; the partial reply collected so far goes with it.
     m_replies.clear();
     const qint64 written = m_channel.write(text);
+    m_receivedAtRepeat = m_bytesRead;
     if (command.around != AroundWrite::Nothing)
         ui->ButtWrite->setEnabled(true);
     // A port that vanished is reported once, by onPortLost.
@@ -267,11 +276,14 @@ void TForm1::send(const CommandButton &command)
 
 void TForm1::Timer2Timer()
 {
-    // The repeat purges the line. A reply that has arrived since the last poll may be
-    // the answer to the previous request: handle it first instead of throwing it away.
-    if (m_mayRead && m_channel.bytesWaiting() > 0)
-        Timer1Timer();
-    if (!m_readRepeatTimer.isActive() || !m_channel.isOpen())
+    // The repeat purges the line, so it waits while a reply is arriving: bytes came in
+    // since the last repeat and are not part of a reply handled since. A partial text
+    // that has not grown for a whole period is stale and goes with this repeat.
+    const qint64 waiting = m_channel.bytesWaiting();
+    const qint64 received = m_bytesRead + waiting;
+    const bool grew = received > m_receivedAtRepeat;
+    m_receivedAtRepeat = received;
+    if (grew && (waiting > 0 || !m_replies.pending().isEmpty()))
         return;
     send(kReadRequest);
 }
@@ -286,6 +298,7 @@ void TForm1::Timer1Timer()
     ReadHold hold(m_mayRead);
     char bytes[ReplyBuffer::kCapacity];
     const qint64 n = m_channel.read(bytes, sizeof bytes);
+    m_bytesRead += n;
     if (const auto text = m_replies.append(QByteArray(bytes, int(n)))) {
         for (const FoundReply &found : findReplies(*text)) {
             handleReply(found, *text);
@@ -297,6 +310,16 @@ void TForm1::Timer1Timer()
 
 void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
 {
+    if (found.row->reply == Reply::Settings) {
+        // A controller that queues requests answers every repeat that went out before
+        // its first answer was read; those answers would overwrite the user's edits.
+        if (m_redundantReadAnswers > 0) {
+            --m_redundantReadAnswers;
+            return;
+        }
+        if (m_readRepeatTimer.isActive())
+            m_redundantReadAnswers = m_readRequests - 1;
+    }
     setStatusConnected(true);
     Controls &c = *m_controls;
     switch (found.row->reply) {
@@ -342,8 +365,10 @@ void TForm1::Button1Click()
 
 void TForm1::Button11Click()
 {
-    // Enabled again by the next settings reply.
+    // Enabled again by the next settings reply. Asked for by the user, any settings
+    // answer is welcome again.
     ui->Button11->setEnabled(false);
+    m_redundantReadAnswers = 0;
     send(commandButton("Button11"));
 }
 

@@ -86,6 +86,14 @@ private:
     bool m_mayRead = false;
     QTimer m_pollTimer;
     QTimer m_readRepeatTimer;
+    // Bytes read since connect, and how many had been received at the last repeat or
+    // purge: a reply still arriving holds the repeat back.
+    qint64 m_bytesRead = 0;
+    qint64 m_receivedAtRepeat = 0;
+    // Read requests of the connect phase, and the answers still due to those that a
+    // settings reply has made redundant.
+    int m_readRequests = 0;
+    int m_redundantReadAnswers = 0;
     std::unique_ptr<WidgetControls> m_controls;
     WindowRules *m_rules = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "app/tform1.h"
+#include "ui/widgetcontrols.h"
 #include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"
 
@@ -61,7 +62,8 @@ private slots:
     void acknowledgementsAreReported();
     void settingsReplyStopsRepeatAndEnablesButtons();
     void replyInSeveralChunksIsHandledOnce();
-    void repeatHandlesAnArrivedReplyBeforePurging();
+    void repeatWaitsWhileAReplyArrives();
+    void redundantSettingsAnswerIsNotApplied();
     void readButtonsSendTheirWords_data();
     void readButtonsSendTheirWords();
     void button11DisablesItselfAndEnablesWrite();
@@ -224,20 +226,63 @@ void TestConnection::replyInSeveralChunksIsHandledOnce()
     QCOMPARE(b.desktop.texts().last(), QStringLiteral("Запись ТЕКСТОВ SMS сообщений прошла успешно"));
 }
 
-void TestConnection::repeatHandlesAnArrivedReplyBeforePurging()
+void TestConnection::repeatWaitsWhileAReplyArrives()
 {
     Bench b;
     QVERIFY(b.connect());
     QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\r"));
-    b.form->timer1().stop(); // the repeat comes before the next poll
+    // The test drives both timers by hand.
+    b.form->timer1().stop();
+    b.form->timer2().stop();
+    auto waitFor = [&](qint64 bytes) { return QTest::qWaitFor([&] { return b.form->channel().bytesWaiting() == bytes; }); };
+
+    b.peer().send("READ_SET_000");
+    QVERIFY(waitFor(12));
+    b.form->Timer2Timer(); // unread bytes arrived: held back
+    b.form->Timer1Timer();
+    QCOMPARE(b.form->replies().pending(), QByteArray("READ_SET_000"));
+    b.peer().send("111");
+    QVERIFY(waitFor(3));
+    b.form->Timer1Timer();
+    b.form->Timer2Timer(); // the text grew since the last repeat: held back
+    QCOMPARE(b.peer().received(), QByteArray("READ_SET\r"));
+
+    // A whole period without growth: the partial text is stale and goes with the purge.
+    b.form->Timer2Timer();
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\rREAD_SET\r"));
+    QVERIFY(b.form->replies().pending().isEmpty());
+
+    b.peer().send("READ_SET_" + QByteArray(600, '0'));
+    QVERIFY(waitFor(609));
+    b.form->Timer2Timer();
+    b.peer().send("\r");
+    QVERIFY(waitFor(610));
+    b.form->Timer1Timer();
+    QCOMPARE(b.desktop.texts(), QStringList{"Чтение НАСТРОЕК прошло успешно"});
+    QCOMPARE(b.peer().received(), QByteArray("READ_SET\rREAD_SET\r"));
+}
+
+void TestConnection::redundantSettingsAnswerIsNotApplied()
+{
+    Bench b;
+    QVERIFY(b.connect());
+    b.form->Timer2Timer(); // a silent line: the request goes out again
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\rREAD_SET\r"));
     const QByteArray reply = "READ_SET_" + QByteArray(600, '0') + "\r";
     b.peer().send(reply);
-    QTRY_COMPARE(b.form->channel().bytesWaiting(), qint64(reply.size()));
-    b.form->Timer2Timer();
-    QCOMPARE(b.desktop.texts(), QStringList{"Чтение НАСТРОЕК прошло успешно"});
-    QVERIFY(!b.form->timer2().isActive());
-    // Answered: no second request goes out.
-    QCOMPARE(b.peer().received(), QByteArray("READ_SET\r"));
+    QTRY_COMPARE(b.desktop.boxes.size(), 1);
+    // The controller answers the repeat too: the user's edit stays, and no second box.
+    b.form->controls().setText("Edit31", "2468");
+    b.peer().send(reply);
+    QTRY_VERIFY(b.form->channel().bytesWaiting() == 0 && b.form->replies().pending().isEmpty());
+    QTest::qWait(1100);
+    QCOMPARE(b.desktop.boxes.size(), 1);
+    QCOMPARE(b.form->controls().text("Edit31"), QStringLiteral("2468"));
+    // Asked for again, the answer is applied.
+    b.button("Button11")->click();
+    b.peer().send(reply);
+    QTRY_COMPARE(b.desktop.boxes.size(), 2);
+    QCOMPARE(b.form->controls().text("Edit31"), QStringLiteral("0000"));
 }
 
 void TestConnection::readButtonsSendTheirWords_data()

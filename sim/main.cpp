@@ -79,6 +79,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("silent"), QStringLiteral("Read commands but never answer.")},
         {QStringLiteral("hang-up-after"), QStringLiteral("Make the port disappear after this time, then exit."),
          QStringLiteral("MS")},
+        {QStringLiteral("corrupt-write"),
+         QStringLiteral("Store each settings record with the byte at this offset changed, and acknowledge it."),
+         QStringLiteral("OFFSET")},
         {QStringLiteral("no-pacing"), QStringLiteral("Send replies at once instead of at 9600 baud.")},
         {QStringLiteral("quiet"), QStringLiteral("No traffic trace on stderr.")},
     });
@@ -97,7 +100,8 @@ int main(int argc, char *argv[])
         || !readInt(parser, QStringLiteral("chunk"), 1, &faults.chunkBytes, err)
         || !readInt(parser, QStringLiteral("chunk-pause"), 0, &faults.chunkPauseMs, err)
         || !readInt(parser, QStringLiteral("truncate"), 0, &faults.truncateTo, err)
-        || !readInt(parser, QStringLiteral("hang-up-after"), 0, &hangUpAfter, err))
+        || !readInt(parser, QStringLiteral("hang-up-after"), 0, &hangUpAfter, err)
+        || !readInt(parser, QStringLiteral("corrupt-write"), 0, &faults.corruptOffset, err))
         return 2;
     // The wire is single-byte text; take the option's bytes as the terminal gave them.
     faults.garbageBefore = parser.value(QStringLiteral("garbage-before")).toLocal8Bit();

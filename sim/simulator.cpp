@@ -155,6 +155,13 @@ void Simulator::handleLine(QByteArray line)
 
     traceLine(QStringLiteral("-> %1").arg(escaped(line)));
     const Response response = respond(m_record, line);
+    if (response.recordChanged && line.startsWith("WRITE_SET_") && m_faults.corruptOffset >= 0
+        && m_faults.corruptOffset < m_record.size()) {
+        // A digit goes to the next one ('9' to '0'), anything else to '0'.
+        char &byte = m_record[m_faults.corruptOffset];
+        byte = (byte >= '0' && byte <= '8') ? char(byte + 1) : '0';
+        traceLine(QStringLiteral("   (stored with offset %1 changed)").arg(m_faults.corruptOffset));
+    }
     // Listeners may stop or even delete the simulator.
     const QPointer<Simulator> alive(this);
     emit commandReceived(line);

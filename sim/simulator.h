@@ -34,6 +34,7 @@ public:
         bool dropReply = false;     // the reply is not sent at all
         int truncateTo = -1;        // >= 0: only the first N bytes of the reply are sent
         bool silent = false;        // commands are read but never answered
+        int corruptOffset = -1;     // >= 0: a settings write stores this byte changed, acknowledged all the same
     };
 
     // One byte of 8N1 at 9600 baud: ten bit times.

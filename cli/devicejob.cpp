@@ -1,0 +1,164 @@
+#include "cli/devicejob.h"
+
+#include "protocol/commands.h"
+#include "protocol/records/records.h"
+#include "protocol/records/startvalues.h"
+#include "protocol/replies.h"
+
+namespace {
+
+QByteArray line(const char *word, const QByteArray &payload = {})
+{
+    return QByteArray(word) + payload + command::kCarriageReturn;
+}
+
+// About how long a settings reply is: its word, a record like the start one, the end.
+int settingsReplyLength()
+{
+    static const int length = [] {
+        MemoryControls c = records::startControls();
+        return int(qstrlen("READ_SET_") + records::buildSettings(c).size() + 1);
+    }();
+    return length;
+}
+
+} // namespace
+
+DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent)
+    : QObject(parent), m_com(com), m_channel(map), m_timeoutMs(timeoutMs)
+{
+    m_poll.setInterval(kPollMs);
+    m_repeat.setInterval(kRepeatMs);
+    m_deadline.setSingleShot(true);
+    connect(&m_poll, &QTimer::timeout, this, &DeviceJob::poll);
+    connect(&m_repeat, &QTimer::timeout, this, &DeviceJob::repeat);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        fail(QStringLiteral("no answer to %1 within %2 s")
+                 .arg(QString::fromLatin1(m_command.trimmed().left(10)))
+                 .arg(m_timeoutMs / 1000.0));
+    });
+    connect(&m_channel, &SerialChannel::lost, this, [this] { fail(QStringLiteral("the port went away")); });
+}
+
+bool DeviceJob::open()
+{
+    if (m_channel.portMap().devicePath(m_com).isEmpty()) {
+        fail(QStringLiteral("no such port"));
+        return false;
+    }
+    if (!m_channel.open(m_com, kBaudRate)) {
+        fail(QStringLiteral("the port cannot be opened (in use, or no permission)"));
+        return false;
+    }
+    m_poll.start();
+    return true;
+}
+
+void DeviceJob::close()
+{
+    m_poll.stop();
+    m_repeat.stop();
+    m_deadline.stop();
+    m_waiting = Waiting::Nothing;
+    m_channel.close();
+}
+
+void DeviceJob::readSettings()
+{
+    m_waiting = Waiting::Settings;
+    m_expected = settingsReplyLength();
+    send(line(command::kReadSettings));
+    m_repeat.start();
+    m_deadline.start(m_timeoutMs);
+}
+
+void DeviceJob::writeSettings(const QByteArray &record)
+{
+    m_waiting = Waiting::Written;
+    m_expected = int(qstrlen("WRITE_SET_OK") + 1);
+    m_repeat.stop();
+    send(line(command::kWriteSettings, record));
+    m_deadline.start(m_timeoutMs);
+}
+
+void DeviceJob::send(const QByteArray &text)
+{
+    m_command = text;
+    m_replies.clear();
+    m_received = 0;
+    m_lastProgress.invalidate();
+    const qint64 written = m_channel.write(text);
+    if (written != text.size() && m_channel.isOpen())
+        fail(QStringLiteral("the command could not be sent"));
+}
+
+void DeviceJob::repeat()
+{
+    // A reply may be on its way: take what has come, and do not cut into a reply that
+    // is still arriving (the repeat purges the line).
+    poll();
+    if (m_waiting != Waiting::Settings)
+        return;
+    if (m_lastByte.isValid() && m_lastByte.elapsed() < kRepeatMs / 4 && !m_replies.pending().isEmpty())
+        return;
+    send(line(command::kReadSettings));
+}
+
+void DeviceJob::poll()
+{
+    if (!m_channel.isOpen() || m_waiting == Waiting::Nothing)
+        return;
+    char bytes[ReplyBuffer::kCapacity];
+    const qint64 n = m_channel.read(bytes, sizeof bytes);
+    if (n <= 0)
+        return;
+    m_lastByte.start();
+    m_received += int(n);
+    const auto text = m_replies.append(QByteArray(bytes, int(n)));
+    if (!text) {
+        report(false);
+        return;
+    }
+    for (const FoundReply &found : findReplies(*text)) {
+        if (m_waiting == Waiting::Settings && found.row->reply == Reply::Settings) {
+            m_waiting = Waiting::Nothing;
+            m_repeat.stop();
+            m_deadline.stop();
+            report(true);
+            if (onSettings)
+                onSettings(*text, found.payloadPos);
+            return;
+        }
+        if (m_waiting == Waiting::Written && found.row->reply == Reply::SettingsWritten) {
+            m_waiting = Waiting::Nothing;
+            m_deadline.stop();
+            report(true);
+            if (onWritten)
+                onWritten();
+            return;
+        }
+    }
+}
+
+void DeviceJob::report(bool force)
+{
+    if (!onProgress)
+        return;
+    if (!force && m_lastProgress.isValid() && m_lastProgress.elapsed() < kProgressMs)
+        return;
+    m_lastProgress.start();
+    const QString what = m_waiting == Waiting::Written || m_command.startsWith("WRITE")
+                             ? QStringLiteral("WRITE_SET_")
+                             : QStringLiteral("READ_SET");
+    onProgress(QStringLiteral("%1 %2/%3 bytes").arg(what).arg(m_received).arg(m_expected));
+}
+
+void DeviceJob::fail(const QString &why)
+{
+    if (m_failed)
+        return;
+    m_failed = true;
+    close();
+    if (onFailed)
+        onFailed(why);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "link/serialchannel.h"
+#include "protocol/replybuffer.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+// One controller on one port, driven by the event loop so that several run side by
+// side: "READ_SET" repeated every two seconds until the record comes, "WRITE_SET_" until
+// its acknowledgement. Each command has its own time limit. The job only talks; what a
+// record means is up to its owner.
+class DeviceJob : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kBaudRate = 9600;
+    static constexpr int kRepeatMs = 2000;
+    static constexpr int kPollMs = 20;
+    static constexpr int kProgressMs = 250;
+
+    DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent = nullptr);
+
+    int com() const { return m_com; }
+    QString portName() const { return QStringLiteral("COM%1").arg(m_com); }
+
+    // Opens the port and reads the settings record; false when the port cannot be opened.
+    bool open();
+    void readSettings();
+    void writeSettings(const QByteArray &record);
+    void close();
+
+    // Called with the whole received text and where the record starts in it.
+    std::function<void(const QByteArray &text, int payloadPos)> onSettings;
+    std::function<void()> onWritten;
+    std::function<void(const QString &why)> onFailed;
+    // What is under way and how far it got, at most every kProgressMs.
+    std::function<void(const QString &line)> onProgress;
+
+private:
+    enum class Waiting { Nothing, Settings, Written };
+
+    void send(const QByteArray &line);
+    void poll();
+    void repeat();
+    void fail(const QString &why);
+    void report(bool force);
+
+    int m_com;
+    SerialChannel m_channel;
+    ReplyBuffer m_replies;
+    QTimer m_poll;
+    QTimer m_repeat;
+    QTimer m_deadline;
+    QElapsedTimer m_lastProgress;
+    QElapsedTimer m_lastByte;
+    Waiting m_waiting = Waiting::Nothing;
+    QByteArray m_command;
+    int m_received = 0;
+    int m_expected = 0;
+    int m_timeoutMs;
+    bool m_failed = false;
+};

@@ -1,0 +1,153 @@
+#include "cli/tool.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+const char kSynopsis[] =
+    "Reads, writes and compares the configuration of Tavrix controllers.\n"
+    "\n"
+    "Commands:\n"
+    "  ports                         the COM numbers with their devices and states\n"
+    "  read COMn... -o FILE|DIR      read controllers into files (several: DIR/COMn.cfg)\n"
+    "  write COMn... FILE [--verify] apply FILE onto what each controller holds and write it\n"
+    "  diff A B                      compare two files or controllers (COMn)\n"
+    "  show FILE|COMn                every control with its page and caption\n"
+    "  defaults [-o FILE]            the factory configuration as a file\n"
+    "\n"
+    "Exit status: 0 done and identical, 1 device or port failure, 2 usage or file error,\n"
+    "3 differences found (diff, write --verify).";
+
+// stdout and stderr carry the results; the toolkit's notes on a headless session
+// (no runtime folder, no screen) are not among them.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The pages are built to run the window's own rules but never shown.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessages);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tavrix-cli"));
+    QApplication::setApplicationVersion(QStringLiteral(TAVRIX_VERSION));
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(kSynopsis));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The file (or folder, for several ports) to write."),
+                                    QStringLiteral("path"));
+    const QCommandLineOption verify(QStringLiteral("verify"),
+                                    QStringLiteral("After writing, read back and list every control that differs."));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Machine-readable results on stdout."));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+                                     QStringLiteral("Seconds to wait for each command's answer (default 10)."),
+                                     QStringLiteral("seconds"), QStringLiteral("10"));
+    parser.addOptions({output, verify, json, timeout});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("ports, read, write, diff, show or defaults"));
+    parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("Ports (COMn) and files."),
+                                 QStringLiteral("[arguments...]"));
+
+    if (!parser.parse(QApplication::arguments())) {
+        err << "tavrix-cli: " << parser.errorText() << "\n";
+        return Tool::UsageError;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        out << parser.helpText();
+        return Tool::Done;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        out << "tavrix-cli " << QApplication::applicationVersion() << "\n";
+        return Tool::Done;
+    }
+
+    Tool::Options options;
+    options.output = parser.value(output);
+    options.verify = parser.isSet(verify);
+    options.json = parser.isSet(json);
+    bool ok = false;
+    const double seconds = parser.value(timeout).toDouble(&ok);
+    if (!ok || seconds <= 0 || seconds > 3600) {
+        err << "tavrix-cli: --timeout takes a number of seconds, not \"" << parser.value(timeout) << "\"\n";
+        return Tool::UsageError;
+    }
+    options.timeoutMs = int(seconds * 1000);
+
+    QStringList args = parser.positionalArguments();
+    if (args.isEmpty()) {
+        err << parser.helpText();
+        return Tool::UsageError;
+    }
+    const QString command = args.takeFirst();
+    const auto fail = [&](const QString &message) {
+        err << "tavrix-cli: " << message << "\n" << "Try tavrix-cli --help.\n";
+        return int(Tool::UsageError);
+    };
+    const auto needs = [&](bool allowed, const char *option) {
+        return allowed || !parser.isSet(QString::fromLatin1(option));
+    };
+    if (!needs(command == QLatin1String("write"), "verify"))
+        return fail(QStringLiteral("--verify belongs to write"));
+    if (!needs(command == QLatin1String("read") || command == QLatin1String("defaults"), "o"))
+        return fail(QStringLiteral("-o belongs to read and defaults"));
+
+    // Ports are named COMn; the remaining arguments are files.
+    QList<int> coms;
+    QStringList files;
+    for (const QString &arg : std::as_const(args)) {
+        if (const int com = Tool::comNumber(arg)) {
+            if (coms.contains(com))
+                return fail(QStringLiteral("%1 is named twice").arg(arg));
+            coms << com;
+        } else {
+            files << arg;
+        }
+    }
+
+    Tool tool(PortMap::system(), options, out, err);
+    if (command == QLatin1String("ports")) {
+        if (!args.isEmpty())
+            return fail(QStringLiteral("ports takes no arguments"));
+        return tool.ports();
+    }
+    if (command == QLatin1String("read")) {
+        if (coms.isEmpty() || !files.isEmpty())
+            return fail(QStringLiteral("read takes one or more ports: read COM3 [COM4...] -o FILE|DIR"));
+        return tool.read(coms);
+    }
+    if (command == QLatin1String("write")) {
+        if (coms.isEmpty() || files.size() != 1)
+            return fail(QStringLiteral("write takes one or more ports and one file: write COM3 [COM4...] FILE"));
+        return tool.write(coms, files.first());
+    }
+    if (command == QLatin1String("diff")) {
+        if (args.size() != 2)
+            return fail(QStringLiteral("diff takes two files or ports: diff A B"));
+        return tool.diff(args[0], args[1]);
+    }
+    if (command == QLatin1String("show")) {
+        if (args.size() != 1)
+            return fail(QStringLiteral("show takes one file or port"));
+        return tool.show(args[0]);
+    }
+    if (command == QLatin1String("defaults")) {
+        if (!args.isEmpty())
+            return fail(QStringLiteral("defaults takes no arguments, only -o FILE"));
+        return tool.defaults();
+    }
+    return fail(QStringLiteral("unknown command \"%1\"").arg(command));
+}

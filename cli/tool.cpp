@@ -1,0 +1,406 @@
+#include "cli/tool.h"
+
+#include "cli/devicejob.h"
+#include "config/configform.h"
+#include "protocol/records/records.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace {
+
+// Rows of text in columns as wide as their widest cell.
+void printTable(QTextStream &out, const QList<QStringList> &rows)
+{
+    QList<int> widths;
+    for (const QStringList &row : rows) {
+        for (int i = 0; i < row.size(); ++i) {
+            if (widths.size() <= i)
+                widths << 0;
+            widths[i] = qMax(widths[i], int(row[i].size()));
+        }
+    }
+    for (const QStringList &row : rows) {
+        QString line;
+        for (int i = 0; i < row.size(); ++i)
+            line += i + 1 < row.size() ? row[i].leftJustified(widths[i] + 2) : row[i];
+        out << line.trimmed() << '\n';
+    }
+    out.flush();
+}
+
+QString seconds(qint64 ms)
+{
+    return QString::number(ms / 1000.0, 'f', 2) + QStringLiteral(" s");
+}
+
+} // namespace
+
+struct Tool::PortRun
+{
+    int com = 0;
+    QString name;
+    std::unique_ptr<DeviceJob> job;
+    QElapsedTimer clock;
+    int status = -1;
+    QString message;
+    QString file;
+    QByteArray sent;
+    bool verifying = false;
+    QList<config::Difference> diffs;
+};
+
+Tool::Tool(PortMap map, Options options, QTextStream &out, QTextStream &err)
+    : m_map(std::move(map)), m_options(std::move(options)), m_out(out), m_err(err),
+      m_catalog(config::windowCatalog())
+{
+}
+
+Tool::~Tool() = default;
+
+int Tool::comNumber(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^(?:com)?(\\d{1,2})$"), QRegularExpression::CaseInsensitiveOption);
+    const auto m = form.match(text);
+    if (!m.hasMatch())
+        return 0;
+    const int n = m.captured(1).toInt();
+    return (n >= PortMap::kFirstCom && n <= PortMap::kLastCom) ? n : 0;
+}
+
+int Tool::usage(const QString &message)
+{
+    m_err << "tavrix-cli: " << message << '\n';
+    m_err.flush();
+    return UsageError;
+}
+
+int Tool::fileError(const config::FileError &error)
+{
+    m_err << "tavrix-cli: " << error.message() << '\n';
+    m_err.flush();
+    if (m_options.json)
+        emitJson({{QStringLiteral("error"), error.message()}, {QStringLiteral("file"), error.file},
+                  {QStringLiteral("line"), error.line}, {QStringLiteral("reason"), error.reason}});
+    return UsageError;
+}
+
+void Tool::emitJson(const QJsonObject &object)
+{
+    m_out << QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
+    m_out.flush();
+}
+
+config::Configuration Tool::decoded(const QByteArray &text, int payloadPos) const
+{
+    config::ConfigForm form;
+    records::applySettings(form.controls(), text, payloadPos);
+    return m_catalog.capture(form.controls());
+}
+
+// ---- ports side by side ---------------------------------------------------------------
+
+void Tool::startJobs(const QList<int> &coms, const std::function<void(PortRun &)> &begin)
+{
+    for (int com : coms) {
+        auto run = std::make_unique<PortRun>();
+        run->com = com;
+        run->name = QStringLiteral("COM%1").arg(com);
+        run->job = std::make_unique<DeviceJob>(com, m_map, m_options.timeoutMs);
+        run->clock.start();
+        PortRun *r = run.get();
+        r->job->onProgress = [this, r](const QString &line) {
+            m_err << r->name << ": " << line << '\n';
+            m_err.flush();
+        };
+        r->job->onFailed = [this, r](const QString &why) { finish(*r, DeviceFailure, why); };
+        m_runs.push_back(std::move(run));
+        ++m_pending;
+    }
+    // Every port gets its command before any reply is handled, so that the controllers
+    // work at the same time.
+    for (auto &run : m_runs) {
+        if (run->status < 0 && run->job->open())
+            begin(*run);
+    }
+}
+
+int Tool::runJobs()
+{
+    if (m_pending > 0) {
+        QEventLoop loop;
+        connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+        while (m_pending > 0)
+            loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return worstStatus();
+}
+
+void Tool::finish(PortRun &run, int status, const QString &message)
+{
+    if (run.status >= 0)
+        return;
+    run.status = status;
+    run.message = message;
+    run.job->close();
+    --m_pending;
+    m_err << run.name << ": " << message << " (" << seconds(run.clock.elapsed()) << ")\n";
+    m_err.flush();
+}
+
+int Tool::worstStatus() const
+{
+    int worst = Done;
+    for (const auto &run : m_runs) {
+        if (run->status == DeviceFailure || run->status == UsageError)
+            worst = (worst == UsageError) ? worst : run->status;
+        else if (run->status == Differences && worst == Done)
+            worst = Differences;
+    }
+    return worst;
+}
+
+void Tool::readAll(const QList<int> &coms, const std::function<void(PortRun &, const config::Configuration &)> &done)
+{
+    startJobs(coms, [this, done](PortRun &run) {
+        PortRun *r = &run;
+        r->job->onSettings = [this, r, done](const QByteArray &text, int pos) { done(*r, decoded(text, pos)); };
+        r->job->readSettings();
+    });
+}
+
+QJsonArray Tool::differencesJson(const QList<config::Difference> &diffs) const
+{
+    QJsonArray out;
+    for (const config::Difference &d : diffs) {
+        out.append(QJsonObject{{QStringLiteral("page"), m_catalog.pageTitle(d.control->page)},
+                               {QStringLiteral("caption"), d.control->caption},
+                               {QStringLiteral("name"), d.control->name},
+                               {QStringLiteral("a"), d.a},
+                               {QStringLiteral("b"), d.b}});
+    }
+    return out;
+}
+
+void Tool::printDifferences(const QList<config::Difference> &diffs, const QString &a, const QString &b)
+{
+    QList<QStringList> rows{{QStringLiteral("Page"), QStringLiteral("Caption"), QStringLiteral("Name"), a, b}};
+    for (const config::Difference &d : diffs)
+        rows << QStringList{m_catalog.pageTitle(d.control->page), d.control->caption, d.control->name,
+                            m_catalog.shown(*d.control, d.a), m_catalog.shown(*d.control, d.b)};
+    printTable(m_out, rows);
+}
+
+// ---- sub-commands ---------------------------------------------------------------------
+
+int Tool::ports()
+{
+    QList<QStringList> rows{{QStringLiteral("Port"), QStringLiteral("Device"), QStringLiteral("Found by"),
+                             QStringLiteral("State")}};
+    QJsonArray json;
+    for (int com = PortMap::kFirstCom; com <= PortMap::kLastCom; ++com) {
+        const QString device = m_map.devicePath(com);
+        if (device.isEmpty())
+            continue;
+        const bool linked = QFileInfo(m_map.linkPath(com)).isSymLink();
+        QString state;
+        const QFileInfo info(device);
+        if (!info.isReadable() || !info.isWritable()) {
+            state = QStringLiteral("no permission (join the dialout group)");
+        } else {
+            SerialChannel probe(m_map);
+            state = probe.open(com, DeviceJob::kBaudRate) ? QStringLiteral("free") : QStringLiteral("busy or not a serial port");
+            probe.close();
+        }
+        const QString foundBy = linked ? QStringLiteral("link ") + m_map.linkPath(com) : QStringLiteral("default table");
+        rows << QStringList{QStringLiteral("COM%1").arg(com), device, foundBy, state};
+        json.append(QJsonObject{{QStringLiteral("port"), QStringLiteral("COM%1").arg(com)},
+                                {QStringLiteral("device"), device},
+                                {QStringLiteral("link"), linked},
+                                {QStringLiteral("state"), state}});
+    }
+    if (m_options.json)
+        emitJson({{QStringLiteral("ports"), json}});
+    else if (rows.size() == 1)
+        m_err << "No serial ports found.\n";
+    else
+        printTable(m_out, rows);
+    return Done;
+}
+
+int Tool::read(const QList<int> &coms)
+{
+    if (m_options.output.isEmpty())
+        return usage(QStringLiteral("read needs -o FILE (or -o DIR for several ports)"));
+    const bool toDir = coms.size() > 1 || QFileInfo(m_options.output).isDir();
+    if (toDir && !QDir().mkpath(m_options.output))
+        return usage(QStringLiteral("cannot make the folder %1").arg(m_options.output));
+
+    readAll(coms, [this, toDir](PortRun &run, const config::Configuration &cfg) {
+        run.file = toDir ? QDir(m_options.output).filePath(run.name + QStringLiteral(".cfg")) : m_options.output;
+        QString error;
+        if (config::save(run.file, m_catalog.render(cfg), &error))
+            finish(run, Done, QStringLiteral("read, saved to %1").arg(run.file));
+        else
+            finish(run, UsageError, QStringLiteral("read, but %1 cannot be written: %2").arg(run.file, error));
+    });
+    const int status = runJobs();
+    if (m_options.json) {
+        QJsonArray ports;
+        for (const auto &run : m_runs)
+            ports.append(QJsonObject{{QStringLiteral("port"), run->name}, {QStringLiteral("status"), run->status},
+                                     {QStringLiteral("message"), run->message}, {QStringLiteral("file"), run->file},
+                                     {QStringLiteral("seconds"), run->clock.elapsed() / 1000.0}});
+        emitJson({{QStringLiteral("command"), QStringLiteral("read")}, {QStringLiteral("ports"), ports}});
+    }
+    return status;
+}
+
+int Tool::write(const QList<int> &coms, const QString &file)
+{
+    config::Configuration wanted;
+    if (const auto error = config::load(file, m_catalog, &wanted))
+        return fileError(*error);
+
+    startJobs(coms, [this, wanted](PortRun &run) {
+        PortRun *r = &run;
+        r->job->onSettings = [this, r, wanted](const QByteArray &text, int pos) {
+            if (r->verifying) {
+                const config::Configuration sent = decoded("READ_SET_" + r->sent + '\r', 9);
+                r->diffs = m_catalog.compare(sent, decoded(text, pos));
+                if (r->diffs.isEmpty())
+                    finish(*r, Done, QStringLiteral("written and verified"));
+                else
+                    finish(*r, Differences, QStringLiteral("written, but %1 control(s) read back differently")
+                                                .arg(r->diffs.size()));
+                return;
+            }
+            // The file goes onto what the controller holds, so a template changes only
+            // what it names.
+            config::ConfigForm form;
+            records::applySettings(form.controls(), text, pos);
+            m_catalog.apply(form.controls(), wanted);
+            r->sent = records::buildSettings(form.controls());
+            r->job->writeSettings(r->sent);
+        };
+        r->job->onWritten = [this, r] {
+            if (!m_options.verify) {
+                finish(*r, Done, QStringLiteral("written"));
+                return;
+            }
+            r->verifying = true;
+            r->job->readSettings();
+        };
+        r->job->readSettings();
+    });
+    const int status = runJobs();
+
+    QJsonArray ports;
+    for (const auto &run : m_runs) {
+        if (!run->diffs.isEmpty() && !m_options.json) {
+            m_out << run->name << ":\n";
+            printDifferences(run->diffs, QStringLiteral("Written"), QStringLiteral("Read back"));
+        }
+        ports.append(QJsonObject{{QStringLiteral("port"), run->name}, {QStringLiteral("status"), run->status},
+                                 {QStringLiteral("message"), run->message},
+                                 {QStringLiteral("seconds"), run->clock.elapsed() / 1000.0},
+                                 {QStringLiteral("differences"), differencesJson(run->diffs)}});
+    }
+    if (m_options.json)
+        emitJson({{QStringLiteral("command"), QStringLiteral("write")}, {QStringLiteral("ports"), ports}});
+    return status;
+}
+
+int Tool::diff(const QString &a, const QString &b)
+{
+    const QStringList sources{a, b};
+    config::Configuration configs[2];
+    QList<int> coms;
+    for (int i = 0; i < 2; ++i) {
+        const int com = comNumber(sources[i]);
+        if (com > 0) {
+            if (coms.contains(com))
+                return usage(QStringLiteral("%1 is named twice").arg(sources[i]));
+            coms << com;
+        } else if (const auto error = config::load(sources[i], m_catalog, &configs[i])) {
+            return fileError(*error);
+        }
+    }
+    readAll(coms, [this, &configs, &sources](PortRun &run, const config::Configuration &cfg) {
+        for (int i = 0; i < 2; ++i) {
+            if (comNumber(sources[i]) == run.com)
+                configs[i] = cfg;
+        }
+        finish(run, Done, QStringLiteral("read"));
+    });
+    const int status = runJobs();
+    if (status != Done)
+        return status;
+
+    const QList<config::Difference> diffs = m_catalog.compare(configs[0], configs[1]);
+    if (m_options.json)
+        emitJson({{QStringLiteral("a"), a}, {QStringLiteral("b"), b},
+                  {QStringLiteral("differences"), differencesJson(diffs)}});
+    else if (diffs.isEmpty())
+        m_err << "No differences.\n";
+    else
+        printDifferences(diffs, a, b);
+    m_err.flush();
+    return diffs.isEmpty() ? Done : Differences;
+}
+
+int Tool::show(const QString &source)
+{
+    config::Configuration cfg;
+    const int com = comNumber(source);
+    if (com > 0) {
+        readAll({com}, [this, &cfg](PortRun &run, const config::Configuration &read) {
+            cfg = read;
+            finish(run, Done, QStringLiteral("read"));
+        });
+        if (const int status = runJobs(); status != Done)
+            return status;
+    } else if (const auto error = config::load(source, m_catalog, &cfg)) {
+        return fileError(*error);
+    }
+
+    QList<QStringList> rows{{QStringLiteral("Page"), QStringLiteral("Caption"), QStringLiteral("Name"),
+                             QStringLiteral("Value")}};
+    QJsonArray json;
+    for (const config::ControlInfo *info : m_catalog.byPage()) {
+        const config::Entry *e = cfg.find(info->name);
+        if (!e)
+            continue;
+        rows << QStringList{m_catalog.pageTitle(info->page), info->caption, info->name, m_catalog.shown(*info, e->value)};
+        json.append(QJsonObject{{QStringLiteral("page"), m_catalog.pageTitle(info->page)},
+                                {QStringLiteral("caption"), info->caption},
+                                {QStringLiteral("name"), info->name},
+                                {QStringLiteral("value"), e->value}});
+    }
+    if (m_options.json)
+        emitJson({{QStringLiteral("source"), source}, {QStringLiteral("controls"), json}});
+    else
+        printTable(m_out, rows);
+    return Done;
+}
+
+int Tool::defaults()
+{
+    config::ConfigForm form;
+    form.applyFactoryConfiguration();
+    const QByteArray text = m_catalog.render(m_catalog.capture(form.controls()));
+    if (m_options.output.isEmpty() || m_options.output == QLatin1String("-")) {
+        m_out << QString::fromUtf8(text);
+        m_out.flush();
+        return Done;
+    }
+    QString error;
+    if (!config::save(m_options.output, text, &error))
+        return usage(QStringLiteral("%1 cannot be written: %2").arg(m_options.output, error));
+    return Done;
+}

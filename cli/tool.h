@@ -1,0 +1,69 @@
+#pragma once
+
+#include "config/catalog.h"
+#include "link/portmap.h"
+
+#include <QJsonArray>
+#include <QObject>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class DeviceJob;
+
+// The sub-commands of tavrix-cli. Ports are worked on side by side on the one event
+// loop; run() returns the exit status when all of them are done.
+class Tool : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Exit { Done = 0, DeviceFailure = 1, UsageError = 2, Differences = 3 };
+
+    struct Options
+    {
+        QString output;
+        bool verify = false;
+        bool json = false;
+        int timeoutMs = 10000;
+    };
+
+    Tool(PortMap map, Options options, QTextStream &out, QTextStream &err);
+    ~Tool() override;
+
+    int ports();
+    int read(const QList<int> &coms);
+    int write(const QList<int> &coms, const QString &file);
+    int diff(const QString &a, const QString &b);
+    int show(const QString &source);
+    int defaults();
+
+    // "COM3", "com3" or "3": the COM number, 0 when the text is none.
+    static int comNumber(const QString &text);
+
+private:
+    struct PortRun;
+
+    // Reads the controllers' configurations side by side; done(i, config) for each.
+    void readAll(const QList<int> &coms, const std::function<void(PortRun &, const config::Configuration &)> &done);
+    void startJobs(const QList<int> &coms, const std::function<void(PortRun &)> &begin);
+    int runJobs();
+    void finish(PortRun &run, int status, const QString &message);
+    config::Configuration decoded(const QByteArray &text, int payloadPos) const;
+    int fileError(const config::FileError &error);
+    int usage(const QString &message);
+    void printDifferences(const QList<config::Difference> &diffs, const QString &a, const QString &b);
+    QJsonArray differencesJson(const QList<config::Difference> &diffs) const;
+    void emitJson(const QJsonObject &object);
+    int worstStatus() const;
+
+    PortMap m_map;
+    Options m_options;
+    QTextStream &m_out;
+    QTextStream &m_err;
+    const config::Catalog &m_catalog;
+    std::vector<std::unique_ptr<PortRun>> m_runs;
+    int m_pending = 0;
+};

@@ -1,0 +1,341 @@
+#include "config/catalog.h"
+
+#include "protocol/records/controls.h"
+#include "protocol/records/records.h"
+#include "protocol/records/startvalues.h"
+#include "ui/pagecontrol.h"
+#include "ui/widgetcontrols.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QSaveFile>
+#include <QSet>
+#include <algorithm>
+
+namespace config {
+namespace {
+
+// Notes the names a decoder sets, first time only.
+class OrderLog : public MemoryControls
+{
+public:
+    explicit OrderLog(const MemoryControls &start) : MemoryControls(start) {}
+    QStringList order;
+
+    void setChecked(const QString &name, bool on) override { note(name); MemoryControls::setChecked(name, on); }
+    void setIndex(const QString &name, int index) override { note(name); MemoryControls::setIndex(name, index); }
+    void setText(const QString &name, const QString &text) override { note(name); MemoryControls::setText(name, text); }
+
+private:
+    void note(const QString &name)
+    {
+        if (!order.contains(name))
+            order << name;
+    }
+};
+
+// The names in the order a read of the settings record sets them; a radio set stands
+// where its first button is set.
+QStringList readOrder()
+{
+    MemoryControls start = records::startControls();
+    const QByteArray record = "READ_SET_" + records::buildSettings(start) + '\r';
+    OrderLog log(records::startControls());
+    records::applySettings(log, record, 9);
+
+    const QList<QStringList> sets = records::radioGroups();
+    QStringList order;
+    const auto add = [&](const QString &name) {
+        if (order.contains(name))
+            return;
+        for (const QStringList &set : sets) {
+            if (set.contains(name)) {
+                order += set;
+                return;
+            }
+        }
+        order << name;
+    };
+    for (const QString &name : log.order)
+        add(name);
+    for (const auto &[name, type] : records::codecControls()) {
+        if (type != records::ControlType::Label)
+            add(name);
+    }
+    return order;
+}
+
+QString captionOf(const QWidget *w)
+{
+    QString own;
+    bool fromHint = false;
+    if (auto *b = qobject_cast<const QAbstractButton *>(w))
+        own = b->text().simplified();
+    if (own.isEmpty()) {
+        own = w->toolTip().simplified();
+        fromHint = true;
+    }
+    QString group;
+    for (const QWidget *p = w->parentWidget(); p; p = p->parentWidget()) {
+        if (auto *g = qobject_cast<const QGroupBox *>(p)) {
+            group = g->title().simplified();
+            break;
+        }
+    }
+    if (own.isEmpty())
+        return group;
+    if (group.isEmpty() || fromHint)
+        return own;
+    return group + QStringLiteral(": ") + own;
+}
+
+} // namespace
+
+Catalog::Catalog(const PageControl &pages)
+{
+    for (int i = 0; i < pages.count(); ++i)
+        m_pageTitles << pages.tabText(i);
+
+    const QList<QStringList> sets = records::radioGroups();
+    for (const QString &name : readOrder()) {
+        auto *w = pages.findChild<QWidget *>(name);
+        if (!w)
+            continue;
+        ControlInfo info;
+        info.name = name;
+        info.caption = captionOf(w);
+        for (int i = 0; i < pages.count(); ++i) {
+            if (pages.page(i)->isAncestorOf(w))
+                info.page = i;
+        }
+        if (auto *list = qobject_cast<QComboBox *>(w)) {
+            info.kind = ControlInfo::List;
+            for (int i = 0; i < list->count(); ++i)
+                info.items << list->itemText(i);
+        } else if (auto *edit = qobject_cast<QLineEdit *>(w)) {
+            info.kind = ControlInfo::Text;
+            info.limit = typedLimit(edit);
+            for (const EditBoxRule &rule : editBoxRules()) {
+                if (name == QLatin1String(rule.edit))
+                    info.chars = rule.cls;
+            }
+        } else if (name.startsWith(QLatin1String("RadioButton"))) {
+            info.kind = ControlInfo::Radio;
+            for (int s = 0; s < sets.size(); ++s) {
+                if (sets[s].contains(name))
+                    info.radioSet = s;
+            }
+        } else if (qobject_cast<QAbstractButton *>(w)) {
+            info.kind = ControlInfo::Check;
+        } else {
+            continue;
+        }
+        m_index.insert(name, int(m_controls.size()));
+        m_controls.append(info);
+    }
+}
+
+const ControlInfo *Catalog::find(const QString &name) const
+{
+    const auto it = m_index.constFind(name);
+    return it == m_index.cend() ? nullptr : &m_controls[*it];
+}
+
+QList<const ControlInfo *> Catalog::byPage() const
+{
+    QList<const ControlInfo *> out;
+    for (const ControlInfo &info : m_controls)
+        out << &info;
+    std::stable_sort(out.begin(), out.end(), [](const ControlInfo *a, const ControlInfo *b) { return a->page < b->page; });
+    return out;
+}
+
+std::optional<QString> Catalog::refusal(const ControlInfo &info, const QString &value) const
+{
+    switch (info.kind) {
+    case ControlInfo::Check:
+    case ControlInfo::Radio:
+        if (value != QLatin1String("0") && value != QLatin1String("1"))
+            return QStringLiteral("%1 takes 0 or 1, not \"%2\"").arg(info.name, value);
+        return std::nullopt;
+    case ControlInfo::List: {
+        bool ok = false;
+        const int i = value.toInt(&ok);
+        if (!ok || i < -1 || i >= info.items.size())
+            return QStringLiteral("%1 takes an item number from 0 to %2 (or -1 for none), not \"%3\"")
+                .arg(info.name)
+                .arg(info.items.size() - 1)
+                .arg(value);
+        return std::nullopt;
+    }
+    case ControlInfo::Text:
+        if (value.size() > info.limit)
+            return QStringLiteral("%1 takes at most %2 characters, \"%3\" has %4")
+                .arg(info.name)
+                .arg(info.limit)
+                .arg(value)
+                .arg(value.size());
+        if (info.chars) {
+            for (QChar ch : value) {
+                // Backspace is a key the filter lets through, never a character of the text.
+                if (ch.unicode() == 8 || !inClass(*info.chars, ch))
+                    return QStringLiteral("%1 cannot hold the character '%2' (its key filter refuses it)")
+                        .arg(info.name, ch.isPrint() ? QString(ch) : QStringLiteral("U+%1").arg(ch.unicode(), 4, 16, QLatin1Char('0')));
+            }
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> Catalog::check(const Configuration &cfg, const QString &fileName) const
+{
+    QHash<int, QList<const Entry *>> namedSets;
+    for (const Entry &e : cfg.entries()) {
+        const ControlInfo *info = find(e.name);
+        if (!info)
+            return FileError{fileName, e.line, QStringLiteral("%1 is not a configuration control").arg(e.name)};
+        if (const auto reason = refusal(*info, e.value))
+            return FileError{fileName, e.line, *reason};
+        if (info->kind == ControlInfo::Radio)
+            namedSets[info->radioSet] << &e;
+    }
+    for (const QList<const Entry *> &set : std::as_const(namedSets)) {
+        const auto on = std::count_if(set.begin(), set.end(), [](const Entry *e) { return e->value == QLatin1String("1"); });
+        if (on != 1) {
+            const Entry *at = set.first();
+            for (const Entry *e : set) {
+                if (e->line > at->line)
+                    at = e;
+            }
+            QStringList names;
+            for (const Entry *e : set)
+                names << e->name;
+            return FileError{fileName, at->line,
+                             QStringLiteral("exactly one of the radio buttons %1 must be 1, the file has %2")
+                                 .arg(names.join(QStringLiteral(", ")))
+                                 .arg(on)};
+        }
+    }
+    return std::nullopt;
+}
+
+Configuration Catalog::capture(const Controls &c) const
+{
+    Configuration cfg;
+    for (const ControlInfo &info : m_controls) {
+        switch (info.kind) {
+        case ControlInfo::Check:
+        case ControlInfo::Radio:
+            cfg.set(info.name, c.checked(info.name) ? QStringLiteral("1") : QStringLiteral("0"));
+            break;
+        case ControlInfo::List:
+            cfg.set(info.name, QString::number(c.index(info.name)));
+            break;
+        case ControlInfo::Text:
+            cfg.set(info.name, c.text(info.name));
+            break;
+        }
+    }
+    return cfg;
+}
+
+void Catalog::apply(Controls &c, const Configuration &cfg) const
+{
+    for (const ControlInfo &info : m_controls) {
+        const Entry *e = cfg.find(info.name);
+        if (!e)
+            continue;
+        switch (info.kind) {
+        case ControlInfo::Check:
+            c.setChecked(info.name, e->value == QLatin1String("1"));
+            break;
+        case ControlInfo::Radio:
+            if (e->value == QLatin1String("1"))
+                c.setChecked(info.name, true);
+            break;
+        case ControlInfo::List:
+            c.setIndex(info.name, e->value.toInt());
+            break;
+        case ControlInfo::Text:
+            c.setText(info.name, e->value);
+            break;
+        }
+    }
+}
+
+QString Catalog::shown(const ControlInfo &info, const QString &value) const
+{
+    switch (info.kind) {
+    case ControlInfo::List: {
+        const int i = value.toInt();
+        return i >= 0 && i < info.items.size() ? QStringLiteral("%1 (%2)").arg(value, info.items[i]) : value;
+    }
+    case ControlInfo::Text:
+        return QLatin1Char('"') + value + QLatin1Char('"');
+    default:
+        return value;
+    }
+}
+
+QByteArray Catalog::render(const Configuration &cfg) const
+{
+    constexpr int kCommentColumn = 32;
+    QString out = QStringLiteral("# %1 %2\n").arg(QLatin1String(kFormatName)).arg(kFormatVersion);
+    int page = -2;
+    for (const ControlInfo *info : byPage()) {
+        const Entry *e = cfg.find(info->name);
+        if (!e)
+            continue;
+        if (info->page != page) {
+            page = info->page;
+            out += QStringLiteral("\n# %1\n").arg(pageTitle(page));
+        }
+        QString line = QStringLiteral("%1 = %2").arg(info->name, quoted(e->value));
+        if (!info->caption.isEmpty())
+            line = line.leftJustified(kCommentColumn - 2) + QStringLiteral("  # ") + info->caption;
+        out += line + QLatin1Char('\n');
+    }
+    return out.toUtf8();
+}
+
+QList<Difference> Catalog::compare(const Configuration &a, const Configuration &b) const
+{
+    QList<Difference> out;
+    for (const ControlInfo *info : byPage()) {
+        const Entry *ea = a.find(info->name);
+        const Entry *eb = b.find(info->name);
+        if (ea && eb && ea->value != eb->value)
+            out.append({info, ea->value, eb->value});
+    }
+    return out;
+}
+
+std::optional<FileError> load(const QString &path, const Catalog &catalog, Configuration *out)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileError{path, 0, file.errorString()};
+    Configuration cfg;
+    if (auto error = parse(file.readAll(), path, &cfg))
+        return error;
+    if (auto error = catalog.check(cfg, path))
+        return error;
+    *out = cfg;
+    return std::nullopt;
+}
+
+bool save(const QString &path, const QByteArray &text, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace config

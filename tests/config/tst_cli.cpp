@@ -1,0 +1,259 @@
+// tavrix-cli against simulated controllers: the record it writes is the window's, and
+// its exit statuses.
+#include "generated.h"
+
+#include "app/tform1.h"
+#include "config/configform.h"
+#include "protocol/records/records.h"
+#include "protocol/records/settingsfields.h"
+#include "sim/simulator.h"
+#include "tests/support/recordingdesktop.h"
+#include "ui/widgetcontrols.h"
+
+#include <QComboBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace config;
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void writesTheRecordTheWindowSends_data();
+    void writesTheRecordTheWindowSends();
+    void exitStatuses_data();
+    void exitStatuses();
+    void readsSeveralPortsIntoAFolder();
+
+private:
+    struct Result
+    {
+        int status = -1;
+        QString out;
+        QString err;
+    };
+
+    sim::Simulator *startSim(int com);
+    Result cli(const QStringList &args);
+    QString writeFile(const QString &name, const QByteArray &text);
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::vector<std::unique_ptr<sim::Simulator>> m_sims;
+};
+
+void TestCli::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+}
+
+void TestCli::cleanup()
+{
+    m_sims.clear();
+    m_home.reset();
+}
+
+sim::Simulator *TestCli::startSim(int com)
+{
+    auto device = std::make_unique<sim::Simulator>();
+    if (!device->start(m_home->filePath(QStringLiteral("tavrix/ports")), com))
+        return nullptr;
+    device->setPacing(false);
+    m_sims.push_back(std::move(device));
+    return m_sims.back().get();
+}
+
+TestCli::Result TestCli::cli(const QStringList &args)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->path());
+    process.setProcessEnvironment(env);
+    QSignalSpy finished(&process, &QProcess::finished);
+    process.start(QStringLiteral(TAVRIX_CLI_PATH), args);
+    // The simulators answer from this event loop while the program runs.
+    if (!finished.wait(60000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString TestCli::writeFile(const QString &name, const QByteArray &text)
+{
+    const QString path = m_home->filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+    return path;
+}
+
+void TestCli::writesTheRecordTheWindowSends_data()
+{
+    QTest::addColumn<bool>("fullFile");
+    for (int round = 0; round < 3; ++round)
+        QTest::addRow("generated file %d", round) << true;
+    QTest::newRow("template") << false;
+}
+
+void TestCli::writesTheRecordTheWindowSends()
+{
+    QFETCH(bool, fullFile);
+    const Catalog &catalog = windowCatalog();
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator g(seed);
+
+    // What the controllers hold before, all alike.
+    ConfigForm held;
+    catalog.apply(held.controls(), generatedConfiguration(catalog, g));
+    const QByteArray before = records::buildSettings(held.controls());
+
+    ConfigForm wanted;
+    catalog.apply(wanted.controls(), generatedConfiguration(catalog, g));
+    Configuration cfg = catalog.capture(wanted.controls());
+    if (!fullFile) {
+        Configuration part;
+        for (const char *name : {"Edit1", "Edit34", "ComboBox22", "CheckBox3", "RadioButton27"})
+            part.set(QString::fromLatin1(name), cfg.value(QString::fromLatin1(name)));
+        part.set(QStringLiteral("RadioButton26"), QStringLiteral("0"));
+        part.set(QStringLiteral("RadioButton27"), QStringLiteral("1"));
+        cfg = part;
+    }
+    const QString file = writeFile(QStringLiteral("wanted.cfg"), catalog.render(cfg));
+
+    QList<sim::Simulator *> devices;
+    for (int com : {3, 4, 5, 6, 7}) {
+        devices << startSim(com);
+        QVERIFY(devices.last());
+        devices.last()->setRecord(before);
+    }
+
+    // The window reads its controller, takes the file and writes.
+    RecordingDesktop desktop;
+    TForm1 form(PortMap(m_home->filePath(QStringLiteral("tavrix/ports")), {}));
+    form.control<QComboBox>("ComboBox1")->setCurrentIndex(form.portTable().indexOf(7));
+    form.control<QPushButton>("OpenClose")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(form.control<QPushButton>("ButtWrite")->isEnabled(), 10000);
+    Configuration loaded;
+    QCOMPARE(load(file, catalog, &loaded), std::nullopt);
+    catalog.apply(form.controls(), loaded);
+    QSignalSpy stored(devices.last(), &sim::Simulator::recordChanged);
+    form.control<QPushButton>("ButtWrite")->click();
+    QVERIFY(stored.wait(10000));
+    const QByteArray windowRecord = devices.last()->record();
+    if (!fullFile)
+        QVERIFY(windowRecord != before);
+
+    const Result r = cli({QStringLiteral("write"), QStringLiteral("COM3"), QStringLiteral("COM4"), QStringLiteral("COM5"),
+                          QStringLiteral("COM6"), file});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    for (int i = 0; i < 4; ++i)
+        QVERIFY2(devices[i]->record() == windowRecord, qPrintable(QStringLiteral("seed %1, COM%2").arg(seed).arg(3 + i)));
+}
+
+void TestCli::exitStatuses_data()
+{
+    QTest::addColumn<QStringList>("args"); // GOOD, OTHER and BAD stand for files
+    QTest::addColumn<bool>("storesAnotherByte");
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("shown"); // on stdout
+
+    const bool no = false;
+    const bool yes = true;
+    QTest::newRow("diff of equal files") << QStringList{"diff", "GOOD", "GOOD"} << no << no << 0 << "";
+    QTest::newRow("diff of differing files") << QStringList{"diff", "GOOD", "OTHER"} << no << no << 3 << "ComboBox22";
+    QTest::newRow("diff of a port and a file") << QStringList{"diff", "COM3", "OTHER"} << no << no << 3 << "ComboBox22";
+    QTest::newRow("verified write") << QStringList{"write", "COM3", "GOOD", "--verify"} << no << no << 0 << "";
+    QTest::newRow("verify finds the changed byte")
+        << QStringList{"write", "COM3", "GOOD", "--verify"} << yes << no << 3 << "ComboBox22";
+    QTest::newRow("verify as JSON") << QStringList{"write", "COM3", "GOOD", "--verify", "--json"} << yes << no << 3
+                                    << "\"name\": \"ComboBox22\"";
+    QTest::newRow("no such port") << QStringList{"write", "COM9", "GOOD"} << no << no << 1 << "";
+    QTest::newRow("silent controller") << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "1"} << no << yes << 1 << "";
+    QTest::newRow("one port of two fails") << QStringList{"write", "COM3", "COM9", "GOOD"} << no << no << 1 << "";
+    QTest::newRow("malformed file") << QStringList{"write", "COM3", "BAD"} << no << no << 2 << "";
+    QTest::newRow("read without -o") << QStringList{"read", "COM3"} << no << no << 2 << "";
+    QTest::newRow("unknown command") << QStringList{"burn", "COM3"} << no << no << 2 << "";
+    QTest::newRow("show a file") << QStringList{"show", "GOOD"} << no << no << 0 << "Время работы сирены";
+}
+
+void TestCli::exitStatuses()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, storesAnotherByte);
+    QFETCH(bool, silent);
+    QFETCH(int, status);
+    QFETCH(QString, shown);
+
+    const Catalog &catalog = windowCatalog();
+    ConfigForm form;
+    Configuration cfg = catalog.capture(form.controls());
+    cfg.set(QStringLiteral("ComboBox22"), QStringLiteral("4"));
+    const QString good = writeFile(QStringLiteral("good.cfg"), catalog.render(cfg));
+    cfg.set(QStringLiteral("ComboBox22"), QStringLiteral("8"));
+    const QString other = writeFile(QStringLiteral("other.cfg"), catalog.render(cfg));
+    const QString bad = writeFile(QStringLiteral("bad.cfg"), "# tavrix-configuration 1\nComboBox22 = 12\n");
+
+    sim::Simulator *device = startSim(3);
+    QVERIFY(device);
+    sim::Simulator::Faults faults;
+    faults.silent = silent;
+    if (storesAnotherByte) {
+        for (const records::Field &f : records::settingsFields()) {
+            if (f.controls.value(0) == QLatin1String("ComboBox22"))
+                faults.corruptOffset = f.offset;
+        }
+    }
+    device->setFaults(faults);
+
+    for (QString &arg : args) {
+        if (arg == QLatin1String("GOOD"))
+            arg = good;
+        else if (arg == QLatin1String("OTHER"))
+            arg = other;
+        else if (arg == QLatin1String("BAD"))
+            arg = bad;
+        else if (arg == QLatin1String("OUT"))
+            arg = m_home->filePath(QStringLiteral("out.cfg"));
+    }
+    const Result r = cli(args);
+    QVERIFY2(r.status == status, qPrintable(QStringLiteral("status %1\n%2%3").arg(r.status).arg(r.out, r.err)));
+    QVERIFY2(r.out.contains(shown), qPrintable(r.out));
+    if (status == 2)
+        QVERIFY(!r.err.isEmpty());
+}
+
+void TestCli::readsSeveralPortsIntoAFolder()
+{
+    const Catalog &catalog = windowCatalog();
+    QRandomGenerator g(QRandomGenerator::global()->generate());
+    QList<Configuration> held;
+    for (int com : {11, 12}) {
+        sim::Simulator *device = startSim(com);
+        QVERIFY(device);
+        ConfigForm form;
+        catalog.apply(form.controls(), generatedConfiguration(catalog, g));
+        device->setRecord(records::buildSettings(form.controls()));
+        ConfigForm read;
+        records::applySettings(read.controls(), "READ_SET_" + device->record() + '\r', 9);
+        held << catalog.capture(read.controls());
+    }
+    const QString dir = m_home->filePath(QStringLiteral("backup"));
+    const Result r = cli({QStringLiteral("read"), QStringLiteral("COM11"), QStringLiteral("COM12"), QStringLiteral("-o"), dir});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    for (int i = 0; i < 2; ++i) {
+        Configuration saved;
+        QCOMPARE(load(dir + QStringLiteral("/COM%1.cfg").arg(11 + i), catalog, &saved), std::nullopt);
+        QCOMPARE(catalog.compare(saved, held[i]).size(), 0);
+        QCOMPARE(saved.size(), catalog.controls().size());
+    }
+}
+
+QTEST_MAIN(TestCli)
+#include "tst_cli.moc"

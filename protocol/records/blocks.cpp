@@ -1,5 +1,6 @@
 #include "protocol/records/blocks.h"
 
+#include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"
 #include "protocol/records/payload.h"
 #include "protocol/records/presets.h"
@@ -11,14 +12,13 @@
 namespace records {
 namespace {
 
-QString edit(int n)
-{
-    return QStringLiteral("Edit%1").arg(n);
-}
-
-QString phoneEdit(int k) { return edit(k); }        // subscriber 1..9
-QString keyEdit(int k) { return edit(9 + k); }      // key 1..9
-QString smsEdit(int k) { return edit(18 + k); }     // text 1..12
+using names::keyEdit;
+using names::phoneEdit;
+using names::smsEdit;
+using names::kApnEdit;
+using names::kPeriodEdit;
+using names::kPortEdit;
+using names::kServerEdit;
 
 QString latin(const char *s)
 {
@@ -150,7 +150,37 @@ bool parseServerPort(const Payload &p, int from, QString &server, QString &port)
     return true;
 }
 
+Block numberedBlock(const char *name, const char *meaning, int count,
+                    QString (*edit)(int), const char *slotMeaning)
+{
+    Block b{name, QString::fromUtf8(meaning), {}, {}};
+    for (int k = 1; k <= count; ++k) {
+        b.controls << edit(k);
+        b.meanings << QString::fromUtf8(slotMeaning).arg(k);
+    }
+    return b;
+}
+
 } // namespace
+
+const std::vector<Block> &blocks()
+{
+    static const std::vector<Block> table = {
+        numberedBlock("phones", "Телефоны и SMS: the subscribers' phone numbers", names::kPhones,
+                      phoneEdit, "Телефоны и SMS: phone number of subscriber %1"),
+        numberedBlock("sms", "Тексты SMS: the words the device composes its SMS from",
+                      names::kSmsWords, smsEdit, "Тексты SMS: SMS word %1"),
+        numberedBlock("keys", "Ключи Dallas: the iButton key codes", names::kKeys, keyEdit,
+                      "Ключи Dallas: code of iButton key %1"),
+        Block{"gprs", QString::fromUtf8("GPRS-канал: internet access point and monitoring server"),
+              {kApnEdit, kServerEdit, kPortEdit, kPeriodEdit},
+              {QString::fromUtf8("GPRS-канал: internet access point name"),
+               QString::fromUtf8("GPRS-канал: monitoring server address"),
+               QString::fromUtf8("GPRS-канал: monitoring server port"),
+               QString::fromUtf8("GPRS-канал: transmission time to the server, seconds")}},
+    };
+    return table;
+}
 
 void encodePhoneSlots(Controls &c, QByteArray &out)
 {
@@ -197,14 +227,14 @@ void decodeKeySlots(Controls &c, const Payload &p, int base)
 
 void encodeGprsTail(Controls &c, QByteArray &out)
 {
-    const QString apn = orDefault(c, QStringLiteral("Edit34"), latin(presets::kOperatorApn[0]));
+    const QString apn = orDefault(c, kApnEdit, latin(presets::kOperatorApn[0]));
     out += kQuote + wire::encode(apn) + kQuote;
     if (apn.size() < kApnField)
         out += QByteArray(kApnField - apn.size(), ' ');
     out += kProtocolGroup;
-    const QString server = orDefault(c, QStringLiteral("Edit35"), latin(presets::kServerAddress));
+    const QString server = orDefault(c, kServerEdit, latin(presets::kServerAddress));
     out += kQuote + wire::encode(server) + kQuote + ',';
-    const QString port = orDefault(c, QStringLiteral("Edit40"), latin(presets::kServerPort));
+    const QString port = orDefault(c, kPortEdit, latin(presets::kServerPort));
     out += kQuote + wire::encode(port) + kQuote;
     // Nothing reads these spaces back; the count has always been kept in one byte.
     quint8 count = quint8(c.text(smsEdit(12)).size() + server.size() + port.size());
@@ -239,13 +269,13 @@ void decodeGprsTail(Controls &c, const Payload &p)
         if (close < 0)
             close = p.indexOf(kQuote, open + 1);
         if (close >= 0)
-            c.setText(QStringLiteral("Edit34"), wire::decode(p.mid(open + 1, close - open - 1)));
+            c.setText(kApnEdit, wire::decode(p.mid(open + 1, close - open - 1)));
     }
     QString server;
     QString port;
     if (group >= 0 && parseServerPort(p, groupEnd, server, port)) {
-        c.setText(QStringLiteral("Edit35"), server);
-        c.setText(QStringLiteral("Edit40"), port);
+        c.setText(kServerEdit, server);
+        c.setText(kPortEdit, port);
     }
 }
 
@@ -308,23 +338,23 @@ void applySmsList(Controls &c, const QByteArray &text, int payloadPos)
 GprsRecord buildGprsList(Controls &c)
 {
     GprsRecord out;
-    out += wire::encode(orDefault(c, QStringLiteral("Edit34"), latin(presets::kOperatorApn[0])));
+    out += wire::encode(orDefault(c, kApnEdit, latin(presets::kOperatorApn[0])));
     out += "_,";
-    out += wire::encode(orDefault(c, QStringLiteral("Edit35"), latin(presets::kMakerServerHost)));
+    out += wire::encode(orDefault(c, kServerEdit, latin(presets::kMakerServerHost)));
     out += ',';
-    out += wire::encode(orDefault(c, QStringLiteral("Edit40"), latin(presets::kApnCommandPort)));
+    out += wire::encode(orDefault(c, kPortEdit, latin(presets::kApnCommandPort)));
     out += '_';
-    out += wire::encode(orDefault(c, QStringLiteral("Edit37"), latin(presets::kApnCommandPeriod)));
+    out += wire::encode(orDefault(c, kPeriodEdit, latin(presets::kApnCommandPeriod)));
     return out;
 }
 
 void applyGprsList(Controls &c, const QByteArray &text, int payloadPos)
 {
     const QList<QByteArray> fields = splitList(Payload(text, payloadPos), "_,,__");
-    c.setText(QStringLiteral("Edit34"), orNoEntry(fields[0]));
-    c.setText(QStringLiteral("Edit35"), orNoEntry(fields[2]));
-    c.setText(QStringLiteral("Edit40"), orNoEntry(fields[3]));
-    c.setText(QStringLiteral("Edit37"), orNoEntry(fields[4]));
+    c.setText(kApnEdit, orNoEntry(fields[0]));
+    c.setText(kServerEdit, orNoEntry(fields[2]));
+    c.setText(kPortEdit, orNoEntry(fields[3]));
+    c.setText(kPeriodEdit, orNoEntry(fields[4]));
 }
 
 void resetPhones(Controls &c)
@@ -348,14 +378,14 @@ void resetSmsTexts(Controls &c)
 void setOperatorApn(Controls &c, int operatorNo)
 {
     if (operatorNo >= 1 && operatorNo <= int(presets::kOperatorApn.size()))
-        c.setText(QStringLiteral("Edit34"), latin(presets::kOperatorApn[size_t(operatorNo - 1)]));
+        c.setText(kApnEdit, latin(presets::kOperatorApn[size_t(operatorNo - 1)]));
 }
 
 void setGprsDefaults(Controls &c)
 {
-    c.setText(QStringLiteral("Edit35"), latin(presets::kServerAddress));
-    c.setText(QStringLiteral("Edit40"), latin(presets::kServerPort));
-    c.setText(QStringLiteral("Edit37"), latin(presets::kTransmissionTime));
+    c.setText(kServerEdit, latin(presets::kServerAddress));
+    c.setText(kPortEdit, latin(presets::kServerPort));
+    c.setText(kPeriodEdit, latin(presets::kTransmissionTime));
 }
 
 } // namespace records

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QStringList>
+#include <vector>
 
 class Controls;
 
@@ -18,6 +20,19 @@ inline constexpr int kPhoneWidth = 15;
 inline constexpr int kSmsWidth = 12;
 inline constexpr int kKeyWidth = 16;
 inline constexpr int kApnField = 46;     // name and spaces together, when the name fits
+
+// What a block carries and the boxes that carry it, each box with its own meaning.
+// Meanings read "Page: meaning" (UTF-8), the page as its tab reads.
+struct Block
+{
+    const char *name; // "phones", "sms", "keys", "gprs"
+    QString meaning;
+    QStringList controls;  // in the order of the list form
+    QStringList meanings;  // one per control
+};
+
+// The phone, SMS, key and GPRS blocks, in record order.
+const std::vector<Block> &blocks();
 
 void encodePhoneSlots(Controls &c, QByteArray &out);
 void decodePhoneSlots(Controls &c, const Payload &p);

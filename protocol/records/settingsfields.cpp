@@ -1,5 +1,6 @@
 #include "protocol/records/settingsfields.h"
 
+#include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"
 #include "protocol/records/payload.h"
 #include "protocol/records/wiretext.h"
@@ -26,21 +27,7 @@ bool aboveZeroSigned(char ch)
     return qint8(ch) > qint8('0');
 }
 
-QStringList names(const char *prefix, int first, int last)
-{
-    QStringList out;
-    for (int i = first; i <= last; ++i)
-        out << QString::fromLatin1(prefix) + QString::number(i);
-    return out;
-}
-
-QStringList names(std::initializer_list<const char *> list)
-{
-    QStringList out;
-    for (const char *name : list)
-        out << QString::fromLatin1(name);
-    return out;
-}
+using names::numbered;
 
 // ---- kinds --------------------------------------------------------------------------
 
@@ -89,7 +76,7 @@ void decodeChoice(Controls &c, const Field &f, const Payload &p)
     const int d = p.at(f.offset) - '0';
     if (d >= 0 && d < f.controls.size())
         c.setChecked(f.controls[d], true);
-    else if (ChoiceFallback(f.variant) == ChoiceFallback::LastButton)
+    else if (std::get<ChoiceFallback>(f.rule) == ChoiceFallback::LastButton)
         c.setChecked(f.controls.last(), true);
 }
 
@@ -112,7 +99,7 @@ void encodeSingle(Controls &c, const Field &f, QByteArray &out)
 
 bool singleOn(const Field &f, char ch)
 {
-    switch (SingleRule(f.variant)) {
+    switch (std::get<SingleRule>(f.rule)) {
     case SingleRule::OnlyOneChecks:
         return ch == '1';
     case SingleRule::AnyButZeroChecks:
@@ -266,19 +253,20 @@ void decodeServerSwitch(Controls &c, const Field &f, const Payload &p)
 {
     const bool on = aboveZeroSigned(p.at(f.offset));
     c.setChecked(f.controls.first(), on);
-    for (const QString &name : f.controls.mid(1))
+    for (const QString &name : f.enables)
         c.setEnabled(name, on);
 }
 
 // ---- row builders ---------------------------------------------------------------------
 
-Field row(int offset, int width, FieldKind kind, QStringList controls, int step,
-          FieldEncoder encode, FieldDecoder decode)
+Field row(int offset, int width, FieldKind kind, const char *meaning, QStringList controls,
+          int step, FieldEncoder encode, FieldDecoder decode)
 {
     Field f;
     f.offset = offset;
     f.width = width;
     f.kind = kind;
+    f.meaning = meaning;
     f.controls = std::move(controls);
     f.step = step;
     f.encode = encode;
@@ -286,41 +274,44 @@ Field row(int offset, int width, FieldKind kind, QStringList controls, int step,
     return f;
 }
 
-Field count(int offset, QStringList boxes, int step, FieldDecoder decode = decodeCount)
+Field count(int offset, const char *meaning, QStringList boxes, int step,
+            FieldDecoder decode = decodeCount)
 {
-    return row(offset, 1, FieldKind::Count, std::move(boxes), step, encodeCount, decode);
+    return row(offset, 1, FieldKind::Count, meaning, std::move(boxes), step, encodeCount, decode);
 }
 
-Field choice(int offset, QStringList buttons, ChoiceFallback fallback, int step)
+Field choice(int offset, const char *meaning, QStringList buttons, ChoiceFallback fallback,
+             int step)
 {
-    Field f = row(offset, 1, FieldKind::Choice, std::move(buttons), step, encodeChoice, decodeChoice);
-    f.variant = int(fallback);
+    Field f = row(offset, 1, FieldKind::Choice, meaning, std::move(buttons), step, encodeChoice,
+                  decodeChoice);
+    f.rule = fallback;
     return f;
 }
 
-Field index(int offset, const char *combo, int step)
+Field index(int offset, const char *meaning, const char *combo, int step)
 {
-    return row(offset, 1, FieldKind::Index, names({combo}), step, encodeIndex, decodeIndex);
+    return row(offset, 1, FieldKind::Index, meaning, {combo}, step, encodeIndex, decodeIndex);
 }
 
-Field single(int offset, QStringList box, SingleRule rule, int step,
+Field single(int offset, const char *meaning, const char *box, SingleRule rule, int step,
              FieldDecoder decode = decodeSingle)
 {
-    Field f = row(offset, 1, FieldKind::Single, std::move(box), step, encodeSingle, decode);
-    f.variant = int(rule);
+    Field f = row(offset, 1, FieldKind::Single, meaning, {box}, step, encodeSingle, decode);
+    f.rule = rule;
     return f;
 }
 
-Field paired(int offset, const char *first, const char *second, int step)
+Field paired(int offset, const char *meaning, const char *first, const char *second, int step)
 {
-    return row(offset, 1, FieldKind::Paired, names({first, second}), step, encodePaired,
+    return row(offset, 1, FieldKind::Paired, meaning, {first, second}, step, encodePaired,
                decodePaired);
 }
 
-Field number(int offset, int width, const char *edit, const char *fallback, int padFrom,
-             int step)
+Field number(int offset, int width, const char *meaning, const char *edit, const char *fallback,
+             int padFrom, int step)
 {
-    Field f = row(offset, width, FieldKind::Number, names({edit}), step, encodeNumber,
+    Field f = row(offset, width, FieldKind::Number, meaning, {edit}, step, encodeNumber,
                   decodeNumber);
     f.fallback = QString::fromLatin1(fallback);
     f.padFrom = padFrom;
@@ -329,13 +320,21 @@ Field number(int offset, int width, const char *edit, const char *fallback, int 
 
 Field reserved(int offset, int width)
 {
-    return row(offset, width, FieldKind::Reserved, {}, -1, encodeReserved, nullptr);
+    return row(offset, width, FieldKind::Reserved, "Reserved: always '0', never read", {}, -1,
+               encodeReserved, nullptr);
 }
 
-Field special(int offset, FieldKind kind, QStringList controls, int step, FieldEncoder encode,
-              FieldDecoder decode)
+Field special(int offset, FieldKind kind, const char *meaning, QStringList controls, int step,
+              FieldEncoder encode, FieldDecoder decode)
 {
-    return row(offset, 1, kind, std::move(controls), step, encode, decode);
+    return row(offset, 1, kind, meaning, std::move(controls), step, encode, decode);
+}
+
+// A row whose decoder also sets the enabled state of these controls.
+Field enabling(Field f, QStringList dependents)
+{
+    f.enables = std::move(dependents);
+    return f;
 }
 
 constexpr auto Last = ChoiceFallback::LastButton;
@@ -344,105 +343,148 @@ constexpr auto OnlyOne = SingleRule::OnlyOneChecks;
 constexpr auto AnyButZero = SingleRule::AnyButZeroChecks;
 constexpr auto Signed = SingleRule::AboveZeroSigned;
 
+QStringList rb(std::initializer_list<int> numbers)
+{
+    return names::radioButtons(numbers);
+}
+
 std::vector<Field> buildTable()
 {
-    const auto box = [](const char *name) { return names({name}); };
-    const auto rb = [](std::initializer_list<int> numbers) {
-        QStringList out;
-        for (int n : numbers)
-            out << QStringLiteral("RadioButton%1").arg(n);
-        return out;
-    };
     // The step column is the decoding order: the first section in offset order, the
     // second in the order the controls were always set (thermometer before password,
     // power saving before the thresholds, the partial-arming steps with their edits).
+    // The meaning names the page the field's first control stands on.
     return {
-        // offset, controls, (variant), step
-        count(0, names("CheckBox", 1, 9), 0),
-        count(1, names("CheckBox", 10, 18), 1),
-        count(2, names("CheckBox", 19, 27), 2),
-        count(3, names("CheckBox", 28, 36), 3),
-        single(4, box("CheckBox76"), OnlyOne, 4),
-        single(5, box("CheckBox77"), OnlyOne, 5),
-        choice(6, rb({1, 2, 3, 19, 20}), Last, 6),
-        choice(7, rb({4, 5, 6}), Last, 7),
-        choice(8, rb({7, 8, 9}), Last, 8),
-        choice(9, rb({10, 11, 12}), Last, 9),
-        choice(10, rb({13, 14, 15}), Last, 10),
-        choice(11, rb({16, 17, 18}), Last, 11),
-        choice(12, rb({21, 22, 23}), Last, 12),
-        paired(13, "CheckBox78", "CheckBox79", 13),
-        choice(14, rb({30, 31}), Keep, 14),
-        choice(15, rb({24, 25}), Keep, 15),
-        index(16, "ComboBox27", 16),
-        single(17, box("CheckBox46"), AnyButZero, 17),
-        index(18, "ComboBox19", 18),
-        index(19, "ComboBox21", 19),
-        index(20, "ComboBox22", 20),
-        index(21, "ComboBox2", 21),
-        index(22, "ComboBox30", 22),
-        paired(23, "CheckBox48", "CheckBox54", 23),
-        index(24, "ComboBox24", 24),
-        index(25, "ComboBox26", 25),
+        count(0, "Телефоны и SMS: recipients of the alarm SMS", numbered("CheckBox", 1, 9), 0),
+        count(1, "Телефоны и SMS: recipients of the arming and disarming SMS",
+              numbered("CheckBox", 10, 18), 1),
+        count(2, "Телефоны и SMS: recipients of the SMS on a loss of mains power",
+              numbered("CheckBox", 19, 27), 2),
+        count(3, "Телефоны и SMS: recipients of the SMS on a discharged battery",
+              numbered("CheckBox", 28, 36), 3),
+        single(4, "Телефоны и SMS: a status SMS in answer to a call", "CheckBox76", OnlyOne, 4),
+        single(5, "Телефоны и SMS: an SMS confirming each SMS or DTMF command", "CheckBox77",
+               OnlyOne, 5),
+        choice(6, "Входы: mode of input 1", rb({1, 2, 3, 19, 20}), Last, 6),
+        choice(7, "Входы: mode of input 2", rb({4, 5, 6}), Last, 7),
+        choice(8, "Входы: mode of input 3", rb({7, 8, 9}), Last, 8),
+        choice(9, "Входы: mode of input 4", rb({10, 11, 12}), Last, 9),
+        choice(10, "Входы: mode of input 5", rb({13, 14, 15}), Last, 10),
+        choice(11, "Входы: mode of input 6", rb({16, 17, 18}), Last, 11),
+        choice(12, "Выходы: mode of output 1", rb({21, 22, 23}), Last, 12),
+        paired(13, "Выходы: the siren confirms arming, and also disarming", "CheckBox78",
+               "CheckBox79", 13),
+        choice(14, "Выходы: mode of output 5", rb({30, 31}), Keep, 14),
+        choice(15, "Выходы: mode of output 2", rb({24, 25}), Keep, 15),
+        index(16, "Настройки: microphone sensitivity, 0 to 9", "ComboBox27", 16),
+        single(17, "Ключи Dallas: iButton keys supported", "CheckBox46", AnyButZero, 17),
+        index(18, "Настройки: arming time, tens of seconds", "ComboBox19", 18),
+        index(19, "Настройки: disarming time, tens of seconds", "ComboBox21", 19),
+        index(20, "Настройки: siren time, tens of seconds", "ComboBox22", 20),
+        index(21, "Настройки: dial cycles to all subscribers on an alarm", "ComboBox2", 21),
+        index(22, "Настройки: listening time, tens of seconds", "ComboBox30", 22),
+        paired(23, "Входы: input 2, and also input 4, watched while disarmed", "CheckBox48",
+               "CheckBox54", 23),
+        index(24, "Входы: entry delay of input 2, half minutes", "ComboBox24", 24),
+        index(25, "Входы: entry delay of input 3, half minutes", "ComboBox26", 25),
 
-        number(26, 4, "Edit31", "7913", 4, 27),
-        special(30, FieldKind::Count, names({"CheckBox56"}) + names("CheckBox", 37, 45), 26,
-                encodeThermometer, decodeThermometer),
-        special(31, FieldKind::Choice, rb({26, 27, 28, 29}), 28, encodeThermostat,
-                decodeThermostat),
-        number(32, 2, "Edit33", "40", 1, 31),
-        number(34, 2, "Edit32", "07", 1, 30),
-        single(36, box("CheckBox47"), Signed, 29),
-        choice(37, rb({32, 33, 34}), Last, 32),
-        count(38, names("CheckBox", 58, 66), 33),
-        single(39, box("CheckBox68"), Signed, 34),
-        single(40, box("CheckBox55"), Signed, 35),
-        choice(41, rb({35, 36, 37, 38}), Last, 36),
-        count(42, names({"CheckBox53", "CheckBox52", "CheckBox51", "CheckBox50", "CheckBox49"}),
-              37, decodePulseMode),
-        index(43, "ComboBox18", 38),
-        index(44, "ComboBox20", 39),
-        choice(45, rb({39, 40, 41}), Keep, 40),
+        number(26, 4, "Настройки: password for SMS commands", "Edit31", "7913", 4, 27),
+        special(30, FieldKind::Count,
+                "Термометр: thermometer on, and recipients of the temperature alarm",
+                QStringList{"CheckBox56"} + numbered("CheckBox", 37, 45), 26, encodeThermometer,
+                decodeThermometer),
+        special(31, FieldKind::Choice, "Выходы: outputs 3 and 4 as thermostat outputs",
+                rb({26, 27, 28, 29}), 28, encodeThermostat, decodeThermostat),
+        number(32, 2, "Термометр: upper temperature threshold, degrees", "Edit33", "40", 1, 31),
+        number(34, 2, "Термометр: lower temperature threshold, degrees", "Edit32", "07", 1, 30),
+        single(36, "Настройки: power-saving mode", "CheckBox47", Signed, 29),
+        choice(37, "Настройки: GSM-jammer detector", rb({32, 33, 34}), Last, 32),
+        count(38, "Телефоны и SMS: subscribers who may arm and disarm by an unanswered call",
+              numbered("CheckBox", 58, 66), 33),
+        single(39, "Настройки: DTMF tone detection", "CheckBox68", Signed, 34),
+        single(40, "Тексты SMS: every SMS carries the full system state", "CheckBox55", Signed,
+               35),
+        choice(41, "Настройки: anti-roaming, the network kept to", rb({35, 36, 37, 38}), Last, 36),
+        count(42, "Выходы: outputs in pulse mode, counted from output 5",
+              {"CheckBox53", "CheckBox52", "CheckBox51", "CheckBox50", "CheckBox49"}, 37,
+              decodePulseMode),
+        index(43, "Выходы: pulse pause, seconds", "ComboBox18", 38),
+        index(44, "Выходы: pulse pause, hundreds of milliseconds", "ComboBox20", 39),
+        choice(45, "Настройки: what a discharged battery switches off", rb({39, 40, 41}), Keep,
+               40),
         reserved(46, 2),
 
-        paired(48, "CheckBox67", "CheckBox69", 41),
-        count(49, names("CheckBox", 71, 75), 42),
-        single(50, box("CheckBox70"), Signed, 43),
+        paired(48, "GSM-домофон: intercom while armed, and also while disarmed", "CheckBox67",
+               "CheckBox69", 41),
+        count(49, "GSM-домофон: subscribers the call button dials",
+              numbered("CheckBox", 71, 75), 42),
+        single(50, "GSM-домофон: output 4 powers the loudspeaker during a call", "CheckBox70",
+               Signed, 43),
         reserved(51, 3),
-        paired(54, "CheckBox108", "CheckBox109", 44),
-        count(55, names("CheckBox", 81, 89), 45),
-        count(56, names("CheckBox", 90, 98), 46),
-        count(57, names("CheckBox", 99, 107), 47),
-        single(58, box("CheckBox110"), Signed, 48),
+        paired(54, "Звуковые сообщения: voice messages in alarm calls, and each said twice",
+               "CheckBox108", "CheckBox109", 44),
+        count(55, "Звуковые сообщения: recipients of the voice message on arming and disarming",
+              numbered("CheckBox", 81, 89), 45),
+        count(56, "Звуковые сообщения: recipients of the voice message on mains and battery",
+              numbered("CheckBox", 90, 98), 46),
+        count(57, "Звуковые сообщения: recipients of the voice message on GSM jamming",
+              numbered("CheckBox", 99, 107), 47),
+        single(58, "Звуковые сообщения: listening-in after the voice message", "CheckBox110",
+               Signed, 48),
         reserved(59, 7),
-        single(66, box("CheckBox80"), Signed, 49),
-        number(67, 2, "Edit38", "10", 1, 52),
-        number(69, 3, "Edit36", "111", 3, 51),
-        special(72, FieldKind::Count, names("CheckBox", 113, 119), 50, encodePartialArming,
-                decodePartialArming),
-        single(73, box("CheckBox119"), OnlyOne, 53, decodePartialArmingSiren),
+        single(66, "Настройки: balance check after each paid action", "CheckBox80", Signed, 49),
+        number(67, 2, "Настройки: minimum balance, hryvnias", "Edit38", "10", 1, 52),
+        number(69, 3, "Настройки: balance request code", "Edit36", "111", 3, 51),
+        special(72, FieldKind::Count, "Ключи Dallas: partial arming, inputs armed from input 2",
+                numbered("CheckBox", 113, 119), 50, encodePartialArming, decodePartialArming),
+        single(73, "Ключи Dallas: siren in partial arming", "CheckBox119", OnlyOne, 53,
+               decodePartialArmingSiren),
         reserved(74, 3),
-        choice(77, rb({42, 43, 44, 45, 46, 47, 48}), Last, 54),
+        choice(77, "Настройки: how often the status SMS goes out", rb({42, 43, 44, 45, 46, 47, 48}),
+               Last, 54),
         reserved(78, 6),
-        single(84, names({"CheckBox57", "Label94", "Label95", "Edit35", "Edit37", "Label109", "Edit40"}),
-               Signed, 55, decodeServerSwitch),
-        number(85, 3, "Edit37", "180", 1, 56),
+        enabling(single(84, "GPRS-канал: data sent to the monitoring server", "CheckBox57",
+                        Signed, 55, decodeServerSwitch),
+                 {"Label94", "Label95", names::kServerEdit, names::kPeriodEdit, "Label109",
+                  names::kPortEdit}),
+        number(85, 3, "GPRS-канал: transmission time to the server, seconds", "Edit37", "180", 1,
+               56),
         reserved(88, 2),
     };
 }
 
 } // namespace
 
+QString coverageFault(const std::vector<Field> &rows)
+{
+    int next = 0;
+    for (const Field &f : rows) {
+        if (f.width < 1 || f.offset != next)
+            return QStringLiteral("offset %1 expected, row at %2 of width %3")
+                .arg(next).arg(f.offset).arg(f.width);
+        next = f.offset + f.width;
+    }
+    if (next != kSettingsFieldsWidth)
+        return QStringLiteral("the rows end at %1, not %2").arg(next).arg(kSettingsFieldsWidth);
+    return {};
+}
+
 const std::vector<Field> &settingsFields()
 {
-    static const std::vector<Field> table = buildTable();
+    static const std::vector<Field> table = [] {
+        std::vector<Field> rows = buildTable();
+        const QString fault = coverageFault(rows);
+        if (!fault.isEmpty())
+            qFatal("settings field table: %s", qPrintable(fault));
+        return rows;
+    }();
     return table;
 }
 
 QByteArray encodeSettingsFields(Controls &c)
 {
     QByteArray out;
-    out.reserve(90);
+    out.reserve(kSettingsFieldsWidth);
     for (const Field &f : settingsFields())
         f.encode(c, f, out);
     return out;

@@ -1,26 +1,13 @@
 #include "protocol/records/startvalues.h"
 
+#include "protocol/records/controlnames.h"
 #include "protocol/records/presets.h"
 #include "protocol/records/settingsfields.h"
 
 namespace records {
 namespace {
 
-QStringList run(const char *prefix, int first, int last)
-{
-    QStringList out;
-    for (int i = first; i <= last; ++i)
-        out << QString::fromLatin1(prefix) + QString::number(i);
-    return out;
-}
-
-QStringList buttons(std::initializer_list<int> numbers)
-{
-    QStringList out;
-    for (int n : numbers)
-        out << QStringLiteral("RadioButton%1").arg(n);
-    return out;
-}
+using names::radioButtons;
 
 // Every drop-down list has ten items; the index each one shows as the window opens.
 struct ListStart
@@ -39,21 +26,21 @@ constexpr int kListItems = 10;
 QList<QStringList> radioGroups()
 {
     return {
-        buttons({1, 2, 3, 19, 20}),             // input 1
-        buttons({4, 5, 6}),                     // input 2
-        buttons({7, 8, 9}),                     // input 3
-        buttons({10, 11, 12}),                  // input 4
-        buttons({13, 14, 15}),                  // input 5
-        buttons({16, 17, 18}),                  // input 6
-        buttons({21, 22, 23}),                  // output 1
-        buttons({24, 25}),                      // output 2
-        buttons({26, 27}),                      // output 3
-        buttons({28, 29}),                      // output 4
-        buttons({30, 31}),                      // output 5
-        buttons({32, 33, 34}),                  // jammer detector
-        buttons({35, 36, 37, 38}),              // anti-roaming
-        buttons({39, 40, 41}),                  // low battery
-        buttons({42, 43, 44, 45, 46, 47, 48}),  // automatic status SMS
+        radioButtons({1, 2, 3, 19, 20}),             // input 1
+        radioButtons({4, 5, 6}),                     // input 2
+        radioButtons({7, 8, 9}),                     // input 3
+        radioButtons({10, 11, 12}),                  // input 4
+        radioButtons({13, 14, 15}),                  // input 5
+        radioButtons({16, 17, 18}),                  // input 6
+        radioButtons({21, 22, 23}),                  // output 1
+        radioButtons({24, 25}),                      // output 2
+        radioButtons({26, 27}),                      // output 3
+        radioButtons({28, 29}),                      // output 4
+        radioButtons({30, 31}),                      // output 5
+        radioButtons({32, 33, 34}),                  // jammer detector
+        radioButtons({35, 36, 37, 38}),              // anti-roaming
+        radioButtons({39, 40, 41}),                  // low battery
+        radioButtons({42, 43, 44, 45, 46, 47, 48}),  // automatic status SMS
     };
 }
 
@@ -111,10 +98,10 @@ MemoryControls startControls()
                             "Label106", "CheckBox69", "CheckBox70", "CheckBox109", "CheckBox110",
                             "Label14", "Label15", "Label16", "Label20", "Label102", "Label103",
                             "Label13", "Label105", "Label107", "Label108"};
-    disabled += run("CheckBox", 71, 75);
-    disabled += run("CheckBox", 81, 107);
-    disabled += run("Label", 97, 101);
-    disabled += run("CheckBox", 114, 119);
+    disabled += names::numbered("CheckBox", 71, 75);
+    disabled += names::numbered("CheckBox", 81, 107);
+    disabled += names::numbered("Label", 97, 101);
+    disabled += names::numbered("CheckBox", 114, 119);
     for (const QString &name : disabled)
         c.setEnabled(name, false);
     return c;
@@ -136,7 +123,7 @@ QList<QPair<QString, ControlType>> codecControls()
     };
     QStringList names;
     for (const Field &f : settingsFields())
-        names += f.controls;
+        names += f.controls + f.enables;
     for (int n = 1; n <= 30; ++n)
         names << QStringLiteral("Edit%1").arg(n);
     names << QStringLiteral("Edit34") << QStringLiteral("Edit35") << QStringLiteral("Edit40")

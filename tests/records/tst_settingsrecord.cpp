@@ -2,7 +2,10 @@
 // and the field rules of offsets 0 to 89, on the in-memory controls.
 #include "controlscript.h"
 
+#include "protocol/records/blocks.h"
+#include "protocol/records/fieldmeaning.h"
 #include "protocol/records/records.h"
+#include "protocol/records/settingsfields.h"
 #include "protocol/records/startvalues.h"
 
 #include <QtTest>
@@ -25,6 +28,7 @@ private slots:
     void reservedPositionsAreAlwaysZero();
     void decodingOrder_data();
     void decodingOrder();
+    void everyCarriedControlHasAMeaning();
 };
 
 namespace {
@@ -430,6 +434,71 @@ void TestSettingsRecord::decodingOrder()
     SetLog c(records::startControls());
     records::applySettings(c, reply("READ_SET_", record), 9);
     QCOMPARE(c.log, expected);
+}
+
+void TestSettingsRecord::everyCarriedControlHasAMeaning()
+{
+    const QStringList pages = {"Телефоны и SMS", "Настройки", "Входы", "Выходы", "Ключи Dallas",
+                               "Тексты SMS", "GPRS-канал", "Термометр", "Звуковые сообщения",
+                               "GSM-домофон"};
+    const auto wellFormed = [&](const QString &meaning) {
+        const qsizetype colon = meaning.indexOf(": ");
+        return colon > 0 && pages.contains(meaning.left(colon)) && meaning.size() > colon + 2;
+    };
+    QSet<QString> rowMeanings;
+    QSet<QString> heads; // a control takes the meaning of the row it heads
+    for (const records::Field &f : records::settingsFields()) {
+        if (!f.controls.isEmpty())
+            heads.insert(f.controls.first());
+    }
+    for (const records::Field &f : records::settingsFields()) {
+        const QString meaning = QString::fromUtf8(f.meaning);
+        QCOMPARE(records::fieldMeaningAt(f.offset + f.width - 1), meaning);
+        if (f.kind == records::FieldKind::Reserved) {
+            QVERIFY(f.controls.isEmpty());
+            QVERIFY(meaning.startsWith("Reserved: "));
+            continue;
+        }
+        QVERIFY2(wellFormed(meaning), qPrintable(meaning));
+        QVERIFY2(!rowMeanings.contains(meaning), qPrintable("twice: " + meaning));
+        rowMeanings.insert(meaning);
+        QCOMPARE(records::meaningOf(f.controls.first()), meaning);
+        for (const QString &name : f.controls.mid(1)) {
+            if (!heads.contains(name))
+                QCOMPARE(records::meaningOf(name), meaning);
+        }
+    }
+    for (const records::Block &b : records::blocks()) {
+        QVERIFY2(wellFormed(b.meaning), qPrintable(b.meaning));
+        QCOMPARE(b.meanings.size(), b.controls.size());
+        for (const QString &name : b.controls)
+            QVERIFY2(wellFormed(records::meaningOf(name)), qPrintable(name));
+    }
+    QVERIFY(records::meaningOf("Edit3").endsWith("subscriber 3"));
+    QVERIFY(records::meaningOf("Edit10").endsWith("key 1"));
+    QCOMPARE(records::meaningOf("Edit37"), records::fieldMeaningAt(85));
+    QCOMPARE(records::meaningOf("CheckBox119"), records::fieldMeaningAt(73));
+    // Controls whose state no record carries have no meaning.
+    for (const char *name : {"Label94", "ButtWrite", "Label127", "Edit39", ""})
+        QCOMPARE(records::meaningOf(name), QString());
+    QCOMPARE(records::fieldMeaningAt(90), QString());
+    QCOMPARE(records::fieldMeaningAt(-1), QString());
+
+    // The start-up check of the table finds a gap, an overlap and a short table.
+    std::vector<records::Field> rows = records::settingsFields();
+    const auto rowAt = [&rows](int offset) {
+        return std::find_if(rows.begin(), rows.end(),
+                            [offset](const records::Field &f) { return f.offset == offset; });
+    };
+    QCOMPARE(records::coverageFault(rows), QString());
+    rowAt(43)->width = 2; // the pulse pause seconds run into the milliseconds
+    QVERIFY(!records::coverageFault(rows).isEmpty());
+    rows = records::settingsFields();
+    rows.erase(rowAt(20));
+    QVERIFY(!records::coverageFault(rows).isEmpty());
+    rows = records::settingsFields();
+    rows.pop_back();
+    QVERIFY(!records::coverageFault(rows).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSettingsRecord)

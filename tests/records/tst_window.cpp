@@ -4,8 +4,12 @@
 
 #include "app/tform1.h"
 #include "link/portmap.h"
+#include "protocol/records/blocks.h"
+#include "protocol/records/fieldmeaning.h"
 #include "protocol/records/records.h"
+#include "protocol/records/settingsfields.h"
 #include "protocol/records/startvalues.h"
+#include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
 #include "ui/windowrules.h"
 
@@ -29,6 +33,7 @@ private slots:
     void cleanup();
     void namesResolve();
     void radioSetsAndLists();
+    void meaningsNameThePageOfTheControl();
     void startRecord();
     void factoryDefaultsRecord();
     void decodeWithInterlocks_data();
@@ -133,6 +138,31 @@ void TestRecordsWindow::radioSetsAndLists()
         QVERIFY(controls().checked(group.last()));
     for (const auto &[name, count] : records::dropDownLists())
         QCOMPARE(m_form->findChild<QComboBox *>(name)->count(), count);
+}
+
+void TestRecordsWindow::meaningsNameThePageOfTheControl()
+{
+    auto *pages = m_form->findChild<PageControl *>();
+    QVERIFY(pages);
+    const auto pageTitleOf = [&](const QString &name) {
+        QWidget *w = m_form->findChild<QWidget *>(name);
+        for (int i = 0; w && i < pages->count(); ++i) {
+            if (pages->page(i)->isAncestorOf(w))
+                return pages->tabText(i);
+        }
+        return QString();
+    };
+    const auto pageOfMeaning = [](const QString &meaning) { return meaning.section(": ", 0, 0); };
+    // A field's meaning names the page of its first control; a block's each box's own.
+    for (const records::Field &f : records::settingsFields()) {
+        if (f.controls.isEmpty())
+            continue;
+        QCOMPARE(pageOfMeaning(QString::fromUtf8(f.meaning)), pageTitleOf(f.controls.first()));
+    }
+    for (const records::Block &b : records::blocks()) {
+        for (const QString &name : b.controls)
+            QCOMPARE(pageOfMeaning(records::meaningOf(name)), pageTitleOf(name));
+    }
 }
 
 void TestRecordsWindow::startRecord()

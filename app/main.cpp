@@ -1,10 +1,14 @@
+#include "app/commandline.h"
+#include "app/desktopidentity.h"
 #include "app/tform1.h"
 #include "ui/windowfont.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QMessageBox>
+#include <QProcessEnvironment>
+#include <QScreen>
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -38,8 +42,15 @@ private:
 
 int main(int argc, char *argv[])
 {
+    ConfiguratorCommandLine commandLine;
+    if (const std::optional<int> status = commandLine.process(argc, argv, QProcessEnvironment::systemEnvironment()))
+        return *status;
+
+    std::optional<PlatformStartGuard> guard(std::in_place);
     Application app(argc, argv);
+    guard.reset();
     QApplication::setApplicationName(QStringLiteral("Конфигуратор Tavrix"));
+    useDesktopIdentity();
     useWindowFont();
 
     TForm1 form;

@@ -6,6 +6,7 @@
 #include "protocol/records/records.h"
 #include "ui/desktop.h"
 #include "ui/pagecontrol.h"
+#include "ui/signalcolours.h"
 #include "ui/widgetcontrols.h"
 #include "ui/windowrules.h"
 #include "ui_tform1.h"
@@ -111,7 +112,7 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
 
     ui->Image1->setPixmap(QPixmap::fromImage(bannerImage()));
     ui->Image1->installEventFilter(this);
-    setTextColour(ui->Label22, QPalette::WindowText, kRed);
+    setSignalColour(ui->Label22, QPalette::WindowText, kRed);
     setTextColour(ui->Button6, QPalette::ButtonText, QColor(0, 128, 0));
 
     // A coarse timer may fire 5 % early, which would cut into a reply that is on time.
@@ -223,7 +224,7 @@ void TForm1::connectPort()
 void TForm1::disconnectPort()
 {
     ui->Label22->setText(QString::fromUtf8(kNotConnected));
-    setTextColour(ui->Label22, QPalette::WindowText, kRed);
+    setSignalColour(ui->Label22, QPalette::WindowText, kRed);
     ui->OpenClose->setText(QString::fromUtf8(kConnect));
     m_state = LinkState::Disconnected;
     m_channel.close();
@@ -350,7 +351,7 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
 void TForm1::setStatusConnected(bool recognised)
 {
     ui->Label22->setText(QString::fromUtf8(recognised ? kConnected : kNotConnected));
-    setTextColour(ui->Label22, QPalette::WindowText, recognised ? kBlue : kRed);
+    setSignalColour(ui->Label22, QPalette::WindowText, recognised ? kBlue : kRed);
 }
 
 void TForm1::ButtWriteClick()

@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)"
+# Only the two programs it starts: the tests and benchmarks are for ./scripts/test.sh.
+cmake --build build -j "$(nproc)" --target tavrix-configurator tavrix-sim
 
 private=$(mktemp -d)
 trap 'kill "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true; rm -rf "$private"' EXIT

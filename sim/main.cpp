@@ -1,5 +1,6 @@
 // tavrix-sim: the Tavrix controller on a pseudo-terminal, linked as a COM number in the
 // configurator's ports folder, with faults to provoke on purpose.
+#include "app/commandline.h"
 #include "link/portmap.h"
 #include "sim/simulator.h"
 
@@ -38,14 +39,22 @@ bool installSignalPipe()
     return true;
 }
 
-bool readInt(const QCommandLineParser &parser, const QString &name, int min, int *value, QTextStream &err)
+const QString kProgram = QStringLiteral("tavrix-sim");
+
+// Longest time and largest byte count the fault options take.
+constexpr int kMostMs = 3600000;
+constexpr int kMostBytes = 1000000;
+
+bool readInt(const QCommandLineParser &parser, const QString &name, int min, int max, int *value, QTextStream &err)
 {
     if (!parser.isSet(name))
         return true;
     bool ok = false;
     const int v = parser.value(name).toInt(&ok);
-    if (!ok || v < min) {
-        err << "tavrix-sim: --" << name << " needs a whole number of at least " << min << "\n";
+    if (!ok || v < min || v > max) {
+        commandline::usageError(kProgram,
+                                QStringLiteral("--%1 takes %2 to %3, not '%4'").arg(name).arg(min).arg(max).arg(parser.value(name)),
+                                err);
         return false;
     }
     *value = v;
@@ -57,14 +66,13 @@ bool readInt(const QCommandLineParser &parser, const QString &name, int min, int
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tavrix-sim"));
+    QCoreApplication::setApplicationName(kProgram);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulates the Tavrix controller on a pseudo-terminal linked as a COM port."));
-    parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("com"), QStringLiteral("COM number to link, 1 to 50 (default 1)."), QStringLiteral("N")},
         {QStringLiteral("ports-dir"), QStringLiteral("Ports folder (default %1).").arg(PortMap::defaultPortsDir()),
@@ -85,24 +93,21 @@ int main(int argc, char *argv[])
         {QStringLiteral("no-pacing"), QStringLiteral("Send replies at once instead of at 9600 baud.")},
         {QStringLiteral("quiet"), QStringLiteral("No traffic trace on stderr.")},
     });
-    parser.process(app);
-    if (!parser.positionalArguments().isEmpty()) {
-        err << "tavrix-sim: unexpected argument " << parser.positionalArguments().first() << "\n";
-        return 2;
-    }
+    if (const std::optional<int> status = commandline::parse(parser, kProgram, app.arguments(), out, err))
+        return *status;
 
     int com = 1;
     int hangUpAfter = -1;
     sim::Simulator::Faults faults;
     err.flush();
-    if (!readInt(parser, QStringLiteral("com"), PortMap::kFirstCom, &com, err)
-        || !readInt(parser, QStringLiteral("latency"), 0, &faults.latencyMs, err)
-        || !readInt(parser, QStringLiteral("chunk"), 1, &faults.chunkBytes, err)
-        || !readInt(parser, QStringLiteral("chunk-pause"), 0, &faults.chunkPauseMs, err)
-        || !readInt(parser, QStringLiteral("truncate"), 0, &faults.truncateTo, err)
-        || !readInt(parser, QStringLiteral("hang-up-after"), 0, &hangUpAfter, err)
-        || !readInt(parser, QStringLiteral("corrupt-write"), 0, &faults.corruptOffset, err))
-        return 2;
+    if (!readInt(parser, QStringLiteral("com"), PortMap::kFirstCom, PortMap::kLastCom, &com, err)
+        || !readInt(parser, QStringLiteral("latency"), 0, kMostMs, &faults.latencyMs, err)
+        || !readInt(parser, QStringLiteral("chunk"), 1, kMostBytes, &faults.chunkBytes, err)
+        || !readInt(parser, QStringLiteral("chunk-pause"), 0, kMostMs, &faults.chunkPauseMs, err)
+        || !readInt(parser, QStringLiteral("truncate"), 0, kMostBytes, &faults.truncateTo, err)
+        || !readInt(parser, QStringLiteral("hang-up-after"), 0, kMostMs, &hangUpAfter, err)
+        || !readInt(parser, QStringLiteral("corrupt-write"), 0, kMostBytes, &faults.corruptOffset, err))
+        return commandline::kUsageError;
     // The wire is single-byte text; take the option's bytes as the terminal gave them.
     faults.garbageBefore = parser.value(QStringLiteral("garbage-before")).toLocal8Bit();
     faults.garbageAfter = parser.value(QStringLiteral("garbage-after")).toLocal8Bit();

@@ -1,4 +1,5 @@
 #include "ui/counters.h"
+#include "ui/signalcolours.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,8 @@ QString counterText(int length, int limit)
 LengthCounter::LengthCounter(QLineEdit *edit, QLabel *label, int limit)
     : m_edit(edit), m_label(label), m_limit(limit)
 {
+    if (label)
+        keepSignalColour(label, QPalette::WindowText);
 }
 
 void LengthCounter::refresh() const

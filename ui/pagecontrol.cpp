@@ -1,4 +1,5 @@
 #include "ui/pagecontrol.h"
+#include "ui/signalcolours.h"
 
 #include "ui_tabsheet1.h"
 #include "ui_tabsheet10.h"
@@ -153,7 +154,8 @@ void PageTab::paintEvent(QPaintEvent *)
     painter.drawControl(QStyle::CE_TabBarTabShape, option);
 
     const QRect textRect = style()->subElementRect(QStyle::SE_TabBarTabText, &option, this);
-    painter.setPen(m_hot ? kHotCaption : palette().color(QPalette::WindowText));
+    painter.setPen(m_hot ? readableColour(kHotCaption, palette().color(QPalette::Window))
+                         : palette().color(QPalette::WindowText));
     painter.drawText(textRect, Qt::AlignCenter, text());
     if (hasFocus()) {
         QStyleOptionFocusRect focus;

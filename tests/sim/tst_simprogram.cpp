@@ -106,22 +106,32 @@ void TestSimProgram::hangUpAfterEndsTheProgram()
 void TestSimProgram::rejectsBadOptions_data()
 {
     QTest::addColumn<QStringList>("options");
-    QTest::newRow("COM out of range") << QStringList {"--com", "51"};
-    QTest::newRow("COM not a number") << QStringList {"--com", "two"};
-    QTest::newRow("negative latency") << QStringList {"--latency", "-5"};
-    QTest::newRow("zero chunk") << QStringList {"--chunk", "0"};
-    QTest::newRow("stray argument") << QStringList {"extra"};
+    QTest::addColumn<QString>("names"); // what the one line says
+    QTest::newRow("COM out of range") << QStringList {"--com", "51"} << "--com takes 1 to 50, not '51'";
+    QTest::newRow("COM zero") << QStringList {"--com", "0"} << "--com takes 1 to 50, not '0'";
+    QTest::newRow("COM not a number") << QStringList {"--com", "two"} << "--com takes 1 to 50, not 'two'";
+    QTest::newRow("negative latency") << QStringList {"--latency", "-5"} << "--latency takes 0 to ";
+    QTest::newRow("zero chunk") << QStringList {"--chunk", "0"} << "--chunk takes 1 to ";
+    QTest::newRow("hang-up beyond any int") << QStringList {"--hang-up-after", "99999999999"}
+                                            << "--hang-up-after takes 0 to ";
+    QTest::newRow("missing value") << QStringList {"--com"} << "missing value after '--com'";
+    QTest::newRow("stray argument") << QStringList {"extra"} << "unexpected argument 'extra'";
 }
 
 void TestSimProgram::rejectsBadOptions()
 {
     QFETCH(QStringList, options);
+    QFETCH(QString, names);
     QTemporaryDir dir;
     QProcess process;
     process.start(QStringLiteral(TAVRIX_SIM_PATH), QStringList {"--ports-dir", dir.path()} + options);
     QVERIFY(process.waitForFinished(5000));
-    QVERIFY(process.exitCode() != 0);
-    QVERIFY(!process.readAllStandardError().isEmpty());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(err.startsWith("tavrix-sim: " + names) && err.endsWith(" (see tavrix-sim --help)\n")
+                 && err.count('\n') == 1,
+             qPrintable(err));
     QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty());
 }
 

@@ -1,6 +1,7 @@
 #include "app/tform1.h"
 
 #include "app/banner.h"
+#include "app/configurationmenu.h"
 #include "app/portdiscovery.h"
 #include "protocol/commands.h"
 #include "protocol/records/records.h"
@@ -124,6 +125,7 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
     m_controls = std::make_unique<WidgetControls>(this);
     m_rules = new WindowRules(this, *m_controls, Desktop::instance());
     initActionsConnections();
+    new ConfigurationMenu(this, ui->GroupBox3, *m_controls);
 
     // Port discovery: nothing is sent to any port.
     const PortList ports = discoverPorts(m_channel);

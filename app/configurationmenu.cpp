@@ -1,0 +1,158 @@
+#include "app/configurationmenu.h"
+
+#include "config/configform.h"
+#include "ui/desktop.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char kFilter[] = "Конфигурации Tavrix (*.cfg);;Все файлы (*)";
+
+} // namespace
+
+ConfigurationMenu::ConfigurationMenu(QWidget *form, QWidget *connectionBar, Controls &controls)
+    : QObject(form), m_form(form), m_controls(controls)
+{
+    m_save = new QAction(QStringLiteral("Сохранить конфигурацию…"), this);
+    m_save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_open = new QAction(QStringLiteral("Открыть конфигурацию…"), this);
+    m_open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_compare = new QAction(QStringLiteral("Сравнить с файлом…"), this);
+    for (QAction *action : {m_save, m_open, m_compare})
+        action->setShortcutContext(Qt::WindowShortcut);
+    // The shortcuts work anywhere in the window, the menu shows them.
+    form->addAction(m_save);
+    form->addAction(m_open);
+
+    connect(m_save, &QAction::triggered, this, &ConfigurationMenu::chooseAndSave);
+    connect(m_open, &QAction::triggered, this, &ConfigurationMenu::chooseAndOpen);
+    connect(m_compare, &QAction::triggered, this, &ConfigurationMenu::chooseAndCompare);
+
+    connectionBar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(connectionBar, &QWidget::customContextMenuRequested, this, [this, connectionBar](const QPoint &at) {
+        QMenu menu(connectionBar);
+        menu.addAction(m_save);
+        menu.addAction(m_open);
+        menu.addSeparator();
+        menu.addAction(m_compare);
+        menu.exec(connectionBar->mapToGlobal(at));
+    });
+}
+
+QString ConfigurationMenu::startFolder() const
+{
+    return m_lastPath.isEmpty() ? QDir::homePath() : m_lastPath;
+}
+
+void ConfigurationMenu::chooseAndSave()
+{
+    QString path = QFileDialog::getSaveFileName(m_form, QStringLiteral("Сохранить конфигурацию"), startFolder(),
+                                                QString::fromUtf8(kFilter));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".cfg");
+    saveTo(path);
+}
+
+void ConfigurationMenu::chooseAndOpen()
+{
+    const QString path = QFileDialog::getOpenFileName(m_form, QStringLiteral("Открыть конфигурацию"), startFolder(),
+                                                      QString::fromUtf8(kFilter));
+    if (!path.isEmpty())
+        openFrom(path);
+}
+
+void ConfigurationMenu::chooseAndCompare()
+{
+    const QString path = QFileDialog::getOpenFileName(m_form, QStringLiteral("Сравнить с файлом"), startFolder(),
+                                                      QString::fromUtf8(kFilter));
+    if (!path.isEmpty())
+        compareWith(path);
+}
+
+bool ConfigurationMenu::saveTo(const QString &path)
+{
+    const config::Catalog &catalog = config::windowCatalog();
+    QString error;
+    if (!config::save(path, catalog.render(catalog.capture(m_controls)), &error)) {
+        Desktop::instance().showError(QStringLiteral("Конфигурация не сохранена: %1: %2").arg(path, error));
+        return false;
+    }
+    m_lastPath = path;
+    return true;
+}
+
+bool ConfigurationMenu::openFrom(const QString &path)
+{
+    const config::Catalog &catalog = config::windowCatalog();
+    config::Configuration cfg;
+    if (const auto error = config::load(path, catalog, &cfg)) {
+        Desktop::instance().showError(QStringLiteral("Конфигурация не открыта: %1").arg(error->message()));
+        return false;
+    }
+    m_lastPath = path;
+    catalog.apply(m_controls, cfg);
+    return true;
+}
+
+QDialog *ConfigurationMenu::compareWith(const QString &path)
+{
+    const config::Catalog &catalog = config::windowCatalog();
+    config::Configuration file;
+    if (const auto error = config::load(path, catalog, &file)) {
+        Desktop::instance().showError(QStringLiteral("Сравнение невозможно: %1").arg(error->message()));
+        return nullptr;
+    }
+    m_lastPath = path;
+    const QList<config::Difference> diffs = catalog.compare(catalog.capture(m_controls), file);
+    if (diffs.isEmpty()) {
+        Desktop::instance().showInformation(QStringLiteral("Настройки в окне совпадают с файлом %1").arg(path));
+        return nullptr;
+    }
+
+    delete m_dialog;
+    auto *dialog = new QDialog(m_form);
+    m_dialog = dialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Сравнение с %1").arg(QFileInfo(path).fileName()));
+    auto *layout = new QVBoxLayout(dialog);
+    layout->addWidget(new QLabel(QStringLiteral("Отличается настроек: %1 (файл %2)").arg(diffs.size()).arg(path), dialog));
+    auto *table = new QTableWidget(int(diffs.size()), 4, dialog);
+    table->setObjectName(QStringLiteral("differences"));
+    table->setHorizontalHeaderLabels({QStringLiteral("Страница"), QStringLiteral("Настройка"), QStringLiteral("В окне"),
+                                      QStringLiteral("В файле")});
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->verticalHeader()->hide();
+    for (int row = 0; row < diffs.size(); ++row) {
+        const config::Difference &d = diffs[row];
+        const QStringList cells{catalog.pageTitle(d.control->page), d.control->caption,
+                                catalog.shown(*d.control, d.a), catalog.shown(*d.control, d.b)};
+        for (int col = 0; col < cells.size(); ++col) {
+            auto *item = new QTableWidgetItem(cells[col]);
+            item->setToolTip(d.control->name);
+            table->setItem(row, col, item);
+        }
+    }
+    table->resizeColumnsToContents();
+    table->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(table);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog->resize(700, 360);
+    dialog->show();
+    return dialog;
+}

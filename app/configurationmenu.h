@@ -1,0 +1,47 @@
+#pragma once
+
+#include "config/catalog.h"
+
+#include <QObject>
+#include <QPointer>
+
+class Controls;
+class QAction;
+class QDialog;
+class QWidget;
+
+// Configuration files in the window, without touching its layout: a context menu on
+// the connection bar and two shortcuts. Loading only sets controls, as the factory
+// button does; nothing is sent.
+class ConfigurationMenu : public QObject
+{
+    Q_OBJECT
+
+public:
+    ConfigurationMenu(QWidget *form, QWidget *connectionBar, Controls &controls);
+
+    QAction *saveAction() const { return m_save; }
+    QAction *openAction() const { return m_open; }
+    QAction *compareAction() const { return m_compare; }
+
+    // The file side of the three actions; failures are shown in an error box.
+    bool saveTo(const QString &path);
+    bool openFrom(const QString &path);
+    // Shows the differing controls in a dialog (an information box when there are
+    // none) and returns the dialog, or nullptr.
+    QDialog *compareWith(const QString &path);
+
+private:
+    void chooseAndSave();
+    void chooseAndOpen();
+    void chooseAndCompare();
+    QString startFolder() const;
+
+    QWidget *m_form;
+    Controls &m_controls;
+    QAction *m_save;
+    QAction *m_open;
+    QAction *m_compare;
+    QString m_lastPath;
+    QPointer<QDialog> m_dialog;
+};

@@ -1,0 +1,145 @@
+// Configuration files in the window: the menu on the connection bar, the shortcuts, and
+// what saving, opening and comparing do to the controls.
+#include "generated.h"
+
+#include "app/configurationmenu.h"
+#include "app/tform1.h"
+#include "config/configform.h"
+#include "protocol/records/records.h"
+#include "tests/support/recordingdesktop.h"
+#include "ui/widgetcontrols.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QGroupBox>
+#include <QMenu>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace config;
+
+class TestConfigWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void connectionBarMenuAndShortcuts();
+    void savedFileOpensToTheSameRecord();
+    void refusedFileLeavesTheWindowAlone();
+    void compareListsTheDifferingControls();
+
+private:
+    std::unique_ptr<TForm1> newForm() { return std::make_unique<TForm1>(PortMap(m_dir->path(), {})); }
+    static ConfigurationMenu *menuOf(TForm1 &form) { return form.findChild<ConfigurationMenu *>(); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<RecordingDesktop> m_desktop;
+};
+
+void TestConfigWindow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_desktop = std::make_unique<RecordingDesktop>();
+}
+
+void TestConfigWindow::cleanup()
+{
+    m_desktop.reset();
+    m_dir.reset();
+}
+
+void TestConfigWindow::connectionBarMenuAndShortcuts()
+{
+    auto form = newForm();
+    ConfigurationMenu *menu = menuOf(*form);
+    QVERIFY(menu);
+    QCOMPARE(menu->saveAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    QCOMPARE(menu->openAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    QVERIFY(form->actions().contains(menu->saveAction()));
+    QVERIFY(form->actions().contains(menu->openAction()));
+
+    auto *bar = form->findChild<QGroupBox *>(QStringLiteral("GroupBox3"));
+    QCOMPARE(bar->contextMenuPolicy(), Qt::CustomContextMenu);
+    QStringList shown;
+    QTimer::singleShot(0, this, [&shown] {
+        if (auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (QAction *a : popup->actions()) {
+                if (!a->isSeparator())
+                    shown << a->text();
+            }
+            popup->close();
+        }
+    });
+    emit bar->customContextMenuRequested(QPoint(10, 10));
+    QCOMPARE(shown, (QStringList{"Сохранить конфигурацию…", "Открыть конфигурацию…", "Сравнить с файлом…"}));
+}
+
+void TestConfigWindow::savedFileOpensToTheSameRecord()
+{
+    const Catalog &catalog = windowCatalog();
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator g(seed);
+    auto original = newForm();
+    catalog.apply(original->controls(), generatedConfiguration(catalog, g));
+    const QString path = m_dir->filePath(QStringLiteral("saved.cfg"));
+    QVERIFY(menuOf(*original)->saveTo(path));
+
+    auto other = newForm();
+    QVERIFY(menuOf(*other)->openFrom(path));
+    QVERIFY2(m_desktop->boxes.isEmpty(), qPrintable(m_desktop->texts().join(QLatin1Char('\n'))));
+    QVERIFY2(records::buildSettings(other->controls()) == records::buildSettings(original->controls()),
+             qPrintable(QStringLiteral("seed %1").arg(seed)));
+    QVERIFY(!other->channel().isOpen());
+}
+
+void TestConfigWindow::refusedFileLeavesTheWindowAlone()
+{
+    const QString path = m_dir->filePath(QStringLiteral("bad.cfg"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("# tavrix-configuration 1\nEdit34 = internet\nCheckBox1 = yes\n");
+    file.close();
+
+    auto form = newForm();
+    const Configuration before = windowCatalog().capture(form->controls());
+    QVERIFY(!menuOf(*form)->openFrom(path));
+    QCOMPARE(m_desktop->boxes.size(), 1);
+    QVERIFY(m_desktop->boxes.first().error);
+    QVERIFY2(m_desktop->boxes.first().text.contains(path + QStringLiteral(":3: CheckBox1")),
+             qPrintable(m_desktop->boxes.first().text));
+    QCOMPARE(windowCatalog().compare(before, windowCatalog().capture(form->controls())).size(), 0);
+}
+
+void TestConfigWindow::compareListsTheDifferingControls()
+{
+    auto form = newForm();
+    const QString path = m_dir->filePath(QStringLiteral("now.cfg"));
+    QVERIFY(menuOf(*form)->saveTo(path));
+    QCOMPARE(menuOf(*form)->compareWith(path), nullptr);
+    QCOMPARE(m_desktop->boxes.size(), 1);
+    QVERIFY(!m_desktop->boxes.first().error);
+
+    form->controls().setText(QStringLiteral("Edit34"), QStringLiteral("internet"));
+    form->controls().setIndex(QStringLiteral("ComboBox22"), 2);
+    QDialog *dialog = menuOf(*form)->compareWith(path);
+    QVERIFY(dialog);
+    auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("differences"));
+    QCOMPARE(table->rowCount(), 2);
+    QStringList rows;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells << table->item(r, c)->text();
+        rows << cells.join(QLatin1String(" | "));
+    }
+    QVERIFY2(rows[0].startsWith(QStringLiteral("Настройки | ")) && rows[0].endsWith(QStringLiteral("| 2 (20 сек.) | 6 (60 сек.)")),
+             qPrintable(rows[0]));
+    QVERIFY2(rows[1].startsWith(QStringLiteral("GPRS-канал | ")) && rows[1].endsWith(QStringLiteral("| \"internet\" | \"www.ab.kyivstar.net\"")),
+             qPrintable(rows[1]));
+}
+
+QTEST_MAIN(TestConfigWindow)
+#include "tst_configwindow.moc"

@@ -180,6 +180,7 @@ QJsonArray Tool::differencesJson(const QList<config::Difference> &diffs) const
     for (const config::Difference &d : diffs) {
         out.append(QJsonObject{{QStringLiteral("page"), m_catalog.pageTitle(d.control->page)},
                                {QStringLiteral("caption"), d.control->caption},
+                               {QStringLiteral("meaning"), d.control->meaning},
                                {QStringLiteral("name"), d.control->name},
                                {QStringLiteral("a"), d.a},
                                {QStringLiteral("b"), d.b}});
@@ -376,9 +377,11 @@ int Tool::show(const QString &source)
         const config::Entry *e = cfg.find(info->name);
         if (!e)
             continue;
-        rows << QStringList{m_catalog.pageTitle(info->page), info->caption, info->name, m_catalog.shown(*info, e->value)};
+        rows << QStringList{m_catalog.pageTitle(info->page), info->description(), info->name,
+                            m_catalog.shown(*info, e->value)};
         json.append(QJsonObject{{QStringLiteral("page"), m_catalog.pageTitle(info->page)},
                                 {QStringLiteral("caption"), info->caption},
+                                {QStringLiteral("meaning"), info->meaning},
                                 {QStringLiteral("name"), info->name},
                                 {QStringLiteral("value"), e->value}});
     }

@@ -1,6 +1,7 @@
 #include "config/catalog.h"
 
 #include "protocol/records/controls.h"
+#include "protocol/records/fieldmeaning.h"
 #include "protocol/records/records.h"
 #include "protocol/records/startvalues.h"
 #include "ui/pagecontrol.h"
@@ -94,6 +95,13 @@ QString captionOf(const QWidget *w)
 
 } // namespace
 
+QString ControlInfo::description() const
+{
+    if (meaning.isEmpty() || caption.isEmpty())
+        return caption.isEmpty() ? meaning : caption;
+    return caption + QStringLiteral(" — ") + meaning;
+}
+
 Catalog::Catalog(const PageControl &pages)
 {
     for (int i = 0; i < pages.count(); ++i)
@@ -107,6 +115,9 @@ Catalog::Catalog(const PageControl &pages)
         ControlInfo info;
         info.name = name;
         info.caption = captionOf(w);
+        // "Page: meaning"; the page is known from the widget.
+        const QString meaning = records::meaningOf(name);
+        info.meaning = meaning.mid(meaning.indexOf(QStringLiteral(": ")) + 1).trimmed();
         for (int i = 0; i < pages.count(); ++i) {
             if (pages.page(i)->isAncestorOf(w))
                 info.page = i;
@@ -295,8 +306,8 @@ QByteArray Catalog::render(const Configuration &cfg) const
             out += QStringLiteral("\n# %1\n").arg(pageTitle(page));
         }
         QString line = QStringLiteral("%1 = %2").arg(info->name, quoted(e->value));
-        if (!info->caption.isEmpty())
-            line = line.leftJustified(kCommentColumn - 2) + QStringLiteral("  # ") + info->caption;
+        if (const QString about = info->description(); !about.isEmpty())
+            line = line.leftJustified(kCommentColumn - 2) + QStringLiteral("  # ") + about;
         out += line + QLatin1Char('\n');
     }
     return out.toUtf8();

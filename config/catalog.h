@@ -22,11 +22,15 @@ struct ControlInfo
     QString name;
     Kind kind = Check;
     int page = -1;         // tab index
-    QString caption;       // what the control means, as a person reads it on its page
+    QString caption;       // what the control says on its page (its text, hint or group)
+    QString meaning;       // what its record field carries, in the codec's words
     QStringList items;     // list: the item texts
     int limit = 0;         // text: the most characters that may be typed
     std::optional<CharClass> chars; // text: what its key filter lets through
     int radioSet = -1;     // radio: which set it belongs to
+
+    // The caption and, where known, the field's meaning: "Время работы сирены — siren time, ...".
+    QString description() const;
 };
 
 // One control whose values differ between two configurations.

@@ -67,8 +67,10 @@ void TestInstall::initTestCase()
 
 void TestInstall::programsAndIconsAreInPlace()
 {
-    for (const char *program : {"bin/tavrix-configurator", "bin/tavrix-sim"})
-        QVERIFY2(QFileInfo(installed(QString::fromLatin1(program))).isExecutable(), program);
+    const QStringList programs = QStringLiteral(PROGRAMS).split(QLatin1Char(' '));
+    QVERIFY(programs.contains(QStringLiteral("tavrix-configurator")) && programs.contains(QStringLiteral("tavrix-sim")));
+    for (const QString &program : programs)
+        QVERIFY2(QFileInfo(installed("bin/" + program)).isExecutable(), qPrintable(program));
     QVERIFY(QFileInfo::exists(installed("share/icons/hicolor/scalable/apps/" + kId + ".svg")));
     const QStringList sizes = QStringLiteral(ICON_SIZES).split(QLatin1Char(' '));
     QCOMPARE(sizes.first(), QStringLiteral("16"));

@@ -66,7 +66,7 @@ int main(int argc, char *argv[])
         err << "tavrix-cli: " << parser.errorText() << "\n";
         return Tool::UsageError;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         out << parser.helpText();
         return Tool::Done;
     }

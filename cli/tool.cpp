@@ -134,7 +134,6 @@ int Tool::runJobs()
 {
     if (m_pending > 0) {
         QEventLoop loop;
-        connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
         while (m_pending > 0)
             loop.processEvents(QEventLoop::WaitForMoreEvents);
     }
@@ -172,6 +171,23 @@ void Tool::readAll(const QList<int> &coms, const std::function<void(PortRun &, c
         r->job->onSettings = [this, r, done](const QByteArray &text, int pos) { done(*r, decoded(text, pos)); };
         r->job->readSettings();
     });
+}
+
+QJsonArray Tool::portsJson() const
+{
+    QJsonArray ports;
+    for (const auto &run : m_runs) {
+        QJsonObject port{{QStringLiteral("port"), run->name},
+                         {QStringLiteral("status"), run->status},
+                         {QStringLiteral("message"), run->message},
+                         {QStringLiteral("seconds"), run->clock.elapsed() / 1000.0}};
+        if (!run->file.isEmpty())
+            port.insert(QStringLiteral("file"), run->file);
+        if (run->verifying)
+            port.insert(QStringLiteral("differences"), differencesJson(run->diffs));
+        ports.append(port);
+    }
+    return ports;
 }
 
 QJsonArray Tool::differencesJson(const QList<config::Difference> &diffs) const
@@ -251,14 +267,8 @@ int Tool::read(const QList<int> &coms)
             finish(run, UsageError, QStringLiteral("read, but %1 cannot be written: %2").arg(run.file, error));
     });
     const int status = runJobs();
-    if (m_options.json) {
-        QJsonArray ports;
-        for (const auto &run : m_runs)
-            ports.append(QJsonObject{{QStringLiteral("port"), run->name}, {QStringLiteral("status"), run->status},
-                                     {QStringLiteral("message"), run->message}, {QStringLiteral("file"), run->file},
-                                     {QStringLiteral("seconds"), run->clock.elapsed() / 1000.0}});
-        emitJson({{QStringLiteral("command"), QStringLiteral("read")}, {QStringLiteral("ports"), ports}});
-    }
+    if (m_options.json)
+        emitJson({{QStringLiteral("command"), QStringLiteral("read")}, {QStringLiteral("ports"), portsJson()}});
     return status;
 }
 
@@ -301,19 +311,14 @@ int Tool::write(const QList<int> &coms, const QString &file)
     });
     const int status = runJobs();
 
-    QJsonArray ports;
     for (const auto &run : m_runs) {
         if (!run->diffs.isEmpty() && !m_options.json) {
             m_out << run->name << ":\n";
             printDifferences(run->diffs, QStringLiteral("Written"), QStringLiteral("Read back"));
         }
-        ports.append(QJsonObject{{QStringLiteral("port"), run->name}, {QStringLiteral("status"), run->status},
-                                 {QStringLiteral("message"), run->message},
-                                 {QStringLiteral("seconds"), run->clock.elapsed() / 1000.0},
-                                 {QStringLiteral("differences"), differencesJson(run->diffs)}});
     }
     if (m_options.json)
-        emitJson({{QStringLiteral("command"), QStringLiteral("write")}, {QStringLiteral("ports"), ports}});
+        emitJson({{QStringLiteral("command"), QStringLiteral("write")}, {QStringLiteral("ports"), portsJson()}});
     return status;
 }
 
@@ -340,12 +345,15 @@ int Tool::diff(const QString &a, const QString &b)
         finish(run, Done, QStringLiteral("read"));
     });
     const int status = runJobs();
-    if (status != Done)
+    if (status != Done) {
+        if (m_options.json)
+            emitJson({{QStringLiteral("command"), QStringLiteral("diff")}, {QStringLiteral("ports"), portsJson()}});
         return status;
+    }
 
     const QList<config::Difference> diffs = m_catalog.compare(configs[0], configs[1]);
     if (m_options.json)
-        emitJson({{QStringLiteral("a"), a}, {QStringLiteral("b"), b},
+        emitJson({{QStringLiteral("command"), QStringLiteral("diff")}, {QStringLiteral("a"), a}, {QStringLiteral("b"), b},
                   {QStringLiteral("differences"), differencesJson(diffs)}});
     else if (diffs.isEmpty())
         m_err << "No differences.\n";
@@ -364,8 +372,11 @@ int Tool::show(const QString &source)
             cfg = read;
             finish(run, Done, QStringLiteral("read"));
         });
-        if (const int status = runJobs(); status != Done)
+        if (const int status = runJobs(); status != Done) {
+            if (m_options.json)
+                emitJson({{QStringLiteral("command"), QStringLiteral("show")}, {QStringLiteral("ports"), portsJson()}});
             return status;
+        }
     } else if (const auto error = config::load(source, m_catalog, &cfg)) {
         return fileError(*error);
     }
@@ -386,7 +397,8 @@ int Tool::show(const QString &source)
                                 {QStringLiteral("value"), e->value}});
     }
     if (m_options.json)
-        emitJson({{QStringLiteral("source"), source}, {QStringLiteral("controls"), json}});
+        emitJson({{QStringLiteral("command"), QStringLiteral("show")}, {QStringLiteral("source"), source},
+                  {QStringLiteral("controls"), json}});
     else
         printTable(m_out, rows);
     return Done;

@@ -55,6 +55,7 @@ private:
     int fileError(const config::FileError &error);
     int usage(const QString &message);
     void printDifferences(const QList<config::Difference> &diffs, const QString &a, const QString &b);
+    QJsonArray portsJson() const;
     QJsonArray differencesJson(const QList<config::Difference> &diffs) const;
     void emitJson(const QJsonObject &object);
     int worstStatus() const;

@@ -173,9 +173,10 @@ void TestCli::exitStatuses_data()
         << QStringList{"write", "COM3", "GOOD", "--verify"} << yes << no << 3 << "ComboBox22";
     QTest::newRow("verify as JSON") << QStringList{"write", "COM3", "GOOD", "--verify", "--json"} << yes << no << 3
                                     << "\"name\": \"ComboBox22\"";
-    QTest::newRow("no such port") << QStringList{"write", "COM9", "GOOD"} << no << no << 1 << "";
+    // COM49 stands for /dev/rfcomm0 in the default table, which test machines lack.
+    QTest::newRow("no such port") << QStringList{"write", "COM49", "GOOD"} << no << no << 1 << "";
     QTest::newRow("silent controller") << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "1"} << no << yes << 1 << "";
-    QTest::newRow("one port of two fails") << QStringList{"write", "COM3", "COM9", "GOOD"} << no << no << 1 << "";
+    QTest::newRow("one port of two fails") << QStringList{"write", "COM3", "COM49", "GOOD"} << no << no << 1 << "";
     QTest::newRow("malformed file") << QStringList{"write", "COM3", "BAD"} << no << no << 2 << "";
     QTest::newRow("read without -o") << QStringList{"read", "COM3"} << no << no << 2 << "";
     QTest::newRow("unknown command") << QStringList{"burn", "COM3"} << no << no << 2 << "";
@@ -190,6 +191,8 @@ void TestCli::exitStatuses()
     QFETCH(int, status);
     QFETCH(QString, shown);
 
+    if (args.contains(QStringLiteral("COM49")) && QFileInfo::exists(QStringLiteral("/dev/rfcomm0")))
+        QSKIP("a real serial port stands behind COM49 here");
     const Catalog &catalog = windowCatalog();
     ConfigForm form;
     Configuration cfg = catalog.capture(form.controls());

@@ -103,7 +103,8 @@ std::vector<Row> expectedControls()
     const char *digits[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
     for (int i = 0; i < 9; ++i) {
         add(label(p5, keyRowLabels[i], digits[i]));
-        add(edit(p5, keyEdits[i], "", 16));
+        const QByteArray hint = "Цифровой код " + QByteArray::number(i + 1) + "-го ключа";
+        add(edit(p5, keyEdits[i], "", 16, true, hint.constData()));
         add(counter(p5, keyCounters[i], "0/16"));
     }
     add(label(p5, "Label111",

@@ -1,12 +1,14 @@
 #include "app/commandline.h"
 #include "app/desktopidentity.h"
 #include "app/tform1.h"
+#include "link/portdiagnosis.h"
 #include "ui/windowfont.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QProcessEnvironment>
 #include <QScreen>
+#include <QTextStream>
 #include <exception>
 #include <optional>
 
@@ -38,11 +40,26 @@ private:
     }
 };
 
+// What every COM number stands for and why it is not free, for a user whose port list
+// is empty.
+int printPortTable(QTextStream &out, QTextStream &)
+{
+    const PortMap map = PortMap::system();
+    SerialChannel probe;
+    out << formatPortTable(diagnosePorts(map, probe), map.portsDir());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     ConfiguratorCommandLine commandLine;
+    commandLine.addWindowlessOption(
+        QCommandLineOption(QStringLiteral("ports"),
+                           QStringLiteral("Lists COM1 to COM50 with the device each stands for, whether it is free "
+                                          "and why not, and exits.")),
+        printPortTable);
     if (const std::optional<int> status = commandLine.process(argc, argv, QProcessEnvironment::systemEnvironment()))
         return *status;
 

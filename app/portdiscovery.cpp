@@ -1,17 +1,28 @@
 #include "app/portdiscovery.h"
 
+#include "link/portdiagnosis.h"
 #include "link/portmap.h"
 #include "link/serialchannel.h"
 
-PortList discoverPorts(SerialChannel &channel)
+PortList discoverPorts(SerialChannel &channel, const PortMap &map)
 {
     PortList ports;
-    for (int com = PortMap::kFirstCom; com <= PortMap::kLastCom; ++com) {
-        if (!channel.open(com, 9600))
-            continue;
-        channel.close();
-        ports.items << QStringLiteral("COM%1").arg(com);
-        ports.table << com;
+    QStringList refused;
+    for (const PortStatus &s : diagnosePorts(map, channel)) {
+        if (s.isFree()) {
+            ports.items << QStringLiteral("COM%1").arg(s.com);
+            ports.table << s.com;
+            ports.devices << s.device;
+            ports.tooltips << s.summary();
+        } else if (s.state != PortStatus::State::Absent) {
+            refused << s.summary() + QStringLiteral(": ") + s.reason;
+        }
+    }
+    if (ports.items.isEmpty()) {
+        ports.emptyHint = refused.isEmpty()
+            ? QString::fromUtf8("Последовательных портов нет: подключите адаптер и откройте список снова.")
+            : QString::fromUtf8("Ни один порт не открывается:\n") + refused.join(QLatin1Char('\n'));
+        ports.emptyHint += QString::fromUtf8("\nВсе номера COM1–COM50: tavrix-configurator --ports");
     }
     return ports;
 }

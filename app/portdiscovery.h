@@ -1,18 +1,26 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 #include <QVector>
 
+class PortMap;
 class SerialChannel;
 
-// The COM ports that could be opened when the window was built: item i of the port
-// selector ("COM3") stands for port number table[i].
+// The COM ports that could be opened when the list was built: item i of the port
+// selector ("COM3") stands for port number table[i] and opens exactly devices[i], the
+// device it was found as, even if its link later points elsewhere.
 struct PortList
 {
     QStringList items;
     QVector<int> table;
+    QStringList devices;
+    // What each device is ("COM17 — /dev/ttyUSB0 · FT232R USB UART · 0403:6001 · A1B2C3").
+    QStringList tooltips;
+    // Why nothing is listed, when nothing is: every device there is and why it was refused.
+    QString emptyHint;
 };
 
 // Probes COM1 to COM50 in ascending order by opening and closing each at 9600 baud.
-// A port that cannot be opened (absent, held by another program) is skipped silently.
-PortList discoverPorts(SerialChannel &channel);
+// A port that cannot be opened (absent, held by another program) is not listed.
+PortList discoverPorts(SerialChannel &channel, const PortMap &map);

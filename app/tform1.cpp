@@ -3,6 +3,7 @@
 #include "app/banner.h"
 #include "app/configurationmenu.h"
 #include "app/portdiscovery.h"
+#include "link/portdiagnosis.h"
 #include "protocol/commands.h"
 #include "protocol/records/records.h"
 #include "ui/desktop.h"
@@ -106,7 +107,7 @@ const CommandButton &commandButton(const char *name)
 } // namespace
 
 TForm1::TForm1(PortMap portMap, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::TForm1>()), m_channel(std::move(portMap))
+    : QWidget(parent), ui(std::make_unique<Ui::TForm1>()), m_portMap(std::move(portMap))
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("Form1"));
@@ -127,13 +128,24 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
     initActionsConnections();
     new ConfigurationMenu(this, ui->GroupBox3, *m_controls);
 
+    fillPortList();
+}
+
+void TForm1::fillPortList()
+{
     // Port discovery: nothing is sent to any port.
-    const PortList ports = discoverPorts(m_channel);
+    const PortList ports = discoverPorts(m_channel, m_portMap);
     m_portTable = ports.table;
-    ui->ComboBox1->addItems(ports.items);
+    m_portDevices = ports.devices;
+    QComboBox *combo = ui->ComboBox1;
+    combo->clear();
+    combo->addItems(ports.items);
+    for (int i = 0; i < ports.tooltips.size(); ++i)
+        combo->setItemData(i, ports.tooltips.at(i), Qt::ToolTipRole);
+    combo->setToolTip(ports.emptyHint);
     if (!ports.items.isEmpty())
         ui->OpenClose->setEnabled(true);
-    ui->ComboBox1->setCurrentIndex(ports.items.isEmpty() ? -1 : 0);
+    combo->setCurrentIndex(ports.items.isEmpty() ? -1 : 0);
 }
 
 TForm1::~TForm1() = default;
@@ -205,10 +217,18 @@ void TForm1::OpenCloseClick()
 void TForm1::connectPort()
 {
     ui->OpenClose->setText(QString::fromUtf8(kDisconnect));
+    // The entry opens the device it was found as: a COM number whose link has gone must
+    // not silently open whatever the default table gives that number now.
     const int index = ui->ComboBox1->currentIndex();
-    const bool opened = index >= 0 && index < m_portTable.size() && m_channel.open(m_portTable.at(index), kBaudRate);
-    if (!opened) {
-        Desktop::instance().showError(QString::fromUtf8(kOpenFailed));
+    const bool known = index >= 0 && index < m_portTable.size();
+    if (!known || !m_channel.open(m_portDevices.at(index), kBaudRate)) {
+        QString detail;
+        if (known) {
+            QString reason;
+            explainRefusal(m_portDevices.at(index), m_channel, &reason);
+            detail = QStringLiteral("COM%1 — %2: ").arg(m_portTable.at(index)).arg(m_portDevices.at(index)) + reason;
+        }
+        Desktop::instance().showError(QString::fromUtf8(kOpenFailed), detail);
         ui->OpenClose->setText(QString::fromUtf8(kConnect));
         return;
     }

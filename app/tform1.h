@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/portmap.h"
 #include "link/serialchannel.h"
 #include "protocol/replies.h"
 #include "protocol/replybuffer.h"
@@ -34,6 +35,8 @@ public:
     WidgetControls &controls() { return *m_controls; }
     PageControl *pageControl() const;
     const QVector<int> &portTable() const { return m_portTable; }
+    // The device each entry of the port selector opens: the one it was found as.
+    const QStringList &portDevices() const { return m_portDevices; }
     const ReplyBuffer &replies() const { return m_replies; }
     bool isConnected() const { return m_state == LinkState::Connected; }
     // Clear while a poll or a send is under way, so that a poll nested under one of
@@ -70,6 +73,7 @@ private:
     enum class LinkState { Disconnected, Connected };
 
     void initActionsConnections();
+    void fillPortList();
     void connectPort();
     void disconnectPort();
     void onPortLost();
@@ -79,9 +83,11 @@ private:
     void setStatusConnected(bool recognised);
 
     std::unique_ptr<Ui::TForm1> ui;
+    PortMap m_portMap;
     SerialChannel m_channel;
     ReplyBuffer m_replies;
     QVector<int> m_portTable;
+    QStringList m_portDevices;
     LinkState m_state = LinkState::Disconnected;
     bool m_mayRead = false;
     QTimer m_pollTimer;

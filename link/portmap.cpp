@@ -19,6 +19,8 @@ QString PortMap::defaultPortsDir()
 
 QStringList PortMap::defaultTable()
 {
+    if (qEnvironmentVariableIsSet("TAVRIX_DEFAULT_PORTS"))
+        return qEnvironmentVariable("TAVRIX_DEFAULT_PORTS").split(QLatin1Char(':'));
     QStringList table;
     for (int i = 0; i < 16; ++i)
         table << QStringLiteral("/dev/ttyS%1").arg(i);
@@ -40,6 +42,13 @@ QString PortMap::linkPath(int com) const
     return m_portsDir + QStringLiteral("/com%1").arg(com);
 }
 
+QString PortMap::tableEntry(int com) const
+{
+    if (com < kFirstCom || com > kLastCom || com - 1 >= m_defaultTable.size())
+        return {};
+    return m_defaultTable.at(com - 1);
+}
+
 QString PortMap::devicePath(int com) const
 {
     if (com < kFirstCom || com > kLastCom)
@@ -48,7 +57,6 @@ QString PortMap::devicePath(int com) const
     const QString fromFolder = QFileInfo(linkPath(com)).canonicalFilePath();
     if (!fromFolder.isEmpty())
         return fromFolder;
-    if (com - 1 < m_defaultTable.size())
-        return QFileInfo(m_defaultTable.at(com - 1)).canonicalFilePath();
-    return {};
+    const QString entry = tableEntry(com);
+    return entry.isEmpty() ? QString() : QFileInfo(entry).canonicalFilePath();
 }

@@ -17,12 +17,17 @@ public:
 
     // $XDG_CONFIG_HOME/tavrix/ports (default ~/.config/tavrix/ports) with the standard
     // table: COM1-16 ttyS0-15, COM17-32 ttyUSB0-15, COM33-48 ttyACM0-15, COM49-50 rfcomm0-1.
+    // TAVRIX_DEFAULT_PORTS, when set, replaces the table: device paths for COM1, COM2, ...
+    // separated by ':' (an empty entry or an empty text maps nothing), so that tests and
+    // unusual machines never touch the standard devices.
     static PortMap system();
     static QString defaultPortsDir();
     static QStringList defaultTable();
 
     QString portsDir() const { return m_portsDir; }
     QString linkPath(int com) const;
+    // The default table's device for the COM number, whether it exists or not.
+    QString tableEntry(int com) const;
 
     // The canonical device path for the COM number, or an empty text when none exists.
     QString devicePath(int com) const;

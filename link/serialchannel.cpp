@@ -9,19 +9,21 @@ namespace {
 constexpr int kWriteTimeoutMs = 3000;
 } // namespace
 
-SerialChannel::SerialChannel(PortMap map, QObject *parent)
-    : QObject(parent), m_map(std::move(map))
+SerialChannel::SerialChannel(QObject *parent) : QObject(parent)
 {
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialChannel::onError);
 }
 
-bool SerialChannel::open(int com, int baud)
+bool SerialChannel::open(const QString &devicePath, int baud)
 {
     if (m_open)
         return false;
-    const QString path = m_map.devicePath(com);
-    if (path.isEmpty())
+    const QString path = QFileInfo(devicePath).canonicalFilePath();
+    if (path.isEmpty()) {
+        m_openError = QSerialPort::DeviceNotFoundError;
+        m_openErrorString = QStringLiteral("No such file or directory");
         return false;
+    }
     m_devicePath = path;
     m_port.setPortName(path);
     // Qt applies the line settings as part of open; flow control is not touched here.
@@ -29,8 +31,13 @@ bool SerialChannel::open(int com, int baud)
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
-    if (!m_port.open(QIODevice::ReadWrite))
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_openError = m_port.error();
+        m_openErrorString = m_port.errorString();
         return false;
+    }
+    m_openError = QSerialPort::NoError;
+    m_openErrorString.clear();
     m_losing = false;
     m_open = true;
     return true;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "link/portmap.h"
-
 #include <QObject>
 #include <QSerialPort>
 
@@ -13,15 +11,15 @@ class SerialChannel : public QObject
     Q_OBJECT
 
 public:
-    explicit SerialChannel(PortMap map, QObject *parent = nullptr);
-
-    const PortMap &portMap() const { return m_map; }
+    explicit SerialChannel(QObject *parent = nullptr);
 
     bool isOpen() const { return m_open; }
     QString devicePath() const { return m_devicePath; }
 
-    // Opens COM<com> exclusively at the baud rate, 8N1. Refused while already open.
-    bool open(int com, int baud);
+    // Opens the serial device exclusively at the baud rate, 8N1. Refused while already
+    // open. A link is followed to its target, so the lock file is the one other
+    // programs use; a device that has gone is not replaced by anything else.
+    bool open(const QString &devicePath, int baud);
     void close();
 
     // Writes the whole text synchronously; returns the number of bytes the driver took.
@@ -30,6 +28,10 @@ public:
     qint64 read(char *buffer, qint64 capacity);
     // Bytes received and not read yet.
     qint64 bytesWaiting() const { return m_port.isOpen() ? m_port.bytesAvailable() : 0; }
+
+    // Why the last open failed, as Qt reports it.
+    QSerialPort::SerialPortError openError() const { return m_openError; }
+    QString openErrorString() const { return m_openErrorString; }
 
     void purgeBuffers();
     void purgePending();
@@ -44,9 +46,10 @@ private:
     void loseConnection();
     bool deviceGone() const;
 
-    PortMap m_map;
     QSerialPort m_port;
     QString m_devicePath;
+    QSerialPort::SerialPortError m_openError = QSerialPort::NoError;
+    QString m_openErrorString;
     bool m_open = false;
     bool m_losing = false;
 };

@@ -19,9 +19,10 @@ void Desktop::install(Desktop *desktop)
     g_installed = desktop;
 }
 
-void SystemDesktop::showError(const QString &text)
+void SystemDesktop::showError(const QString &text, const QString &detailedText)
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
+    box.setDetailedText(detailedText);
     box.exec();
 }
 

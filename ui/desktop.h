@@ -10,8 +10,9 @@ class Desktop
 public:
     virtual ~Desktop() = default;
 
-    // Modal, without an owner window: caption "Error" and an error icon.
-    virtual void showError(const QString &text) = 0;
+    // Modal, without an owner window: caption "Error" and an error icon. A detailed
+    // text, when given, is offered behind the box's "Show Details..." button.
+    virtual void showError(const QString &text, const QString &detailedText = QString()) = 0;
     // Modal, without an owner window: empty caption and an information icon.
     virtual void showInformation(const QString &text) = 0;
     // The system's default alert sound, for a rejected keystroke.
@@ -27,7 +28,7 @@ public:
 class SystemDesktop : public Desktop
 {
 public:
-    void showError(const QString &text) override;
+    void showError(const QString &text, const QString &detailedText = QString()) override;
     void showInformation(const QString &text) override;
     void alert() override;
     void openUrl(const QUrl &url) override;

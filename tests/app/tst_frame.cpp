@@ -66,8 +66,8 @@ void TestFrame::portHeldByAnotherProgramIsNotListed()
     QTemporaryDir dir;
     PtyPeer held(dir.path(), 2);
     PtyPeer free(dir.path(), 4);
-    SerialChannel other(PortMap(dir.path(), {}));
-    QVERIFY(other.open(2, 9600));
+    SerialChannel other;
+    QVERIFY(other.open(held.slavePath(), 9600));
     TForm1 form(PortMap(dir.path(), {}));
     auto *combo = form.control<QComboBox>("ComboBox1");
     QCOMPARE(combo->count(), 1);

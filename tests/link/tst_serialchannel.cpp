@@ -1,9 +1,12 @@
+#include "link/portdiagnosis.h"
 #include "link/portmap.h"
 #include "link/serialchannel.h"
 #include "tests/support/ptypeer.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,7 +20,8 @@ private slots:
     void portMapPrefersTheLinkAndFallsBackToTheTable();
     void opensExclusivelyAndRefusesASecondOpen();
     void portHeldByAnotherChannelCannotBeOpened();
-    void missingPortCannotBeOpened();
+    void refusedOpenIsExplained_data();
+    void refusedOpenIsExplained();
     void readWithNothingArrivedReturnsAtOnce();
     void writeDeliversTheWholeText();
     void bytesReceivedBeforeAWriteAreNeverRead();
@@ -63,11 +67,11 @@ void TestSerialChannel::opensExclusivelyAndRefusesASecondOpen()
     QTemporaryDir dir;
     PtyPeer com3(dir.path(), 3);
     PtyPeer com5(dir.path(), 5);
-    SerialChannel channel(PortMap(dir.path(), {}));
+    SerialChannel channel;
     QVERIFY(!channel.isOpen());
-    QVERIFY(channel.open(3, 9600));
+    QVERIFY(channel.open(com3.linkPath(), 9600));
     QVERIFY(channel.isOpen());
-    QVERIFY(!channel.open(5, 9600));
+    QVERIFY(!channel.open(com5.slavePath(), 9600));
     QVERIFY(channel.isOpen());
     QCOMPARE(channel.devicePath(), QFileInfo(com3.slavePath()).canonicalFilePath());
     // Still the port of COM3: what it writes reaches COM3's far end.
@@ -80,29 +84,76 @@ void TestSerialChannel::portHeldByAnotherChannelCannotBeOpened()
 {
     QTemporaryDir dir;
     PtyPeer peer(dir.path(), 4);
-    SerialChannel first(PortMap(dir.path(), {}));
-    SerialChannel second(PortMap(dir.path(), {}));
-    QVERIFY(first.open(4, 9600));
-    QVERIFY(!second.open(4, 9600));
+    SerialChannel first;
+    SerialChannel second;
+    QVERIFY(first.open(peer.slavePath(), 9600));
+    QVERIFY(!second.open(peer.slavePath(), 9600));
     QVERIFY(!second.isOpen());
     first.close();
-    QVERIFY(second.open(4, 9600));
+    QVERIFY(second.open(peer.slavePath(), 9600));
 }
 
-void TestSerialChannel::missingPortCannotBeOpened()
+void TestSerialChannel::refusedOpenIsExplained_data()
 {
+    QTest::addColumn<QString>("holder"); // what stands in the way
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("reason"); // a pattern; %pid is the holder's process id
+    QTest::newRow("gone") << "hang-up" << int(PortStatus::State::Gone) << "^устройства больше нет: ";
+    QTest::newRow("not a serial device") << "/dev/null" << int(PortStatus::State::Refused) << "^не открывается: .+";
+    QTest::newRow("another channel") << "channel" << int(PortStatus::State::Busy)
+                                     << "^занят программой tst_serialchann\\w* \\(PID %pid\\)$";
+    QTest::newRow("lock file of another program") << "lock file" << int(PortStatus::State::Busy)
+                                                  << "^занят программой sleep \\(PID %pid\\)$";
+}
+
+void TestSerialChannel::refusedOpenIsExplained()
+{
+    QFETCH(QString, holder);
+    QFETCH(int, state);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
-    SerialChannel channel(PortMap(dir.path(), {}));
-    QVERIFY(!channel.open(7, 9600));
+    PtyPeer peer(dir.path(), 7);
+    QString device = QFileInfo(peer.slavePath()).canonicalFilePath();
+    qint64 pid = QCoreApplication::applicationPid();
+    SerialChannel other;
+    QProcess sleeper;
+    std::unique_ptr<QFile, void (*)(QFile *)> lock(nullptr, [](QFile *f) { f->remove(); delete f; });
+    if (holder == "hang-up") {
+        peer.hangUp();
+    } else if (holder == "/dev/null") {
+        device = holder;
+    } else if (holder == "channel") {
+        QVERIFY(other.open(device, 9600));
+    } else {
+        // A lock file as minicom writes it, naming a live process.
+        sleeper.start("sleep", {"60"});
+        QVERIFY(sleeper.waitForStarted());
+        pid = sleeper.processId();
+        lock.reset(new QFile("/var/lock/LCK.." + device.mid(5).replace('/', '_')));
+        if (!lock->open(QIODevice::WriteOnly))
+            QSKIP("the lock folder /var/lock is not writable here");
+        lock->write(QByteArray::number(pid).rightJustified(10, ' ') + " minicom root\n");
+        lock->close();
+    }
+    SerialChannel channel;
+    QVERIFY(!channel.open(device, 9600));
     QVERIFY(!channel.isOpen());
+    QString why;
+    QCOMPARE(int(explainRefusal(device, channel, &why)), state);
+    const QRegularExpression pattern(reason.replace("%pid", QString::number(pid)));
+    QVERIFY2(pattern.match(why).hasMatch(), qPrintable(why));
+    if (sleeper.state() != QProcess::NotRunning) {
+        sleeper.kill();
+        sleeper.waitForFinished();
+    }
 }
 
 void TestSerialChannel::readWithNothingArrivedReturnsAtOnce()
 {
     QTemporaryDir dir;
     PtyPeer peer(dir.path(), 1);
-    SerialChannel channel(PortMap(dir.path(), {}));
-    QVERIFY(channel.open(1, 9600));
+    SerialChannel channel;
+    QVERIFY(channel.open(peer.slavePath(), 9600));
     char buffer[16];
     std::fill(std::begin(buffer), std::end(buffer), 'z');
     QElapsedTimer clock;
@@ -116,8 +167,8 @@ void TestSerialChannel::writeDeliversTheWholeText()
 {
     QTemporaryDir dir;
     PtyPeer peer(dir.path(), 2);
-    SerialChannel channel(PortMap(dir.path(), {}));
-    QVERIFY(channel.open(2, 9600));
+    SerialChannel channel;
+    QVERIFY(channel.open(peer.slavePath(), 9600));
     const QByteArray text = QByteArray("WRITE_SET_") + QByteArray(600, '7') + '\r';
     QCOMPARE(channel.write(text), qint64(text.size()));
     QTRY_COMPARE(peer.received(), text);
@@ -127,8 +178,8 @@ void TestSerialChannel::bytesReceivedBeforeAWriteAreNeverRead()
 {
     QTemporaryDir dir;
     PtyPeer peer(dir.path(), 2);
-    SerialChannel channel(PortMap(dir.path(), {}));
-    QVERIFY(channel.open(2, 9600));
+    SerialChannel channel;
+    QVERIFY(channel.open(peer.slavePath(), 9600));
     peer.send("STALE_PARTIAL");
     // The stale bytes have reached the port before the write purges them.
     QTRY_COMPARE(channel.bytesWaiting(), qint64(13));
@@ -148,22 +199,22 @@ void TestSerialChannel::closeReleasesThePort()
 {
     QTemporaryDir dir;
     PtyPeer peer(dir.path(), 9);
-    SerialChannel channel(PortMap(dir.path(), {}));
-    QVERIFY(channel.open(9, 9600));
+    SerialChannel channel;
+    QVERIFY(channel.open(peer.slavePath(), 9600));
     channel.close();
     QVERIFY(!channel.isOpen());
     char buffer[4];
     QCOMPARE(channel.read(buffer, sizeof buffer), qint64(0));
     QCOMPARE(channel.write("A"), qint64(0));
-    QVERIFY(channel.open(9, 9600));
+    QVERIFY(channel.open(peer.slavePath(), 9600));
 }
 
 void TestSerialChannel::farEndGoingAwayIsReportedOnceAndCloses()
 {
     QTemporaryDir dir;
     PtyPeer peer(dir.path(), 6);
-    SerialChannel channel(PortMap(dir.path(), {}));
-    QVERIFY(channel.open(6, 9600));
+    SerialChannel channel;
+    QVERIFY(channel.open(peer.slavePath(), 9600));
     QSignalSpy lost(&channel, &SerialChannel::lost);
     peer.hangUp();
     QVERIFY(lost.wait(3000));

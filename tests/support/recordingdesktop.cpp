@@ -1,15 +1,15 @@
 #include "tests/support/recordingdesktop.h"
 
-void RecordingDesktop::showError(const QString &text)
+void RecordingDesktop::showError(const QString &text, const QString &detailedText)
 {
-    boxes.append({true, text});
+    boxes.append({true, text, detailedText});
     if (whileOpen)
         whileOpen(boxes.last());
 }
 
 void RecordingDesktop::showInformation(const QString &text)
 {
-    boxes.append({false, text});
+    boxes.append({false, text, {}});
     if (whileOpen)
         whileOpen(boxes.last());
 }

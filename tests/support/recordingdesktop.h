@@ -13,12 +13,13 @@ public:
     {
         bool error;
         QString text;
+        QString detail; // the detailed text behind "Show Details..."
     };
 
     RecordingDesktop() { Desktop::install(this); }
     ~RecordingDesktop() override { Desktop::install(nullptr); }
 
-    void showError(const QString &text) override;
+    void showError(const QString &text, const QString &detailedText = QString()) override;
     void showInformation(const QString &text) override;
     void alert() override { ++alerts; }
     void openUrl(const QUrl &url) override { urls << url.toString(); }

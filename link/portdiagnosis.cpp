@@ -1,0 +1,315 @@
+#include "link/portdiagnosis.h"
+
+#include "link/portmap.h"
+#include "link/serialchannel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <dirent.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString u(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+// The folders where serial programs keep their lock files, in the order Qt looks.
+const char *const kLockDirs[] = {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+                                 "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"};
+
+// "LCK..ttyUSB0", "LCK..pts_3": the name every program agrees on for the device.
+QString lockFileName(const QString &device)
+{
+    QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return QStringLiteral("LCK..") + name;
+}
+
+bool processAlive(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+// The live process that a lock file names, or 0. Lock files start with the process id
+// as text (uucp, lockdev, minicom and Qt all write it so).
+qint64 lockOwner(const QString &device)
+{
+    const QString name = lockFileName(device);
+    for (const char *dir : kLockDirs) {
+        QFile file(QString::fromLatin1(dir) + QLatin1Char('/') + name);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray head = file.read(128).simplified();
+        bool ok = false;
+        const qint64 pid = head.left(head.indexOf(' ')).toLongLong(&ok);
+        if (ok && processAlive(pid))
+            return pid;
+    }
+    return 0;
+}
+
+// A process that has the device open, found among the open files in /proc, or 0.
+// Only the user's own processes are visible unless running as root.
+qint64 processHolding(const QString &device)
+{
+    const QByteArray target = QFile::encodeName(device);
+    DIR *proc = ::opendir("/proc");
+    if (!proc)
+        return 0;
+    qint64 found = 0;
+    while (dirent *entry = ::readdir(proc)) {
+        char *end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (pid <= 0 || *end != '\0')
+            continue;
+        const QByteArray fdDir = QByteArray("/proc/") + entry->d_name + "/fd";
+        DIR *fds = ::opendir(fdDir.constData());
+        if (!fds)
+            continue;
+        while (dirent *fd = ::readdir(fds)) {
+            if (fd->d_name[0] == '.')
+                continue;
+            char link[4096];
+            const QByteArray path = fdDir + '/' + fd->d_name;
+            const ssize_t n = ::readlink(path.constData(), link, sizeof link);
+            if (n > 0 && QByteArray(link, int(n)) == target) {
+                found = pid;
+                break;
+            }
+        }
+        ::closedir(fds);
+        if (found)
+            break;
+    }
+    ::closedir(proc);
+    return found;
+}
+
+QString programName(qint64 pid)
+{
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (!comm.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLocal8Bit(comm.readAll()).trimmed();
+}
+
+QString busyReason(qint64 pid)
+{
+    if (pid <= 0)
+        return u("занят другой программой");
+    const QString name = programName(pid);
+    if (name.isEmpty())
+        return u("занят процессом с PID %1").arg(pid);
+    return u("занят программой %1 (PID %2)").arg(name).arg(pid);
+}
+
+// "crw-rw----", as ls shows it.
+QString modeText(mode_t mode)
+{
+    QString text = S_ISCHR(mode) ? QStringLiteral("c") : S_ISDIR(mode) ? QStringLiteral("d") : QStringLiteral("-");
+    const mode_t bits[] = {S_IRUSR, S_IWUSR, S_IXUSR, S_IRGRP, S_IWGRP, S_IXGRP, S_IROTH, S_IWOTH, S_IXOTH};
+    const char letters[] = "rwxrwxrwx";
+    for (int i = 0; i < 9; ++i)
+        text += (mode & bits[i]) ? QLatin1Char(letters[i]) : QLatin1Char('-');
+    return text;
+}
+
+bool processHasGroup(gid_t gid)
+{
+    if (::getegid() == gid)
+        return true;
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0)
+        return false;
+    QList<gid_t> groups(count);
+    const int n = ::getgroups(count, groups.data());
+    return n > 0 && groups.first(n).contains(gid);
+}
+
+// Listed in the group database, though perhaps not yet in this session.
+bool userListedInGroup(const group &gr, const passwd *pw)
+{
+    if (!pw)
+        return false;
+    if (pw->pw_gid == gr.gr_gid)
+        return true;
+    for (char **member = gr.gr_mem; member && *member; ++member) {
+        if (qstrcmp(*member, pw->pw_name) == 0)
+            return true;
+    }
+    return false;
+}
+
+QString permissionReason(const QString &device)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(device).constData(), &st) != 0)
+        return u("нет доступа");
+    const group *gr = ::getgrgid(st.st_gid);
+    const QString groupName = gr ? QString::fromLocal8Bit(gr->gr_name) : QString::number(st.st_gid);
+    const passwd *pw = ::getpwuid(::getuid());
+    const QString userName = pw ? QString::fromLocal8Bit(pw->pw_name) : u("с UID %1").arg(::getuid());
+    const QString head = u("нет доступа: устройство принадлежит группе %1 (%2)").arg(groupName, modeText(st.st_mode));
+    const bool groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    if (!groupMayUse || st.st_gid == 0 || processHasGroup(st.st_gid))
+        return head + u(", и его права не дают открыть его пользователю %1; доступ открывает правило udev "
+                        "(например, GROUP=\"dialout\", MODE=\"0660\")").arg(userName);
+    if (gr && userListedInGroup(*gr, pw))
+        return head + u("; пользователь %1 уже в этой группе, но сеанс начат раньше: выйдите из системы и "
+                        "войдите снова").arg(userName);
+    return head + u(", а пользователь %1 в неё не входит; добавьте его в группу командой "
+                    "sudo usermod -aG %2 $USER, затем выйдите из системы и войдите снова").arg(userName, groupName);
+}
+
+// Descriptions of the devices the system knows, by canonical path.
+QHash<QString, QString> knownDevices()
+{
+    QHash<QString, QString> known;
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : ports) {
+        QStringList parts;
+        const QString description = info.description().trimmed();
+        const QString manufacturer = info.manufacturer().trimmed();
+        if (!description.isEmpty() && description != QLatin1String("n/a"))
+            parts << description;
+        if (!manufacturer.isEmpty() && !description.contains(manufacturer, Qt::CaseInsensitive))
+            parts << manufacturer;
+        if (info.hasVendorIdentifier() && info.hasProductIdentifier())
+            parts << QStringLiteral("%1:%2")
+                         .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                         .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+        if (!info.serialNumber().trimmed().isEmpty())
+            parts << info.serialNumber().trimmed();
+        const QString path = QFileInfo(info.systemLocation()).canonicalFilePath();
+        if (!path.isEmpty() && !parts.isEmpty())
+            known.insert(path, parts.join(QStringLiteral(" · ")));
+    }
+    return known;
+}
+
+QString describe(const PortStatus &s, const QHash<QString, QString> &known)
+{
+    QStringList parts;
+    if (s.device.startsWith(QLatin1String("/dev/pts/")))
+        parts << u("псевдотерминал");
+    else if (const QString what = known.value(s.device); !what.isEmpty())
+        parts << what;
+    if (!s.link.isEmpty())
+        parts << u("по ссылке %1").arg(s.link);
+    return parts.join(QStringLiteral(" · "));
+}
+
+} // namespace
+
+QString PortStatus::summary() const
+{
+    QString text = QStringLiteral("COM%1 — %2").arg(com).arg(device);
+    if (!description.isEmpty())
+        text += QStringLiteral(" · ") + description;
+    return text;
+}
+
+PortStatus::State explainRefusal(const QString &device, const SerialChannel &channel, QString *reason)
+{
+    const QByteArray path = QFile::encodeName(device);
+    if (device.isEmpty() || !QFileInfo::exists(device)) {
+        *reason = u("устройства больше нет: адаптер отключён или программа, создавшая порт, завершилась; "
+                    "откройте список портов, чтобы найти их заново");
+        return PortStatus::State::Gone;
+    }
+    if (::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+        *reason = permissionReason(device);
+        return PortStatus::State::NoPermission;
+    }
+    if (const qint64 pid = lockOwner(device)) {
+        *reason = busyReason(pid);
+        return PortStatus::State::Busy;
+    }
+    // Qt reports a device held exclusively (TIOCEXCL) or locked as a permission error.
+    if (channel.openError() == QSerialPort::PermissionError) {
+        *reason = busyReason(processHolding(device));
+        return PortStatus::State::Busy;
+    }
+    *reason = u("не открывается: %1").arg(channel.openErrorString());
+    return PortStatus::State::Refused;
+}
+
+QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe)
+{
+    const QHash<QString, QString> known = knownDevices();
+    QList<PortStatus> out;
+    for (int com = PortMap::kFirstCom; com <= PortMap::kLastCom; ++com) {
+        PortStatus s;
+        s.com = com;
+        const QFileInfo link(map.linkPath(com));
+        const QString linked = link.canonicalFilePath();
+        s.device = map.devicePath(com);
+        if (!linked.isEmpty()) {
+            s.link = link.filePath();
+        } else if (link.isSymLink() && s.device.isEmpty()) {
+            s.link = link.filePath();
+            s.device = link.symLinkTarget();
+            s.state = PortStatus::State::Gone;
+            s.reason = u("ссылка %1 указывает на %2, а такого устройства нет").arg(s.link, s.device);
+        }
+        if (s.device.isEmpty()) {
+            s.device = map.tableEntry(com);
+            s.reason = u("нет устройства");
+        }
+        if (s.state == PortStatus::State::Absent && !s.device.isEmpty() && QFileInfo::exists(s.device)) {
+            if (probe.open(s.device, 9600)) {
+                probe.close();
+                s.state = PortStatus::State::Free;
+                s.reason.clear();
+            } else {
+                s.state = explainRefusal(s.device, probe, &s.reason);
+            }
+        }
+        if (s.state != PortStatus::State::Absent && s.state != PortStatus::State::Gone)
+            s.description = describe(s, known);
+        out << s;
+    }
+    return out;
+}
+
+QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir)
+{
+    const QString headers[] = {QStringLiteral("COM"), u("Устройство"), u("Свободен"), u("Подробности")};
+    int comWidth = headers[0].size();
+    int deviceWidth = headers[1].size();
+    for (const PortStatus &s : ports) {
+        comWidth = std::max(comWidth, int(QStringLiteral("COM%1").arg(s.com).size()));
+        deviceWidth = std::max(deviceWidth, int(s.device.size()));
+    }
+    const int freeWidth = headers[2].size();
+    auto row = [&](const QString &com, const QString &device, const QString &free, const QString &why) {
+        QString line = com.leftJustified(comWidth + 2) + device.leftJustified(deviceWidth + 2);
+        line += why.isEmpty() ? free : free.leftJustified(freeWidth + 2) + why;
+        return line + QLatin1Char('\n');
+    };
+    QString text = u("Папка ссылок: %1\n\n").arg(QDir::toNativeSeparators(portsDir));
+    text += row(headers[0], headers[1], headers[2], headers[3]);
+    for (const PortStatus &s : ports) {
+        QString why = s.reason;
+        if (s.isFree())
+            why = s.description;
+        else if (!s.description.isEmpty())
+            why += QStringLiteral(" (") + s.description + QLatin1Char(')');
+        const QString device = s.device.isEmpty() ? QStringLiteral("—") : s.device;
+        text += row(QStringLiteral("COM%1").arg(s.com), device, s.isFree() ? u("да") : u("нет"), why);
+    }
+    return text;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class PortMap;
+class SerialChannel;
+
+// What a COM number stands for on this machine and whether it can be used now. The
+// window lists the free ones; `--ports` prints them all, so that an empty list can be
+// explained without guessing.
+struct PortStatus
+{
+    enum class State {
+        Free,         // opened and closed again
+        Absent,       // no link and no device of the default table
+        Gone,         // a link whose device no longer exists
+        NoPermission, // the device exists but this user may not open it
+        Busy,         // another program holds it
+        Refused,      // exists, but the open failed otherwise (no hardware behind a ttyS, ...)
+    };
+
+    int com = 0;
+    // The canonical device; when none exists, the path the COM number would open.
+    QString device;
+    // The ports-folder link com<N> that named the device, if one did.
+    QString link;
+    State state = State::Absent;
+    // Why it is not free, one line in the user's words; empty when free.
+    QString reason;
+    // What the device is: "FT232R USB UART · 0403:6001 · A1B2C3", "псевдотерминал", ...
+    QString description;
+
+    bool isFree() const { return state == State::Free; }
+    // "COM17 — /dev/ttyUSB0 · FT232R USB UART · 0403:6001 · A1B2C3"
+    QString summary() const;
+};
+
+// Probes COM1 to COM50, ascending, by opening and closing each through the channel,
+// which must be closed. Nothing is written to any port.
+QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe);
+
+// Why the channel has just failed to open the device (call right after the failed
+// open): gone, no permission (owner group, mode and the command that grants it), busy
+// (the program holding it) or the system's own words.
+PortStatus::State explainRefusal(const QString &device, const SerialChannel &channel, QString *reason);
+
+// The table `tavrix-configurator --ports` prints: one row per COM number with its
+// device, whether it is free and the reason when it is not.
+QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir);

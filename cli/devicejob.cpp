@@ -25,7 +25,7 @@ int settingsReplyLength()
 } // namespace
 
 DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent)
-    : QObject(parent), m_com(com), m_channel(map), m_timeoutMs(timeoutMs)
+    : QObject(parent), m_com(com), m_device(map.devicePath(com)), m_timeoutMs(timeoutMs)
 {
     m_poll.setInterval(kPollMs);
     m_repeat.setInterval(kRepeatMs);
@@ -42,11 +42,11 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
 
 bool DeviceJob::open()
 {
-    if (m_channel.portMap().devicePath(m_com).isEmpty()) {
+    if (m_device.isEmpty()) {
         fail(QStringLiteral("no such port"));
         return false;
     }
-    if (!m_channel.open(m_com, kBaudRate)) {
+    if (!m_channel.open(m_device, kBaudRate)) {
         fail(QStringLiteral("the port cannot be opened (in use, or no permission)"));
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/portmap.h"
 #include "link/serialchannel.h"
 #include "protocol/replybuffer.h"
 
@@ -50,6 +51,8 @@ private:
     void report(bool force);
 
     int m_com;
+    // Resolved once, so that the job talks to one device even if its link changes.
+    QString m_device;
     SerialChannel m_channel;
     ReplyBuffer m_replies;
     QTimer m_poll;

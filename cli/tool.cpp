@@ -2,6 +2,7 @@
 
 #include "cli/devicejob.h"
 #include "config/configform.h"
+#include "link/portdiagnosis.h"
 #include "protocol/records/records.h"
 
 #include <QDir>
@@ -217,36 +218,25 @@ void Tool::printDifferences(const QList<config::Difference> &diffs, const QStrin
 
 int Tool::ports()
 {
-    QList<QStringList> rows{{QStringLiteral("Port"), QStringLiteral("Device"), QStringLiteral("Found by"),
-                             QStringLiteral("State")}};
-    QJsonArray json;
-    for (int com = PortMap::kFirstCom; com <= PortMap::kLastCom; ++com) {
-        const QString device = m_map.devicePath(com);
-        if (device.isEmpty())
-            continue;
-        const bool linked = QFileInfo(m_map.linkPath(com)).isSymLink();
-        QString state;
-        const QFileInfo info(device);
-        if (!info.isReadable() || !info.isWritable()) {
-            state = QStringLiteral("no permission (join the dialout group)");
-        } else {
-            SerialChannel probe(m_map);
-            state = probe.open(com, DeviceJob::kBaudRate) ? QStringLiteral("free") : QStringLiteral("busy or not a serial port");
-            probe.close();
-        }
-        const QString foundBy = linked ? QStringLiteral("link ") + m_map.linkPath(com) : QStringLiteral("default table");
-        rows << QStringList{QStringLiteral("COM%1").arg(com), device, foundBy, state};
-        json.append(QJsonObject{{QStringLiteral("port"), QStringLiteral("COM%1").arg(com)},
-                                {QStringLiteral("device"), device},
-                                {QStringLiteral("link"), linked},
-                                {QStringLiteral("state"), state}});
+    SerialChannel probe;
+    const QList<PortStatus> statuses = diagnosePorts(m_map, probe);
+    if (!m_options.json) {
+        m_out << formatPortTable(statuses, m_map.portsDir());
+        m_out.flush();
+        return Done;
     }
-    if (m_options.json)
-        emitJson({{QStringLiteral("ports"), json}});
-    else if (rows.size() == 1)
-        m_err << "No serial ports found.\n";
-    else
-        printTable(m_out, rows);
+    QJsonArray json;
+    for (const PortStatus &s : statuses) {
+        if (s.state == PortStatus::State::Absent)
+            continue;
+        json.append(QJsonObject{{QStringLiteral("port"), QStringLiteral("COM%1").arg(s.com)},
+                                {QStringLiteral("device"), s.device},
+                                {QStringLiteral("link"), !s.link.isEmpty()},
+                                {QStringLiteral("free"), s.isFree()},
+                                {QStringLiteral("state"), s.isFree() ? QStringLiteral("free") : s.reason},
+                                {QStringLiteral("description"), s.description}});
+    }
+    emitJson({{QStringLiteral("ports"), json}});
     return Done;
 }
 

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSaveFile>
 #include <QSet>
@@ -69,6 +70,32 @@ QStringList readOrder()
     return order;
 }
 
+// A grid's box (or an edit box without a hint) has no caption of its own: the header
+// above its column and the label to its left say what it is.
+QString gridCaption(const QWidget *w)
+{
+    const QRect box = w->geometry();
+    const QLabel *row = nullptr;
+    const QLabel *column = nullptr;
+    for (const QLabel *label : w->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
+        const QRect at = label->geometry();
+        if (label->text().trimmed().isEmpty())
+            continue;
+        if (at.right() < box.left() && qAbs(at.center().y() - box.center().y()) <= box.height() / 2
+            && (!row || at.right() > row->geometry().right()))
+            row = label;
+        if (at.bottom() < box.top() && at.left() <= box.center().x() && at.right() >= box.center().x()
+            && (!column || at.bottom() > column->geometry().bottom()))
+            column = label;
+    }
+    QStringList parts;
+    for (const QLabel *label : {column, row}) {
+        if (label)
+            parts << label->text().simplified();
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
 QString captionOf(const QWidget *w)
 {
     QString own;
@@ -78,6 +105,10 @@ QString captionOf(const QWidget *w)
     if (own.isEmpty()) {
         own = w->toolTip().simplified();
         fromHint = true;
+    }
+    if (own.isEmpty()) {
+        own = gridCaption(w);
+        fromHint = false;
     }
     QString group;
     for (const QWidget *p = w->parentWidget(); p; p = p->parentWidget()) {

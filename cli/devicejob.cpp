@@ -1,5 +1,6 @@
 #include "cli/devicejob.h"
 
+#include "link/portdiagnosis.h"
 #include "protocol/commands.h"
 #include "protocol/records/records.h"
 #include "protocol/records/startvalues.h"
@@ -47,7 +48,9 @@ bool DeviceJob::open()
         return false;
     }
     if (!m_channel.open(m_device, kBaudRate)) {
-        fail(QStringLiteral("the port cannot be opened (in use, or no permission)"));
+        QString reason;
+        explainRefusal(m_device, m_channel, &reason);
+        fail(QStringLiteral("%1 cannot be opened: %2").arg(m_device, reason));
         return false;
     }
     m_poll.start();

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QUrl>
 
 namespace {
@@ -133,19 +134,31 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
 
 void TForm1::fillPortList()
 {
-    // Port discovery: nothing is sent to any port.
+    // Port discovery: nothing is sent to any port. A rebuilt list keeps the chosen COM
+    // number chosen while it is still there; otherwise the first port is, as at start.
+    QComboBox *combo = ui->ComboBox1;
+    const int chosen = m_portTable.value(combo->currentIndex(), 0);
     const PortList ports = discoverPorts(m_channel, m_portMap);
     m_portTable = ports.table;
     m_portDevices = ports.devices;
-    QComboBox *combo = ui->ComboBox1;
+    m_emptyPortsHint = ports.emptyHint;
+    const QSignalBlocker quiet(combo);
     combo->clear();
     combo->addItems(ports.items);
     for (int i = 0; i < ports.tooltips.size(); ++i)
         combo->setItemData(i, ports.tooltips.at(i), Qt::ToolTipRole);
-    combo->setToolTip(ports.emptyHint);
-    if (!ports.items.isEmpty())
-        ui->OpenClose->setEnabled(true);
-    combo->setCurrentIndex(ports.items.isEmpty() ? -1 : 0);
+    ui->OpenClose->setEnabled(!ports.items.isEmpty());
+    const int index = m_portTable.indexOf(chosen);
+    combo->setCurrentIndex(index >= 0 ? index : ports.items.isEmpty() ? -1 : 0);
+    showPortTip();
+}
+
+void TForm1::showPortTip()
+{
+    // The closed selector names the chosen device, or says why there is none.
+    QComboBox *combo = ui->ComboBox1;
+    const int index = combo->currentIndex();
+    combo->setToolTip(index >= 0 ? combo->itemData(index, Qt::ToolTipRole).toString() : m_emptyPortsHint);
 }
 
 TForm1::~TForm1() = default;
@@ -159,6 +172,12 @@ void TForm1::initActionsConnections()
 {
     connect(ui->OpenClose, &QPushButton::clicked, this, &TForm1::OpenCloseClick);
     connect(ui->ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Select);
+    connect(ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::showPortTip);
+    connect(ui->ComboBox1, &PortSelector::popupAboutToShow, this, [this] {
+        // Ports come and go (adapters, simulators): look again, but never under an open link.
+        if (!isConnected())
+            fillPortList();
+    });
     connect(&m_pollTimer, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(&m_readRepeatTimer, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);

@@ -74,6 +74,7 @@ private:
 
     void initActionsConnections();
     void fillPortList();
+    void showPortTip();
     void connectPort();
     void disconnectPort();
     void onPortLost();
@@ -88,6 +89,7 @@ private:
     ReplyBuffer m_replies;
     QVector<int> m_portTable;
     QStringList m_portDevices;
+    QString m_emptyPortsHint;
     LinkState m_state = LinkState::Disconnected;
     bool m_mayRead = false;
     QTimer m_pollTimer;

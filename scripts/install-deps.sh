@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev libjpeg62-turbo-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth xdotool imagemagick
+  util-linux
   desktop-file-utils appstream
   fonts-liberation2 fonts-dejavu-core
 )

@@ -19,11 +19,12 @@ const QString kConnected = QStringLiteral("Связь установлена");
 // One window on a pseudo-terminal linked as COM<com>, with a recording desktop.
 struct Bench
 {
-    explicit Bench(QList<int> coms = {1})
+    // table: the default table's devices for COM1, COM2, ...
+    explicit Bench(QList<int> coms = {1}, QStringList table = {})
     {
         for (int com : coms)
             peers.push_back(std::make_unique<PtyPeer>(dir.path(), com));
-        form = std::make_unique<TForm1>(PortMap(dir.path(), {}));
+        form = std::make_unique<TForm1>(PortMap(dir.path(), table));
     }
 
     PtyPeer &peer(int i = 0) { return *peers.at(size_t(i)); }
@@ -35,6 +36,21 @@ struct Bench
     {
         button("OpenClose")->click();
         return form->channel().isOpen();
+    }
+
+    QComboBox *ports() { return form->control<QComboBox>("ComboBox1"); }
+    QStringList portItems()
+    {
+        QStringList items;
+        for (int i = 0; i < ports()->count(); ++i)
+            items << ports()->itemText(i);
+        return items;
+    }
+    // Opening the drop-down looks for ports again while disconnected.
+    void openPortList()
+    {
+        ports()->showPopup();
+        ports()->hidePopup();
     }
 
     QTemporaryDir dir;
@@ -55,7 +71,10 @@ class TestConnection : public QObject
 private slots:
     void connectSendsReadRequestAndSwitchesTheBar();
     void readRequestRepeatsUntilAnswered();
+    void failedConnectLeavesEverythingAsItWas_data();
     void failedConnectLeavesEverythingAsItWas();
+    void entryKeepsTheDeviceItWasFoundAs();
+    void openingTheListLooksForPortsAgain();
     void disconnectRestoresTheStartState();
     void anotherPortTakesEffectAtTheNextConnect();
     void acknowledgementsAreReported_data();
@@ -101,19 +120,111 @@ void TestConnection::readRequestRepeatsUntilAnswered()
     QVERIFY(b.desktop.boxes.isEmpty());
 }
 
+void TestConnection::failedConnectLeavesEverythingAsItWas_data()
+{
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<QString>("detail"); // after "COM1 — <device>: "; %pid is this process
+    QTest::newRow("gone since start-up") << false << "устройства больше нет: .+";
+    QTest::newRow("held by another program") << true << "занят программой tst_connection \\(PID %pid\\)";
+}
+
 void TestConnection::failedConnectLeavesEverythingAsItWas()
 {
+    QFETCH(bool, held);
+    QFETCH(QString, detail);
     Bench b;
-    b.peer().hangUp(); // gone since start-up
+    const QString device = b.form->portDevices().value(0);
+    SerialChannel other;
+    if (held)
+        QVERIFY(other.open(device, 9600));
+    else
+        b.peer().hangUp();
     QVERIFY(!b.connect());
     QCOMPARE(b.desktop.boxes.size(), 1);
     QVERIFY(b.desktop.boxes[0].error);
     QCOMPARE(b.desktop.boxes[0].text, QStringLiteral("Ошибка открытия порта"));
+    const QString pattern = "^COM1 — " + QRegularExpression::escape(device) + ": "
+        + detail.replace("%pid", QString::number(QCoreApplication::applicationPid())) + "$";
+    QVERIFY2(QRegularExpression(pattern).match(b.desktop.boxes[0].detail).hasMatch(),
+             qPrintable(b.desktop.boxes[0].detail));
     QCOMPARE(b.button("OpenClose")->text(), QStringLiteral("Соединиться"));
     QVERIFY(!b.form->timer1().isActive());
     QVERIFY(!b.form->timer2().isActive());
     for (const char *name : kDeviceButtons)
         QVERIFY(!b.button(name)->isEnabled());
+}
+
+void TestConnection::entryKeepsTheDeviceItWasFoundAs()
+{
+    // COM1 is found by its link (a simulator); once the link has gone, the default table
+    // would give COM1 another device. The entry keeps to the device it was found as.
+    QTemporaryDir elsewhere;
+    PtyPeer tableDevice(elsewhere.path(), 1);
+    Bench b({1}, {tableDevice.slavePath()});
+    const QString found = QFileInfo(b.peer().slavePath()).canonicalFilePath();
+    QCOMPARE(b.form->portDevices(), QStringList{found});
+    QVERIFY(b.connect());
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\r"));
+    b.peer().hangUp(); // the simulator stops: its port and its link go
+    QTRY_COMPARE(b.desktop.texts(), QStringList{"Потеряна связь с портом"});
+    b.desktop.clear();
+
+    QVERIFY(!b.connect());
+    QCOMPARE(b.desktop.texts(), QStringList{"Ошибка открытия порта"});
+    QVERIFY2(b.desktop.boxes[0].detail.startsWith("COM1 — " + found + ": устройства больше нет"),
+             qPrintable(b.desktop.boxes[0].detail));
+    QCOMPARE(b.button("OpenClose")->text(), QStringLiteral("Соединиться"));
+    QCOMPARE(b.portItems(), QStringList{"COM1"});
+    QVERIFY(tableDevice.received().isEmpty());
+
+    // Only a new look at the ports takes the table's device for COM1.
+    b.openPortList();
+    QCOMPARE(b.portItems(), QStringList{"COM1"});
+    const QString table = QFileInfo(tableDevice.slavePath()).canonicalFilePath();
+    QCOMPARE(b.form->portDevices(), QStringList{table});
+    QCOMPARE(b.ports()->itemData(0, Qt::ToolTipRole).toString(), "COM1 — " + table + " · псевдотерминал");
+    QVERIFY(b.connect());
+    QTRY_COMPARE(tableDevice.received(), QByteArray("READ_SET\r"));
+}
+
+void TestConnection::openingTheListLooksForPortsAgain()
+{
+    Bench b({3, 12});
+    b.ports()->setCurrentIndex(1);
+    QCOMPARE(b.ports()->currentText(), QStringLiteral("COM12"));
+
+    // An adapter plugged in after start is listed; the choice stays.
+    PtyPeer plugged(b.dir.path(), 5);
+    b.openPortList();
+    QCOMPARE(b.portItems(), (QStringList{"COM3", "COM5", "COM12"}));
+    QCOMPARE(b.ports()->currentText(), QStringLiteral("COM12"));
+    QCOMPARE(b.ports()->itemData(1, Qt::ToolTipRole).toString(),
+             "COM5 — " + QFileInfo(plugged.slavePath()).canonicalFilePath() + " · псевдотерминал · по ссылке "
+                 + plugged.linkPath());
+    QCOMPARE(b.ports()->toolTip(), b.ports()->itemData(2, Qt::ToolTipRole).toString());
+
+    // The chosen port has gone: the first one is chosen, as at start.
+    b.peer(1).hangUp();
+    b.openPortList();
+    QCOMPARE(b.portItems(), (QStringList{"COM3", "COM5"}));
+    QCOMPARE(b.ports()->currentText(), QStringLiteral("COM3"));
+
+    // Never while connected: the list stands for the open link.
+    QVERIFY(b.connect());
+    PtyPeer late(b.dir.path(), 7);
+    b.openPortList();
+    QCOMPARE(b.portItems(), (QStringList{"COM3", "COM5"}));
+    QVERIFY(b.form->channel().isOpen());
+
+    // Nothing left: the connect button goes off again.
+    b.button("OpenClose")->click();
+    b.peer(0).hangUp();
+    plugged.hangUp();
+    late.hangUp();
+    b.openPortList();
+    QVERIFY(b.portItems().isEmpty());
+    QCOMPARE(b.ports()->currentIndex(), -1);
+    QVERIFY(!b.button("OpenClose")->isEnabled());
 }
 
 void TestConnection::disconnectRestoresTheStartState()

@@ -1,5 +1,6 @@
 #include "app/banner.h"
 #include "app/tform1.h"
+#include "tests/desktop/programrun.h"
 #include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"
 
@@ -7,8 +8,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestFrame : public QObject
 {
@@ -18,6 +24,9 @@ private slots:
     void discoveryListsOpenablePortsInOrder_data();
     void discoveryListsOpenablePortsInOrder();
     void portHeldByAnotherProgramIsNotListed();
+    void emptyListSaysWhyEachPortWasRefused();
+    void portsOptionPrintsTheTable_data();
+    void portsOptionPrintsTheTable();
     void frameStartsAsDesigned();
     void connectionBarButtons_data();
     void connectionBarButtons();
@@ -59,6 +68,8 @@ void TestFrame::discoveryListsOpenablePortsInOrder()
         QCOMPARE(QStringLiteral("COM%1").arg(form.portTable().at(i)), items.at(i));
     // Probing leaves no port open.
     QVERIFY(!form.channel().isOpen());
+    if (items.isEmpty())
+        QVERIFY(combo->toolTip().startsWith("Последовательных портов нет"));
 }
 
 void TestFrame::portHeldByAnotherProgramIsNotListed()
@@ -72,6 +83,111 @@ void TestFrame::portHeldByAnotherProgramIsNotListed()
     auto *combo = form.control<QComboBox>("ComboBox1");
     QCOMPARE(combo->count(), 1);
     QCOMPARE(combo->itemText(0), QStringLiteral("COM4"));
+}
+
+void TestFrame::emptyListSaysWhyEachPortWasRefused()
+{
+    QTemporaryDir dir;
+    PtyPeer held(dir.path(), 4);
+    SerialChannel other;
+    QVERIFY(other.open(held.slavePath(), 9600));
+    QVERIFY(QFile::link("/dev/pts/no-such", dir.path() + "/com9"));
+    // /dev/null stands in for a device of the default table that is no serial port.
+    TForm1 form(PortMap(dir.path(), {"/dev/null"}));
+    auto *combo = form.control<QComboBox>("ComboBox1");
+    QCOMPARE(combo->count(), 0);
+    const QStringList lines = combo->toolTip().split('\n');
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[0], QStringLiteral("Ни один порт не открывается:"));
+    QVERIFY2(lines[1].startsWith("COM1 — /dev/null: не открывается: "), qPrintable(lines[1]));
+    QCOMPARE(lines[2], QStringLiteral("COM4 — %1 · псевдотерминал · по ссылке %2: занят программой tst_frame (PID %3)")
+                           .arg(QFileInfo(held.slavePath()).canonicalFilePath(), held.linkPath())
+                           .arg(QCoreApplication::applicationPid()));
+    QCOMPARE(lines[3], QStringLiteral("COM9 — /dev/pts/no-such: ссылка %1/com9 указывает на /dev/pts/no-such, "
+                                      "а такого устройства нет").arg(dir.path()));
+    QCOMPARE(lines[4], QStringLiteral("Все номера COM1–COM50: tavrix-configurator --ports"));
+}
+
+void TestFrame::portsOptionPrintsTheTable_data()
+{
+    QTest::addColumn<bool>("unprivileged");
+    QTest::newRow("this user") << false;
+    QTest::newRow("a user outside the device's group") << true;
+}
+
+void TestFrame::portsOptionPrintsTheTable()
+{
+    QFETCH(bool, unprivileged);
+    QString program = QStringLiteral(CONFIGURATOR_PATH);
+    QStringList arguments{"--ports"};
+    if (unprivileged) {
+        if (::geteuid() != 0)
+            QSKIP("only root can run the program as an unprivileged user here (setpriv)");
+        const QString setpriv = QStandardPaths::findExecutable("setpriv");
+        if (setpriv.isEmpty())
+            QSKIP("setpriv (util-linux) is not installed");
+        // A user id nobody has, without supplementary groups.
+        arguments = QStringList{"--reuid=54321", "--regid=54321", "--clear-groups", "--", program} + arguments;
+        program = setpriv;
+    }
+    QTemporaryDir config;
+    QFile::setPermissions(config.path(), QFile::permissions(config.path()) | QFile::ReadOther | QFile::ExeOther);
+    const QString portsDir = config.path() + "/tavrix/ports";
+    PtyPeer free(portsDir, 3);
+    PtyPeer held(portsDir, 4);
+    SerialChannel other;
+    QVERIFY(other.open(held.slavePath(), 9600));
+    QVERIFY(QFile::link("/dev/pts/no-such", portsDir + "/com9"));
+    const QString freeDevice = QFileInfo(free.slavePath()).canonicalFilePath();
+    if (unprivileged) {
+        // As a USB adapter is set up: group dialout, read and write for the group.
+        QCOMPARE(::chown(QFile::encodeName(freeDevice).constData(), 0, 20), 0);
+        QCOMPARE(::chmod(QFile::encodeName(freeDevice).constData(), 0660), 0);
+    }
+    QProcessEnvironment environment = withoutSerialPorts(QProcessEnvironment::systemEnvironment(), config);
+    environment.insert("TAVRIX_DEFAULT_PORTS", "/dev/null");
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+
+    const ProgramRun run = runProgram(program, arguments, environment);
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2 + 50);
+    QCOMPARE(lines[0], "Папка ссылок: " + portsDir);
+    QVERIFY(QRegularExpression("^COM +Устройство +Свободен +Подробности$").match(lines[1]).hasMatch());
+    const auto row = [](const QString &com, const QString &device, const QString &free, const QString &details) {
+        return QRegularExpression("^" + com + " +" + QRegularExpression::escape(device) + " +" + free + " +"
+                                  + details + "$");
+    };
+    const QString freeLink = QRegularExpression::escape(" · по ссылке " + free.linkPath());
+    const QString heldDevice = QFileInfo(held.slavePath()).canonicalFilePath();
+    QList<QRegularExpression> expected = {
+        row("COM1", "/dev/null", "нет", "не открывается: .+"),
+        row("COM2", "—", "нет", "нет устройства"),
+        unprivileged
+            ? row("COM3", freeDevice, "нет",
+                  QRegularExpression::escape("нет доступа: устройство принадлежит группе dialout (crw-rw----), а "
+                                             "пользователь с UID 54321 в неё не входит; добавьте его в группу "
+                                             "командой sudo usermod -aG dialout $USER, затем выйдите из системы и "
+                                             "войдите снова (псевдотерминал")
+                      + freeLink + "\\)")
+            : row("COM3", freeDevice, "да", "псевдотерминал" + freeLink),
+        unprivileged ? row("COM4", heldDevice, "нет", "нет доступа: устройство принадлежит группе .+")
+                     : row("COM4", heldDevice, "нет",
+                           QStringLiteral("занят программой tst_frame \\(PID %1\\) .+")
+                               .arg(QCoreApplication::applicationPid())),
+    };
+    for (int com = 5; com <= 50; ++com) {
+        if (com == 9)
+            expected << row("COM9", "/dev/pts/no-such", "нет",
+                            QRegularExpression::escape("ссылка " + portsDir + "/com9 указывает на /dev/pts/no-such, "
+                                                       "а такого устройства нет"));
+        else
+            expected << row(QStringLiteral("COM%1").arg(com), "—", "нет", "нет устройства");
+    }
+    for (int i = 0; i < expected.size(); ++i)
+        QVERIFY2(expected[i].match(lines[2 + i]).hasMatch(), qPrintable(lines[2 + i]));
 }
 
 void TestFrame::frameStartsAsDesigned()

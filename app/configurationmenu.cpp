@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
@@ -40,15 +41,31 @@ ConfigurationMenu::ConfigurationMenu(QWidget *form, QWidget *connectionBar, Cont
     connect(m_open, &QAction::triggered, this, &ConfigurationMenu::chooseAndOpen);
     connect(m_compare, &QAction::triggered, this, &ConfigurationMenu::chooseAndCompare);
 
-    connectionBar->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(connectionBar, &QWidget::customContextMenuRequested, this, [this, connectionBar](const QPoint &at) {
-        QMenu menu(connectionBar);
-        menu.addAction(m_save);
-        menu.addAction(m_open);
-        menu.addSeparator();
-        menu.addAction(m_compare);
-        menu.exec(connectionBar->mapToGlobal(at));
-    });
+    // Every part of the bar offers the menu, its buttons and the port list too (which
+    // would otherwise keep the right click to themselves).
+    m_bar = connectionBar;
+    connectionBar->installEventFilter(this);
+    for (QWidget *child : connectionBar->findChildren<QWidget *>())
+        child->installEventFilter(this);
+}
+
+bool ConfigurationMenu::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ContextMenu) {
+        showMenu(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ConfigurationMenu::showMenu(const QPoint &globalPos)
+{
+    QMenu menu(m_bar);
+    menu.addAction(m_save);
+    menu.addAction(m_open);
+    menu.addSeparator();
+    menu.addAction(m_compare);
+    menu.exec(globalPos);
 }
 
 QString ConfigurationMenu::startFolder() const

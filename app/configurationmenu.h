@@ -31,6 +31,12 @@ public:
     // none) and returns the dialog, or nullptr.
     QDialog *compareWith(const QString &path);
 
+    // The menu of the connection bar, at a point on the screen.
+    void showMenu(const QPoint &globalPos);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void chooseAndSave();
     void chooseAndOpen();
@@ -38,6 +44,7 @@ private:
     QString startFolder() const;
 
     QWidget *m_form;
+    QWidget *m_bar;
     Controls &m_controls;
     QAction *m_save;
     QAction *m_open;

@@ -154,7 +154,7 @@ void PageTab::paintEvent(QPaintEvent *)
     painter.drawControl(QStyle::CE_TabBarTabShape, option);
 
     const QRect textRect = style()->subElementRect(QStyle::SE_TabBarTabText, &option, this);
-    painter.setPen(m_hot ? readableColour(kHotCaption, palette().color(QPalette::Window))
+    painter.setPen(m_hot ? readableColour(kHotCaption, palette())
                          : palette().color(QPalette::WindowText));
     painter.drawText(textRect, Qt::AlignCenter, text());
     if (hasFocus()) {

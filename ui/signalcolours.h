@@ -15,10 +15,11 @@ double contrastRatio(const QColor &a, const QColor &b);
 // A palette is dark when its window colour's lightness is below one half.
 bool isDarkWindow(const QColor &window);
 
-// `pure` itself against a light window; against a dark one the least lightened colour
-// of the same hue and saturation, at least a step lighter, whose contrast ratio with
-// the window is 4.5 or more (white when no tint of the hue gets there).
-QColor readableColour(const QColor &pure, const QColor &window);
+// `pure` itself on a palette with a light window; on a dark one the least lightened
+// colour of the same hue and saturation, at least a step lighter, whose contrast ratio
+// is 4.5 or more with the window and with the lighter panes styles draw on it (with the
+// window alone where no tint gets there on the panes; white where none gets there at all).
+QColor readableColour(const QColor &pure, const QPalette &palette);
 
 // Shows `pure` (adjusted by readableColour) in the widget's text role for the active
 // and inactive states, and keeps it adjusted whenever the widget's palette changes:

@@ -5,6 +5,7 @@
 #include "app/tform1.h"
 #include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"
+#include "ui/pagecontrol.h"
 #include "ui/signalcolours.h"
 
 #include <QApplication>
@@ -37,16 +38,32 @@ const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 const QString kConnected = QStringLiteral("Связь установлена");
 
-QPalette darkPalette(const QColor &window)
+QPalette darkPalette(const QColor &window, const QColor &button)
 {
-    QPalette palette(window, window);
+    QPalette palette(button.isValid() ? button : window, window);
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
         palette.setColor(role, Qt::white);
     return palette;
 }
 
+// The colour most of the widget's area shows in the window's picture: what its text
+// stands on, whatever the style paints there.
+QColor backdropOf(const QWidget *widget, const QImage &shot)
+{
+    const QRect area(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[shot.pixel(x, y)];
+    QRgb most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > counts.value(most))
+            most = it.key();
+    return QColor(most);
+}
+
 // What is wrong with the widget's text colour for `pure` on its palette, if anything.
-QString colourFault(const QWidget *widget, const QColor &pure)
+QString colourFault(const QWidget *widget, const QColor &pure, const QImage &shot)
 {
     const QPalette &palette = widget->palette();
     const QColor shown = palette.color(QPalette::Active, QPalette::WindowText);
@@ -63,6 +80,12 @@ QString colourFault(const QWidget *widget, const QColor &pure)
         return where + QStringLiteral("not lighter than ") + pure.name();
     if (contrastRatio(shown, window) < 4.5)
         return where + QStringLiteral("contrast %1").arg(contrastRatio(shown, window));
+    // The pane or frame under the text, where any colour can read on it.
+    const QColor backdrop = backdropOf(widget, shot);
+    if (contrastRatio(Qt::white, backdrop) >= 4.5 && contrastRatio(shown, backdrop) < 4.5)
+        return where + QStringLiteral("contrast %1 with the %2 drawn under it")
+                           .arg(contrastRatio(shown, backdrop))
+                           .arg(backdrop.name());
     return {};
 }
 
@@ -76,16 +99,27 @@ QList<QLabel *> counters(const TForm1 &form)
     return found;
 }
 
-// Every counter and the status line show their colour as the palette asks.
-QString windowFault(const TForm1 &form, const QColor &status)
+// Every counter and the status line show their colour as the palette asks, on the
+// page each stands on.
+QString windowFault(TForm1 &form, const QColor &status)
 {
     const QList<QLabel *> all = counters(form);
     if (all.size() != 31)
         return QStringLiteral("%1 counters found").arg(all.size());
-    for (const QLabel *label : all)
-        if (const QString fault = colourFault(label, kBlue); !fault.isEmpty())
-            return fault;
-    return colourFault(form.control<QLabel>("Label22"), status);
+    PageControl *pages = form.pageControl();
+    const int shownPage = pages->currentIndex();
+    QString fault;
+    for (int page = 0; page < pages->count() && fault.isEmpty(); ++page) {
+        pages->setCurrentIndex(page);
+        const QImage shot = form.grab().toImage();
+        for (const QLabel *label : all)
+            if (label->isVisibleTo(&form) && fault.isEmpty())
+                fault = colourFault(label, kBlue, shot);
+        if (fault.isEmpty())
+            fault = colourFault(form.control<QLabel>("Label22"), status, shot);
+    }
+    pages->setCurrentIndex(shownPage);
+    return fault;
 }
 
 } // namespace
@@ -125,20 +159,23 @@ void TestPalette::contrastRatio()
 void TestPalette::signalColoursSuitThePalette_data()
 {
     QTest::addColumn<QColor>("window"); // invalid: the light palette
+    QTest::addColumn<QColor>("button"); // invalid: the window colour
     QTest::addColumn<bool>("atRunTime");
-    QTest::newRow("light") << QColor() << false;
-    QTest::newRow("dark grey") << QColor(0x35, 0x35, 0x35) << false;
-    QTest::newRow("black, where pure red would pass") << QColor(Qt::black) << false;
-    QTest::newRow("dark red") << QColor(64, 16, 16) << false;
-    QTest::newRow("just below half lightness") << QColor(0x6e, 0x6e, 0x6e) << false;
-    QTest::newRow("dark blue-grey, switched to while open") << QColor(49, 54, 59) << true;
+    QTest::newRow("light") << QColor() << QColor() << false;
+    QTest::newRow("dark grey") << QColor(0x35, 0x35, 0x35) << QColor() << false;
+    QTest::newRow("black, where pure red would pass") << QColor(Qt::black) << QColor() << false;
+    QTest::newRow("dark red") << QColor(64, 16, 16) << QColor() << false;
+    QTest::newRow("just below half lightness") << QColor(0x6e, 0x6e, 0x6e) << QColor() << false;
+    QTest::newRow("buttons lighter than the window") << QColor(0x20, 0x20, 0x20) << QColor(0x3a, 0x3a, 0x3a) << false;
+    QTest::newRow("dark blue-grey, switched to while open") << QColor(49, 54, 59) << QColor() << true;
 }
 
 void TestPalette::signalColoursSuitThePalette()
 {
     QFETCH(QColor, window);
+    QFETCH(QColor, button);
     QFETCH(bool, atRunTime);
-    const QPalette palette = window.isValid() ? darkPalette(window) : m_light;
+    const QPalette palette = window.isValid() ? darkPalette(window, button) : m_light;
 
     QTemporaryDir dir;
     PtyPeer peer(dir.path(), 1);

@@ -6,6 +6,7 @@
 #include "config/configform.h"
 #include "protocol/records/controls.h"
 #include "protocol/records/records.h"
+#include "protocol/records/settingsfields.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -22,6 +23,7 @@ private slots:
     void awkwardTextsSurviveTheFile_data();
     void awkwardTextsSurviveTheFile();
     void windowFileWindowGivesTheSameRecord();
+    void recordsReadFromAControllerSurviveTheFile();
     void templatesChangeOnlyWhatTheyName_data();
     void templatesChangeOnlyWhatTheyName();
     void fileIsGroupedByPageWithCaptions();
@@ -137,6 +139,41 @@ void TestConfigFile::windowFileWindowGivesTheSameRecord()
         QCOMPARE(catalog.compare(catalog.capture(other.controls()), catalog.capture(original.controls())).size(), 0);
         const QByteArray sent = records::buildSettings(original.controls());
         QVERIFY2(records::buildSettings(other.controls()) == sent, qPrintable(QStringLiteral("seed %1").arg(seed)));
+    }
+}
+
+// Whatever a controller holds, as a read shows it: digits at every position of the
+// settings fields and stray characters outside the number fields (a number box shows its
+// characters as they came, and a file refuses what cannot be typed there), then the
+// blocks as the start record has them.
+void TestConfigFile::recordsReadFromAControllerSurviveTheFile()
+{
+    const Catalog &catalog = windowCatalog();
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator g(seed);
+    ConfigForm start;
+    const QByteArray startRecord = records::buildSettings(start.controls());
+    QSet<int> numbers;
+    for (const records::Field &f : records::settingsFields()) {
+        for (int i = 0; f.kind == records::FieldKind::Number && i < f.width; ++i)
+            numbers << f.offset + i;
+    }
+    for (int round = 0; round < 60; ++round) {
+        QByteArray record = startRecord;
+        for (int i = 0; i < 90; ++i)
+            record[i] = !numbers.contains(i) && g.bounded(8) == 0 ? "x: "[g.bounded(3)] : char('0' + g.bounded(10));
+        ConfigForm read;
+        records::applySettings(read.controls(), "READ_SET_" + record + '\r', 9);
+        Configuration loaded;
+        const auto error = parseAndCheck(catalog.render(catalog.capture(read.controls())), &loaded);
+        QVERIFY2(!error, qPrintable(QStringLiteral("seed %1: %2").arg(seed).arg(error ? error->message() : QString())));
+        ConfigForm other;
+        other.applyFactoryConfiguration();
+        catalog.apply(other.controls(), loaded);
+        const auto diffs = catalog.compare(catalog.capture(read.controls()), catalog.capture(other.controls()));
+        QVERIFY2(diffs.isEmpty(), qPrintable(QStringLiteral("seed %1: %2 differs").arg(seed).arg(diffs.isEmpty() ? QString() : diffs.first().control->name)));
+        QVERIFY2(records::buildSettings(other.controls()) == records::buildSettings(read.controls()),
+                 qPrintable(QStringLiteral("seed %1").arg(seed)));
     }
 }
 

@@ -1,6 +1,7 @@
 // One decoder per target (TAVRIX_FUZZ_DECODER): the input is the text that follows the
 // reply word. The decoder runs onto an in-memory copy of the window; then the writer
 // builds from what was decoded, and the fixed layout must still hold.
+#include "protocol/records/controlnames.h"
 #include "protocol/records/records.h"
 #include "protocol/records/startvalues.h"
 
@@ -57,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray record = records::buildSettings(c);
     require(record.size() >= 567);
     require(record.at(513) == '"');
-    if (c.text(QStringLiteral("Edit34")).size() <= 46)
+    if (c.text(names::kApnEdit).size() <= 46)
         require(record.mid(561, 6) == "\"TCP\",");
     for (int i = 0; i < 90; ++i)
         require(record.at(i) != '\r' && record.at(i) != '\0');

@@ -1,5 +1,6 @@
 #include "ui/factorydefaults.h"
 
+#include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"
 #include "ui/interlocks.h"
 #include "ui/windowrules.h"
@@ -24,7 +25,7 @@ void addText(std::vector<FactoryValue> &values, const char *name, const char *te
 
 QStringList boxes(int from, int to)
 {
-    return interlocks::numbered("CheckBox", from, to);
+    return names::numbered("CheckBox", from, to);
 }
 
 std::vector<FactoryValue> build()

@@ -1,5 +1,6 @@
 #include "ui/interlocks.h"
 
+#include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"
 
 #include <QHash>
@@ -7,24 +8,16 @@
 
 namespace interlocks {
 
-QStringList numbered(const char *prefix, int from, int to)
-{
-    QStringList names;
-    for (int n = from; n <= to; ++n)
-        names << QLatin1String(prefix) + QString::number(n);
-    return names;
-}
-
 namespace {
 
 QStringList boxes(int from, int to)
 {
-    return numbered("CheckBox", from, to);
+    return names::numbered("CheckBox", from, to);
 }
 
 QStringList labels(int from, int to)
 {
-    return numbered("Label", from, to);
+    return names::numbered("Label", from, to);
 }
 
 } // namespace
@@ -59,8 +52,8 @@ const std::vector<MasterSwitch> &masterSwitches()
          {},
          {}},
         {QStringLiteral("CheckBox57"), // monitoring server
-         {QStringLiteral("Label94"), QStringLiteral("Label95"), QStringLiteral("Edit35"), QStringLiteral("Edit37"),
-          QStringLiteral("Label109"), QStringLiteral("Edit40")},
+         {QStringLiteral("Label94"), QStringLiteral("Label95"), names::kServerEdit, names::kPeriodEdit,
+          QStringLiteral("Label109"), names::kPortEdit},
          {},
          {}},
         {QStringLiteral("CheckBox80"), // balance check

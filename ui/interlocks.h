@@ -34,9 +34,6 @@ struct MasterSwitch
 const std::vector<RunGroup> &runGroups();
 const std::vector<MasterSwitch> &masterSwitches();
 
-// "CheckBox<from>" to "CheckBox<to>" (or another prefix), in order.
-QStringList numbered(const char *prefix, int from, int to);
-
 // Registers the rules as a check observer of the controls. Nothing runs now: the
 // controls' present states are taken as they are. The rules live as long as the
 // controls keep their observers.

@@ -1,5 +1,6 @@
 #include "ui/keyfilters.h"
 
+#include "protocol/records/controlnames.h"
 #include "protocol/records/wiretext.h"
 #include "ui/widgetcontrols.h"
 
@@ -96,12 +97,12 @@ const std::vector<EditBoxRule> &editBoxRules()
         {"Edit31", CharClass::Digits, 4, "Label85"},
         {"Edit32", CharClass::Digits, 2, nullptr},
         {"Edit33", CharClass::Digits, 2, nullptr},
-        {"Edit34", CharClass::Text, 50, nullptr},
-        {"Edit35", CharClass::Text, 50, nullptr},
+        {names::kApnEdit, CharClass::Text, 50, nullptr},
+        {names::kServerEdit, CharClass::Text, 50, nullptr},
         {"Edit36", CharClass::Digits, 3, nullptr},
-        {"Edit37", CharClass::Digits, 3, nullptr},
+        {names::kPeriodEdit, CharClass::Digits, 3, nullptr},
         {"Edit38", CharClass::Digits, 2, nullptr},
-        {"Edit40", CharClass::Digits, 8, nullptr},
+        {names::kPortEdit, CharClass::Digits, 8, nullptr},
     };
     return rules;
 }

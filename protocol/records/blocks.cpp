@@ -184,31 +184,31 @@ const std::vector<Block> &blocks()
 
 void encodePhoneSlots(Controls &c, QByteArray &out)
 {
-    for (int k = 1; k <= 9; ++k)
+    for (int k = 1; k <= names::kPhones; ++k)
         appendPadded(out, fitSlot(c, phoneEdit(k), phoneToSend(c, k), kPhoneWidth), kPhoneWidth);
 }
 
 void decodePhoneSlots(Controls &c, const Payload &p)
 {
-    for (int k = 1; k <= 9; ++k)
+    for (int k = 1; k <= names::kPhones; ++k)
         c.setText(phoneEdit(k), slotText(p, kPhoneOffset + kPhoneWidth * (k - 1), kPhoneWidth));
 }
 
 void encodeSmsSlots(Controls &c, QByteArray &out)
 {
-    for (int k = 1; k <= 12; ++k)
+    for (int k = 1; k <= names::kSmsWords; ++k)
         appendPadded(out, fitSlot(c, smsEdit(k), smsToSend(c, k), kSmsWidth), kSmsWidth);
 }
 
 void decodeSmsSlots(Controls &c, const Payload &p)
 {
-    for (int k = 1; k <= 12; ++k)
+    for (int k = 1; k <= names::kSmsWords; ++k)
         c.setText(smsEdit(k), slotText(p, kSmsOffset + kSmsWidth * (k - 1), kSmsWidth));
 }
 
 void encodeKeySlots(Controls &c, QByteArray &out)
 {
-    for (int key = 9; key >= 1; --key) {
+    for (int key = names::kKeys; key >= 1; --key) {
         const QString code = c.text(keyEdit(key));
         if (code.size() == kKeyWidth) {
             out += wire::encode(code);
@@ -221,8 +221,8 @@ void encodeKeySlots(Controls &c, QByteArray &out)
 
 void decodeKeySlots(Controls &c, const Payload &p, int base)
 {
-    for (int slot = 1; slot <= 9; ++slot)
-        c.setText(keyEdit(10 - slot), wire::decode(p.mid(base + kKeyWidth * (slot - 1), kKeyWidth)));
+    for (int slot = 1; slot <= names::kKeys; ++slot)
+        c.setText(keyEdit(names::kKeys + 1 - slot), wire::decode(p.mid(base + kKeyWidth * (slot - 1), kKeyWidth)));
 }
 
 void encodeGprsTail(Controls &c, QByteArray &out)
@@ -284,7 +284,7 @@ void decodeGprsTail(Controls &c, const Payload &p)
 PhoneBookRecord buildPhoneList(Controls &c)
 {
     PhoneBookRecord out;
-    for (int k = 1; k <= 9; ++k) {
+    for (int k = 1; k <= names::kPhones; ++k) {
         if (k > 1)
             out += '_';
         out += wire::encode(phoneToSend(c, k));
@@ -296,7 +296,7 @@ void applyPhoneList(Controls &c, const QByteArray &text, int payloadPos)
 {
     const Payload p(text, payloadPos);
     int pos = 0;
-    for (int k = 1; k <= 9; ++k) {
+    for (int k = 1; k <= names::kPhones; ++k) {
         QByteArray number;
         while (pos < p.size() && p.at(pos) != '_' && number.size() < kPhoneWidth)
             number += p.at(pos++);
@@ -320,7 +320,7 @@ void applyKeyList(Controls &c, const QByteArray &text, int payloadPos)
 SmsTextRecord buildSmsList(Controls &c)
 {
     SmsTextRecord out;
-    for (int k = 1; k <= 12; ++k) {
+    for (int k = 1; k <= names::kSmsWords; ++k) {
         if (k > 1)
             out += '_';
         out += wire::encode(smsToSend(c, k));
@@ -331,7 +331,7 @@ SmsTextRecord buildSmsList(Controls &c)
 void applySmsList(Controls &c, const QByteArray &text, int payloadPos)
 {
     const QList<QByteArray> words = splitList(Payload(text, payloadPos), QByteArray(12, '_'));
-    for (int k = 1; k <= 12; ++k)
+    for (int k = 1; k <= names::kSmsWords; ++k)
         c.setText(smsEdit(k), orNoEntry(words[k - 1]));
 }
 
@@ -359,19 +359,19 @@ void applyGprsList(Controls &c, const QByteArray &text, int payloadPos)
 
 void resetPhones(Controls &c)
 {
-    for (int k = 1; k <= 9; ++k)
+    for (int k = 1; k <= names::kPhones; ++k)
         c.setText(phoneEdit(k), latin(presets::kEmptyPhone));
 }
 
 void resetKeys(Controls &c)
 {
-    for (int k = 1; k <= 9; ++k)
+    for (int k = 1; k <= names::kKeys; ++k)
         c.setText(keyEdit(k), QString());
 }
 
 void resetSmsTexts(Controls &c)
 {
-    for (int k = 1; k <= 12; ++k)
+    for (int k = 1; k <= names::kSmsWords; ++k)
         c.setText(smsEdit(k), latin(presets::kSmsWords[size_t(k - 1)]));
 }
 

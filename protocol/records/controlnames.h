@@ -34,10 +34,11 @@ inline constexpr int kPhones = 9;
 inline constexpr int kKeys = 9;
 inline constexpr int kSmsWords = 12;
 
-// The internet settings on the page "GPRS-канал".
-inline const QString kApnEdit = QStringLiteral("Edit34");    // access point name
-inline const QString kServerEdit = QStringLiteral("Edit35"); // monitoring server address
-inline const QString kPortEdit = QStringLiteral("Edit40");   // monitoring server port
-inline const QString kPeriodEdit = QStringLiteral("Edit37"); // transmission time, seconds
+// The internet settings on the page "GPRS-канал". Plain text, so that tables of names
+// can hold them as well as calls through Controls.
+inline constexpr char kApnEdit[] = "Edit34";    // access point name
+inline constexpr char kServerEdit[] = "Edit35"; // monitoring server address
+inline constexpr char kPortEdit[] = "Edit40";   // monitoring server port
+inline constexpr char kPeriodEdit[] = "Edit37"; // transmission time, seconds
 
 } // namespace names

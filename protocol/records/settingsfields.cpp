@@ -447,7 +447,7 @@ std::vector<Field> buildTable()
                         Signed, 55, decodeServerSwitch),
                  {"Label94", "Label95", names::kServerEdit, names::kPeriodEdit, "Label109",
                   names::kPortEdit}),
-        number(85, 3, "GPRS-канал: transmission time to the server, seconds", "Edit37", "180", 1,
+        number(85, 3, "GPRS-канал: transmission time to the server, seconds", names::kPeriodEdit, "180", 1,
                56),
         reserved(88, 2),
     };

@@ -3,12 +3,13 @@
 #include "protocol/records/memorycontrols.h"
 #include "tests/rules/factorycheck.h"
 #include "ui/factorydefaults.h"
+#include "protocol/records/controlnames.h"
 #include "ui/interlocks.h"
 #include "ui/windowrules.h"
 
 #include <QTest>
 
-using interlocks::numbered;
+using names::numbered;
 
 namespace {
 

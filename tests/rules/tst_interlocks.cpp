@@ -1,6 +1,7 @@
 // The interlock engine on the in-memory controls: every rule of the tables, cascades,
 // and that nothing runs without a change.
 #include "protocol/records/memorycontrols.h"
+#include "protocol/records/controlnames.h"
 #include "ui/interlocks.h"
 
 #include <QRandomGenerator>
@@ -8,7 +9,7 @@
 
 #include <algorithm>
 
-using interlocks::numbered;
+using names::numbered;
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "tests/rules/factorycheck.h"
 #include "ui/counters.h"
 #include "ui/factorydefaults.h"
+#include "protocol/records/controlnames.h"
 #include "ui/interlocks.h"
 #include "ui/keyfilters.h"
 #include "ui/pagecontrol.h"
@@ -24,7 +25,7 @@
 #include <algorithm>
 #include <memory>
 
-using interlocks::numbered;
+using names::numbered;
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "link/portmap.h"
 #include "protocol/records/blocks.h"
 #include "protocol/records/fieldmeaning.h"
+#include "protocol/records/formstart.h"
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
 #include "protocol/records/startvalues.h"
@@ -168,13 +169,24 @@ void TestRecordsWindow::meaningsNameThePageOfTheControl()
 void TestRecordsWindow::startRecord()
 {
     QCOMPARE(records::buildSettings(controls()), script::startRecord());
-    // The in-memory copy starts as the window does.
+    // The in-memory copy, read from the forms when the program was built, starts as
+    // the window does: every control of the forms, and every one the codecs use.
     MemoryControls memory = records::startControls();
     for (const auto &[name, type] : records::codecControls()) {
         QCOMPARE(memory.enabled(name), controls().enabled(name));
         QCOMPARE(memory.checked(name), controls().checked(name));
         QCOMPARE(memory.text(name), type == records::ControlType::LineEdit ? controls().text(name) : QString());
     }
+    for (int i = 0; i < records::kFormControlCount; ++i) {
+        const QString name = QString::fromLatin1(records::kFormControls[i].name);
+        QVERIFY2(controls().has(name), qPrintable(name));
+        QVERIFY2(memory.enabled(name) == controls().enabled(name), qPrintable(name));
+        QVERIFY2(memory.checked(name) == controls().checked(name), qPrintable(name));
+        QVERIFY2(memory.index(name) == controls().index(name), qPrintable(name));
+        if (records::kFormControls[i].kind == records::FormControl::LineEdit)
+            QCOMPARE(memory.text(name), controls().text(name));
+    }
+    QVERIFY(records::kFormControlCount > 300);
 }
 
 void TestRecordsWindow::factoryDefaultsRecord()

@@ -2,7 +2,6 @@
 
 #include "protocol/records/controlnames.h"
 #include "protocol/records/wiretext.h"
-#include "ui/widgetcontrols.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -21,7 +20,26 @@ bool isDigit(int c)
     return c >= '0' && c <= '9';
 }
 
+const char kTypedLimit[] = "typedLimit";
+
 } // namespace
+
+int typedLimit(const QLineEdit *edit)
+{
+    const QVariant stored = edit->property(kTypedLimit);
+    return stored.isValid() ? stored.toInt() : edit->maxLength();
+}
+
+void setTextWhole(QLineEdit *edit, const QString &text)
+{
+    const int limit = typedLimit(edit);
+    if (!edit->property(kTypedLimit).isValid())
+        edit->setProperty(kTypedLimit, limit);
+    edit->setMaxLength(qMax(limit, int(text.size())));
+    edit->setText(text);
+    if (text.size() <= limit)
+        edit->setMaxLength(limit);
+}
 
 bool inClass(CharClass cls, QChar ch)
 {
@@ -64,45 +82,45 @@ QString keepInClass(CharClass cls, const QString &text, bool *removed)
 const std::vector<EditBoxRule> &editBoxRules()
 {
     static const std::vector<EditBoxRule> rules = {
-        {"Edit1", CharClass::Phone, 14, "Label127"},
-        {"Edit2", CharClass::Phone, 14, "Label19"},
-        {"Edit3", CharClass::Phone, 14, "Label29"},
-        {"Edit4", CharClass::Phone, 14, "Label33"},
-        {"Edit5", CharClass::Phone, 14, "Label35"},
-        {"Edit6", CharClass::Phone, 14, "Label37"},
-        {"Edit7", CharClass::Phone, 14, "Label39"},
-        {"Edit8", CharClass::Phone, 14, "Label41"},
-        {"Edit9", CharClass::Phone, 14, "Label43"},
-        {"Edit10", CharClass::KeyCode, 16, "Label48"},
-        {"Edit11", CharClass::KeyCode, 16, "Label50"},
-        {"Edit12", CharClass::KeyCode, 16, "Label52"},
-        {"Edit13", CharClass::KeyCode, 16, "Label54"},
-        {"Edit14", CharClass::KeyCode, 16, "Label56"},
-        {"Edit15", CharClass::KeyCode, 16, "Label58"},
-        {"Edit16", CharClass::KeyCode, 16, "Label60"},
-        {"Edit17", CharClass::KeyCode, 16, "Label62"},
-        {"Edit18", CharClass::KeyCode, 16, "Label64"},
-        {"Edit19", CharClass::Text, 11, "Label112"},
-        {"Edit20", CharClass::Text, 11, "Label113"},
-        {"Edit21", CharClass::Text, 11, "Label114"},
-        {"Edit22", CharClass::Text, 11, "Label115"},
-        {"Edit23", CharClass::Text, 11, "Label116"},
-        {"Edit24", CharClass::Text, 11, "Label117"},
-        {"Edit25", CharClass::Text, 11, "Label118"},
-        {"Edit26", CharClass::Text, 11, "Label119"},
-        {"Edit27", CharClass::Text, 11, "Label120"},
-        {"Edit28", CharClass::Text, 11, "Label121"},
-        {"Edit29", CharClass::Text, 11, "Label122"},
-        {"Edit30", CharClass::Text, 11, "Label123"},
-        {"Edit31", CharClass::Digits, 4, "Label85"},
-        {"Edit32", CharClass::Digits, 2, nullptr},
-        {"Edit33", CharClass::Digits, 2, nullptr},
-        {names::kApnEdit, CharClass::Text, 50, nullptr},
-        {names::kServerEdit, CharClass::Text, 50, nullptr},
-        {"Edit36", CharClass::Digits, 3, nullptr},
-        {names::kPeriodEdit, CharClass::Digits, 3, nullptr},
-        {"Edit38", CharClass::Digits, 2, nullptr},
-        {names::kPortEdit, CharClass::Digits, 8, nullptr},
+        {"Edit1", CharClass::Phone, "Label127"},
+        {"Edit2", CharClass::Phone, "Label19"},
+        {"Edit3", CharClass::Phone, "Label29"},
+        {"Edit4", CharClass::Phone, "Label33"},
+        {"Edit5", CharClass::Phone, "Label35"},
+        {"Edit6", CharClass::Phone, "Label37"},
+        {"Edit7", CharClass::Phone, "Label39"},
+        {"Edit8", CharClass::Phone, "Label41"},
+        {"Edit9", CharClass::Phone, "Label43"},
+        {"Edit10", CharClass::KeyCode, "Label48"},
+        {"Edit11", CharClass::KeyCode, "Label50"},
+        {"Edit12", CharClass::KeyCode, "Label52"},
+        {"Edit13", CharClass::KeyCode, "Label54"},
+        {"Edit14", CharClass::KeyCode, "Label56"},
+        {"Edit15", CharClass::KeyCode, "Label58"},
+        {"Edit16", CharClass::KeyCode, "Label60"},
+        {"Edit17", CharClass::KeyCode, "Label62"},
+        {"Edit18", CharClass::KeyCode, "Label64"},
+        {"Edit19", CharClass::Text, "Label112"},
+        {"Edit20", CharClass::Text, "Label113"},
+        {"Edit21", CharClass::Text, "Label114"},
+        {"Edit22", CharClass::Text, "Label115"},
+        {"Edit23", CharClass::Text, "Label116"},
+        {"Edit24", CharClass::Text, "Label117"},
+        {"Edit25", CharClass::Text, "Label118"},
+        {"Edit26", CharClass::Text, "Label119"},
+        {"Edit27", CharClass::Text, "Label120"},
+        {"Edit28", CharClass::Text, "Label121"},
+        {"Edit29", CharClass::Text, "Label122"},
+        {"Edit30", CharClass::Text, "Label123"},
+        {"Edit31", CharClass::Digits, "Label85"},
+        {"Edit32", CharClass::Digits, nullptr},
+        {"Edit33", CharClass::Digits, nullptr},
+        {names::kApnEdit, CharClass::Text, nullptr},
+        {names::kServerEdit, CharClass::Text, nullptr},
+        {"Edit36", CharClass::Digits, nullptr},
+        {names::kPeriodEdit, CharClass::Digits, nullptr},
+        {"Edit38", CharClass::Digits, nullptr},
+        {names::kPortEdit, CharClass::Digits, nullptr},
     };
     return rules;
 }

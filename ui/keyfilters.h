@@ -28,17 +28,25 @@ bool inClass(CharClass cls, QChar ch);
 // The text without the characters outside the class; *removed tells whether any went.
 QString keepInClass(CharClass cls, const QString &text, bool *removed = nullptr);
 
-// One edit box of the pages: its class, the most characters that may be typed, and
-// its counter label with the counter's limit (nullptr: the box has no counter).
+// One edit box of the pages: its class and its counter label (nullptr: the box has
+// no counter). The most characters that may be typed are the box's own (typedLimit).
 struct EditBoxRule
 {
     const char *edit;
     CharClass cls;
-    int mostChars;
     const char *counter;
 };
 
 const std::vector<EditBoxRule> &editBoxRules();
+
+// The most characters a user may type into the box: its maximum length in the form.
+// Text set by code may be longer (a controller's reply is shown as received), so the
+// box's own limit can be raised for a while; this stays the typed limit.
+int typedLimit(const QLineEdit *edit);
+
+// Sets text from code and shows it whole, also beyond the typed limit, which QLineEdit
+// would otherwise cut it to.
+void setTextWhole(QLineEdit *edit, const QString &text);
 
 // Whether a key press brings a typed character, as opposed to navigation (Tab, the
 // arrows), deletion or an editing shortcut (copy, cut, undo, select all), which carry

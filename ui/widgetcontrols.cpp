@@ -1,21 +1,13 @@
 #include "ui/widgetcontrols.h"
 
+#include "ui/keyfilters.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-
-namespace {
-const char kTypedLimit[] = "typedLimit";
-} // namespace
-
-int typedLimit(const QLineEdit *edit)
-{
-    const QVariant stored = edit->property(kTypedLimit);
-    return stored.isValid() ? stored.toInt() : edit->maxLength();
-}
 
 WidgetControls::WidgetControls(QWidget *root)
 {
@@ -91,14 +83,7 @@ void WidgetControls::setText(const QString &name, const QString &text)
 {
     QWidget *w = widget(name);
     if (auto *e = qobject_cast<QLineEdit *>(w)) {
-        // QLineEdit cuts text to its maximum length; code-set text is shown whole.
-        const int limit = typedLimit(e);
-        if (!e->property(kTypedLimit).isValid())
-            e->setProperty(kTypedLimit, limit);
-        e->setMaxLength(qMax(limit, int(text.size())));
-        e->setText(text);
-        if (text.size() <= limit)
-            e->setMaxLength(limit);
+        setTextWhole(e, text);
         return;
     }
     if (auto *l = qobject_cast<QLabel *>(w))

@@ -7,8 +7,6 @@
 #include <QWidget>
 #include <vector>
 
-class QLineEdit;
-
 // Controls over the window's real widgets. Names are resolved once, when built; a
 // check box set from code emits toggled() like a click, and the observers run from it.
 class WidgetControls : public Controls
@@ -34,7 +32,3 @@ private:
     std::vector<CheckObserver> m_observers;
 };
 
-// The most characters a user may type into the box. Text set by code may be longer
-// (a controller's reply is shown as received), so the box's own limit can be raised
-// for a while; this stays the typed limit.
-int typedLimit(const QLineEdit *edit);

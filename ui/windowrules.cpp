@@ -45,7 +45,7 @@ WindowRules::WindowRules(QWidget *form, Controls &controls, Desktop &desktop) : 
         auto *label = form->findChild<QLabel *>(QLatin1String(rule.counter));
         if (!label)
             continue;
-        m_counters.emplace_back(edit, label, rule.mostChars);
+        m_counters.emplace_back(edit, label, typedLimit(edit));
         connect(filter, &EditBoxFilter::keyReleased, this, &WindowRules::Edit19KeyUp_);
         // Text set by code (a reply, a reset button, the factory values) counts too.
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { Edit19KeyUp_(edit); });

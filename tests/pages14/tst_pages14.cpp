@@ -6,6 +6,7 @@
 #include "tests/pages14/pagelayout.h"
 #include "ui/windowfont.h"
 #include "app/tform1.h"
+#include "ui/keyfilters.h"
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
 #include "ui_tabsheet1.h"

@@ -13,6 +13,7 @@
 #include "ui_tabsheet5.h"
 #include "ui_tabsheet9.h"
 #include "link/portmap.h"
+#include "ui/keyfilters.h"
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
 

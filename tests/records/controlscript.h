@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/records/controls.h"
+#include "tests/support/startrecord.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -20,10 +21,7 @@ QStringList mismatches(const Controls &c, const QStringList &lines);
 // "READ_SET_" + payload + CR, the reply as the dispatcher hands it over.
 QByteArray reply(const char *word, const QByteArray &payload);
 
-// The record as it leaves the window at start, written out by hand.
-QByteArray startRecord();
-
-// Offsets 0 to 89 of startRecord().
-QByteArray startFields();
+using expected::startFields;
+using expected::startRecord;
 
 } // namespace script

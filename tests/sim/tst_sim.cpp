@@ -1,7 +1,7 @@
 // The simulator as the configurator meets it: a real QSerialPort on the linked
 // pseudo-terminal, commands in, replies and faults out.
 #include "sim/simulator.h"
-#include "tests/sim/expectedrecord.h"
+#include "tests/support/startrecord.h"
 #include "tests/sim/serialclient.h"
 
 #include <QDir>
@@ -10,6 +10,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+using expected::spaces;
 
 #include <memory>
 
@@ -100,12 +102,12 @@ void TestSim::commands_data()
 {
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("reply");
-    QTest::newRow("READ_SET") << QByteArray("READ_SET") << "READ_SET_" + expectedStartRecord() + "\r";
+    QTest::newRow("READ_SET") << QByteArray("READ_SET") << "READ_SET_" + expected::startRecord() + "\r";
     QTest::newRow("READ_ABON") << QByteArray("READ_ABON") << kStartPhones;
     QTest::newRow("READ_DALLAS") << QByteArray("READ_DALLAS") << "READ_DALLAS_" + QByteArray(144, 'F') + "\r";
     QTest::newRow("READ_SMS") << QByteArray("READ_SMS") << kStartSms;
     QTest::newRow("READ_APN") << QByteArray("READ_APN") << kStartApn;
-    QTest::newRow("WRITE_SET_") << "WRITE_SET_" + expectedStartRecord() << QByteArray("WRITE_SET_OK\r");
+    QTest::newRow("WRITE_SET_") << "WRITE_SET_" + expected::startRecord() << QByteArray("WRITE_SET_OK\r");
     QTest::newRow("WRITE_ABON_") << QByteArray("WRITE_ABON_+380_+380_+380_+380_+380_+380_+380_+380_+380")
                                  << QByteArray("WRITE_ABON_OK\r");
     QTest::newRow("WRITE_DALLAS_") << "WRITE_DALLAS_" + QByteArray(144, 'F') << QByteArray("WRITE_DALLAS_OK\r");
@@ -168,7 +170,7 @@ void TestSim::blockWritesShowInTheRecord()
     QCOMPARE(payload, m_sim->record());
     QCOMPARE(payload.mid(offset, text.size()), text);
     // The record keeps its shape: the settings fields in front are untouched.
-    QCOMPARE(payload.left(84), expectedStartRecord().left(84));
+    QCOMPARE(payload.left(84), expected::startRecord().left(84));
 }
 
 void TestSim::recordWriteShowsInTheBlocks_data()
@@ -189,7 +191,7 @@ void TestSim::recordWriteShowsInTheBlocks()
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, reply);
 
-    QByteArray record = expectedStartRecord().left(85) + "04500";
+    QByteArray record = expected::startRecord().left(85) + "04500";
     record += "+380501234567  " "+38067         " + spaces(15 * 5) + "+38099999999999" + spaces(15);
     record += "Home        " "Armed       " + spaces(24) + "Temp.       Alarm!      Input1      Input2      "
               "Input3      Input4      Input5      123456789012";
@@ -349,7 +351,7 @@ void TestSim::hangUpMakesThePortVanish()
 void TestSim::pacingKeepsToTheLineRate()
 {
     m_sim->setPacing(true);
-    const QByteArray reply = "READ_SET_" + expectedStartRecord() + "\r";
+    const QByteArray reply = "READ_SET_" + expected::startRecord() + "\r";
     QCOMPARE(reply.size(), 617);
     m_client->send("READ_SET");
     QTRY_COMPARE_WITH_TIMEOUT(m_client->received, reply, kReplyWaitMs);

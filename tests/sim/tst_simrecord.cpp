@@ -1,9 +1,11 @@
 // The simulator's stored record and the block splicing, without a terminal.
 #include "sim/recordlayout.h"
 #include "sim/responder.h"
-#include "tests/sim/expectedrecord.h"
+#include "tests/support/startrecord.h"
 
 #include <QTest>
+
+using expected::spaces;
 
 using namespace sim;
 
@@ -30,7 +32,7 @@ private slots:
 
 void TestSimRecord::startRecordMatchesTheWindowsStartValues()
 {
-    QCOMPARE(layout::startRecord(), expectedStartRecord());
+    QCOMPARE(layout::startRecord(), expected::startRecord());
 }
 
 void TestSimRecord::startRecordAnchors_data()

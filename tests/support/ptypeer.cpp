@@ -5,34 +5,18 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 PtyPeer::PtyPeer(const QString &portsDir, int com, QObject *parent) : QObject(parent)
 {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (master < 0)
+    if (!m_pty.open(nullptr))
         return;
-    if (grantpt(master) != 0 || unlockpt(master) != 0) {
-        ::close(master);
-        return;
-    }
-    m_slavePath = QString::fromLocal8Bit(ptsname(master));
-    // Holding the slave open keeps the line up between clients; raw mode before any byte.
-    m_slave = ::open(m_slavePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-    termios tio{};
-    if (m_slave >= 0 && tcgetattr(m_slave, &tio) == 0) {
-        cfmakeraw(&tio);
-        tcsetattr(m_slave, TCSANOW, &tio);
-    }
-    m_master = master;
+    m_slavePath = m_pty.slavePath();
     QDir().mkpath(portsDir);
     m_linkPath = portsDir + QStringLiteral("/com%1").arg(com);
     QFile::remove(m_linkPath);
     QFile::link(m_slavePath, m_linkPath);
-    m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+    m_notifier = new QSocketNotifier(m_pty.masterFd(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &PtyPeer::onReadable);
 }
 
@@ -44,8 +28,8 @@ PtyPeer::~PtyPeer()
 void PtyPeer::send(const QByteArray &bytes)
 {
     qsizetype done = 0;
-    while (m_master >= 0 && done < bytes.size()) {
-        const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
+    while (m_pty.isOpen() && done < bytes.size()) {
+        const ssize_t n = ::write(m_pty.masterFd(), bytes.constData() + done, size_t(bytes.size() - done));
         if (n > 0)
             done += n;
         else if (n < 0 && errno != EAGAIN && errno != EINTR)
@@ -64,7 +48,7 @@ void PtyPeer::onReadable()
 {
     char buf[4096];
     for (;;) {
-        const ssize_t n = ::read(m_master, buf, sizeof buf);
+        const ssize_t n = ::read(m_pty.masterFd(), buf, sizeof buf);
         if (n > 0) {
             m_received.append(buf, int(n));
             continue;
@@ -82,11 +66,7 @@ void PtyPeer::hangUp()
         delete m_notifier;
         m_notifier = nullptr;
     }
-    if (m_slave >= 0)
-        ::close(m_slave);
-    if (m_master >= 0)
-        ::close(m_master);
-    m_slave = m_master = -1;
+    m_pty.close();
     if (!m_linkPath.isEmpty())
         QFile::remove(m_linkPath);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "sim/pseudoterminal.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 class QSocketNotifier;
 
-// The far end of a serial line for tests: a pseudo-terminal in raw mode whose slave
+// The far end of a serial line for tests: the simulator's pseudo-terminal, whose slave
 // is linked as com<N> in a ports folder. The test reads what the program wrote and
 // answers with exact bytes, without any protocol knowledge of its own.
 class PtyPeer : public QObject
@@ -17,7 +19,7 @@ public:
     PtyPeer(const QString &portsDir, int com, QObject *parent = nullptr);
     ~PtyPeer() override;
 
-    bool isValid() const { return m_master >= 0; }
+    bool isValid() const { return m_pty.isOpen(); }
     QString slavePath() const { return m_slavePath; }
     QString linkPath() const { return m_linkPath; }
 
@@ -35,9 +37,8 @@ signals:
 private:
     void onReadable();
 
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_slavePath;
+    sim::PseudoTerminal m_pty;
+    QString m_slavePath; // kept after a hang-up, as the program last knew the port
     QString m_linkPath;
     QByteArray m_received;
     QSocketNotifier *m_notifier = nullptr;

@@ -3,6 +3,7 @@
 #include "config/catalog.h"
 #include "protocol/records/records.h"
 #include "ui/desktop.h"
+#include "ui/factorydefaults.h"
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
 #include "ui/windowrules.h"

@@ -3,7 +3,6 @@
 #include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"
 #include "ui/interlocks.h"
-#include "ui/windowrules.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include <QString>
 #include <vector>
 
+class Controls;
+
 // The factory values of the settings controls, in the order they are applied. The
 // phone numbers, keys, SMS words and the GPRS page are not among them: they have reset
 // buttons of their own.
@@ -22,3 +24,7 @@ struct FactoryValue
 };
 
 const std::vector<FactoryValue> &factoryValues();
+
+// "Заводские настройки": sets the factory values, in order, through the controls (so
+// the interlocks run as on clicks). Sends nothing.
+void applyFactoryDefaults(Controls &controls);

@@ -1,22 +1,9 @@
 #include "ui/pagecontrol.h"
+#include "ui/pagesetup.h"
 #include "ui/signalcolours.h"
 
-#include "ui_tabsheet1.h"
-#include "ui_tabsheet10.h"
-#include "ui_tabsheet11.h"
-#include "ui_tabsheet2.h"
-#include "ui_tabsheet3.h"
-#include "ui_tabsheet4.h"
-#include "ui_tabsheet5.h"
-#include "ui_tabsheet7.h"
-#include "ui_tabsheet8.h"
-#include "ui_tabsheet9.h"
-
 #include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -31,60 +18,8 @@
 
 namespace {
 
-template<typename Form>
-QWidget *buildPage()
-{
-    auto *page = new QWidget;
-    Form form;
-    form.setupUi(page);
-    return page;
-}
-
-struct PageDef
-{
-    const char *caption;
-    QWidget *(*build)();
-};
-
-// Tab order; the sheet numbers are the pages' names and do not follow it.
-const PageDef kPages[] = {
-    {"Телефоны и SMS", buildPage<Ui::TabSheet1>},
-    {"Настройки", buildPage<Ui::TabSheet2>},
-    {"Входы", buildPage<Ui::TabSheet3>},
-    {"Выходы", buildPage<Ui::TabSheet4>},
-    {"Ключи Dallas", buildPage<Ui::TabSheet5>},
-    {"Тексты SMS", buildPage<Ui::TabSheet9>},
-    {"GPRS-канал", buildPage<Ui::TabSheet8>},
-    {"Термометр", buildPage<Ui::TabSheet7>},
-    {"Звуковые сообщения", buildPage<Ui::TabSheet11>},
-    {"GSM-домофон", buildPage<Ui::TabSheet10>},
-};
-
 constexpr int kStartPage = 7;
 const QColor kHotCaption(0, 0, 255);
-
-// An editable list's value is an item index, and only choosing an item gives one:
-// text typed over the current item leaves no item selected (QComboBox would keep the
-// old index), and with NoInsert the text never joins the list.
-void keepTypedTextOffTheList(QComboBox *box)
-{
-    // Inline completion would show a whole item while the box holds no index.
-    box->setCompleter(nullptr);
-    QLineEdit *edit = box->lineEdit();
-    QObject::connect(edit, &QLineEdit::textEdited, box, [box, edit](const QString &typed) {
-        const int match = box->findText(typed, Qt::MatchExactly);
-        if (match == box->currentIndex())
-            return;
-        if (match >= 0) {
-            box->setCurrentIndex(match);
-            return;
-        }
-        const int cursor = edit->cursorPosition();
-        box->setCurrentIndex(-1); // this empties the edit: put the typed text back
-        edit->setText(typed);
-        edit->setCursorPosition(cursor);
-    });
-}
 
 } // namespace
 
@@ -172,21 +107,14 @@ PageControl::PageControl(QWidget *parent) : QWidget(parent)
     m_stack = new QStackedWidget(this);
     m_group = new QButtonGroup(this);
     m_group->setExclusive(true);
-    int index = 0;
-    for (const PageDef &def : kPages) {
-        const QString caption = QString::fromUtf8(def.caption);
+    for (int index = 0; index < pages::count(); ++index) {
+        const QString caption = pages::caption(index);
         m_captions.push_back(caption);
-        QWidget *page = def.build();
-        m_stack->addWidget(page);
-        for (QComboBox *box : page->findChildren<QComboBox *>()) {
-            if (box->isEditable())
-                keepTypedTextOffTheList(box);
-        }
+        m_stack->addWidget(pages::build(index));
         auto *tab = new PageTab(caption, index, this);
         tab->installEventFilter(this);
         m_group->addButton(tab, index);
         m_tabs.push_back(tab);
-        ++index;
     }
     connect(m_group, &QButtonGroup::idClicked, this, &PageControl::setCurrentIndex);
     connect(m_stack, &QStackedWidget::currentChanged, this, &PageControl::currentChanged);
@@ -298,10 +226,8 @@ QStyleOptionTabWidgetFrame PageControl::paneOption(const QRect &rect) const
     return frame;
 }
 
-// A check box that stands on a group box's top edge as its title fills its background
-// (the form marks it so) to hide the frame line behind its caption. The fill must be
-// the pane's colour, which the style derives from the palette, so it is measured here
-// from a drawn pane rather than fixed in the forms.
+// The title switches' fill must be the pane's colour, which the style derives from the
+// palette, so it is measured here from a drawn pane rather than fixed in the forms.
 void PageControl::fillTitleSwitchesWithThePane()
 {
     QImage image(48, 48, QImage::Format_ARGB32_Premultiplied);
@@ -312,18 +238,8 @@ void PageControl::fillTitleSwitchesWithThePane()
         style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
     }
     const QColor pane = image.pixelColor(image.rect().center());
-    for (int i = 0; i < count(); ++i) {
-        for (QCheckBox *box : page(i)->findChildren<QCheckBox *>(Qt::FindDirectChildrenOnly)) {
-            if (!box->autoFillBackground())
-                continue;
-            QPalette colours = box->palette();
-            for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-                colours.setColor(group, QPalette::Window, pane);
-                colours.setColor(group, QPalette::Button, pane);
-            }
-            box->setPalette(colours);
-        }
-    }
+    for (int i = 0; i < count(); ++i)
+        pages::fillTitleSwitches(page(i), pane);
 }
 
 void PageControl::changeEvent(QEvent *event)

@@ -11,6 +11,12 @@
 #include <QLineEdit>
 #include <QWidget>
 
+namespace {
+
+constexpr int kBackspace = 8;
+
+} // namespace
+
 WindowRules::WindowRules(QWidget *form, Controls &controls, Desktop &desktop) : QObject(form)
 {
     // The program's own desktop is looked up at each use, so a recorder installed
@@ -122,10 +128,14 @@ bool WindowRules::ApplicationEvents1Message(QObject *, QEvent *event)
     } else {
         text = static_cast<QInputMethodEvent *>(event)->commitString();
     }
+    // Any ASCII character that is not a digit, "+" or backspace goes, silently. Codes
+    // outside ASCII (Cyrillic, characters the code page lacks) and NUL reach the box's
+    // own filter, which rejects them with the alert.
     for (QChar ch : text) {
         const int c = wire::codeOf(ch);
-        const bool swallowed = ((c >= 1 && c <= 47) || (c >= 58 && c <= 127)) && c != '+' && c != 8;
-        if (swallowed)
+        const bool ascii = c > 0 && c < 128;
+        const bool numberKey = (c >= '0' && c <= '9') || c == '+' || c == kBackspace;
+        if (ascii && !numberKey)
             return true;
     }
     return false;

@@ -49,6 +49,3 @@ private:
     QPointer<QLineEdit> m_edit2;
     std::vector<LengthCounter> m_counters;
 };
-
-// "Заводские настройки": the factory values of the settings controls. Sends nothing.
-void applyFactoryDefaults(Controls &controls);

@@ -236,8 +236,11 @@ void encodeGprsTail(Controls &c, QByteArray &out)
     out += kQuote + wire::encode(server) + kQuote + ',';
     const QString port = orDefault(c, kPortEdit, latin(presets::kServerPort));
     out += kQuote + wire::encode(port) + kQuote;
-    // Nothing reads these spaces back; the count has always been kept in one byte.
-    quint8 count = quint8(c.text(smsEdit(12)).size() + server.size() + port.size());
+    // The record has always ended so that the last SMS word, the server, the port and
+    // the spaces make 41 characters: the writer counted from the twelfth SMS word's
+    // length, in one byte (a long tail wraps it and pads again). Nothing reads these
+    // spaces back, but a controller may expect the length it was always sent.
+    quint8 count = quint8(c.text(smsEdit(names::kSmsWords)).size() + server.size() + port.size());
     for (; count < 41; ++count)
         out += ' ';
 }

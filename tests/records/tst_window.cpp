@@ -10,9 +10,9 @@
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
 #include "protocol/records/startvalues.h"
+#include "ui/factorydefaults.h"
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
-#include "ui/windowrules.h"
 
 #include <QCheckBox>
 #include <QComboBox>

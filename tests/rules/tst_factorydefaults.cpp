@@ -5,7 +5,6 @@
 #include "ui/factorydefaults.h"
 #include "protocol/records/controlnames.h"
 #include "ui/interlocks.h"
-#include "ui/windowrules.h"
 
 #include <QTest>
 

@@ -66,6 +66,14 @@ QStringList mismatches(const Controls &c, const QStringList &lines)
     return out;
 }
 
+QStringList enabledLines(const QStringList &names, bool on)
+{
+    QStringList out;
+    for (const QString &name : names)
+        out << QStringLiteral("enabled:%1=%2").arg(name).arg(on ? 1 : 0);
+    return out;
+}
+
 QByteArray reply(const char *word, const QByteArray &payload)
 {
     return QByteArray(word) + payload + '\r';

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/records/controls.h"
+#include "tests/support/expectedcontrols.h"
 #include "tests/support/startrecord.h"
 
 #include <QByteArray>
@@ -20,6 +21,9 @@ QStringList mismatches(const Controls &c, const QStringList &lines);
 
 // "READ_SET_" + payload + CR, the reply as the dispatcher hands it over.
 QByteArray reply(const char *word, const QByteArray &payload);
+
+// "enabled:<name>=1" (or =0) for each name.
+QStringList enabledLines(const QStringList &names, bool on);
 
 using expected::startFields;
 using expected::startRecord;

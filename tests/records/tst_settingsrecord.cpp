@@ -211,12 +211,8 @@ void TestSettingsRecord::decode_data()
                                              << QStringList{"CheckBox113=0", "CheckBox114=0", "CheckBox119=1"};
     QTest::newRow("status SMS '7'") << QStringList() << 77 << QByteArray("7") << QStringList{"RadioButton48=1", "RadioButton42=0"};
     QTest::newRow("status SMS '5'") << QStringList() << 77 << QByteArray("5") << QStringList{"RadioButton47=1"};
-    const QStringList six = {"Label94", "Label95", "Edit35", "Edit37", "Label109", "Edit40"};
-    QStringList sixOn, sixOff;
-    for (const QString &n : six) {
-        sixOn << "enabled:" + n + "=1";
-        sixOff << "enabled:" + n + "=0";
-    }
+    const QStringList sixOn = script::enabledLines(expected::serverControls(), true);
+    const QStringList sixOff = script::enabledLines(expected::serverControls(), false);
     QTest::newRow("server '0' with the box off") << QStringList{"CheckBox57=0"} + sixOn << 84 << QByteArray("0")
                                                  << QStringList{"CheckBox57=0"} + sixOff;
     QTest::newRow("server '1' with the box on") << QStringList{"CheckBox57=1"} + sixOff << 84 << QByteArray("1")

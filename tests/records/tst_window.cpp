@@ -239,12 +239,8 @@ void TestRecordsWindow::decodeWithInterlocks_data()
                                                      + enabledColumn(119, 119, true);
     QTest::newRow("partial siren alone") << QStringList() << 72 << QByteArray("01")
                                          << QStringList{"CheckBox113=0", "CheckBox119=1", "enabled:CheckBox119=0"};
-    const QStringList six = {"Label94", "Label95", "Edit35", "Edit37", "Label109", "Edit40"};
-    QStringList sixOn, sixOff;
-    for (const QString &n : six) {
-        sixOn << "enabled:" + n + "=1";
-        sixOff << "enabled:" + n + "=0";
-    }
+    const QStringList sixOn = script::enabledLines(expected::serverControls(), true);
+    const QStringList sixOff = script::enabledLines(expected::serverControls(), false);
     QTest::newRow("server '0' with the box already off") << QStringList{"CheckBox57=0"} << 84 << QByteArray("0")
                                                          << QStringList{"CheckBox57=0"} + sixOff;
     // At start the box is on and its controls are grey; a record sets both.

@@ -2,6 +2,7 @@
 // and that nothing runs without a change.
 #include "protocol/records/memorycontrols.h"
 #include "protocol/records/controlnames.h"
+#include "tests/support/expectedcontrols.h"
 #include "ui/interlocks.h"
 
 #include <QRandomGenerator>
@@ -143,7 +144,7 @@ void TestInterlocks::masterSwitch_data()
                                  << QStringList{"Label23", "Label27", "Label44", "Label30", "Edit32", "Edit33"}
                                  << QStringList{};
     QTest::newRow("server") << "CheckBox57"
-                            << QStringList{"Label94", "Label95", "Edit35", "Edit37", "Label109", "Edit40"}
+                            << expected::serverControls()
                             << QStringList{};
     QTest::newRow("balance") << "CheckBox80"
                              << QStringList{"Label8", "Label9", "Label10", "Label11", "Label12", "Edit36", "Edit38"}
@@ -247,7 +248,7 @@ void TestInterlocks::nothingRunsAtInstall()
     // The server switch starts on with its dependents greyed; installing keeps that,
     // and only a change off and on again enables them.
     MemoryControls c;
-    const QStringList deps = {"Label94", "Label95", "Edit35", "Edit37", "Label109", "Edit40"};
+    const QStringList deps = expected::serverControls();
     c.setChecked(QStringLiteral("CheckBox57"), true);
     for (const QString &name : deps)
         c.setEnabled(name, false);

@@ -4,6 +4,7 @@
 #include "protocol/records/records.h"
 #include "tests/support/recordingdesktop.h"
 #include "tests/rules/factorycheck.h"
+#include "tests/support/expectedcontrols.h"
 #include "ui/counters.h"
 #include "ui/factorydefaults.h"
 #include "protocol/records/controlnames.h"
@@ -177,13 +178,13 @@ void TestWindowRules::startStatesAreTakenAsTheyAre()
 {
     WidgetControls &c = m_form->controls();
     QVERIFY(c.checked(QStringLiteral("CheckBox57")));
-    for (const char *name : {"Label94", "Label95", "Edit35", "Edit37", "Label109", "Edit40"})
-        QVERIFY2(!c.enabled(QLatin1String(name)), name);
+    for (const QString &name : expected::serverControls())
+        QVERIFY2(!c.enabled(name), qPrintable(name));
     find<QCheckBox>(QStringLiteral("CheckBox57"))->click();
     QVERIFY(!c.enabled(QStringLiteral("Edit35")));
     find<QCheckBox>(QStringLiteral("CheckBox57"))->click();
-    for (const char *name : {"Label94", "Label95", "Edit35", "Edit37", "Label109", "Edit40"})
-        QVERIFY2(c.enabled(QLatin1String(name)), name);
+    for (const QString &name : expected::serverControls())
+        QVERIFY2(c.enabled(name), qPrintable(name));
 }
 
 void TestWindowRules::countersShowLengthsFromTheStart()

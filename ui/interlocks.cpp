@@ -52,8 +52,7 @@ const std::vector<MasterSwitch> &masterSwitches()
          {},
          {}},
         {QStringLiteral("CheckBox57"), // monitoring server
-         {QStringLiteral("Label94"), QStringLiteral("Label95"), names::kServerEdit, names::kPeriodEdit,
-          QStringLiteral("Label109"), names::kPortEdit},
+         names::serverGroup(),
          {},
          {}},
         {QStringLiteral("CheckBox80"), // balance check

@@ -41,4 +41,10 @@ inline constexpr char kServerEdit[] = "Edit35"; // monitoring server address
 inline constexpr char kPortEdit[] = "Edit40";   // monitoring server port
 inline constexpr char kPeriodEdit[] = "Edit37"; // transmission time, seconds
 
+// What the server switch CheckBox57 enables: the server's labels and boxes.
+inline QStringList serverGroup()
+{
+    return {"Label94", "Label95", kServerEdit, kPeriodEdit, "Label109", kPortEdit};
+}
+
 } // namespace names

@@ -445,10 +445,9 @@ std::vector<Field> buildTable()
         reserved(78, 6),
         enabling(single(84, "GPRS-канал: data sent to the monitoring server", "CheckBox57",
                         Signed, 55, decodeServerSwitch),
-                 {"Label94", "Label95", names::kServerEdit, names::kPeriodEdit, "Label109",
-                  names::kPortEdit}),
-        number(85, 3, "GPRS-канал: transmission time to the server, seconds", names::kPeriodEdit, "180", 1,
-               56),
+                 names::serverGroup()),
+        number(85, 3, "GPRS-канал: transmission time to the server, seconds", names::kPeriodEdit,
+               "180", 1, 56),
         reserved(88, 2),
     };
 }

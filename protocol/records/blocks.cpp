@@ -182,28 +182,53 @@ const std::vector<Block> &blocks()
     return table;
 }
 
+namespace {
+
+// The phone and SMS slots: one box per fixed-width slot, the text padded with spaces.
+struct TextSlots
+{
+    int count;
+    int offset;
+    int width;
+    QString (*edit)(int);
+    QString (*toSend)(Controls &, int);
+};
+
+const TextSlots kPhoneSlots{names::kPhones, kPhoneOffset, kPhoneWidth, phoneEdit, phoneToSend};
+const TextSlots kSmsSlots{names::kSmsWords, kSmsOffset, kSmsWidth, smsEdit, smsToSend};
+
+void encodeSlots(Controls &c, QByteArray &out, const TextSlots &layout)
+{
+    for (int k = 1; k <= layout.count; ++k)
+        appendPadded(out, fitSlot(c, layout.edit(k), layout.toSend(c, k), layout.width), layout.width);
+}
+
+void decodeSlots(Controls &c, const Payload &p, const TextSlots &layout)
+{
+    for (int k = 1; k <= layout.count; ++k)
+        c.setText(layout.edit(k), slotText(p, layout.offset + layout.width * (k - 1), layout.width));
+}
+
+} // namespace
+
 void encodePhoneSlots(Controls &c, QByteArray &out)
 {
-    for (int k = 1; k <= names::kPhones; ++k)
-        appendPadded(out, fitSlot(c, phoneEdit(k), phoneToSend(c, k), kPhoneWidth), kPhoneWidth);
+    encodeSlots(c, out, kPhoneSlots);
 }
 
 void decodePhoneSlots(Controls &c, const Payload &p)
 {
-    for (int k = 1; k <= names::kPhones; ++k)
-        c.setText(phoneEdit(k), slotText(p, kPhoneOffset + kPhoneWidth * (k - 1), kPhoneWidth));
+    decodeSlots(c, p, kPhoneSlots);
 }
 
 void encodeSmsSlots(Controls &c, QByteArray &out)
 {
-    for (int k = 1; k <= names::kSmsWords; ++k)
-        appendPadded(out, fitSlot(c, smsEdit(k), smsToSend(c, k), kSmsWidth), kSmsWidth);
+    encodeSlots(c, out, kSmsSlots);
 }
 
 void decodeSmsSlots(Controls &c, const Payload &p)
 {
-    for (int k = 1; k <= names::kSmsWords; ++k)
-        c.setText(smsEdit(k), slotText(p, kSmsOffset + kSmsWidth * (k - 1), kSmsWidth));
+    decodeSlots(c, p, kSmsSlots);
 }
 
 void encodeKeySlots(Controls &c, QByteArray &out)

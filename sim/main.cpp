@@ -45,19 +45,32 @@ const QString kProgram = QStringLiteral("tavrix-sim");
 constexpr int kMostMs = 3600000;
 constexpr int kMostBytes = 1000000;
 
-bool readInt(const QCommandLineParser &parser, const QString &name, int min, int max, int *value, QTextStream &err)
+// An option that takes a whole number in a range.
+struct RangedOption
 {
-    if (!parser.isSet(name))
+    QString name;
+    int min;
+    int max;
+    int *value;
+};
+
+QString rangeOf(const RangedOption &option)
+{
+    return QStringLiteral("--%1 takes %2 to %3").arg(option.name).arg(option.min).arg(option.max);
+}
+
+bool readInt(const QCommandLineParser &parser, const RangedOption &option, QTextStream &err)
+{
+    if (!parser.isSet(option.name))
         return true;
     bool ok = false;
-    const int v = parser.value(name).toInt(&ok);
-    if (!ok || v < min || v > max) {
-        commandline::usageError(kProgram,
-                                QStringLiteral("--%1 takes %2 to %3, not '%4'").arg(name).arg(min).arg(max).arg(parser.value(name)),
+    const int v = parser.value(option.name).toInt(&ok);
+    if (!ok || v < option.min || v > option.max) {
+        commandline::usageError(kProgram, rangeOf(option) + QStringLiteral(", not '%1'").arg(parser.value(option.name)),
                                 err);
         return false;
     }
-    *value = v;
+    *option.value = v;
     return true;
 }
 
@@ -93,21 +106,30 @@ int main(int argc, char *argv[])
         {QStringLiteral("no-pacing"), QStringLiteral("Send replies at once instead of at 9600 baud.")},
         {QStringLiteral("quiet"), QStringLiteral("No traffic trace on stderr.")},
     });
-    if (const std::optional<int> status = commandline::parse(parser, kProgram, app.arguments(), out, err))
-        return *status;
-
     int com = 1;
     int hangUpAfter = -1;
     sim::Simulator::Faults faults;
-    err.flush();
-    if (!readInt(parser, QStringLiteral("com"), PortMap::kFirstCom, PortMap::kLastCom, &com, err)
-        || !readInt(parser, QStringLiteral("latency"), 0, kMostMs, &faults.latencyMs, err)
-        || !readInt(parser, QStringLiteral("chunk"), 1, kMostBytes, &faults.chunkBytes, err)
-        || !readInt(parser, QStringLiteral("chunk-pause"), 0, kMostMs, &faults.chunkPauseMs, err)
-        || !readInt(parser, QStringLiteral("truncate"), 0, kMostBytes, &faults.truncateTo, err)
-        || !readInt(parser, QStringLiteral("hang-up-after"), 0, kMostMs, &hangUpAfter, err)
-        || !readInt(parser, QStringLiteral("corrupt-write"), 0, kMostBytes, &faults.corruptOffset, err))
-        return commandline::kUsageError;
+    const RangedOption ranged[] = {
+        {QStringLiteral("com"), PortMap::kFirstCom, PortMap::kLastCom, &com},
+        {QStringLiteral("latency"), 0, kMostMs, &faults.latencyMs},
+        {QStringLiteral("chunk"), 1, kMostBytes, &faults.chunkBytes},
+        {QStringLiteral("chunk-pause"), 0, kMostMs, &faults.chunkPauseMs},
+        {QStringLiteral("truncate"), 0, kMostBytes, &faults.truncateTo},
+        {QStringLiteral("hang-up-after"), 0, kMostMs, &hangUpAfter},
+        {QStringLiteral("corrupt-write"), 0, kMostBytes, &faults.corruptOffset},
+    };
+    // A number option left without its value at the end says what it takes.
+    const QStringList arguments = app.arguments();
+    for (const RangedOption &option : ranged) {
+        if (arguments.size() > 1 && arguments.constLast() == QStringLiteral("--") + option.name)
+            return commandline::usageError(kProgram, rangeOf(option) + QStringLiteral(", and no value follows it"), err);
+    }
+    if (const std::optional<int> status = commandline::parse(parser, kProgram, arguments, out, err))
+        return *status;
+
+    for (const RangedOption &option : ranged)
+        if (!readInt(parser, option, err))
+            return commandline::kUsageError;
     // The wire is single-byte text; take the option's bytes as the terminal gave them.
     faults.garbageBefore = parser.value(QStringLiteral("garbage-before")).toLocal8Bit();
     faults.garbageAfter = parser.value(QStringLiteral("garbage-after")).toLocal8Bit();

@@ -114,7 +114,9 @@ void TestSimProgram::rejectsBadOptions_data()
     QTest::newRow("zero chunk") << QStringList {"--chunk", "0"} << "--chunk takes 1 to ";
     QTest::newRow("hang-up beyond any int") << QStringList {"--hang-up-after", "99999999999"}
                                             << "--hang-up-after takes 0 to ";
-    QTest::newRow("missing value") << QStringList {"--com"} << "missing value after '--com'";
+    QTest::newRow("missing value") << QStringList {"--com"} << "--com takes 1 to 50, and no value follows it";
+    QTest::newRow("missing value after another option")
+        << QStringList {"--quiet", "--truncate"} << "--truncate takes 0 to 1000000, and no value follows it";
     QTest::newRow("stray argument") << QStringList {"extra"} << "unexpected argument 'extra'";
 }
 

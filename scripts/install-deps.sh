@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev libgl-dev libjpeg62-turbo-dev
+  qt6-base-dev qt6-serialport-dev libgl-dev libjpeg62-turbo-dev libxcb1-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth xdotool imagemagick
   util-linux

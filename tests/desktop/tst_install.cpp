@@ -11,6 +11,11 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+
 class TestInstall : public QObject
 {
     Q_OBJECT
@@ -22,6 +27,7 @@ private slots:
     void menuEntryAndMetainfoValidate();
     void menuEntryAndMetainfoNameWhatWasInstalled();
     void installedConfiguratorRuns();
+    void windowIsMatchedToTheMenuEntry();
 
 private:
     QString installed(const QString &path) const { return m_prefix.path() + QLatin1Char('/') + path; }
@@ -52,6 +58,37 @@ QMap<QString, QString> desktopEntry(const QString &path)
             keys.insert(line.left(equals), line.mid(equals + 1));
     }
     return keys;
+}
+
+template<typename T>
+using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
+
+// WM_CLASS of the first window shown on the display (empty while there is none).
+QByteArray shownWindowClass(xcb_connection_t *connection)
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const XcbReply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr), &std::free);
+    if (!tree)
+        return {};
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        const XcbReply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, children[i]), nullptr),
+            &std::free);
+        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+            continue;
+        const XcbReply<xcb_get_property_reply_t> property(
+            xcb_get_property_reply(connection,
+                                   xcb_get_property(connection, 0, children[i], XCB_ATOM_WM_CLASS,
+                                                    XCB_ATOM_STRING, 0, 256),
+                                   nullptr),
+            &std::free);
+        if (property && xcb_get_property_value_length(property.get()) > 0)
+            return QByteArray(static_cast<const char *>(xcb_get_property_value(property.get())),
+                              xcb_get_property_value_length(property.get()));
+    }
+    return {};
 }
 
 } // namespace
@@ -114,8 +151,8 @@ void TestInstall::menuEntryAndMetainfoNameWhatWasInstalled()
     QCOMPARE(entry.value("Name"), QStringLiteral("Конфигуратор Tavrix"));
     QVERIFY(QFileInfo(installed("bin/" + entry.value("Exec").section(' ', 0, 0))).isExecutable());
     QCOMPARE(entry.value("Icon"), kId);
-    // The window's X11 instance name is the program's file name.
-    QCOMPARE(entry.value("StartupWMClass"), entry.value("Exec").section(' ', 0, 0));
+    // The task bar finds the entry by the class the windows carry: the entry's own name.
+    QCOMPARE(entry.value("StartupWMClass"), kId);
 
     QFile metainfo(installed("share/metainfo/" + kId + ".metainfo.xml"));
     QVERIFY(metainfo.open(QIODevice::ReadOnly));
@@ -155,6 +192,46 @@ void TestInstall::installedConfiguratorRuns()
     // The window's event loop keeps running until it is stopped.
     const ProgramRun window = runProgram(program, {}, environment, 3000);
     QVERIFY2(!window.finished, window.err.constData());
+}
+
+void TestInstall::windowIsMatchedToTheMenuEntry()
+{
+    const QString xvfb = tool("Xvfb");
+    if (xvfb.isEmpty())
+        QSKIP("Xvfb is not installed (scripts/install-deps.sh installs it)");
+    QProcess server;
+    server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+    QVERIFY(server.waitForStarted());
+    // The server writes its display number once it accepts clients.
+    QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 20000);
+    const QByteArray display = ':' + server.readLine().trimmed();
+
+    QProcessEnvironment environment = withoutSerialPorts(QProcessEnvironment::systemEnvironment(), m_config);
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(installed("bin/tavrix-configurator"));
+    QVERIFY(program.waitForStarted());
+
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(
+        xcb_connect(display.constData(), nullptr), &xcb_disconnect);
+    QVERIFY(!xcb_connection_has_error(connection.get()));
+    QByteArray wmClass;
+    QTRY_VERIFY2_WITH_TIMEOUT(!(wmClass = shownWindowClass(connection.get())).isEmpty(),
+                              program.readAllStandardError().constData(), 20000);
+    program.kill();
+    program.waitForFinished();
+    server.terminate();
+    server.waitForFinished();
+
+    // Instance: the program; class: the entry's name, as its StartupWMClass says.
+    const QList<QByteArray> halves = wmClass.split('\0');
+    QCOMPARE(halves.value(0), QByteArray("tavrix-configurator"));
+    QCOMPARE(halves.value(1), kId.toLatin1());
+    const QMap<QString, QString> entry = desktopEntry(installed("share/applications/" + kId + ".desktop"));
+    QCOMPARE(entry.value("StartupWMClass").toLatin1(), halves.value(1));
 }
 
 QTEST_GUILESS_MAIN(TestInstall)

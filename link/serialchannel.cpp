@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <poll.h>
+
 namespace {
 // A write hands the bytes to the driver; at 9600 baud even the longest record leaves
 // the driver's buffer well within this time.
@@ -72,6 +74,11 @@ qint64 SerialChannel::read(char *buffer, qint64 capacity)
 {
     qint64 n = 0;
     if (m_port.isOpen()) {
+        // Take in what the driver holds now: the event loop may not have fetched the
+        // last bytes into Qt's buffer yet, and a reply's end would wait a whole poll.
+        pollfd fd {int(m_port.handle()), POLLIN, 0};
+        if (::poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN))
+            m_port.waitForReadyRead(0);
         n = m_port.read(buffer, capacity);
         if (n < 0)
             n = 0;

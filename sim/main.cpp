@@ -98,6 +98,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("drop"), QStringLiteral("Send no replies (commands still take effect).")},
         {QStringLiteral("truncate"), QStringLiteral("Send only the first N bytes of each reply."), QStringLiteral("N")},
         {QStringLiteral("silent"), QStringLiteral("Read commands but never answer.")},
+        {QStringLiteral("once"), QStringLiteral("Apply the faults above to the first reply only.")},
         {QStringLiteral("hang-up-after"), QStringLiteral("Make the port disappear after this time, then exit."),
          QStringLiteral("MS")},
         {QStringLiteral("corrupt-write"),
@@ -135,6 +136,7 @@ int main(int argc, char *argv[])
     faults.garbageAfter = parser.value(QStringLiteral("garbage-after")).toLocal8Bit();
     faults.dropReply = parser.isSet(QStringLiteral("drop"));
     faults.silent = parser.isSet(QStringLiteral("silent"));
+    faults.once = parser.isSet(QStringLiteral("once"));
     const QString portsDir = parser.isSet(QStringLiteral("ports-dir"))
                                  ? parser.value(QStringLiteral("ports-dir"))
                                  : PortMap::defaultPortsDir();

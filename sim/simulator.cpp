@@ -50,7 +50,13 @@ bool Simulator::start(const QString &portsDir, int com, QString *error)
     const QString link = PortMap(portsDir, {}).linkPath(com);
     const QFileInfo existing(link);
     if (existing.isSymLink()) {
-        // Left behind by a simulator that did not exit cleanly.
+        const QString target = existing.symLinkTarget();
+        if (existing.exists())
+            return fail(QStringLiteral("COM%1 is taken: %2 -> %3").arg(com).arg(link, target));
+        // A dangling link to a pseudo-terminal was left by a simulator that did not exit
+        // cleanly; one to anything else is the user's (an adapter pinned to this number).
+        if (!target.startsWith(QLatin1String("/dev/pts/")))
+            return fail(QStringLiteral("COM%1 is pinned to %2, which is not there").arg(com).arg(target));
         if (!QFile::remove(link))
             return fail(QStringLiteral("cannot replace the link %1").arg(link));
     } else if (existing.exists()) {
@@ -173,23 +179,24 @@ void Simulator::handleLine(QByteArray line)
         traceLine(QStringLiteral("   (unknown command, no answer)"));
         return;
     }
-    if (m_faults.silent) {
-        traceLine(QStringLiteral("   (silent)"));
-        return;
-    }
-    if (m_faults.dropReply) {
-        traceLine(QStringLiteral("   (reply dropped)"));
+    if (m_faults.silent || m_faults.dropReply) {
+        traceLine(m_faults.silent ? QStringLiteral("   (silent)") : QStringLiteral("   (reply dropped)"));
+        if (m_faults.once)
+            m_faults = Faults();
         return;
     }
 
+    const Faults faults = m_faults;
+    if (faults.once)
+        m_faults = Faults();
     QByteArray reply = response.reply;
-    if (m_faults.truncateTo >= 0 && m_faults.truncateTo < reply.size())
-        reply.truncate(m_faults.truncateTo);
+    if (faults.truncateTo >= 0 && faults.truncateTo < reply.size())
+        reply.truncate(faults.truncateTo);
     Job job;
-    job.bytes = m_faults.garbageBefore + reply + m_faults.garbageAfter;
-    job.dueMs = m_clock.elapsed() + qMax(0, m_faults.latencyMs);
-    job.chunkBytes = qMax(0, m_faults.chunkBytes);
-    job.chunkPauseMs = qMax(0, m_faults.chunkPauseMs);
+    job.bytes = faults.garbageBefore + reply + faults.garbageAfter;
+    job.dueMs = m_clock.elapsed() + qMax(0, faults.latencyMs);
+    job.chunkBytes = qMax(0, faults.chunkBytes);
+    job.chunkPauseMs = qMax(0, faults.chunkPauseMs);
     if (job.bytes.isEmpty())
         return;
     m_jobs.append(job);

@@ -35,6 +35,7 @@ public:
         int truncateTo = -1;        // >= 0: only the first N bytes of the reply are sent
         bool silent = false;        // commands are read but never answered
         int corruptOffset = -1;     // >= 0: a settings write stores this byte changed, acknowledged all the same
+        bool once = false;          // only the next reply has these faults, later ones none
     };
 
     // One byte of 8N1 at 9600 baud: ten bit times.
@@ -46,7 +47,8 @@ public:
     ~Simulator() override;
 
     // Opens the pseudo-terminal and links it as <portsDir>/com<com> (1 to 50), creating
-    // the folder if needed. A stale symbolic link of that name is replaced.
+    // the folder if needed. A link that another simulator left behind when it did not
+    // exit cleanly is replaced; any other file of that name makes the start fail.
     bool start(const QString &portsDir, int com, QString *error = nullptr);
     // Removes the link (if it is still ours) and closes the terminal.
     void stop();

@@ -72,9 +72,6 @@ private slots:
     void blockCommandsTravelBothWays();
     void gprsCommandsTravelBothWays();
     void generatedConfigurationsSurviveWriteAndRead();
-    void replyInPausedChunksIsReadOnce();
-    void garbageAroundTheReplyDoesNotShiftFields();
-    void deviceHangingUpDisconnects();
 };
 
 void TestEndToEnd::readShowsTheDevicesConfiguration()
@@ -270,42 +267,6 @@ void TestEndToEnd::generatedConfigurationsSurviveWriteAndRead()
         QCOMPARE(line.waitForBox(boxes + 2), kReadDone);
         QCOMPARE(snapshot(), written);
     }
-}
-
-void TestEndToEnd::replyInPausedChunksIsReadOnce()
-{
-    Line line;
-    sim::Simulator::Faults faults;
-    faults.chunkBytes = 200;
-    faults.chunkPauseMs = 300; // the settings reply spans two polls
-    line.device.setFaults(faults);
-    QVERIFY(line.connectAndRead());
-    QCOMPARE(line.desktop.texts(), QStringList{kReadDone});
-}
-
-void TestEndToEnd::garbageAroundTheReplyDoesNotShiftFields()
-{
-    Line line;
-    QByteArray record = line.device.record();
-    record.replace(90, 15, padded("+380441234567", 15));
-    line.device.setRecord(record);
-    sim::Simulator::Faults faults;
-    faults.garbageBefore = "\x7f\x01 noise ";
-    line.device.setFaults(faults);
-    QVERIFY(line.connectAndRead());
-    QCOMPARE(line.c().text("Edit1"), QStringLiteral("+380441234567"));
-}
-
-void TestEndToEnd::deviceHangingUpDisconnects()
-{
-    Line line;
-    QVERIFY(line.connectAndRead());
-    line.device.hangUp();
-    QCOMPARE(line.waitForBox(2), QStringLiteral("Потеряна связь с портом"));
-    QVERIFY(line.desktop.boxes.at(1).error);
-    QVERIFY(!line.form->channel().isOpen());
-    QVERIFY(!line.button("ButtWrite")->isEnabled());
-    QCOMPARE(line.button("OpenClose")->text(), QStringLiteral("Соединиться"));
 }
 
 QTEST_MAIN(TestEndToEnd)

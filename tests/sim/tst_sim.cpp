@@ -59,7 +59,8 @@ private slots:
     void pacingKeepsToTheLineRate();
     void startRefuses_data();
     void startRefuses();
-    void startReplacesAStaleLink();
+    void startReplacesOnlyASimulatorsStaleLink_data();
+    void startReplacesOnlyASimulatorsStaleLink();
     void stopLeavesAForeignLinkAlone();
     void clientMayReconnect();
 
@@ -299,17 +300,21 @@ void TestSim::noAnswer_data()
 {
     QTest::addColumn<bool>("drop");
     QTest::addColumn<bool>("silent");
-    QTest::newRow("dropped reply") << true << false;
-    QTest::newRow("silent") << false << true;
+    QTest::addColumn<bool>("once");
+    QTest::newRow("dropped reply") << true << false << false;
+    QTest::newRow("silent") << false << true << false;
+    QTest::newRow("dropped once") << true << false << true;
 }
 
 void TestSim::noAnswer()
 {
     QFETCH(bool, drop);
     QFETCH(bool, silent);
+    QFETCH(bool, once);
     Simulator::Faults faults;
     faults.dropReply = drop;
     faults.silent = silent;
+    faults.once = once;
     m_sim->setFaults(faults);
 
     QSignalSpy commands(m_sim.get(), &Simulator::commandReceived);
@@ -323,7 +328,8 @@ void TestSim::noAnswer()
     // The command itself still took effect.
     QCOMPARE(m_sim->record().mid(90, 15), QByteArray("+380991234567  "));
 
-    m_sim->setFaults({});
+    if (!once)
+        m_sim->setFaults({});
     m_client->send("READ_ABON");
     QTRY_COMPARE_WITH_TIMEOUT(m_client->received, QByteArray("READ_ABON_+380991234567________\r"), kReplyWaitMs);
 }
@@ -374,6 +380,7 @@ void TestSim::startRefuses_data()
     QTest::newRow("COM0") << 0 << false;
     QTest::newRow("COM51") << 51 << false;
     QTest::newRow("already running") << 7 << false;
+    QTest::newRow("held by another simulator") << 7 << false;
     QTest::newRow("a file named com3") << 3 << true;
 }
 
@@ -400,14 +407,29 @@ void TestSim::startRefuses()
     QVERIFY(!QFileInfo(ports + QStringLiteral("/com%1").arg(com)).isSymLink() || com == 7);
 }
 
-void TestSim::startReplacesAStaleLink()
+void TestSim::startReplacesOnlyASimulatorsStaleLink_data()
 {
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("left by a simulator") << "/dev/pts/987654" << true;
+    QTest::newRow("pinned adapter unplugged") << "/dev/serial/by-id/usb-gone-if00-port0" << false;
+}
+
+void TestSim::startReplacesOnlyASimulatorsStaleLink()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, replaced);
     const QString ports = m_dir->path() + "/nested/ports";
     QVERIFY(QDir().mkpath(ports));
-    QVERIFY(QFile::link(m_dir->path() + "/gone", ports + "/com2"));
+    QVERIFY(QFile::link(target, ports + "/com2"));
     Simulator second;
     QString error;
-    QVERIFY2(second.start(ports, 2, &error), qPrintable(error));
+    QCOMPARE(second.start(ports, 2, &error), replaced);
+    if (!replaced) {
+        QVERIFY(error.contains(target));
+        QCOMPARE(QFileInfo(ports + "/com2").symLinkTarget(), target);
+        return;
+    }
     QCOMPARE(QFileInfo(ports + "/com2").symLinkTarget(), second.slavePath());
     second.stop();
     QVERIFY(!QFileInfo(ports + "/com2").isSymLink());

@@ -1,0 +1,186 @@
+// The line's faults as one matrix: the real window, a real QSerialPort and the simulator
+// on a pseudo-terminal. Each row connects, lets the fault play, checks what the
+// controller was asked and what the user saw, and then connects once more.
+#include "app/tform1.h"
+#include "sim/simulator.h"
+#include "tests/support/recordingdesktop.h"
+#include "ui/widgetcontrols.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString kReadDone = QStringLiteral("Чтение НАСТРОЕК прошло успешно");
+const QString kOpenFailed = QStringLiteral("Ошибка открытия порта");
+const QString kPortLost = QStringLiteral("Потеряна связь с портом");
+const QString kConnect = QStringLiteral("Соединиться");
+const QString kDisconnect = QStringLiteral("Отсоединиться");
+const QString kConnected = QStringLiteral("Связь установлена");
+const QString kNotConnected = QStringLiteral("Связь не установлена");
+const QByteArray kPhone = "+380441234567";
+
+enum class Event { None, HangUpDuringReply, HangUpWhenRead, PortHeld };
+
+struct Row
+{
+    const char *name;
+    sim::Simulator::Faults faults;
+    Event event;
+    int requests;        // "READ_SET" received by the controller
+    QStringList boxes;   // in the order shown
+    bool connectedAfter; // the caption of OpenClose says so
+    int watchMs;         // how long the row plays after connecting
+};
+
+sim::Simulator::Faults faults(std::function<void(sim::Simulator::Faults &)> set)
+{
+    sim::Simulator::Faults f;
+    set(f);
+    return f;
+}
+
+const QList<Row> &rows()
+{
+    using F = sim::Simulator::Faults;
+    static const QList<Row> table = {
+        {"latency 1500 ms", faults([](F &f) { f.latencyMs = 1500; }), Event::None, 1, {kReadDone}, true, 0},
+        {"chunks of 64, pauses of 300 ms", faults([](F &f) { f.chunkBytes = 64, f.chunkPauseMs = 300; }),
+         Event::None, 1, {kReadDone}, true, 0},
+        {"slow once: 900 ms, then chunks of 128 with pauses of 1000 ms",
+         faults([](F &f) { f.chunkBytes = 128, f.chunkPauseMs = 1000, f.latencyMs = 900, f.once = true; }),
+         Event::None, 1, {kReadDone}, true, 0},
+        {"garbage before and after",
+         faults([](F &f) { f.garbageBefore = "\x7f\x01 noise ", f.garbageAfter = "~~\n"; }), Event::None, 1,
+         {kReadDone}, true, 0},
+        {"truncated once, then whole", faults([](F &f) { f.truncateTo = 300, f.once = true; }), Event::None, 2,
+         {kReadDone}, true, 0},
+        {"more than 1000 bytes without CR once, then whole",
+         faults([](F &f) { f.truncateTo = 0, f.garbageBefore = QByteArray(1200, 'x'), f.once = true; }),
+         Event::None, 2, {kReadDone}, true, 0},
+        {"dropped once", faults([](F &f) { f.dropReply = true, f.once = true; }), Event::None, 2, {kReadDone}, true,
+         0},
+        {"silent", faults([](F &f) { f.silent = true; }), Event::None, 3, {}, true, 2500},
+        {"hang-up during the reply", faults([](F &f) { f.chunkBytes = 64, f.chunkPauseMs = 400; }),
+         Event::HangUpDuringReply, 1, {kPortLost}, false, 0},
+        {"hang-up when idle", {}, Event::HangUpWhenRead, 1, {kReadDone, kPortLost}, false, 0},
+        {"port held by another program", {}, Event::PortHeld, 0, {kOpenFailed}, false, 0},
+    };
+    return table;
+}
+
+} // namespace
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void matrix_data();
+    void matrix();
+};
+
+void TestFaults::matrix_data()
+{
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < rows().size(); ++i)
+        QTest::newRow(rows().at(i).name) << i;
+}
+
+void TestFaults::matrix()
+{
+    QFETCH(int, row);
+    const Row &r = rows().at(row);
+    QTemporaryDir dir;
+    RecordingDesktop desktop;
+    sim::Simulator device;
+    QVERIFY(device.start(dir.path(), 1));
+    QByteArray record = device.record();
+    record.replace(90, kPhone.size(), kPhone);
+    device.setRecord(record);
+    device.setFaults(r.faults);
+
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> requests;
+    connect(&device, &sim::Simulator::commandReceived, this, [&](const QByteArray &line) {
+        if (line == "READ_SET")
+            requests << clock.elapsed();
+    });
+    // Polls that have finished (connected after the window's own handler), counted at
+    // the reply's last byte and when the configuration is shown.
+    int polls = 0;
+    int pollsAtLastByte = -1;
+    int pollsAtShown = -1;
+    connect(&device, &sim::Simulator::replySent, this, [&] { pollsAtLastByte = polls; });
+
+    TForm1 form(PortMap(dir.path(), {}));
+    connect(&form.timer1(), &QTimer::timeout, this, [&] { ++polls; });
+    desktop.whileOpen = [&](const RecordingDesktop::Box &box) {
+        if (box.text == kReadDone && pollsAtShown < 0)
+            pollsAtShown = polls;
+    };
+    auto *openClose = form.control<QPushButton>("OpenClose");
+    auto *status = form.control<QLabel>("Label22");
+
+    std::unique_ptr<QSerialPort> holder;
+    if (r.event == Event::PortHeld) {
+        holder = std::make_unique<QSerialPort>(device.slavePath());
+        QVERIFY(holder->open(QIODevice::ReadWrite));
+    }
+    openClose->click();
+    if (r.event == Event::HangUpDuringReply) {
+        QTRY_VERIFY(!form.replies().pending().isEmpty());
+        device.hangUp();
+    }
+    if (r.event == Event::HangUpWhenRead) {
+        QTRY_COMPARE(desktop.boxes.size(), 1);
+        device.hangUp();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(desktop.boxes.size(), int(r.boxes.size()), 30000);
+    QTest::qWait(r.watchMs);
+    // One more repeat period: no further request, no second box.
+    QTest::qWait(2200);
+
+    QCOMPARE(desktop.texts(), r.boxes);
+    for (const RecordingDesktop::Box &box : desktop.boxes)
+        QCOMPARE(box.error, box.text != kReadDone);
+    QCOMPARE(requests.size(), r.requests);
+    QCOMPARE(openClose->text(), r.connectedAfter ? kDisconnect : kConnect);
+    const bool read = r.boxes.startsWith(kReadDone);
+    QCOMPARE(status->text(), read && r.connectedAfter ? kConnected : kNotConnected);
+    if (read) {
+        QCOMPARE(form.controls().text("Edit1"), QString::fromLatin1(kPhone));
+        if (r.requests == 1)
+            QCOMPARE(pollsAtShown, pollsAtLastByte); // the first poll after the last byte
+    }
+    // A line that stays quiet is asked every 2000 ms.
+    for (int i = 1; i < requests.size() && r.faults.silent; ++i) {
+        const qint64 interval = requests.at(i) - requests.at(i - 1);
+        QVERIFY2(qAbs(interval - 2000) < 250, qPrintable(QString::number(interval)));
+    }
+
+    // Whatever happened, the next connect reads the configuration.
+    if (form.isConnected())
+        openClose->click();
+    holder.reset();
+    if (!device.isRunning())
+        QVERIFY(device.start(dir.path(), 1));
+    device.setFaults({});
+    auto *combo = form.control<QComboBox>("ComboBox1");
+    combo->showPopup(); // picks up a port that came back
+    combo->hidePopup();
+    const int shown = desktop.boxes.size();
+    openClose->click();
+    QTRY_COMPARE_WITH_TIMEOUT(desktop.boxes.size(), shown + 1, 5000);
+    QCOMPARE(desktop.boxes.last().text, kReadDone);
+    QCOMPARE(status->text(), kConnected);
+}
+
+QTEST_MAIN(TestFaults)
+#include "tst_faults.moc"

@@ -58,7 +58,7 @@ public:
     std::function<void(const QString &)> onInformation;
     int boxes = 0;
     int errors = 0;
-    void showError(const QString &) override { ++boxes, ++errors; }
+    void showError(const QString &, const QString &) override { ++boxes, ++errors; }
     void showInformation(const QString &text) override
     {
         ++boxes;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
 
@@ -108,7 +109,10 @@ int main(int argc, char *argv[])
     // Ports are named COMn; the remaining arguments are files.
     QList<int> coms;
     QStringList files;
+    static const QRegularExpression comForm(QStringLiteral("^com\\d+$"), QRegularExpression::CaseInsensitiveOption);
     for (const QString &arg : std::as_const(args)) {
+        if (comForm.match(arg).hasMatch() && !Tool::comNumber(arg))
+            return fail(QStringLiteral("%1: COM numbers go from %2 to %3").arg(arg).arg(PortMap::kFirstCom).arg(PortMap::kLastCom));
         if (const int com = Tool::comNumber(arg)) {
             if (coms.contains(com))
                 return fail(QStringLiteral("%1 is named twice").arg(arg));

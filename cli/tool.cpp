@@ -66,7 +66,7 @@ Tool::~Tool() = default;
 
 int Tool::comNumber(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^(?:com)?(\\d{1,2})$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression form(QStringLiteral("^com(\\d{1,2})$"), QRegularExpression::CaseInsensitiveOption);
     const auto m = form.match(text);
     if (!m.hasMatch())
         return 0;

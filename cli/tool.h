@@ -40,7 +40,7 @@ public:
     int show(const QString &source);
     int defaults();
 
-    // "COM3", "com3" or "3": the COM number, 0 when the text is none.
+    // "COM3" or "com3": the COM number, 0 when the text names no COM port.
     static int comNumber(const QString &text);
 
 private:

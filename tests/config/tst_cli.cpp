@@ -179,6 +179,7 @@ void TestCli::exitStatuses_data()
     QTest::newRow("one port of two fails") << QStringList{"write", "COM3", "COM49", "GOOD"} << no << no << 1 << "";
     QTest::newRow("malformed file") << QStringList{"write", "COM3", "BAD"} << no << no << 2 << "";
     QTest::newRow("read without -o") << QStringList{"read", "COM3"} << no << no << 2 << "";
+    QTest::newRow("COM number out of range") << QStringList{"read", "COM51", "-o", "OUT"} << no << no << 2 << "";
     QTest::newRow("unknown command") << QStringList{"burn", "COM3"} << no << no << 2 << "";
     QTest::newRow("show a file") << QStringList{"show", "GOOD"} << no << no << 0 << "Время работы сирены";
 }

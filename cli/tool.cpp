@@ -245,8 +245,9 @@ int Tool::read(const QList<int> &coms)
     if (m_options.output.isEmpty())
         return usage(QStringLiteral("read needs -o FILE (or -o DIR for several ports)"));
     const bool toDir = coms.size() > 1 || QFileInfo(m_options.output).isDir();
-    if (toDir && !QDir().mkpath(m_options.output))
-        return usage(QStringLiteral("cannot make the folder %1").arg(m_options.output));
+    const QString folder = toDir ? m_options.output : QFileInfo(m_options.output).absolutePath();
+    if (!QDir().mkpath(folder))
+        return usage(QStringLiteral("cannot make the folder %1").arg(folder));
 
     readAll(coms, [this, toDir](PortRun &run, const config::Configuration &cfg) {
         run.file = toDir ? QDir(m_options.output).filePath(run.name + QStringLiteral(".cfg")) : m_options.output;

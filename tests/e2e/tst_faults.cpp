@@ -148,8 +148,15 @@ void TestFaults::matrix()
     QTest::qWait(2200);
 
     QCOMPARE(desktop.texts(), r.boxes);
-    for (const RecordingDesktop::Box &box : desktop.boxes)
+    for (const RecordingDesktop::Box &box : desktop.boxes) {
         QCOMPARE(box.error, box.text != kReadDone);
+        QCOMPARE(box.detail.isEmpty(), box.text != kOpenFailed);
+    }
+    // A refused port says why, naming the program that holds it.
+    if (r.event == Event::PortHeld)
+        QCOMPARE(desktop.boxes.first().detail, QStringLiteral("COM1 — %1: занят программой tst_faults (PID %2)")
+                                                   .arg(QFileInfo(device.slavePath()).canonicalFilePath())
+                                                   .arg(QCoreApplication::applicationPid()));
     QCOMPARE(requests.size(), r.requests);
     QCOMPARE(openClose->text(), r.connectedAfter ? kDisconnect : kConnect);
     const bool read = r.boxes.startsWith(kReadDone);

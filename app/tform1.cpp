@@ -355,13 +355,19 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
 {
     if (found.row->reply == Reply::Settings) {
         // A controller that queues requests answers every repeat that went out before
-        // its first answer was read; those answers would overwrite the user's edits.
+        // its first answer was read; those copies would overwrite the user's edits. Only
+        // a copy of what is shown is passed over: a controller that answers just once
+        // (so that the count never runs out) or a record that differs is never lost.
+        const qsizetype end = text.indexOf(command::kCarriageReturn, found.payloadPos);
+        const QByteArray payload = text.mid(found.payloadPos, end - found.payloadPos);
         if (m_redundantReadAnswers > 0) {
             --m_redundantReadAnswers;
-            return;
+            if (payload == m_shownSettings)
+                return;
         }
         if (m_readRepeatTimer.isActive())
             m_redundantReadAnswers = m_readRequests - 1;
+        m_shownSettings = payload;
     }
     setStatusConnected(true);
     Controls &c = *m_controls;

@@ -102,6 +102,7 @@ private:
     // settings reply has made redundant.
     int m_readRequests = 0;
     int m_redundantReadAnswers = 0;
+    QByteArray m_shownSettings; // the settings payload last applied
     std::unique_ptr<WidgetControls> m_controls;
     WindowRules *m_rules = nullptr;
 };

@@ -51,7 +51,7 @@ int usageError(const QString &program, const QString &message, QTextStream &err)
 }
 
 std::optional<int> parse(QCommandLineParser &parser, const QString &program, const QStringList &arguments,
-                         QTextStream &out, QTextStream &err)
+                         QTextStream &out, QTextStream &err, Positionals positionals)
 {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Shows this help and exits."));
@@ -83,7 +83,7 @@ std::optional<int> parse(QCommandLineParser &parser, const QString &program, con
         out.flush();
         return 0;
     }
-    if (!parser.positionalArguments().isEmpty())
+    if (positionals == Positionals::Refused && !parser.positionalArguments().isEmpty())
         return usageError(program,
                           QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()),
                           err);

@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "cli/tool.h"
 
 #include <QApplication>
@@ -7,6 +8,8 @@
 #include <cstdio>
 
 namespace {
+
+const QString kProgram = QStringLiteral("tavrix-cli");
 
 const char kSynopsis[] =
     "Reads, writes and compares the configuration of Tavrix controllers.\n"
@@ -39,16 +42,13 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietMessages);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tavrix-cli"));
-    QApplication::setApplicationVersion(QStringLiteral(TAVRIX_VERSION));
+    QApplication::setApplicationName(kProgram);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(kSynopsis));
-    parser.addHelpOption();
-    parser.addVersionOption();
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The file (or folder, for several ports) to write."),
                                     QStringLiteral("path"));
@@ -63,18 +63,11 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("Ports (COMn) and files."),
                                  QStringLiteral("[arguments...]"));
 
-    if (!parser.parse(QApplication::arguments())) {
-        err << "tavrix-cli: " << parser.errorText() << "\n";
-        return Tool::UsageError;
-    }
-    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
-        out << parser.helpText();
-        return Tool::Done;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        out << "tavrix-cli " << QApplication::applicationVersion() << "\n";
-        return Tool::Done;
-    }
+    // One line for a fault, as the configurator and the simulator do.
+    if (const std::optional<int> status = commandline::parse(parser, kProgram, QApplication::arguments(), out, err,
+                                                             commandline::Positionals::Allowed))
+        return *status;
+    const auto fail = [&](const QString &message) { return commandline::usageError(kProgram, message, err); };
 
     Tool::Options options;
     options.output = parser.value(output);
@@ -82,22 +75,14 @@ int main(int argc, char *argv[])
     options.json = parser.isSet(json);
     bool ok = false;
     const double seconds = parser.value(timeout).toDouble(&ok);
-    if (!ok || seconds <= 0 || seconds > 3600) {
-        err << "tavrix-cli: --timeout takes a number of seconds, not \"" << parser.value(timeout) << "\"\n";
-        return Tool::UsageError;
-    }
+    if (!ok || seconds <= 0 || seconds > 3600)
+        return fail(QStringLiteral("--timeout takes a number of seconds up to 3600, not '%1'").arg(parser.value(timeout)));
     options.timeoutMs = int(seconds * 1000);
 
     QStringList args = parser.positionalArguments();
-    if (args.isEmpty()) {
-        err << parser.helpText();
-        return Tool::UsageError;
-    }
+    if (args.isEmpty())
+        return fail(QStringLiteral("no command given"));
     const QString command = args.takeFirst();
-    const auto fail = [&](const QString &message) {
-        err << "tavrix-cli: " << message << "\n" << "Try tavrix-cli --help.\n";
-        return int(Tool::UsageError);
-    };
     const auto needs = [&](bool allowed, const char *option) {
         return allowed || !parser.isSet(QString::fromLatin1(option));
     };
@@ -131,6 +116,8 @@ int main(int argc, char *argv[])
     if (command == QLatin1String("read")) {
         if (coms.isEmpty() || !files.isEmpty())
             return fail(QStringLiteral("read takes one or more ports: read COM3 [COM4...] -o FILE|DIR"));
+        if (!parser.isSet(output))
+            return fail(QStringLiteral("read needs -o FILE (or -o DIR for several ports)"));
         return tool.read(coms);
     }
     if (command == QLatin1String("write")) {
@@ -153,5 +140,5 @@ int main(int argc, char *argv[])
             return fail(QStringLiteral("defaults takes no arguments, only -o FILE"));
         return tool.defaults();
     }
-    return fail(QStringLiteral("unknown command \"%1\"").arg(command));
+    return fail(QStringLiteral("unknown command '%1'").arg(command));
 }

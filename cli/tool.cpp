@@ -374,39 +374,55 @@ int Tool::show(const QString &source)
 
     QList<QStringList> rows{{QStringLiteral("Page"), QStringLiteral("Caption"), QStringLiteral("Name"),
                              QStringLiteral("Value")}};
-    QJsonArray json;
     for (const config::ControlInfo *info : m_catalog.byPage()) {
-        const config::Entry *e = cfg.find(info->name);
-        if (!e)
-            continue;
-        rows << QStringList{m_catalog.pageTitle(info->page), info->description(), info->name,
-                            m_catalog.shown(*info, e->value)};
-        json.append(QJsonObject{{QStringLiteral("page"), m_catalog.pageTitle(info->page)},
-                                {QStringLiteral("caption"), info->caption},
-                                {QStringLiteral("meaning"), info->meaning},
-                                {QStringLiteral("name"), info->name},
-                                {QStringLiteral("value"), e->value}});
+        if (const config::Entry *e = cfg.find(info->name))
+            rows << QStringList{m_catalog.pageTitle(info->page), info->description(), info->name,
+                                m_catalog.shown(*info, e->value)};
     }
     if (m_options.json)
         emitJson({{QStringLiteral("command"), QStringLiteral("show")}, {QStringLiteral("source"), source},
-                  {QStringLiteral("controls"), json}});
+                  {QStringLiteral("controls"), controlsJson(cfg)}});
     else
         printTable(m_out, rows);
     return Done;
+}
+
+QJsonArray Tool::controlsJson(const config::Configuration &cfg) const
+{
+    QJsonArray json;
+    for (const config::ControlInfo *info : m_catalog.byPage()) {
+        if (const config::Entry *e = cfg.find(info->name))
+            json.append(QJsonObject{{QStringLiteral("page"), m_catalog.pageTitle(info->page)},
+                                    {QStringLiteral("caption"), info->caption},
+                                    {QStringLiteral("meaning"), info->meaning},
+                                    {QStringLiteral("name"), info->name},
+                                    {QStringLiteral("value"), e->value}});
+    }
+    return json;
 }
 
 int Tool::defaults()
 {
     config::ConfigForm form;
     form.applyFactoryConfiguration();
-    const QByteArray text = m_catalog.render(m_catalog.capture(form.controls()));
-    if (m_options.output.isEmpty() || m_options.output == QLatin1String("-")) {
-        m_out << QString::fromUtf8(text);
-        m_out.flush();
-        return Done;
+    const config::Configuration factory = m_catalog.capture(form.controls());
+    const bool toFile = !m_options.output.isEmpty() && m_options.output != QLatin1String("-");
+    if (toFile) {
+        QString error;
+        if (!config::save(m_options.output, m_catalog.render(factory), &error))
+            return usage(QStringLiteral("%1 cannot be written: %2").arg(m_options.output, error));
     }
-    QString error;
-    if (!config::save(m_options.output, text, &error))
-        return usage(QStringLiteral("%1 cannot be written: %2").arg(m_options.output, error));
+    // With --json stdout carries JSON only: the result, and the controls when no file was named.
+    if (m_options.json) {
+        QJsonObject result{{QStringLiteral("command"), QStringLiteral("defaults")}};
+        if (toFile)
+            result.insert(QStringLiteral("file"), m_options.output);
+        else
+            result.insert(QStringLiteral("controls"), controlsJson(factory));
+        emitJson(result);
+    } else if (!toFile) {
+        m_out << QString::fromUtf8(m_catalog.render(factory));
+        m_out.flush();
+    }
     return Done;
 }

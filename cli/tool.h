@@ -56,6 +56,7 @@ private:
     int usage(const QString &message);
     void printDifferences(const QList<config::Difference> &diffs, const QString &a, const QString &b);
     QJsonArray portsJson() const;
+    QJsonArray controlsJson(const config::Configuration &cfg) const;
     QJsonArray differencesJson(const QList<config::Difference> &diffs) const;
     void emitJson(const QJsonObject &object);
     int worstStatus() const;

@@ -3,6 +3,7 @@
 #include "protocol/records/controls.h"
 #include "protocol/records/fieldmeaning.h"
 #include "protocol/records/records.h"
+#include "protocol/records/settingsfields.h"
 #include "protocol/records/startvalues.h"
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
@@ -96,12 +97,31 @@ QString gridCaption(const QWidget *w)
     return parts.join(QStringLiteral(", "));
 }
 
-QString captionOf(const QWidget *w)
+// A button's caption that goes on in a label just under its text ("Работает отправка SMS"
+// / "и включение сирены"): the whole caption, or the button's own text alone.
+QString continued(const QAbstractButton *b, const QString &own)
+{
+    const QRect box = b->geometry();
+    for (const QLabel *label : b->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
+        const QRect at = label->geometry();
+        const QString text = label->text().simplified();
+        if (!text.isEmpty() && text.front().isLower() && at.top() > box.bottom() - 2 && at.top() <= box.bottom() + 4
+            && at.left() >= box.left() && at.left() <= box.left() + 2 * box.height())
+            return own + QLatin1Char(' ') + text;
+    }
+    return own;
+}
+
+// What the control says on its page; *group gets the title of the group box it is in.
+QString captionOf(const QWidget *w, QString *group)
 {
     QString own;
     bool fromHint = false;
-    if (auto *b = qobject_cast<const QAbstractButton *>(w))
+    if (auto *b = qobject_cast<const QAbstractButton *>(w)) {
         own = b->text().simplified();
+        if (!own.isEmpty())
+            own = continued(b, own);
+    }
     if (own.isEmpty()) {
         own = w->toolTip().simplified();
         fromHint = true;
@@ -110,18 +130,18 @@ QString captionOf(const QWidget *w)
         own = gridCaption(w);
         fromHint = false;
     }
-    QString group;
+    group->clear();
     for (const QWidget *p = w->parentWidget(); p; p = p->parentWidget()) {
         if (auto *g = qobject_cast<const QGroupBox *>(p)) {
-            group = g->title().simplified();
+            *group = g->title().simplified();
             break;
         }
     }
     if (own.isEmpty())
-        return group;
-    if (group.isEmpty() || fromHint)
+        return *group;
+    if (group->isEmpty() || fromHint)
         return own;
-    return group + QStringLiteral(": ") + own;
+    return *group + QStringLiteral(": ") + own;
 }
 
 } // namespace
@@ -139,13 +159,15 @@ Catalog::Catalog(const PageControl &pages)
         m_pageTitles << pages.tabText(i);
 
     const QList<QStringList> sets = records::radioGroups();
+    QStringList groups;
     for (const QString &name : readOrder()) {
         auto *w = pages.findChild<QWidget *>(name);
         if (!w)
             continue;
         ControlInfo info;
         info.name = name;
-        info.caption = captionOf(w);
+        QString group;
+        info.caption = captionOf(w, &group);
         // "Page: meaning"; the page is known from the widget.
         const QString meaning = records::meaningOf(name);
         info.meaning = meaning.mid(meaning.indexOf(QStringLiteral(": ")) + 1).trimmed();
@@ -177,6 +199,18 @@ Catalog::Catalog(const PageControl &pages)
         }
         m_index.insert(name, int(m_controls.size()));
         m_controls.append(info);
+        groups.append(group);
+    }
+    // Two controls of a page with one hint (the entry delays of two inputs) are told
+    // apart by their group boxes.
+    QHash<QPair<int, QString>, int> uses;
+    for (const ControlInfo &info : std::as_const(m_controls))
+        ++uses[{info.page, info.caption}];
+    for (int i = 0; i < m_controls.size(); ++i) {
+        ControlInfo &info = m_controls[i];
+        if (uses.value({info.page, info.caption}) > 1 && !groups[i].isEmpty()
+            && !info.caption.startsWith(groups[i] + QLatin1Char(':')))
+            info.caption = groups[i] + QStringLiteral(": ") + info.caption;
     }
 }
 
@@ -292,9 +326,19 @@ void Catalog::apply(Controls &c, const Configuration &cfg) const
         if (!e)
             continue;
         switch (info.kind) {
-        case ControlInfo::Check:
-            c.setChecked(info.name, e->value == QLatin1String("1"));
+        case ControlInfo::Check: {
+            const bool on = e->value == QLatin1String("1");
+            c.setChecked(info.name, on);
+            // A switch whose dependents a read enables itself (no rule runs for it when its
+            // state stays) gets them enabled here too.
+            for (const records::Field &f : records::settingsFields()) {
+                if (!f.enables.isEmpty() && f.controls.value(0) == info.name) {
+                    for (const QString &name : f.enables)
+                        c.setEnabled(name, on);
+                }
+            }
             break;
+        }
         case ControlInfo::Radio:
             if (e->value == QLatin1String("1"))
                 c.setChecked(info.name, true);

@@ -233,6 +233,16 @@ void TestConfigFile::fileIsGroupedByPageWithCaptions()
     // The box's own hint, then what its field carries.
     const QString phone1 = lines.filter(QRegularExpression(QStringLiteral("^Edit1 "))).value(0);
     QVERIFY2(phone1.startsWith(QStringLiteral("Edit1 = +380                    # Номер 1-го абонента — ")), qPrintable(phone1));
+    // A caption tells its control from the others of its page (in the compare dialog it
+    // stands alone): a label that continues a button's text, a group box where hints agree.
+    QHash<QString, QString> seen;
+    for (const ControlInfo &info : catalog.controls()) {
+        const QString key = catalog.pageTitle(info.page) + QLatin1Char('|') + info.caption;
+        QVERIFY2(!seen.contains(key), qPrintable(info.name + QStringLiteral(" and ") + seen.value(key) + QStringLiteral(": ") + key));
+        seen.insert(key, info.name);
+    }
+    QCOMPARE(catalog.find(QStringLiteral("RadioButton34"))->caption,
+             QStringLiteral("Детектор GSM-глушилок: Работает отправка SMS и включение сирены"));
 }
 
 QTEST_MAIN(TestConfigFile)

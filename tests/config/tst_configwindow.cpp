@@ -99,6 +99,19 @@ void TestConfigWindow::savedFileOpensToTheSameRecord()
     QVERIFY2(records::buildSettings(other->controls()) == records::buildSettings(original->controls()),
              qPrintable(QStringLiteral("seed %1").arg(seed)));
     QVERIFY(!other->channel().isOpen());
+
+    // The server switch is on from the start with its boxes greyed; a read enables them
+    // and so does a file that names the switch.
+    const QString server = m_dir->filePath(QStringLiteral("server.cfg"));
+    QFile file(server);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("# tavrix-configuration 1\nCheckBox57 = 1\n");
+    file.close();
+    auto fresh = newForm();
+    QVERIFY(!fresh->findChild<QWidget *>(QStringLiteral("Edit35"))->isEnabled());
+    QVERIFY(menuOf(*fresh)->openFrom(server));
+    for (const char *name : {"Edit35", "Edit37", "Edit40"})
+        QVERIFY2(fresh->findChild<QWidget *>(QLatin1String(name))->isEnabled(), name);
 }
 
 void TestConfigWindow::refusedFileLeavesTheWindowAlone()

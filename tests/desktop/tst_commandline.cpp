@@ -18,6 +18,7 @@ namespace {
 
 const QString kConfigurator = QStringLiteral(CONFIGURATOR_PATH);
 const QString kSim = QStringLiteral(SIM_PATH);
+const QString kCli = QStringLiteral(CLI_PATH);
 // The run is still going at the end of the wait: a window is open.
 constexpr int kWindowOpen = -1;
 // Qt may warn on stderr (the offscreen platform about size hints), but no usage error.
@@ -76,6 +77,19 @@ void TestCommandLine::answers_data()
                                 << "^Usage: tavrix-sim \\[options\\]\\n(.|\\n)*--com <N>(.|\\n)*--version" << "^$";
     QTest::newRow("sim unknown option") << kSim << QStringList{"--baud", "115200"} << false << 2 << "^$"
                                         << usageLine(sim, "unknown option '--baud'");
+
+    const QString cli = QStringLiteral("tavrix-cli");
+    QTest::newRow("cli --version") << kCli << QStringList{"--version"} << false << 0 << "^tavrix-cli 2\\.0\\n$" << "^$";
+    QTest::newRow("cli --help") << kCli << QStringList{"--help"} << false << 0
+                                << "^Usage: tavrix-cli \\[options\\] command(.|\\n)*--timeout <seconds>(.|\\n)*--version"
+                                << "^$";
+    QTest::newRow("cli unknown option") << kCli << QStringList{"read", "COM3", "--bogus"} << false << 2 << "^$"
+                                        << usageLine(cli, "unknown option '--bogus'");
+    QTest::newRow("cli option without its value") << kCli << QStringList{"defaults", "-o"} << false << 2 << "^$"
+                                                  << usageLine(cli, "missing value after '-o'");
+    QTest::newRow("cli unknown command") << kCli << QStringList{"burn", "COM3"} << false << 2 << "^$"
+                                         << usageLine(cli, "unknown command 'burn'");
+    QTest::newRow("cli no command") << kCli << QStringList{} << false << 2 << "^$" << usageLine(cli, "no command given");
 }
 
 void TestCommandLine::answers()

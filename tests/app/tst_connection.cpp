@@ -299,6 +299,11 @@ void TestConnection::acknowledgementsAreReported()
     QCOMPARE(b.status()->text(), messages.isEmpty() ? kNotConnected : kConnected);
     QCOMPARE(b.statusColour(), messages.isEmpty() ? QColor(255, 0, 0) : QColor(0, 0, 255));
     QVERIFY(b.form->timer2().isActive()); // only a settings reply stops the repeat
+    // A text that has been handled is no reply still arriving: the repeat goes out.
+    b.form->timer2().stop();
+    const int requests = b.peer().received().count("READ_SET\r");
+    b.form->Timer2Timer();
+    QTRY_COMPARE(b.peer().received().count("READ_SET\r"), requests + 1);
 }
 
 void TestConnection::settingsReplyStopsRepeatAndEnablesButtons()

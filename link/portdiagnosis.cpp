@@ -43,11 +43,20 @@ bool processAlive(qint64 pid)
     return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
 
-// The live process that a lock file names, or 0. Lock files start with the process id
-// as text (uucp, lockdev, minicom and Qt all write it so).
-qint64 lockOwner(const QString &device)
+// A lock file for the device and the process it names. Lock files start with the
+// process id as text (uucp, lockdev, minicom and Qt all write it so).
+struct LockFile
+{
+    QString path;
+    qint64 pid = 0;
+    bool alive = false;
+};
+
+// The lock file of a live process if there is one, else a stale one, else none.
+LockFile findLock(const QString &device)
 {
     const QString name = lockFileName(device);
+    LockFile stale;
     for (const char *dir : kLockDirs) {
         QFile file(QString::fromLatin1(dir) + QLatin1Char('/') + name);
         if (!file.open(QIODevice::ReadOnly))
@@ -56,9 +65,11 @@ qint64 lockOwner(const QString &device)
         bool ok = false;
         const qint64 pid = head.left(head.indexOf(' ')).toLongLong(&ok);
         if (ok && processAlive(pid))
-            return pid;
+            return {file.fileName(), pid, true};
+        if (stale.path.isEmpty())
+            stale = {file.fileName(), ok ? pid : 0, false};
     }
-    return 0;
+    return stale;
 }
 
 // A process that has the device open, found among the open files in /proc, or 0.
@@ -183,9 +194,10 @@ QHash<QString, QString> knownDevices()
         QStringList parts;
         const QString description = info.description().trimmed();
         const QString manufacturer = info.manufacturer().trimmed();
+        // "FT232R USB UART · 0403:6001 · A1B2C3": the maker only when the device has no name.
         if (!description.isEmpty() && description != QLatin1String("n/a"))
             parts << description;
-        if (!manufacturer.isEmpty() && !description.contains(manufacturer, Qt::CaseInsensitive))
+        else if (!manufacturer.isEmpty() && manufacturer != QLatin1String("n/a"))
             parts << manufacturer;
         if (info.hasVendorIdentifier() && info.hasProductIdentifier())
             parts << QStringLiteral("%1:%2")
@@ -234,9 +246,18 @@ PortStatus::State explainRefusal(const QString &device, const SerialChannel &cha
         *reason = permissionReason(device);
         return PortStatus::State::NoPermission;
     }
-    if (const qint64 pid = lockOwner(device)) {
-        *reason = busyReason(pid);
+    const LockFile lock = findLock(device);
+    if (lock.alive) {
+        *reason = busyReason(lock.pid);
         return PortStatus::State::Busy;
+    }
+    // A program that ended without removing its lock (a crashed minicom) still bars the
+    // device; whoever else has it open is not the cause.
+    if (!lock.path.isEmpty() && channel.openError() == QSerialPort::PermissionError) {
+        const QString who = lock.pid > 0 ? u(" (PID %1)").arg(lock.pid) : QString();
+        *reason = u("файл блокировки %1 остался от программы, которая уже завершилась%2; удалите его: sudo rm %1")
+                      .arg(lock.path, who);
+        return PortStatus::State::Refused;
     }
     // Qt reports a device held exclusively (TIOCEXCL) or locked as a permission error.
     if (channel.openError() == QSerialPort::PermissionError) {

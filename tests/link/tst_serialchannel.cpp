@@ -104,6 +104,11 @@ void TestSerialChannel::refusedOpenIsExplained_data()
                                      << "^занят программой tst_serialchann\\w* \\(PID %pid\\)$";
     QTest::newRow("lock file of another program") << "lock file" << int(PortStatus::State::Busy)
                                                   << "^занят программой sleep \\(PID %pid\\)$";
+    // The device is held open elsewhere too (the peer), but only the stale lock bars it.
+    QTest::newRow("lock file of a program that has ended")
+        << "stale lock file" << int(PortStatus::State::Refused)
+        << "^файл блокировки (/var/lock/LCK\\.\\.pts_\\d+) остался от программы, которая уже завершилась "
+           "\\(PID %pid\\); удалите его: sudo rm \\1$";
 }
 
 void TestSerialChannel::refusedOpenIsExplained()
@@ -134,6 +139,10 @@ void TestSerialChannel::refusedOpenIsExplained()
             QSKIP("the lock folder /var/lock is not writable here");
         lock->write(QByteArray::number(pid).rightJustified(10, ' ') + " minicom root\n");
         lock->close();
+        if (holder == "stale lock file") {
+            sleeper.kill();
+            QVERIFY(sleeper.waitForFinished());
+        }
     }
     SerialChannel channel;
     QVERIFY(!channel.open(device, 9600));

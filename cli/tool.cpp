@@ -244,7 +244,9 @@ int Tool::read(const QList<int> &coms)
 {
     if (m_options.output.isEmpty())
         return usage(QStringLiteral("read needs -o FILE (or -o DIR for several ports)"));
-    const bool toDir = coms.size() > 1 || QFileInfo(m_options.output).isDir();
+    // "backup/" names a folder even before it exists.
+    const bool toDir = coms.size() > 1 || m_options.output.endsWith(QLatin1Char('/'))
+                       || QFileInfo(m_options.output).isDir();
     const QString folder = toDir ? m_options.output : QFileInfo(m_options.output).absolutePath();
     if (!QDir().mkpath(folder))
         return usage(QStringLiteral("cannot make the folder %1").arg(folder));

@@ -184,9 +184,10 @@ void TestCli::exitStatuses_data()
                                   << "\"b\": \"8\"";
     // COM49 has no link, and the default table is empty.
     QTest::newRow("no such port") << QStringList{"write", "COM49", "GOOD"} << no << no << 1 << "";
-    QTest::newRow("silent controller") << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "1"} << no << yes << 1 << "";
+    QTest::newRow("silent controller") << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "3"} << no << yes << 1 << "";
     QTest::newRow("one port of two fails") << QStringList{"write", "COM3", "COM49", "GOOD"} << no << no << 1 << "";
     QTest::newRow("malformed file") << QStringList{"write", "COM3", "BAD"} << no << no << 2 << "";
+    QTest::newRow("read into a folder yet to be made") << QStringList{"read", "COM3", "-o", "NEWDIR/"} << no << no << 0 << "";
     QTest::newRow("read without -o") << QStringList{"read", "COM3"} << no << no << 2 << "";
     QTest::newRow("COM number out of range") << QStringList{"read", "COM51", "-o", "OUT"} << no << no << 2 << "";
     QTest::newRow("unknown command") << QStringList{"burn", "COM3"} << no << no << 2 << "";
@@ -231,8 +232,18 @@ void TestCli::exitStatuses()
             arg = bad;
         else if (arg == QLatin1String("OUT"))
             arg = m_home->filePath(QStringLiteral("out.cfg"));
+        else if (arg == QLatin1String("NEWDIR/"))
+            arg = m_home->filePath(QStringLiteral("new/"));
     }
+    QSignalSpy commands(device, &sim::Simulator::commandReceived);
+    QElapsedTimer clock;
+    clock.start();
     const Result r = cli(args);
+    if (silent) {
+        // Asked at once and again after 2 s, given up after the 3 s of --timeout.
+        QCOMPARE(commands.count(), 2);
+        QVERIFY2(clock.elapsed() >= 3000 && clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+    }
     QVERIFY2(r.status == status, qPrintable(QStringLiteral("status %1\n%2%3").arg(r.status).arg(r.out, r.err)));
     QVERIFY2(r.out.contains(shown), qPrintable(r.out));
     if (args.contains(QStringLiteral("--json"))) {

@@ -189,6 +189,8 @@ void TestConfigFile::templatesChangeOnlyWhatTheyName_data()
                                << QStringList{"RadioButton1", "RadioButton2"};
     // The column's run from subscriber 1 grows as when the box is clicked.
     QTest::newRow("column box") << QByteArray("CheckBox3 = 1\n") << QStringList{"CheckBox2", "CheckBox3"};
+    // The switch ticks its first input, as a read that turns it on does.
+    QTest::newRow("master switch on") << QByteArray("CheckBox113 = 1\n") << QStringList{"CheckBox113", "CheckBox114"};
 }
 
 void TestConfigFile::templatesChangeOnlyWhatTheyName()

@@ -240,9 +240,10 @@ void TestCli::exitStatuses()
     clock.start();
     const Result r = cli(args);
     if (silent) {
-        // Asked at once and again after 2 s, given up after the 3 s of --timeout.
+        // Asked at once and again after 2 s, given up after the 3 s of --timeout (a coarse
+        // timer may end up to 5 % early).
         QCOMPARE(commands.count(), 2);
-        QVERIFY2(clock.elapsed() >= 3000 && clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() >= 2800 && clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
     }
     QVERIFY2(r.status == status, qPrintable(QStringLiteral("status %1\n%2%3").arg(r.status).arg(r.out, r.err)));
     QVERIFY2(r.out.contains(shown), qPrintable(r.out));

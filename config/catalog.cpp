@@ -248,12 +248,7 @@ std::optional<QString> Catalog::refusal(const ControlInfo &info, const QString &
         return std::nullopt;
     }
     case ControlInfo::Text:
-        if (value.size() > info.limit)
-            return QStringLiteral("%1 takes at most %2 characters, \"%3\" has %4")
-                .arg(info.name)
-                .arg(info.limit)
-                .arg(value)
-                .arg(value.size());
+        // The characters first: the length message quotes the text.
         if (info.chars) {
             for (QChar ch : value) {
                 // Backspace is a key the filter lets through, never a character of the text.
@@ -262,6 +257,12 @@ std::optional<QString> Catalog::refusal(const ControlInfo &info, const QString &
                         .arg(info.name, ch.isPrint() ? QString(ch) : QStringLiteral("U+%1").arg(ch.unicode(), 4, 16, QLatin1Char('0')));
             }
         }
+        if (value.size() > info.limit)
+            return QStringLiteral("%1 takes at most %2 characters, \"%3\" has %4")
+                .arg(info.name)
+                .arg(info.limit)
+                .arg(value)
+                .arg(value.size());
         return std::nullopt;
     }
     return std::nullopt;

@@ -61,6 +61,7 @@ void TestConfigFile::malformedFilesAreRefusedWhole_data()
     QTest::newRow("list past its items") << ok + "ComboBox22 = 10\n" << 3 << "item number from 0 to 9";
     QTest::newRow("list not a number") << ok + "ComboBox22 = three\n" << 3 << "item number";
     QTest::newRow("phone too long") << ok + "Edit1 = +38050123456789\n" << 3 << "at most 14 characters";
+    QTest::newRow("line break in a long text") << ok + "Edit38 = \"1\r2\"\n" << 3 << "character 'U+000d'";
     QTest::newRow("letter in a phone") << ok + "Edit1 = +380a\n" << 3 << "character 'a'";
     QTest::newRow("underscore in SMS word") << ok + "Edit19 = a_b\n" << 3 << "character '_'";
     QTest::newRow("Cyrillic access point") << ok + "Edit34 = \"интернет\"\n" << 3 << "character 'и'";

@@ -13,6 +13,7 @@ PortList discoverPorts(SerialChannel &channel, const PortMap &map)
             ports.items << QStringLiteral("COM%1").arg(s.com);
             ports.table << s.com;
             ports.devices << s.device;
+            ports.links << s.link;
             ports.tooltips << s.summary();
         } else if (s.state != PortStatus::State::Absent) {
             refused << s.summary() + QStringLiteral(": ") + s.reason;

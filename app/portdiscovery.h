@@ -15,6 +15,8 @@ struct PortList
     QStringList items;
     QVector<int> table;
     QStringList devices;
+    // The ports-folder link each device was found by, or an empty text.
+    QStringList links;
     // What each device is ("COM17 — /dev/ttyUSB0 · FT232R USB UART · 0403:6001 · A1B2C3").
     QStringList tooltips;
     // Why nothing is listed, when nothing is: every device there is and why it was refused.

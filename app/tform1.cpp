@@ -15,6 +15,7 @@
 #include "ui_tform1.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -142,6 +143,7 @@ void TForm1::fillPortList()
     const PortList ports = discoverPorts(m_channel, m_portMap);
     m_portTable = ports.table;
     m_portDevices = ports.devices;
+    m_portLinks = ports.links;
     m_emptyPortsHint = ports.emptyHint;
     const QSignalBlocker quiet(combo);
     combo->clear();
@@ -241,11 +243,15 @@ void TForm1::connectPort()
     // not silently open whatever the default table gives that number now.
     const int index = ui->ComboBox1->currentIndex();
     const bool known = index >= 0 && index < m_portTable.size();
-    if (!known || !m_channel.open(m_portDevices.at(index), kBaudRate)) {
+    // A link that has gone took its device with it (a stopped simulator), even if the
+    // system has already handed the same pseudo-terminal name to another program.
+    const bool linkGone = known && !m_portLinks.at(index).isEmpty()
+        && !QFileInfo(m_portLinks.at(index)).isSymLink() && !QFileInfo::exists(m_portLinks.at(index));
+    if (!known || linkGone || !m_channel.open(m_portDevices.at(index), kBaudRate)) {
         QString detail;
         if (known) {
             QString reason;
-            explainRefusal(m_portDevices.at(index), m_channel, &reason);
+            explainRefusal(linkGone ? QString() : m_portDevices.at(index), m_channel, &reason);
             detail = QStringLiteral("COM%1 — %2: ").arg(m_portTable.at(index)).arg(m_portDevices.at(index)) + reason;
         }
         Desktop::instance().showError(QString::fromUtf8(kOpenFailed), detail);

@@ -89,6 +89,7 @@ private:
     ReplyBuffer m_replies;
     QVector<int> m_portTable;
     QStringList m_portDevices;
+    QStringList m_portLinks;
     QString m_emptyPortsHint;
     LinkState m_state = LinkState::Disconnected;
     bool m_mayRead = false;

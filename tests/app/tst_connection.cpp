@@ -168,6 +168,8 @@ void TestConnection::entryKeepsTheDeviceItWasFoundAs()
     b.peer().hangUp(); // the simulator stops: its port and its link go
     QTRY_COMPARE(b.desktop.texts(), QStringList{"Потеряна связь с портом"});
     b.desktop.clear();
+    // Another program's new pseudo-terminal usually gets the freed name.
+    PtyPeer newcomer(elsewhere.path(), 2);
 
     QVERIFY(!b.connect());
     QCOMPARE(b.desktop.texts(), QStringList{"Ошибка открытия порта"});
@@ -176,6 +178,7 @@ void TestConnection::entryKeepsTheDeviceItWasFoundAs()
     QCOMPARE(b.button("OpenClose")->text(), QStringLiteral("Соединиться"));
     QCOMPARE(b.portItems(), QStringList{"COM1"});
     QVERIFY(tableDevice.received().isEmpty());
+    QVERIFY(newcomer.received().isEmpty());
 
     // Only a new look at the ports takes the table's device for COM1.
     b.openPortList();

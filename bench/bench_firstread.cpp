@@ -40,7 +40,7 @@ struct Trial
     int a = 0;    // latency ms; chunk bytes; seconds to listen
     int b = 0;    // -; pause ms; -
 
-    QString spec() const { return QStringLiteral("%1,%2,%3").arg(kind).arg(a).arg(b); }
+    QString key() const { return QStringLiteral("%1,%2,%3").arg(kind).arg(a).arg(b); }
     // A rough duration, to start the long trials first.
     int expectedMs() const
     {
@@ -69,8 +69,8 @@ public:
     void openUrl(const QUrl &) override {}
 };
 
-// Runs one trial in this process and prints "RESULT spec ok requests boxes firstTick ms"
-// (or, for a silent controller, "RESULT spec ok requests minIntervalMs maxIntervalMs").
+// Runs one trial in this process and prints "RESULT trial ok requests boxes firstTick ms"
+// (or, for a silent controller, "RESULT trial ok requests minIntervalMs maxIntervalMs").
 int runTrial(const Trial &t)
 {
     QTemporaryDir dir;
@@ -141,7 +141,7 @@ int runTrial(const Trial &t)
         }
         const bool ok = form.isConnected() && desktop.boxes == 0 && requestTimes.size() >= t.a / 2
             && lo >= 1984'000'000 && hi <= 2016'000'000;
-        out << "RESULT " << t.spec() << ' ' << int(ok) << ' ' << requestTimes.size() << ' '
+        out << "RESULT " << t.key() << ' ' << int(ok) << ' ' << requestTimes.size() << ' '
             << QString::number(lo / 1e6, 'f', 1) << ' ' << QString::number(hi / 1e6, 'f', 1) << Qt::endl;
         return 0;
     }
@@ -159,7 +159,7 @@ int runTrial(const Trial &t)
     loop.exec();
     const bool ok = requestTimes.size() == 1 && desktop.boxes == 1 && desktop.errors == 0 && shown && firstTick;
     const double ms = shownNs >= 0 && lastByteNs >= 0 ? (shownNs - lastByteNs) / 1e6 : -1;
-    out << "RESULT " << t.spec() << ' ' << int(ok) << ' ' << requestTimes.size() << ' ' << desktop.boxes << ' '
+    out << "RESULT " << t.key() << ' ' << int(ok) << ' ' << requestTimes.size() << ' ' << desktop.boxes << ' '
         << int(firstTick) << ' ' << QString::number(ms, 'f', 1) << Qt::endl;
     return 0;
 }
@@ -211,7 +211,7 @@ int runGrid(int jobs, int reps)
             child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             QObject::connect(child, &QProcess::finished, [&, child, t] {
                 const QString line = QString::fromLocal8Bit(child->readAllStandardOutput()).trimmed();
-                results << (line.startsWith(QLatin1String("RESULT")) ? line : QStringLiteral("RESULT %1 0 - - - -").arg(t.spec()));
+                results << (line.startsWith(QLatin1String("RESULT")) ? line : QStringLiteral("RESULT %1 0 - - - -").arg(t.key()));
                 std::fprintf(stderr, "%s\n", qPrintable(results.last()));
                 child->deleteLater();
                 --running;
@@ -219,7 +219,7 @@ int runGrid(int jobs, int reps)
                 if (running == 0 && queue.empty())
                     loop.quit();
             });
-            child->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--trial"), t.spec()});
+            child->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--trial"), t.key()});
             ++running;
         }
     };

@@ -112,16 +112,23 @@ bool ConfigurationMenu::saveTo(const QString &path)
     return true;
 }
 
-bool ConfigurationMenu::openFrom(const QString &path)
+bool ConfigurationMenu::loadFile(const QString &path, const QString &refusal, config::Configuration *cfg)
 {
-    const config::Catalog &catalog = config::windowCatalog();
-    config::Configuration cfg;
-    if (const auto error = config::load(path, catalog, &cfg)) {
-        Desktop::instance().showError(QStringLiteral("Конфигурация не открыта: %1").arg(error->message()));
+    // A refused file is reported whole, once, and changes nothing.
+    if (const auto error = config::load(path, config::windowCatalog(), cfg)) {
+        Desktop::instance().showError(refusal.arg(error->message()));
         return false;
     }
     m_lastPath = path;
-    catalog.apply(m_controls, cfg);
+    return true;
+}
+
+bool ConfigurationMenu::openFrom(const QString &path)
+{
+    config::Configuration cfg;
+    if (!loadFile(path, QStringLiteral("Конфигурация не открыта: %1"), &cfg))
+        return false;
+    config::windowCatalog().apply(m_controls, cfg);
     return true;
 }
 
@@ -129,11 +136,8 @@ QDialog *ConfigurationMenu::compareWith(const QString &path)
 {
     const config::Catalog &catalog = config::windowCatalog();
     config::Configuration file;
-    if (const auto error = config::load(path, catalog, &file)) {
-        Desktop::instance().showError(QStringLiteral("Сравнение невозможно: %1").arg(error->message()));
+    if (!loadFile(path, QStringLiteral("Сравнение невозможно: %1"), &file))
         return nullptr;
-    }
-    m_lastPath = path;
     const QList<config::Difference> diffs = catalog.compare(catalog.capture(m_controls), file);
     if (diffs.isEmpty()) {
         Desktop::instance().showInformation(QStringLiteral("Настройки в окне совпадают с файлом %1").arg(path));

@@ -38,6 +38,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool loadFile(const QString &path, const QString &refusal, config::Configuration *cfg);
     void chooseAndSave();
     void chooseAndOpen();
     void chooseAndCompare();

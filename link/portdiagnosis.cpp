@@ -109,9 +109,25 @@ qint64 processHolding(const QString &device)
     return found;
 }
 
+// The program's whole name. /proc/PID/comm is cut to 15 characters ("tavrix-configur"),
+// so the executable is asked first, then the command line, and comm only as a last resort.
 QString programName(qint64 pid)
 {
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    const QString proc = QStringLiteral("/proc/%1/").arg(pid);
+    QString exe = QFileInfo(proc + QStringLiteral("exe")).symLinkTarget();
+    const QLatin1String deleted(" (deleted)"); // the file was replaced while it runs
+    if (exe.endsWith(deleted))
+        exe.chop(deleted.size());
+    if (!exe.isEmpty())
+        return QFileInfo(exe).fileName();
+    QFile cmdline(proc + QStringLiteral("cmdline"));
+    if (cmdline.open(QIODevice::ReadOnly)) {
+        const QByteArray all = cmdline.read(4096);
+        const QString first = QFile::decodeName(all.left(all.indexOf('\0')));
+        if (!first.isEmpty())
+            return QFileInfo(first).fileName();
+    }
+    QFile comm(proc + QStringLiteral("comm"));
     if (!comm.open(QIODevice::ReadOnly))
         return {};
     return QString::fromLocal8Bit(comm.readAll()).trimmed();

@@ -101,7 +101,7 @@ void TestSerialChannel::refusedOpenIsExplained_data()
     QTest::newRow("gone") << "hang-up" << int(PortStatus::State::Gone) << "^устройства больше нет: ";
     QTest::newRow("not a serial device") << "/dev/null" << int(PortStatus::State::Refused) << "^не открывается: .+";
     QTest::newRow("another channel") << "channel" << int(PortStatus::State::Busy)
-                                     << "^занят программой tst_serialchann\\w* \\(PID %pid\\)$";
+                                     << "^занят программой tst_serialchannel \\(PID %pid\\)$";
     QTest::newRow("lock file of another program") << "lock file" << int(PortStatus::State::Busy)
                                                   << "^занят программой sleep \\(PID %pid\\)$";
     // The device is held open elsewhere too (the peer), but only the stale lock bars it.

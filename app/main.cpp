@@ -1,4 +1,4 @@
-#include "app/commandline.h"
+#include "app/configuratorcommandline.h"
 #include "app/desktopidentity.h"
 #include "app/tform1.h"
 #include "link/portdiagnosis.h"

@@ -1,5 +1,5 @@
-#include "app/commandline.h"
 #include "cli/tool.h"
+#include "commandline/commandline.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

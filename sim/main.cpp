@@ -1,6 +1,6 @@
 // tavrix-sim: the Tavrix controller on a pseudo-terminal, linked as a COM number in the
 // configurator's ports folder, with faults to provoke on purpose.
-#include "app/commandline.h"
+#include "commandline/commandline.h"
 #include "link/portmap.h"
 #include "sim/simulator.h"
 

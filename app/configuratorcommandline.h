@@ -1,38 +1,13 @@
 #pragma once
 
+#include "commandline/commandline.h"
+
 #include <QCommandLineOption>
-#include <QCommandLineParser>
 #include <QList>
-#include <QStringList>
 
 #include <functional>
-#include <optional>
 
 class QProcessEnvironment;
-class QTextStream;
-
-// What both programs share on the command line: -h/--help, -v/--version ("<program>
-// <version>", the version of this build) and usage errors that name the fault in one line,
-// point at --help and end the program with kUsageError.
-namespace commandline {
-
-constexpr int kUsageError = 2;
-
-// "tavrix-sim 2.0".
-QString versionLine(const QString &program);
-
-// "<program>: <message> (see <program> --help)" on err; returns kUsageError.
-int usageError(const QString &program, const QString &message, QTextStream &err);
-
-enum class Positionals { Refused, Allowed };
-
-// Adds the help and version options, parses, and handles what ends the program at once.
-// Returns the exit status then (0 after help or version, kUsageError after an unknown
-// option, a missing value or a positional argument that is refused), or nothing to go on.
-std::optional<int> parse(QCommandLineParser &parser, const QString &program, const QStringList &arguments,
-                         QTextStream &out, QTextStream &err, Positionals positionals = Positionals::Refused);
-
-} // namespace commandline
 
 // The configurator's command line. It is read before the application object exists, so
 // that help, version, usage errors and the options that need no window work without a

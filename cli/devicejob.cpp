@@ -31,7 +31,7 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
     m_poll.setInterval(kPollMs);
     m_repeat.setInterval(kRepeatMs);
     m_deadline.setSingleShot(true);
-    connect(&m_poll, &QTimer::timeout, this, &DeviceJob::poll);
+    connect(&m_poll, &QTimer::timeout, this, &DeviceJob::collectReply);
     connect(&m_repeat, &QTimer::timeout, this, &DeviceJob::repeat);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         fail(QStringLiteral("no answer to %1 within %2 s")
@@ -99,7 +99,7 @@ void DeviceJob::repeat()
 {
     // A reply may be on its way: take what has come, and do not cut into a reply that
     // is still arriving (the repeat purges the line).
-    poll();
+    collectReply();
     if (m_waiting != Waiting::Settings)
         return;
     if (m_lastByte.isValid() && m_lastByte.elapsed() < kRepeatMs / 4 && !m_replies.pending().isEmpty())
@@ -107,7 +107,7 @@ void DeviceJob::repeat()
     send(line(command::kReadSettings));
 }
 
-void DeviceJob::poll()
+void DeviceJob::collectReply()
 {
     if (!m_channel.isOpen() || m_waiting == Waiting::Nothing)
         return;

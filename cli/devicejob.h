@@ -45,7 +45,7 @@ private:
     enum class Waiting { Nothing, Settings, Written };
 
     void send(const QByteArray &line);
-    void poll();
+    void collectReply();
     void repeat();
     void fail(const QString &why);
     void report(bool force);

@@ -165,7 +165,7 @@ int Tool::worstStatus() const
     return worst;
 }
 
-void Tool::readAll(const QList<int> &coms, const std::function<void(PortRun &, const config::Configuration &)> &done)
+void Tool::readControllers(const QList<int> &coms, const std::function<void(PortRun &, const config::Configuration &)> &done)
 {
     startJobs(coms, [this, done](PortRun &run) {
         PortRun *r = &run;
@@ -251,7 +251,7 @@ int Tool::read(const QList<int> &coms)
     if (!QDir().mkpath(folder))
         return usage(QStringLiteral("cannot make the folder %1").arg(folder));
 
-    readAll(coms, [this, toDir](PortRun &run, const config::Configuration &cfg) {
+    readControllers(coms, [this, toDir](PortRun &run, const config::Configuration &cfg) {
         run.file = toDir ? QDir(m_options.output).filePath(run.name + QStringLiteral(".cfg")) : m_options.output;
         QString error;
         if (config::save(run.file, m_catalog.render(cfg), &error))
@@ -330,7 +330,7 @@ int Tool::diff(const QString &a, const QString &b)
             return fileError(*error);
         }
     }
-    readAll(coms, [this, &configs, &sources](PortRun &run, const config::Configuration &cfg) {
+    readControllers(coms, [this, &configs, &sources](PortRun &run, const config::Configuration &cfg) {
         for (int i = 0; i < 2; ++i) {
             if (comNumber(sources[i]) == run.com)
                 configs[i] = cfg;
@@ -361,7 +361,7 @@ int Tool::show(const QString &source)
     config::Configuration cfg;
     const int com = comNumber(source);
     if (com > 0) {
-        readAll({com}, [this, &cfg](PortRun &run, const config::Configuration &read) {
+        readControllers({com}, [this, &cfg](PortRun &run, const config::Configuration &read) {
             cfg = read;
             finish(run, Done, QStringLiteral("read"));
         });

@@ -47,7 +47,7 @@ private:
     struct PortRun;
 
     // Reads the controllers' configurations side by side; done(i, config) for each.
-    void readAll(const QList<int> &coms, const std::function<void(PortRun &, const config::Configuration &)> &done);
+    void readControllers(const QList<int> &coms, const std::function<void(PortRun &, const config::Configuration &)> &done);
     void startJobs(const QList<int> &coms, const std::function<void(PortRun &)> &begin);
     int runJobs();
     void finish(PortRun &run, int status, const QString &message);

@@ -28,7 +28,7 @@ WidgetControls::WidgetControls(QWidget *root)
     }
 }
 
-QWidget *WidgetControls::widget(const QString &name) const
+QWidget *WidgetControls::widgetNamed(const QString &name) const
 {
     QWidget *w = m_widgets.value(name);
     if (!w)
@@ -43,31 +43,31 @@ bool WidgetControls::has(const QString &name) const
 
 bool WidgetControls::checked(const QString &name) const
 {
-    auto *b = qobject_cast<QAbstractButton *>(widget(name));
+    auto *b = qobject_cast<QAbstractButton *>(widgetNamed(name));
     return b && b->isChecked();
 }
 
 void WidgetControls::setChecked(const QString &name, bool on)
 {
-    if (auto *b = qobject_cast<QAbstractButton *>(widget(name)))
+    if (auto *b = qobject_cast<QAbstractButton *>(widgetNamed(name)))
         b->setChecked(on);
 }
 
 int WidgetControls::index(const QString &name) const
 {
-    auto *c = qobject_cast<QComboBox *>(widget(name));
+    auto *c = qobject_cast<QComboBox *>(widgetNamed(name));
     return c ? c->currentIndex() : -1;
 }
 
 void WidgetControls::setIndex(const QString &name, int index)
 {
-    if (auto *c = qobject_cast<QComboBox *>(widget(name)))
+    if (auto *c = qobject_cast<QComboBox *>(widgetNamed(name)))
         c->setCurrentIndex(index >= 0 && index < c->count() ? index : -1);
 }
 
 QString WidgetControls::text(const QString &name) const
 {
-    QWidget *w = widget(name);
+    QWidget *w = widgetNamed(name);
     if (auto *e = qobject_cast<QLineEdit *>(w))
         return e->text();
     if (auto *l = qobject_cast<QLabel *>(w))
@@ -81,7 +81,7 @@ QString WidgetControls::text(const QString &name) const
 
 void WidgetControls::setText(const QString &name, const QString &text)
 {
-    QWidget *w = widget(name);
+    QWidget *w = widgetNamed(name);
     if (auto *e = qobject_cast<QLineEdit *>(w)) {
         setTextWhole(e, text);
         return;
@@ -96,13 +96,13 @@ void WidgetControls::setText(const QString &name, const QString &text)
 
 bool WidgetControls::enabled(const QString &name) const
 {
-    QWidget *w = widget(name);
+    QWidget *w = widgetNamed(name);
     return w && w->isEnabled();
 }
 
 void WidgetControls::setEnabled(const QString &name, bool on)
 {
-    if (QWidget *w = widget(name))
+    if (QWidget *w = widgetNamed(name))
         w->setEnabled(on);
 }
 

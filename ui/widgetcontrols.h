@@ -25,9 +25,10 @@ public:
     bool has(const QString &name) const override;
     void addCheckObserver(CheckObserver observer) override;
 
-    QWidget *widget(const QString &name) const;
-
 private:
+    // Warns about a name the window lacks: the tables and the forms disagree.
+    QWidget *widgetNamed(const QString &name) const;
+
     QHash<QString, QPointer<QWidget>> m_widgets;
     std::vector<CheckObserver> m_observers;
 };

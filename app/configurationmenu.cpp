@@ -104,7 +104,9 @@ bool ConfigurationMenu::saveTo(const QString &path)
 {
     const config::Catalog &catalog = config::windowCatalog();
     QString error;
-    if (!config::save(path, catalog.render(catalog.capture(m_controls)), &error)) {
+    // The file holds what a write of the window stores in a controller, in the forms a
+    // read shows, so that it opens again and restores exactly that.
+    if (!config::save(path, catalog.render(config::storedForm(m_controls)), &error)) {
         Desktop::instance().showError(QStringLiteral("Конфигурация не сохранена: %1: %2").arg(path, error));
         return false;
     }
@@ -128,7 +130,24 @@ bool ConfigurationMenu::openFrom(const QString &path)
     config::Configuration cfg;
     if (!loadFile(path, QStringLiteral("Конфигурация не открыта: %1"), &cfg))
         return false;
-    config::windowCatalog().apply(m_controls, cfg);
+    const config::Catalog &catalog = config::windowCatalog();
+    const QList<config::Change> changed = catalog.applyNoting(m_controls, cfg);
+    // Nothing the file says is changed silently: one box names what the page rules
+    // set otherwise.
+    if (!changed.isEmpty()) {
+        QStringList lines{QStringLiteral("Правила страниц изменили значения из файла %1:").arg(path)};
+        for (const config::Change &c : changed) {
+            const QString where = c.control->caption.isEmpty()
+                                      ? catalog.pageTitle(c.control->page)
+                                      : catalog.pageTitle(c.control->page) + QStringLiteral(": ") + c.control->caption;
+            lines << QStringLiteral("%1 (%2, строка %3): в файле %4, в окне %5")
+                         .arg(c.control->name, where)
+                         .arg(c.line)
+                         .arg(config::excerpt(catalog.shown(*c.control, c.named)),
+                              config::excerpt(catalog.shown(*c.control, c.now)));
+        }
+        Desktop::instance().showInformation(lines.join(QLatin1Char('\n')));
+    }
     return true;
 }
 
@@ -138,7 +157,8 @@ QDialog *ConfigurationMenu::compareWith(const QString &path)
     config::Configuration file;
     if (!loadFile(path, QStringLiteral("Сравнение невозможно: %1"), &file))
         return nullptr;
-    const QList<config::Difference> diffs = catalog.compare(catalog.capture(m_controls), file);
+    // The window's configuration as a write would store it, as the file holds it too.
+    const QList<config::Difference> diffs = catalog.compare(config::storedForm(m_controls), file);
     if (diffs.isEmpty()) {
         Desktop::instance().showInformation(QStringLiteral("Настройки в окне совпадают с файлом %1").arg(path));
         return nullptr;

@@ -49,8 +49,9 @@ bool DeviceJob::open()
     }
     if (!m_channel.open(m_device, kBaudRate)) {
         QString reason;
-        explainRefusal(m_device, m_channel, &reason);
-        fail(QStringLiteral("%1 cannot be opened: %2").arg(m_device, reason));
+        const PortStatus::State state = explainRefusal(m_device, m_channel, &reason);
+        // The tool speaks English; the window's Russian reason is for the window.
+        fail(QStringLiteral("%1 cannot be opened: %2").arg(m_device, refusalInEnglish(state, m_device, m_channel)));
         return false;
     }
     m_poll.start();

@@ -5,7 +5,9 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -16,7 +18,7 @@ const char kSynopsis[] =
     "\n"
     "Commands:\n"
     "  ports                         the COM numbers with their devices and states\n"
-    "  read COMn... -o FILE|DIR      read controllers into files (several: DIR/COMn.cfg)\n"
+    "  read COMn... -o FILE|DIR|-    read controllers into files (several: DIR/COMn.cfg)\n"
     "  write COMn... FILE [--verify] apply FILE onto what each controller holds and write it\n"
     "  diff A B                      compare two files or controllers (COMn)\n"
     "  show FILE|COMn                every control with its page and caption\n"
@@ -63,11 +65,47 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("Ports (COMn) and files."),
                                  QStringLiteral("[arguments...]"));
 
+    // With --json every outcome is one JSON document on stdout, a usage error too; the
+    // option is looked for before parsing, since parsing may be what fails.
+    const QStringList arguments = QApplication::arguments();
+    const bool jsonWanted = arguments.mid(1).contains(QStringLiteral("--json"));
+    QString command;
+    const auto failAsJson = [&](const QString &line) {
+        if (!jsonWanted)
+            return;
+        QString message = line.trimmed();
+        if (message.startsWith(kProgram + QStringLiteral(": ")))
+            message = message.mid(kProgram.size() + 2);
+        Tool::emitUsageError(out, command, message);
+    };
+
     // One line for a fault, as the configurator and the simulator do.
-    if (const std::optional<int> status = commandline::parse(parser, kProgram, QApplication::arguments(), out, err,
-                                                             commandline::Positionals::Allowed))
-        return *status;
-    const auto fail = [&](const QString &message) { return commandline::usageError(kProgram, message, err); };
+    QString parseErrors;
+    QTextStream parseErr(&parseErrors);
+    const std::optional<int> parsed = commandline::parse(parser, kProgram, arguments, out, parseErr,
+                                                         commandline::Positionals::Allowed);
+    parseErr.flush();
+    err << parseErrors;
+    err.flush();
+    if (parsed) {
+        if (*parsed != 0)
+            failAsJson(parseErrors);
+        return *parsed;
+    }
+    const auto fail = [&](const QString &message) {
+        QString line;
+        QTextStream lineStream(&line);
+        const int status = commandline::usageError(kProgram, message, lineStream);
+        lineStream.flush();
+        err << line;
+        err.flush();
+        failAsJson(message);
+        return status;
+    };
+
+    QStringList args = parser.positionalArguments();
+    if (!args.isEmpty())
+        command = args.first();
 
     Tool::Options options;
     options.output = parser.value(output);
@@ -75,14 +113,14 @@ int main(int argc, char *argv[])
     options.json = parser.isSet(json);
     bool ok = false;
     const double seconds = parser.value(timeout).toDouble(&ok);
-    if (!ok || seconds <= 0 || seconds > 3600)
-        return fail(QStringLiteral("--timeout takes a number of seconds up to 3600, not '%1'").arg(parser.value(timeout)));
-    options.timeoutMs = int(seconds * 1000);
+    if (!ok || !std::isfinite(seconds) || seconds < 0.1)
+        return fail(QStringLiteral("--timeout takes a number of seconds from 0.1 up, not '%1'").arg(parser.value(timeout)));
+    // A timer counts milliseconds in an int: a longer wait is a wait without end.
+    options.timeoutMs = int(std::min(seconds * 1000.0, double(std::numeric_limits<int>::max())));
 
-    QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return fail(QStringLiteral("no command given"));
-    const QString command = args.takeFirst();
+    args.takeFirst();
     const auto needs = [&](bool allowed, const char *option) {
         return allowed || !parser.isSet(QString::fromLatin1(option));
     };
@@ -117,7 +155,7 @@ int main(int argc, char *argv[])
         if (coms.isEmpty() || !files.isEmpty())
             return fail(QStringLiteral("read takes one or more ports: read COM3 [COM4...] -o FILE|DIR"));
         if (!parser.isSet(output))
-            return fail(QStringLiteral("read needs -o FILE (or -o DIR for several ports)"));
+            return fail(QStringLiteral("read needs -o FILE (or -o DIR for several ports, -o - for stdout)"));
         return tool.read(coms);
     }
     if (command == QLatin1String("write")) {

@@ -48,12 +48,15 @@ struct Tool::PortRun
     QString name;
     std::unique_ptr<DeviceJob> job;
     QElapsedTimer clock;
+    qint64 elapsedMs = -1; // the port's own time, taken when it finished
     int status = -1;
     QString message;
     QString file;
     QByteArray sent;
     bool verifying = false;
     QList<config::Difference> diffs;
+    QList<config::Change> ruleChanges; // named values the pages' rules set otherwise
+    QByteArray text;                   // read -o -: the file's text for stdout
 };
 
 Tool::Tool(PortMap map, Options options, QTextStream &out, QTextStream &err)
@@ -74,10 +77,21 @@ int Tool::comNumber(const QString &text)
     return (n >= PortMap::kFirstCom && n <= PortMap::kLastCom) ? n : 0;
 }
 
+void Tool::emitUsageError(QTextStream &out, const QString &command, const QString &message)
+{
+    QJsonObject result{{QStringLiteral("error"), message}, {QStringLiteral("status"), int(UsageError)}};
+    if (!command.isEmpty())
+        result.insert(QStringLiteral("command"), command);
+    out << QString::fromUtf8(QJsonDocument(result).toJson(QJsonDocument::Indented));
+    out.flush();
+}
+
 int Tool::usage(const QString &message)
 {
     m_err << "tavrix-cli: " << message << '\n';
     m_err.flush();
+    if (m_options.json)
+        emitUsageError(m_out, m_command, message);
     return UsageError;
 }
 
@@ -86,9 +100,16 @@ int Tool::fileError(const config::FileError &error)
     m_err << "tavrix-cli: " << error.message() << '\n';
     m_err.flush();
     if (m_options.json)
-        emitJson({{QStringLiteral("error"), error.message()}, {QStringLiteral("file"), error.file},
-                  {QStringLiteral("line"), error.line}, {QStringLiteral("reason"), error.reason}});
+        emitJson({{QStringLiteral("command"), m_command}, {QStringLiteral("error"), error.message()},
+                  {QStringLiteral("file"), error.file}, {QStringLiteral("line"), error.line},
+                  {QStringLiteral("reason"), error.reason}, {QStringLiteral("status"), int(UsageError)}});
     return UsageError;
+}
+
+void Tool::emitPorts()
+{
+    if (m_options.json)
+        emitJson({{QStringLiteral("command"), m_command}, {QStringLiteral("ports"), portsJson()}});
 }
 
 void Tool::emitJson(const QJsonObject &object)
@@ -147,9 +168,10 @@ void Tool::finish(PortRun &run, int status, const QString &message)
         return;
     run.status = status;
     run.message = message;
+    run.elapsedMs = run.clock.elapsed();
     run.job->close();
     --m_pending;
-    m_err << run.name << ": " << message << " (" << seconds(run.clock.elapsed()) << ")\n";
+    m_err << run.name << ": " << message << " (" << seconds(run.elapsedMs) << ")\n";
     m_err.flush();
 }
 
@@ -181,11 +203,13 @@ QJsonArray Tool::portsJson() const
         QJsonObject port{{QStringLiteral("port"), run->name},
                          {QStringLiteral("status"), run->status},
                          {QStringLiteral("message"), run->message},
-                         {QStringLiteral("seconds"), run->clock.elapsed() / 1000.0}};
+                         {QStringLiteral("seconds"), (run->elapsedMs >= 0 ? run->elapsedMs : run->clock.elapsed()) / 1000.0}};
         if (!run->file.isEmpty())
             port.insert(QStringLiteral("file"), run->file);
         if (run->verifying)
             port.insert(QStringLiteral("differences"), differencesJson(run->diffs));
+        if (m_command == QLatin1String("write"))
+            port.insert(QStringLiteral("changedByRules"), changesJson(run->ruleChanges));
         ports.append(port);
     }
     return ports;
@@ -205,6 +229,20 @@ QJsonArray Tool::differencesJson(const QList<config::Difference> &diffs) const
     return out;
 }
 
+QJsonArray Tool::changesJson(const QList<config::Change> &changes) const
+{
+    QJsonArray out;
+    for (const config::Change &c : changes) {
+        out.append(QJsonObject{{QStringLiteral("page"), m_catalog.pageTitle(c.control->page)},
+                               {QStringLiteral("caption"), c.control->caption},
+                               {QStringLiteral("name"), c.control->name},
+                               {QStringLiteral("line"), c.line},
+                               {QStringLiteral("file"), c.named},
+                               {QStringLiteral("now"), c.now}});
+    }
+    return out;
+}
+
 void Tool::printDifferences(const QList<config::Difference> &diffs, const QString &a, const QString &b)
 {
     QList<QStringList> rows{{QStringLiteral("Page"), QStringLiteral("Caption"), QStringLiteral("Name"), a, b}};
@@ -218,6 +256,7 @@ void Tool::printDifferences(const QList<config::Difference> &diffs, const QStrin
 
 int Tool::ports()
 {
+    m_command = QStringLiteral("ports");
     SerialChannel probe;
     const QList<PortStatus> statuses = diagnosePorts(m_map, probe);
     if (!m_options.json) {
@@ -242,16 +281,27 @@ int Tool::ports()
 
 int Tool::read(const QList<int> &coms)
 {
+    m_command = QStringLiteral("read");
     if (m_options.output.isEmpty())
-        return usage(QStringLiteral("read needs -o FILE (or -o DIR for several ports)"));
+        return usage(QStringLiteral("read needs -o FILE (or -o DIR for several ports, -o - for stdout)"));
+    const bool toStdout = m_options.output == QLatin1String("-");
+    if (toStdout && coms.size() > 1)
+        return usage(QStringLiteral("-o - takes one port; give a folder for several"));
     // "backup/" names a folder even before it exists.
-    const bool toDir = coms.size() > 1 || m_options.output.endsWith(QLatin1Char('/'))
-                       || QFileInfo(m_options.output).isDir();
+    const bool toDir = !toStdout
+                       && (coms.size() > 1 || m_options.output.endsWith(QLatin1Char('/'))
+                           || QFileInfo(m_options.output).isDir());
     const QString folder = toDir ? m_options.output : QFileInfo(m_options.output).absolutePath();
-    if (!QDir().mkpath(folder))
+    if (!toStdout && !QDir().mkpath(folder))
         return usage(QStringLiteral("cannot make the folder %1").arg(folder));
 
-    readControllers(coms, [this, toDir](PortRun &run, const config::Configuration &cfg) {
+    readControllers(coms, [this, toDir, toStdout](PortRun &run, const config::Configuration &cfg) {
+        if (toStdout) {
+            run.text = m_catalog.render(cfg);
+            m_readControls = controlsJson(cfg);
+            finish(run, Done, QStringLiteral("read"));
+            return;
+        }
         run.file = toDir ? QDir(m_options.output).filePath(run.name + QStringLiteral(".cfg")) : m_options.output;
         QString error;
         if (config::save(run.file, m_catalog.render(cfg), &error))
@@ -260,13 +310,22 @@ int Tool::read(const QList<int> &coms)
             finish(run, UsageError, QStringLiteral("read, but %1 cannot be written: %2").arg(run.file, error));
     });
     const int status = runJobs();
-    if (m_options.json)
-        emitJson({{QStringLiteral("command"), QStringLiteral("read")}, {QStringLiteral("ports"), portsJson()}});
+    if (m_options.json) {
+        QJsonObject result{{QStringLiteral("command"), m_command}, {QStringLiteral("ports"), portsJson()}};
+        // With --json stdout carries JSON only: the controls go into it.
+        if (toStdout && status == Done)
+            result.insert(QStringLiteral("controls"), m_readControls);
+        emitJson(result);
+    } else if (toStdout && status == Done) {
+        m_out << QString::fromUtf8(m_runs.front()->text);
+        m_out.flush();
+    }
     return status;
 }
 
 int Tool::write(const QList<int> &coms, const QString &file)
 {
+    m_command = QStringLiteral("write");
     config::Configuration wanted;
     if (const auto error = config::load(file, m_catalog, &wanted))
         return fileError(*error);
@@ -288,7 +347,11 @@ int Tool::write(const QList<int> &coms, const QString &file)
             // what it names.
             config::ConfigForm form;
             records::applySettings(form.controls(), text, pos);
-            m_catalog.apply(form.controls(), wanted);
+            // What the pages' rules set otherwise than the file says is told, not hidden.
+            r->ruleChanges = m_catalog.applyNoting(form.controls(), wanted);
+            for (const config::Change &c : std::as_const(r->ruleChanges))
+                m_err << r->name << ": the page rules change " << m_catalog.changeLine(c) << '\n';
+            m_err.flush();
             r->sent = records::buildSettings(form.controls());
             r->job->writeSettings(r->sent);
         };
@@ -310,13 +373,13 @@ int Tool::write(const QList<int> &coms, const QString &file)
             printDifferences(run->diffs, QStringLiteral("Written"), QStringLiteral("Read back"));
         }
     }
-    if (m_options.json)
-        emitJson({{QStringLiteral("command"), QStringLiteral("write")}, {QStringLiteral("ports"), portsJson()}});
+    emitPorts();
     return status;
 }
 
 int Tool::diff(const QString &a, const QString &b)
 {
+    m_command = QStringLiteral("diff");
     const QStringList sources{a, b};
     config::Configuration configs[2];
     QList<int> coms;
@@ -339,8 +402,7 @@ int Tool::diff(const QString &a, const QString &b)
     });
     const int status = runJobs();
     if (status != Done) {
-        if (m_options.json)
-            emitJson({{QStringLiteral("command"), QStringLiteral("diff")}, {QStringLiteral("ports"), portsJson()}});
+        emitPorts();
         return status;
     }
 
@@ -358,6 +420,7 @@ int Tool::diff(const QString &a, const QString &b)
 
 int Tool::show(const QString &source)
 {
+    m_command = QStringLiteral("show");
     config::Configuration cfg;
     const int com = comNumber(source);
     if (com > 0) {
@@ -366,8 +429,7 @@ int Tool::show(const QString &source)
             finish(run, Done, QStringLiteral("read"));
         });
         if (const int status = runJobs(); status != Done) {
-            if (m_options.json)
-                emitJson({{QStringLiteral("command"), QStringLiteral("show")}, {QStringLiteral("ports"), portsJson()}});
+            emitPorts();
             return status;
         }
     } else if (const auto error = config::load(source, m_catalog, &cfg)) {
@@ -405,9 +467,12 @@ QJsonArray Tool::controlsJson(const config::Configuration &cfg) const
 
 int Tool::defaults()
 {
+    m_command = QStringLiteral("defaults");
     config::ConfigForm form;
     form.applyFactoryConfiguration();
-    const config::Configuration factory = m_catalog.capture(form.controls());
+    // As a read of a controller set to factory values shows it, so that writing this
+    // file and comparing finds nothing.
+    const config::Configuration factory = config::storedForm(form.controls());
     const bool toFile = !m_options.output.isEmpty() && m_options.output != QLatin1String("-");
     if (toFile) {
         QString error;

@@ -43,6 +43,9 @@ public:
     // "COM3" or "com3": the COM number, 0 when the text names no COM port.
     static int comNumber(const QString &text);
 
+    // A usage error as the one JSON document of a run (--json), on out.
+    static void emitUsageError(QTextStream &out, const QString &command, const QString &message);
+
 private:
     struct PortRun;
 
@@ -54,10 +57,13 @@ private:
     config::Configuration decoded(const QByteArray &text, int payloadPos) const;
     int fileError(const config::FileError &error);
     int usage(const QString &message);
+    // The per-port result as JSON, when --json asks for it.
+    void emitPorts();
     void printDifferences(const QList<config::Difference> &diffs, const QString &a, const QString &b);
     QJsonArray portsJson() const;
     QJsonArray controlsJson(const config::Configuration &cfg) const;
     QJsonArray differencesJson(const QList<config::Difference> &diffs) const;
+    QJsonArray changesJson(const QList<config::Change> &changes) const;
     void emitJson(const QJsonObject &object);
     int worstStatus() const;
 
@@ -66,6 +72,8 @@ private:
     QTextStream &m_out;
     QTextStream &m_err;
     const config::Catalog &m_catalog;
+    QString m_command; // the sub-command under way, for its JSON result
+    QJsonArray m_readControls; // read -o - with --json: the controls read
     std::vector<std::unique_ptr<PortRun>> m_runs;
     int m_pending = 0;
 };

@@ -1,10 +1,14 @@
 #include "config/catalog.h"
 
+#include "protocol/records/blocks.h"
+#include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"
 #include "protocol/records/fieldmeaning.h"
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
 #include "protocol/records/startvalues.h"
+#include "protocol/records/wiretext.h"
+#include "protocol/replybuffer.h"
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
 
@@ -144,6 +148,59 @@ QString captionOf(const QWidget *w, QString *group)
     return *group + QStringLiteral(": ") + own;
 }
 
+// How a read shows a text box: from the field tables of the record and its blocks.
+void setReadForm(ControlInfo &info)
+{
+    using Form = ControlInfo::ReadForm;
+    const auto set = [&](Form form, int slot) {
+        info.readForm = form;
+        info.slot = slot;
+    };
+    for (int k = 1; k <= names::kPhones; ++k) {
+        if (info.name == names::phoneEdit(k))
+            return set(Form::UpToSpace, records::kPhoneWidth);
+    }
+    for (int k = 1; k <= names::kSmsWords; ++k) {
+        if (info.name == names::smsEdit(k))
+            return set(Form::UpToSpace, records::kSmsWidth);
+    }
+    for (int k = 1; k <= names::kKeys; ++k) {
+        if (info.name == names::keyEdit(k))
+            return set(Form::Whole, records::kKeyWidth);
+    }
+    for (const records::Field &f : records::settingsFields()) {
+        if (f.kind == records::FieldKind::Number && f.controls.value(0) == info.name)
+            return set(Form::Whole, f.width);
+    }
+    for (const char *quoted : {names::kApnEdit, names::kServerEdit, names::kPortEdit}) {
+        if (info.name == QLatin1String(quoted))
+            return set(Form::Quoted, 0);
+    }
+    // Every text box of the record is one of the above; a new one must say how it reads.
+    qFatal("configuration catalog: no read form for %s", qPrintable(info.name));
+}
+
+// The code points of a text (a character outside the Basic Plane is one, not two halves).
+QList<char32_t> codePoints(const QString &text)
+{
+    QList<char32_t> out;
+    for (const uint cp : text.toUcs4())
+        out << char32_t(cp);
+    return out;
+}
+
+// Why a controller's record cannot carry the character, or nothing when it can.
+std::optional<QString> uncarried(char32_t ch)
+{
+    if (ch == 0)
+        return QStringLiteral("a zero byte ends the controller's record there");
+    if (ch == '\r')
+        return QStringLiteral("a carriage return ends the controller's reply");
+    if (ch > 0xffff || wire::codeOf(QChar(char16_t(ch))) < 0)
+        return QStringLiteral("the controller's Windows-1251 text has no such character");
+    return std::nullopt;
+}
+
 } // namespace
 
 QString ControlInfo::description() const
@@ -186,6 +243,7 @@ Catalog::Catalog(const PageControl &pages)
                 if (name == QLatin1String(rule.edit))
                     info.chars = rule.cls;
             }
+            setReadForm(info);
         } else if (name.startsWith(QLatin1String("RadioButton"))) {
             info.kind = ControlInfo::Radio;
             for (int s = 0; s < sets.size(); ++s) {
@@ -235,35 +293,101 @@ std::optional<QString> Catalog::refusal(const ControlInfo &info, const QString &
     case ControlInfo::Check:
     case ControlInfo::Radio:
         if (value != QLatin1String("0") && value != QLatin1String("1"))
-            return QStringLiteral("%1 takes 0 or 1, not \"%2\"").arg(info.name, value);
+            return QStringLiteral("%1 takes 0 or 1, not \"%2\"").arg(info.name, excerpt(value));
         return std::nullopt;
     case ControlInfo::List: {
+        // A read selects an item of the list: the record's digit is its number.
         bool ok = false;
         const int i = value.toInt(&ok);
-        if (!ok || i < -1 || i >= info.items.size())
-            return QStringLiteral("%1 takes an item number from 0 to %2 (or -1 for none), not \"%3\"")
+        if (!ok || i < 0 || i >= info.items.size())
+            return QStringLiteral("%1 takes an item number from 0 to %2, not \"%3\"")
                 .arg(info.name)
                 .arg(info.items.size() - 1)
-                .arg(value);
+                .arg(excerpt(value));
         return std::nullopt;
     }
-    case ControlInfo::Text:
-        // The characters first: the length message quotes the text.
-        if (info.chars) {
-            for (QChar ch : value) {
-                // Backspace is a key the filter lets through, never a character of the text.
-                if (ch.unicode() == 8 || !inClass(*info.chars, ch))
-                    return QStringLiteral("%1 cannot hold the character '%2' (its key filter refuses it)")
-                        .arg(info.name, ch.isPrint() ? QString(ch) : QStringLiteral("U+%1").arg(ch.unicode(), 4, 16, QLatin1Char('0')));
-            }
+    case ControlInfo::Text: {
+        // The characters first: the length message quotes the text. What may be typed
+        // does not matter here: a controller may hold what no one could type.
+        const QList<char32_t> chars = codePoints(value);
+        for (char32_t ch : chars) {
+            if (const auto why = uncarried(ch))
+                return QStringLiteral("%1 cannot hold %2: %3").arg(info.name, characterName(ch), *why);
+            if (ch == ' ' && info.readForm == ControlInfo::ReadForm::UpToSpace)
+                return QStringLiteral("%1 cannot hold a space: a read shows its slot only up to the first space "
+                                      "(\"%2\" would come back as \"%3\")")
+                    .arg(info.name, excerpt(value), excerpt(value.left(value.indexOf(QLatin1Char(' ')))));
         }
-        if (value.size() > info.limit)
-            return QStringLiteral("%1 takes at most %2 characters, \"%3\" has %4")
-                .arg(info.name)
-                .arg(info.limit)
-                .arg(value)
-                .arg(value.size());
+        switch (info.readForm) {
+        case ControlInfo::ReadForm::UpToSpace:
+            if (chars.size() > info.slot)
+                return QStringLiteral("%1 takes at most %2 characters (its slot in the record), \"%3\" has %4")
+                    .arg(info.name)
+                    .arg(info.slot)
+                    .arg(excerpt(value))
+                    .arg(chars.size());
+            break;
+        case ControlInfo::ReadForm::Whole:
+            if (chars.size() != info.slot)
+                return QStringLiteral("%1 takes exactly %2 characters, as a read shows its slot in the record; "
+                                      "\"%3\" has %4")
+                    .arg(info.name)
+                    .arg(info.slot)
+                    .arg(excerpt(value))
+                    .arg(chars.size());
+            break;
+        case ControlInfo::ReadForm::Quoted:
+            break; // judged with the other internet texts, see quotedRefusal()
+        }
         return std::nullopt;
+    }
+    }
+    return std::nullopt;
+}
+
+// The access point, server and port stand in quotes at the record's end: the file's
+// texts are put there as a controller's record has them and read back, so that a text
+// whose quotes or separators a read would misplace, or a tail longer than a reply can
+// be, is refused. Texts the file does not name keep the window's start values.
+std::optional<FileError> Catalog::quotedRefusal(const Configuration &cfg, const QString &fileName) const
+{
+    const QStringList names{QLatin1String(names::kApnEdit), QLatin1String(names::kServerEdit),
+                            QLatin1String(names::kPortEdit)};
+    MemoryControls start = records::startControls();
+    const QByteArray startRecord = records::buildSettings(start);
+    QStringList texts;
+    for (const QString &name : names)
+        texts << (cfg.contains(name) ? cfg.value(name) : start.text(name));
+
+    QByteArray record = startRecord.left(records::kGprsOffset);
+    record += '"' + wire::encode(texts[0]) + '"';
+    if (texts[0].size() < records::kApnField)
+        record += QByteArray(records::kApnField - texts[0].size(), ' ');
+    record += "\"TCP\",\"" + wire::encode(texts[1]) + "\",\"" + wire::encode(texts[2]) + '"';
+    // The writer pads the tail with up to 41 spaces.
+    const int reply = int(qstrlen("READ_SET_") + record.size() + 41 + 1);
+    if (reply > ReplyBuffer::kCapacity) {
+        const Entry *longest = nullptr;
+        for (const QString &name : names) {
+            const Entry *e = cfg.find(name);
+            if (e && (!longest || e->value.size() > longest->value.size()))
+                longest = e;
+        }
+        return FileError{fileName, longest ? longest->line : 0,
+                         QStringLiteral("the access point, server and port are too long: a controller's reply "
+                                        "would take %1 bytes, and holds at most %2")
+                             .arg(reply)
+                             .arg(ReplyBuffer::kCapacity)};
+    }
+    MemoryControls read = records::startControls();
+    records::applySettings(read, "READ_SET_" + record + '\r', 9);
+    for (const QString &name : names) {
+        const Entry *e = cfg.find(name);
+        if (e && read.text(name) != e->value)
+            return FileError{fileName, e->line,
+                             QStringLiteral("%1: a read never shows \"%2\" (its quotes and separators would be "
+                                            "taken for the record's own; it would come back as \"%3\")")
+                                 .arg(name, excerpt(e->value), excerpt(read.text(name)))};
     }
     return std::nullopt;
 }
@@ -279,6 +403,11 @@ std::optional<FileError> Catalog::check(const Configuration &cfg, const QString 
             return FileError{fileName, e.line, *reason};
         if (info->kind == ControlInfo::Radio)
             namedSets[info->radioSet] << &e;
+    }
+    if (cfg.contains(QLatin1String(names::kApnEdit)) || cfg.contains(QLatin1String(names::kServerEdit))
+        || cfg.contains(QLatin1String(names::kPortEdit))) {
+        if (auto error = quotedRefusal(cfg, fileName))
+            return error;
     }
     for (const QList<const Entry *> &set : std::as_const(namedSets)) {
         const auto on = std::count_if(set.begin(), set.end(), [](const Entry *e) { return e->value == QLatin1String("1"); });
@@ -359,7 +488,7 @@ QString Catalog::shown(const ControlInfo &info, const QString &value) const
     switch (info.kind) {
     case ControlInfo::List: {
         const int i = value.toInt();
-        return i >= 0 && i < info.items.size() ? QStringLiteral("%1 (%2)").arg(value, info.items[i]) : value;
+        return i >= 0 && i < info.items.size() ? QStringLiteral("%1 (%2)").arg(canonical(info, value), info.items[i]) : value;
     }
     case ControlInfo::Text:
         return QLatin1Char('"') + value + QLatin1Char('"');
@@ -389,25 +518,94 @@ QByteArray Catalog::render(const Configuration &cfg) const
     return out.toUtf8();
 }
 
+QString Catalog::canonical(const ControlInfo &info, const QString &value) const
+{
+    if (info.kind != ControlInfo::List)
+        return value;
+    bool ok = false;
+    const int i = value.toInt(&ok);
+    return ok ? QString::number(i) : value;
+}
+
 QList<Difference> Catalog::compare(const Configuration &a, const Configuration &b) const
 {
     QList<Difference> out;
     for (const ControlInfo *info : byPage()) {
         const Entry *ea = a.find(info->name);
         const Entry *eb = b.find(info->name);
-        if (ea && eb && ea->value != eb->value)
-            out.append({info, ea->value, eb->value});
+        if (!ea || !eb)
+            continue;
+        const QString va = canonical(*info, ea->value);
+        const QString vb = canonical(*info, eb->value);
+        if (va != vb)
+            out.append({info, va, vb});
     }
     return out;
 }
 
+QList<Change> Catalog::changes(const Configuration &named, const Configuration &now) const
+{
+    QList<Change> out;
+    for (const ControlInfo &info : m_controls) {
+        const Entry *e = named.find(info.name);
+        const Entry *held = now.find(info.name);
+        if (e && held && canonical(info, e->value) != canonical(info, held->value))
+            out.append({&info, e->value, held->value, e->line});
+    }
+    return out;
+}
+
+QList<Change> Catalog::applyNoting(Controls &c, const Configuration &cfg) const
+{
+    apply(c, cfg);
+    return changes(cfg, capture(c));
+}
+
+QString Catalog::changeLine(const Change &change) const
+{
+    const ControlInfo &info = *change.control;
+    QString where = pageTitle(info.page);
+    if (!info.caption.isEmpty())
+        where += QStringLiteral(": ") + info.caption;
+    if (change.line > 0)
+        where = QStringLiteral("line %1; ").arg(change.line) + where;
+    return QStringLiteral("%1 %2 becomes %3 (%4)")
+        .arg(info.name, excerpt(shown(info, change.named)), excerpt(shown(info, change.now)), where);
+}
+
+void Catalog::copy(const Controls &from, Controls &to) const
+{
+    // Radio buttons at 0 first, so that the one at 1 is not switched off by its set.
+    for (const ControlInfo &info : m_controls) {
+        if (info.kind == ControlInfo::Radio && !from.checked(info.name))
+            to.setChecked(info.name, false);
+    }
+    for (const ControlInfo &info : m_controls) {
+        switch (info.kind) {
+        case ControlInfo::Check:
+            to.setChecked(info.name, from.checked(info.name));
+            break;
+        case ControlInfo::Radio:
+            if (from.checked(info.name))
+                to.setChecked(info.name, true);
+            break;
+        case ControlInfo::List:
+            to.setIndex(info.name, from.index(info.name));
+            break;
+        case ControlInfo::Text:
+            to.setText(info.name, from.text(info.name));
+            break;
+        }
+    }
+}
+
 std::optional<FileError> load(const QString &path, const Catalog &catalog, Configuration *out)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return FileError{path, 0, file.errorString()};
+    QByteArray bytes;
+    if (auto error = readFile(path, &bytes))
+        return error;
     Configuration cfg;
-    if (auto error = parse(file.readAll(), path, &cfg))
+    if (auto error = parse(bytes, path, &cfg))
         return error;
     if (auto error = catalog.check(cfg, path))
         return error;

@@ -29,6 +29,13 @@ struct ControlInfo
     std::optional<CharClass> chars; // text: what its key filter lets through
     int radioSet = -1;     // radio: which set it belongs to
 
+    // Text: how a read of the settings record shows the field. A slot read up to its
+    // first space shows at most `slot` characters; a number or key slot shows exactly
+    // `slot`; the quoted internet texts show what stands between their quotes.
+    enum class ReadForm { UpToSpace, Whole, Quoted };
+    ReadForm readForm = ReadForm::Whole;
+    int slot = 0;
+
     // The caption and, where known, the field's meaning: "Время работы сирены — siren time, ...".
     QString description() const;
 };
@@ -39,6 +46,17 @@ struct Difference
     const ControlInfo *control;
     QString a;
     QString b;
+};
+
+// A value a file names that a configuration holds otherwise: after the file was
+// applied, the pages' rules changed it (a column stays a run from its first box, a
+// switch ticks its first input), or a write and read store it in another form.
+struct Change
+{
+    const ControlInfo *control;
+    QString named; // as the file has it
+    QString now;   // as the configuration holds it
+    int line = 0;  // the file's line; 0 when the value was made in memory
 };
 
 // Every configuration control with its kind, page, caption and limits, in the order a
@@ -54,9 +72,15 @@ public:
     QString pageTitle(int page) const { return m_pageTitles.value(page); }
     int pageCount() const { return int(m_pageTitles.size()); }
 
-    // Refuses names that are no configuration control and values the control cannot
-    // take; a radio set that the file names needs exactly one button at 1.
+    // Refuses names that are no configuration control and values that no read of a
+    // controller could show in the control: a text outside its slot's width or with a
+    // character the record cannot carry, a list item outside the list, a box other than
+    // 0 or 1. A radio set that the file names needs exactly one button at 1.
     std::optional<FileError> check(const Configuration &cfg, const QString &fileName) const;
+
+    // A value in the form a read writes it: list items as plain numbers ("03" and "+3"
+    // are item 3); every other value as it is.
+    QString canonical(const ControlInfo &info, const QString &value) const;
 
     // Every control's value now.
     Configuration capture(const Controls &c) const;
@@ -64,6 +88,23 @@ public:
     // Sets the controls the configuration names, in read order, so that the interlocks
     // run as after a read. Radio buttons at 0 are only there to be compared.
     void apply(Controls &c, const Configuration &cfg) const;
+
+    // Applies the configuration as apply() does and returns the values it names that the
+    // pages' rules changed on the way, in read order; empty when every named value
+    // stands as named.
+    QList<Change> applyNoting(Controls &c, const Configuration &cfg) const;
+
+    // The values `named` holds that `now` holds otherwise (compared as values), in read
+    // order. A name missing from `now` is no change.
+    QList<Change> changes(const Configuration &named, const Configuration &now) const;
+
+    // One change as a line: `Edit1 "" becomes "+380" (line 4; Телефоны и SMS: Номер 1-го
+    // абонента)`.
+    QString changeLine(const Change &change) const;
+
+    // Sets every configuration control of `to` as `from` has it (no rules involved when
+    // `to` has none): a copy to build a record from without touching the original.
+    void copy(const Controls &from, Controls &to) const;
 
     // The file text: the format line, then one line per control grouped by page.
     QByteArray render(const Configuration &cfg) const;
@@ -79,13 +120,15 @@ public:
 
 private:
     std::optional<QString> refusal(const ControlInfo &info, const QString &value) const;
+    std::optional<FileError> quotedRefusal(const Configuration &cfg, const QString &fileName) const;
 
     QList<ControlInfo> m_controls;
     QHash<QString, int> m_index;
     QStringList m_pageTitles;
 };
 
-// Reads and checks a file; nothing is returned for a file that is refused.
+// Reads and checks a file (at most kMaxFileBytes); nothing is returned for a file that
+// is refused.
 std::optional<FileError> load(const QString &path, const Catalog &catalog, Configuration *out);
 
 // Writes the file whole or not at all; false with the reason in *error.

@@ -1,6 +1,9 @@
 #include "config/configfile.h"
 
+#include <QFile>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cctype>
 #include <QStringDecoder>
 
 namespace config {
@@ -8,19 +11,17 @@ namespace config {
 void Configuration::set(const QString &name, const QString &value, int line)
 {
     const int i = indexOf(name);
-    if (i >= 0)
+    if (i >= 0) {
         m_entries[i] = {name, value, line};
-    else
+    } else {
+        m_index.insert(name, int(m_entries.size()));
         m_entries.append({name, value, line});
+    }
 }
 
 int Configuration::indexOf(const QString &name) const
 {
-    for (int i = 0; i < m_entries.size(); ++i) {
-        if (m_entries[i].name == name)
-            return i;
-    }
-    return -1;
+    return m_index.value(name, -1);
 }
 
 QString Configuration::value(const QString &name) const
@@ -42,19 +43,101 @@ QString FileError::message() const
     return QStringLiteral("%1: %2").arg(file, reason);
 }
 
+namespace {
+
+QString hexEscape(char16_t ch)
+{
+    return QStringLiteral("\\x") + QString::number(uint(ch), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+}
+
+} // namespace
+
 QString quoted(const QString &text)
 {
-    const bool plain = !text.isEmpty() && !text.front().isSpace() && !text.back().isSpace()
+    const bool hasControl = std::any_of(text.begin(), text.end(), [](QChar ch) { return isControl(ch.unicode()); });
+    const bool plain = !text.isEmpty() && !text.front().isSpace() && !text.back().isSpace() && !hasControl
                        && !text.contains(QLatin1Char('#')) && !text.startsWith(QLatin1Char('"'));
     if (plain)
         return text;
     QString out = QStringLiteral("\"");
     for (QChar ch : text) {
+        if (isControl(ch.unicode())) {
+            out += hexEscape(ch.unicode());
+            continue;
+        }
         if (ch == QLatin1Char('"') || ch == QLatin1Char('\\'))
             out += QLatin1Char('\\');
         out += ch;
     }
     return out + QLatin1Char('"');
+}
+
+QString excerpt(const QString &text)
+{
+    constexpr int kShown = 40;
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (out.size() >= kShown) {
+            out += QStringLiteral("…");
+            break;
+        }
+        const QChar ch = text.at(i);
+        // Never cut between the two halves of a character.
+        if (ch.isHighSurrogate() && i + 1 < text.size() && out.size() + 1 >= kShown) {
+            out += QStringLiteral("…");
+            break;
+        }
+        out += isControl(ch.unicode()) ? hexEscape(ch.unicode()) : QString(ch);
+    }
+    return out;
+}
+
+QString characterName(char32_t ch)
+{
+    const QString code = QStringLiteral("U+") + QString::number(uint(ch), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    switch (ch) {
+    case 0:
+        return QStringLiteral("NUL (U+0000)");
+    case '\r':
+        return QStringLiteral("a carriage return (%1)").arg(code);
+    case '\n':
+        return QStringLiteral("a line feed (%1)").arg(code);
+    case '\t':
+        return QStringLiteral("a tab (%1)").arg(code);
+    case ' ':
+        return QStringLiteral("a space (%1)").arg(code);
+    default:
+        break;
+    }
+    if (isControl(ch))
+        return QStringLiteral("a control character (%1)").arg(code);
+    return QStringLiteral("'%1' (%2)").arg(QString::fromUcs4(&ch, 1), code);
+}
+
+std::optional<FileError> readFile(const QString &path, QByteArray *bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileError{path, 0, file.errorString()};
+    const auto tooLarge = [&] {
+        return FileError{path, 0, QStringLiteral("larger than %1 bytes: not a configuration file").arg(kMaxFileBytes)};
+    };
+    // A regular file says its size; a device or a pipe is read up to one byte past the limit.
+    if (file.size() > kMaxFileBytes)
+        return tooLarge();
+    QByteArray read;
+    for (;;) {
+        const QByteArray chunk = file.read(kMaxFileBytes + 1 - read.size());
+        if (chunk.isEmpty())
+            break;
+        read += chunk;
+        if (read.size() > kMaxFileBytes)
+            return tooLarge();
+    }
+    if (file.error() != QFileDevice::NoError)
+        return FileError{path, 0, file.errorString()};
+    *bytes = read;
+    return std::nullopt;
 }
 
 namespace {
@@ -73,7 +156,15 @@ bool parseValue(QStringView rest, QString *value, QString *reason)
     for (; i < rest.size(); ++i) {
         const QChar ch = rest[i];
         if (ch == QLatin1Char('\\') && i + 1 < rest.size()) {
-            text += rest[++i];
+            // "\xHH": a control character, as the file writes one.
+            const auto hex = [&](qsizetype at) { return at < rest.size() && rest[at].unicode() < 128 && isxdigit(rest[at].unicode()) != 0; };
+            const uint code = hex(i + 2) && hex(i + 3) ? rest.mid(i + 2, 2).toUInt(nullptr, 16) : 0x20;
+            if (rest[i + 1] == QLatin1Char('x') && isControl(code)) {
+                text += QChar(char16_t(code));
+                i += 3;
+            } else {
+                text += rest[++i];
+            }
         } else if (ch == QLatin1Char('"')) {
             break;
         } else {
@@ -113,7 +204,7 @@ std::optional<FileError> parse(const QByteArray &bytes, const QString &fileName,
                            .arg(kFormatVersion));
     if (header.captured(2) != QString::number(kFormatVersion))
         return fail(1, QStringLiteral("format version %1 is not known (this program reads version %2)")
-                           .arg(header.captured(2))
+                           .arg(excerpt(header.captured(2)))
                            .arg(kFormatVersion));
 
     static const QRegularExpression nameForm(QStringLiteral("^[A-Za-z][A-Za-z0-9_]*$"));
@@ -128,9 +219,9 @@ std::optional<FileError> parse(const QByteArray &bytes, const QString &fileName,
             return fail(lineNo, QStringLiteral("expected \"Name = value\""));
         const QString name = line.left(eq).trimmed();
         if (!nameForm.match(name).hasMatch())
-            return fail(lineNo, QStringLiteral("\"%1\" is not a control name").arg(name));
+            return fail(lineNo, QStringLiteral("\"%1\" is not a control name").arg(excerpt(name)));
         if (const Entry *first = parsed.find(name))
-            return fail(lineNo, QStringLiteral("%1 is given twice (first on line %2)").arg(name).arg(first->line));
+            return fail(lineNo, QStringLiteral("%1 is given twice (first on line %2)").arg(excerpt(name)).arg(first->line));
         QString value;
         QString reason;
         if (!parseValue(QStringView(line).mid(eq + 1), &value, &reason))

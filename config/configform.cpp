@@ -2,6 +2,7 @@
 
 #include "config/catalog.h"
 #include "protocol/records/records.h"
+#include "protocol/records/startvalues.h"
 #include "ui/desktop.h"
 #include "ui/factorydefaults.h"
 #include "ui/pagecontrol.h"
@@ -34,6 +35,18 @@ void ConfigForm::applyFactoryConfiguration()
     records::resetKeys(*m_controls);
     records::resetSmsTexts(*m_controls);
     records::setGprsDefaults(*m_controls);
+}
+
+Configuration storedForm(const Controls &c)
+{
+    const Catalog &catalog = windowCatalog();
+    // Building writes defaults back into its boxes: build from a copy.
+    MemoryControls copy = records::startControls();
+    catalog.copy(c, copy);
+    const QByteArray record = records::buildSettings(copy);
+    ConfigForm read;
+    records::applySettings(read.controls(), "READ_SET_" + record + '\r', 9);
+    return catalog.capture(read.controls());
 }
 
 const Catalog &windowCatalog()

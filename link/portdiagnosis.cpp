@@ -284,6 +284,34 @@ PortStatus::State explainRefusal(const QString &device, const SerialChannel &cha
     return PortStatus::State::Refused;
 }
 
+QString refusalInEnglish(PortStatus::State state, const QString &device, const SerialChannel &channel)
+{
+    switch (state) {
+    case PortStatus::State::Free:
+    case PortStatus::State::Absent:
+    case PortStatus::State::Gone:
+        return QStringLiteral("the device is gone (the adapter was pulled or the program that made the port has ended)");
+    case PortStatus::State::NoPermission:
+        return QStringLiteral("no permission to open it (tavrix-configurator --ports says how to get it)");
+    case PortStatus::State::Busy: {
+        const LockFile lock = findLock(device);
+        const qint64 pid = lock.alive ? lock.pid : processHolding(device);
+        if (pid <= 0)
+            return QStringLiteral("busy: another program holds it");
+        const QString name = programName(pid);
+        if (name.isEmpty())
+            return QStringLiteral("busy: held by the process with PID %1").arg(pid);
+        return QStringLiteral("busy: held by %1 (PID %2)").arg(name).arg(pid);
+    }
+    case PortStatus::State::Refused:
+        break;
+    }
+    const LockFile lock = findLock(device);
+    if (!lock.path.isEmpty() && !lock.alive && channel.openError() == QSerialPort::PermissionError)
+        return QStringLiteral("the lock file %1 is left from a program that has ended; delete it: sudo rm %1").arg(lock.path);
+    return QStringLiteral("the system refuses it: %1").arg(channel.openErrorString());
+}
+
 QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe)
 {
     const QHash<QString, QString> known = knownDevices();

@@ -45,6 +45,10 @@ QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe);
 // (the program holding it) or the system's own words.
 PortStatus::State explainRefusal(const QString &device, const SerialChannel &channel, QString *reason);
 
+// The same reason in English, for output that is English (tavrix-cli's result lines);
+// call right after explainRefusal() gave `state`.
+QString refusalInEnglish(PortStatus::State state, const QString &device, const SerialChannel &channel);
+
 // The table `tavrix-configurator --ports` prints: one row per COM number with its
 // device, whether it is free and the reason when it is not.
 QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir);

@@ -398,7 +398,7 @@ std::optional<FileError> Catalog::check(const Configuration &cfg, const QString 
     for (const Entry &e : cfg.entries()) {
         const ControlInfo *info = find(e.name);
         if (!info)
-            return FileError{fileName, e.line, QStringLiteral("%1 is not a configuration control").arg(e.name)};
+            return FileError{fileName, e.line, QStringLiteral("%1 is not a configuration control").arg(excerpt(e.name))};
         if (const auto reason = refusal(*info, e.value))
             return FileError{fileName, e.line, *reason};
         if (info->kind == ControlInfo::Radio)

@@ -5,6 +5,7 @@
 #include "app/configurationmenu.h"
 #include "app/tform1.h"
 #include "config/configform.h"
+#include "protocol/records/blocks.h"
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
 #include "sim/simulator.h"
@@ -12,6 +13,7 @@
 #include "ui/widgetcontrols.h"
 
 #include <QComboBox>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QPushButton>
@@ -33,6 +35,8 @@ private slots:
     void exitStatuses_data();
     void exitStatuses();
     void readsSeveralPortsIntoAFolder();
+    void backupsAndTheFactoryFileRestore();
+    void eachPortTakesItsOwnTime();
 
 private:
     struct Result
@@ -119,7 +123,8 @@ void TestCli::writesTheRecordTheWindowSends()
 
     ConfigForm wanted;
     catalog.apply(wanted.controls(), generatedConfiguration(catalog, g));
-    Configuration cfg = catalog.capture(wanted.controls());
+    // As the window saves it: what a write of those controls stores.
+    Configuration cfg = storedForm(wanted.controls());
     if (!fullFile) {
         Configuration part;
         for (const char *name : {"Edit1", "Edit34", "ComboBox22", "CheckBox3", "RadioButton27"})
@@ -192,6 +197,22 @@ void TestCli::exitStatuses_data()
     QTest::newRow("COM number out of range") << QStringList{"read", "COM51", "-o", "OUT"} << no << no << 2 << "";
     QTest::newRow("unknown command") << QStringList{"burn", "COM3"} << no << no << 2 << "";
     QTest::newRow("show a file") << QStringList{"show", "GOOD"} << no << no << 0 << "Время работы сирены";
+    QTest::newRow("read to stdout") << QStringList{"read", "COM3", "-o", "-"} << no << no << 0 << "ComboBox22 = 6";
+    QTest::newRow("read to stdout as JSON") << QStringList{"read", "COM3", "-o", "-", "--json"} << no << no << 0
+                                            << "\"controls\"";
+    QTest::newRow("rules change a named value") << QStringList{"write", "COM3", "RULES", "--json"} << no << no << 0
+                                                << "\"name\": \"CheckBox1\"";
+    QTest::newRow("usage error as JSON") << QStringList{"burn", "COM3", "--json"} << no << no << 2 << "\"error\"";
+    QTest::newRow("unknown option as JSON") << QStringList{"read", "COM3", "--jsn", "--json"} << no << no << 2
+                                            << "unknown option";
+    QTest::newRow("folder error as JSON") << QStringList{"read", "COM3", "-o", "NOFOLDER/", "--json"} << no << no << 2
+                                          << "cannot make the folder";
+    QTest::newRow("file error as JSON") << QStringList{"write", "COM3", "BAD", "--json"} << no << no << 2 << "\"line\": 2";
+    QTest::newRow("timeout below 0.1 s") << QStringList{"read", "COM3", "-o", "-", "--timeout", "0.05"} << no << no << 2 << "";
+    QTest::newRow("timeout not finite") << QStringList{"read", "COM3", "-o", "-", "--timeout", "inf"} << no << no << 2 << "";
+    QTest::newRow("timeout not a number") << QStringList{"read", "COM3", "-o", "-", "--timeout", "nan"} << no << no << 2 << "";
+    QTest::newRow("file larger than 1 MiB") << QStringList{"write", "COM3", "HUGE"} << no << no << 2 << "";
+    QTest::newRow("endless device as a file") << QStringList{"diff", "/dev/zero", "GOOD"} << no << no << 2 << "";
 }
 
 void TestCli::exitStatuses()
@@ -204,12 +225,17 @@ void TestCli::exitStatuses()
 
     const Catalog &catalog = windowCatalog();
     ConfigForm form;
-    Configuration cfg = catalog.capture(form.controls());
+    Configuration cfg = storedForm(form.controls());
     cfg.set(QStringLiteral("ComboBox22"), QStringLiteral("4"));
     const QString good = writeFile(QStringLiteral("good.cfg"), catalog.render(cfg));
     cfg.set(QStringLiteral("ComboBox22"), QStringLiteral("8"));
     const QString other = writeFile(QStringLiteral("other.cfg"), catalog.render(cfg));
     const QString bad = writeFile(QStringLiteral("bad.cfg"), "# tavrix-configuration 1\nComboBox22 = 12\n");
+    const QString rules = writeFile(QStringLiteral("rules.cfg"), "# tavrix-configuration 1\nCheckBox1 = 0\nCheckBox3 = 1\n");
+    // Lines of a configuration, fifty times the 1 MiB a file may have.
+    const QString huge = writeFile(QStringLiteral("huge.cfg"), "# tavrix-configuration 1\n" + QByteArray(50 << 20, '#'));
+    // A file that makes a folder impossible: NOFOLDER/ would have to be made inside it.
+    const QString blocker = writeFile(QStringLiteral("blocker"), "x");
 
     sim::Simulator *device = startSim(3);
     QVERIFY(device);
@@ -234,6 +260,12 @@ void TestCli::exitStatuses()
             arg = m_home->filePath(QStringLiteral("out.cfg"));
         else if (arg == QLatin1String("NEWDIR/"))
             arg = m_home->filePath(QStringLiteral("new/"));
+        else if (arg == QLatin1String("RULES"))
+            arg = rules;
+        else if (arg == QLatin1String("HUGE"))
+            arg = huge;
+        else if (arg == QLatin1String("NOFOLDER/"))
+            arg = blocker + QStringLiteral("/sub/");
     }
     QSignalSpy commands(device, &sim::Simulator::commandReceived);
     QElapsedTimer clock;
@@ -254,6 +286,11 @@ void TestCli::exitStatuses()
     }
     if (status == 2)
         QVERIFY(!r.err.isEmpty());
+    // A file refused for its size is refused before it is read whole, at once.
+    if (args.contains(huge) || args.contains(QStringLiteral("/dev/zero")))
+        QVERIFY2(clock.elapsed() < 5000 && r.err.contains(QStringLiteral("larger than 1048576 bytes")), qPrintable(r.err));
+    if (args.contains(rules) && !args.contains(QStringLiteral("--json")))
+        QVERIFY2(r.err.contains(QStringLiteral("COM3: the page rules change CheckBox1 0 becomes 1 (line 2")), qPrintable(r.err));
 }
 
 void TestCli::readsSeveralPortsIntoAFolder()
@@ -280,6 +317,60 @@ void TestCli::readsSeveralPortsIntoAFolder()
         QCOMPARE(catalog.compare(saved, held[i]).size(), 0);
         QCOMPARE(saved.size(), catalog.controls().size());
     }
+}
+
+// What the issue found: a controller with a 15-character number and a 12-character SMS
+// word is backed up, and the backup restores to a controller holding something else with
+// nothing to tell; the factory file does the same.
+void TestCli::backupsAndTheFactoryFileRestore()
+{
+    sim::Simulator *device = startSim(3);
+    QVERIFY(device);
+    QByteArray held = device->record();
+    held.replace(records::kPhoneOffset, records::kPhoneWidth, "+38050123456789");
+    held.replace(records::kSmsOffset + records::kSmsWidth, records::kSmsWidth, "Pod_ohranoj!");
+    held.replace(records::kKeyOffset, records::kKeyWidth, "0123456789abcdef");
+    device->setRecord(held);
+
+    const QString backup = m_home->filePath(QStringLiteral("backup.cfg"));
+    Result r = cli({QStringLiteral("read"), QStringLiteral("COM3"), QStringLiteral("-o"), backup});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    ConfigForm factory;
+    factory.applyFactoryConfiguration();
+    device->setRecord(records::buildSettings(factory.controls()));
+    r = cli({QStringLiteral("write"), QStringLiteral("COM3"), backup});
+    QVERIFY2(r.status == 0 && !r.err.contains(QStringLiteral("page rules")), qPrintable(r.err));
+    ConfigForm window;
+    records::applySettings(window.controls(), "READ_SET_" + held + '\r', 9);
+    QCOMPARE(device->record(), records::buildSettings(window.controls()));
+    r = cli({QStringLiteral("diff"), QStringLiteral("COM3"), backup});
+    QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+
+    const QString defaults = m_home->filePath(QStringLiteral("factory.cfg"));
+    r = cli({QStringLiteral("defaults"), QStringLiteral("-o"), defaults});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    r = cli({QStringLiteral("write"), QStringLiteral("COM3"), defaults});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    r = cli({QStringLiteral("diff"), defaults, QStringLiteral("COM3")});
+    QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+}
+
+// A port that fails at once says so in its own time, not in the time of the slowest.
+void TestCli::eachPortTakesItsOwnTime()
+{
+    sim::Simulator *device = startSim(3);
+    QVERIFY(device);
+    sim::Simulator::Faults faults;
+    faults.latencyMs = 1500;
+    device->setFaults(faults);
+    const Result r = cli({QStringLiteral("read"), QStringLiteral("COM3"), QStringLiteral("COM49"), QStringLiteral("-o"),
+                          m_home->filePath(QStringLiteral("both/")), QStringLiteral("--json")});
+    QCOMPARE(r.status, 1);
+    const QJsonArray ports = QJsonDocument::fromJson(r.out.toUtf8())[QStringLiteral("ports")].toArray();
+    QCOMPARE(ports.size(), 2);
+    const double slow = ports[0][QStringLiteral("seconds")].toDouble();
+    const double failed = ports[1][QStringLiteral("seconds")].toDouble();
+    QVERIFY2(slow >= 1.4 && failed < 1.0, qPrintable(r.out));
 }
 
 QTEST_MAIN(TestCli)

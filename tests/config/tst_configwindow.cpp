@@ -31,6 +31,9 @@ private slots:
     void savedFileOpensToTheSameRecord();
     void refusedFileLeavesTheWindowAlone();
     void compareListsTheDifferingControls();
+    void openingTellsWhatTheRulesChanged();
+    void hostileFileIsRefusedInAShortBox_data();
+    void hostileFileIsRefusedInAShortBox();
 
 private:
     std::unique_ptr<TForm1> newForm() { return std::make_unique<TForm1>(PortMap(m_dir->path(), {})); }
@@ -96,7 +99,11 @@ void TestConfigWindow::savedFileOpensToTheSameRecord()
     auto other = newForm();
     QVERIFY(menuOf(*other)->openFrom(path));
     QVERIFY2(m_desktop->boxes.isEmpty(), qPrintable(m_desktop->texts().join(QLatin1Char('\n'))));
-    QVERIFY2(records::buildSettings(other->controls()) == records::buildSettings(original->controls()),
+    // It stores what the window's own write stores, as a read of it shows: a window that
+    // reads that record writes back the same bytes.
+    ConfigForm reader;
+    records::applySettings(reader.controls(), "READ_SET_" + records::buildSettings(original->controls()) + '\r', 9);
+    QVERIFY2(records::buildSettings(other->controls()) == records::buildSettings(reader.controls()),
              qPrintable(QStringLiteral("seed %1").arg(seed)));
     QVERIFY(!other->channel().isOpen());
 
@@ -158,6 +165,50 @@ void TestConfigWindow::compareListsTheDifferingControls()
              qPrintable(rows[0]));
     QVERIFY2(rows[1].startsWith(QStringLiteral("GPRS-канал | ")) && rows[1].endsWith(QStringLiteral("| \"internet\" | \"www.ab.kyivstar.net\"")),
              qPrintable(rows[1]));
+}
+
+void TestConfigWindow::openingTellsWhatTheRulesChanged()
+{
+    const QString path = m_dir->filePath(QStringLiteral("rules.cfg"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("# tavrix-configuration 1\nCheckBox1 = 0\nCheckBox3 = 1\n");
+    file.close();
+    auto form = newForm();
+    QVERIFY(menuOf(*form)->openFrom(path));
+    QCOMPARE(m_desktop->boxes.size(), 1);
+    QVERIFY(!m_desktop->boxes.first().error);
+    const QStringList lines = m_desktop->boxes.first().text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[1].startsWith(QStringLiteral("CheckBox1 (Телефоны и SMS: ")) && lines[1].endsWith(QStringLiteral("строка 2): в файле 0, в окне 1")),
+             qPrintable(lines[1]));
+    QVERIFY(form->controls().checked(QStringLiteral("CheckBox1")));
+}
+
+void TestConfigWindow::hostileFileIsRefusedInAShortBox_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("a long unknown name") << "# tavrix-configuration 1\n" + QByteArray(200000, 'A') + " = 1\n";
+    QTest::newRow("a long text") << "# tavrix-configuration 1\nEdit19 = " + QByteArray(200000, 'x') + "\n";
+    QTest::newRow("a long version") << "# tavrix-configuration " + QByteArray(200000, '9') + "\n";
+    QTest::newRow("80,000 lines, the last one bad")
+        << "# tavrix-configuration 1\n" + QByteArray("# note\n").repeated(80000) + "CheckBox1 = 2\n";
+}
+
+// A refusal quotes at most about 40 characters of what the file holds.
+void TestConfigWindow::hostileFileIsRefusedInAShortBox()
+{
+    QFETCH(QByteArray, text);
+    const QString path = m_dir->filePath(QStringLiteral("hostile.cfg"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+    auto form = newForm();
+    QVERIFY(!menuOf(*form)->openFrom(path));
+    QCOMPARE(m_desktop->boxes.size(), 1);
+    const QString shown = m_desktop->boxes.first().text;
+    QVERIFY2(shown.size() < path.size() + 200, qPrintable(shown));
 }
 
 QTEST_MAIN(TestConfigWindow)

@@ -65,6 +65,10 @@ void ConfigurationMenu::showMenu(const QPoint &globalPos)
     menu.addAction(m_open);
     menu.addSeparator();
     menu.addAction(m_compare);
+    if (!m_more.isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(m_more);
+    }
     menu.exec(globalPos);
 }
 

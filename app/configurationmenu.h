@@ -33,6 +33,8 @@ public:
 
     // The menu of the connection bar, at a point on the screen.
     void showMenu(const QPoint &globalPos);
+    // Another entry for the bar's menu, below the configuration files.
+    void addMenuAction(QAction *action) { m_more << action; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -50,6 +52,7 @@ private:
     QAction *m_save;
     QAction *m_open;
     QAction *m_compare;
+    QList<QAction *> m_more;
     QString m_lastPath;
     QPointer<QDialog> m_dialog;
 };

@@ -2,6 +2,7 @@
 
 #include "app/banner.h"
 #include "app/configurationmenu.h"
+#include "app/journalwindow.h"
 #include "app/portdiscovery.h"
 #include "link/portdiagnosis.h"
 #include "protocol/commands.h"
@@ -129,7 +130,9 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
     m_controls = std::make_unique<WidgetControls>(this);
     m_rules = new WindowRules(this, *m_controls, Desktop::instance());
     initActionsConnections();
-    new ConfigurationMenu(this, ui->GroupBox3, *m_controls);
+    auto *menu = new ConfigurationMenu(this, ui->GroupBox3, *m_controls);
+    m_channel.setJournal(&m_journal);
+    menu->addMenuAction(JournalWindow::openAction(m_journal, this));
 
     fillPortList();
 }

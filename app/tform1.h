@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/exchangejournal.h"
 #include "link/portmap.h"
 #include "link/serialchannel.h"
 #include "protocol/replies.h"
@@ -32,6 +33,8 @@ public:
     ~TForm1() override;
 
     SerialChannel &channel() { return m_channel; }
+    // What went over the line, for "Журнал обмена…".
+    ExchangeJournal &journal() { return m_journal; }
     WidgetControls &controls() { return *m_controls; }
     PageControl *pageControl() const;
     const QVector<int> &portTable() const { return m_portTable; }
@@ -85,6 +88,7 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     PortMap m_portMap;
+    ExchangeJournal m_journal; // outlives the channel that writes into it
     SerialChannel m_channel;
     ReplyBuffer m_replies;
     QVector<int> m_portTable;

@@ -1,5 +1,7 @@
 #include "link/serialchannel.h"
 
+#include "link/exchangejournal.h"
+
 #include <QFileInfo>
 #include <QTimer>
 
@@ -67,6 +69,8 @@ qint64 SerialChannel::write(const QByteArray &bytes)
     } else if (m_open && deviceGone()) {
         loseConnection();
     }
+    if (m_journal)
+        m_journal->record(ExchangeJournal::Direction::Sent, m_journalPort, bytes, written);
     return written;
 }
 
@@ -83,7 +87,15 @@ qint64 SerialChannel::read(char *buffer, qint64 capacity)
         if (n < 0)
             n = 0;
     }
+    if (m_journal && n > 0)
+        m_journal->record(ExchangeJournal::Direction::Received, m_journalPort, QByteArray(buffer, int(n)), n);
     return n;
+}
+
+void SerialChannel::setJournal(ExchangeJournal *journal, const QString &port)
+{
+    m_journal = journal;
+    m_journalPort = port;
 }
 
 void SerialChannel::purgeBuffers()

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QSerialPort>
 
+class ExchangeJournal;
+
 // The program's one serial link. Reads never wait; every write starts from a clean
 // line (both purges first), so a reply can only come from the command just sent.
 // Nothing else in the program touches QSerialPort.
@@ -36,6 +38,10 @@ public:
     void purgeBuffers();
     void purgePending();
 
+    // Every command written and every chunk read from now on goes into the journal,
+    // under the port's name. The journal must outlive the channel or be unset first.
+    void setJournal(ExchangeJournal *journal, const QString &port = {});
+
 signals:
     // The port went away while open (adapter pulled, far end gone). The channel has
     // closed itself already; emitted once, from the event loop.
@@ -52,4 +58,6 @@ private:
     QString m_openErrorString;
     bool m_open = false;
     bool m_losing = false;
+    ExchangeJournal *m_journal = nullptr;
+    QString m_journalPort;
 };

@@ -3,9 +3,11 @@
 #include "generated.h"
 
 #include "app/configurationmenu.h"
+#include "app/journalwindow.h"
 #include "app/tform1.h"
 #include "config/configform.h"
 #include "protocol/records/records.h"
+#include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"
 #include "ui/widgetcontrols.h"
 
@@ -14,6 +16,8 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -34,6 +38,7 @@ private slots:
     void openingTellsWhatTheRulesChanged();
     void hostileFileIsRefusedInAShortBox_data();
     void hostileFileIsRefusedInAShortBox();
+    void exchangeJournalFollowsTheLine();
 
 private:
     std::unique_ptr<TForm1> newForm() { return std::make_unique<TForm1>(PortMap(m_dir->path(), {})); }
@@ -82,7 +87,8 @@ void TestConfigWindow::connectionBarMenuAndShortcuts()
         });
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(w, &click);
-        QCOMPARE(shown, (QStringList{"Сохранить конфигурацию…", "Открыть конфигурацию…", "Сравнить с файлом…"}));
+        QCOMPARE(shown, (QStringList{"Сохранить конфигурацию…", "Открыть конфигурацию…", "Сравнить с файлом…",
+                                     "Журнал обмена…"}));
     }
 }
 
@@ -209,6 +215,59 @@ void TestConfigWindow::hostileFileIsRefusedInAShortBox()
     QCOMPARE(m_desktop->boxes.size(), 1);
     const QString shown = m_desktop->boxes.first().text;
     QVERIFY2(shown.size() < path.size() + 200, qPrintable(shown));
+}
+
+void TestConfigWindow::exchangeJournalFollowsTheLine()
+{
+    auto form = newForm();
+    PtyPeer peer(m_dir->filePath(QStringLiteral("ports")), 5);
+    QVERIFY(form->channel().open(peer.slavePath(), TForm1::kBaudRate));
+    form->channel().write("READ_SET\r");
+
+    QAction *open = nullptr;
+    for (QAction *a : form->actions()) {
+        if (a->text() == QStringLiteral("Журнал обмена…"))
+            open = a;
+    }
+    QVERIFY(open);
+    QCOMPARE(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+J")));
+    open->trigger();
+    auto *window = form->findChild<JournalWindow *>();
+    QVERIFY(window);
+    QVERIFY(window->isVisible() && window->isWindow() && !window->isModal());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Журнал обмена"));
+    QCOMPARE(window->saveButton()->text(), QStringLiteral("Сохранить журнал…"));
+    QCOMPARE(window->clearButton()->text(), QStringLiteral("Очистить"));
+    // What went out before it opened is there, and what comes in shows up as it comes.
+    QVERIFY2(window->view()->toPlainText().endsWith(QStringLiteral("→      9  READ_SET␍")),
+             qPrintable(window->view()->toPlainText()));
+    peer.send("READ_SET_\xcf\xee\xe4 1\r");
+    QTRY_COMPARE(form->channel().bytesWaiting(), qint64(15));
+    char buffer[64];
+    QCOMPARE(form->channel().read(buffer, sizeof buffer), qint64(15));
+    QCOMPARE(window->view()->blockCount(), 2);
+    QVERIFY2(window->view()->toPlainText().endsWith(QStringLiteral("←     15  READ_SET_Под 1␍")),
+             qPrintable(window->view()->toPlainText()));
+    // The one window comes forward again.
+    open->trigger();
+    QCOMPARE(form->findChildren<JournalWindow *>().size(), 1);
+
+    const QString path = m_dir->filePath(QStringLiteral("journal.txt"));
+    QVERIFY(window->saveTo(path));
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(saved.readAll());
+    QVERIFY2(text.startsWith(QStringLiteral("# Журнал обмена")), qPrintable(text));
+    QCOMPARE(text.count(QStringLiteral("READ_SET")), 2);
+    QVERIFY(text.contains(QStringLiteral("READ_SET_Под 1␍\n")));
+    QVERIFY(m_desktop->boxes.isEmpty());
+    QVERIFY(!window->saveTo(m_dir->filePath(QStringLiteral("no/such/folder/journal.txt"))));
+    QCOMPARE(m_desktop->boxes.size(), 1);
+    QVERIFY(m_desktop->boxes.first().error);
+
+    window->clearButton()->click();
+    QVERIFY(form->journal().entries().empty());
+    QCOMPARE(window->view()->toPlainText(), QString());
 }
 
 QTEST_MAIN(TestConfigWindow)

@@ -158,10 +158,21 @@ void TestFaults::matrix()
                                                    .arg(QFileInfo(device.slavePath()).canonicalFilePath())
                                                    .arg(QCoreApplication::applicationPid()));
     QCOMPARE(requests.size(), r.requests);
+    // The journal holds what crossed the line: each request, and the reply's bytes.
+    int journalled = 0;
+    QByteArray received;
+    for (const ExchangeJournal::Entry &e : form.journal().entries()) {
+        if (e.direction == ExchangeJournal::Direction::Sent)
+            journalled += e.bytes == "READ_SET\r" && e.count == e.bytes.size();
+        else
+            received += e.bytes;
+    }
+    QCOMPARE(journalled, r.requests);
     QCOMPARE(openClose->text(), r.connectedAfter ? kDisconnect : kConnect);
     const bool read = r.boxes.startsWith(kReadDone);
     QCOMPARE(status->text(), read && r.connectedAfter ? kConnected : kNotConnected);
     if (read) {
+        QVERIFY(received.contains("READ_SET_") && received.contains(kPhone));
         QCOMPARE(form.controls().text("Edit1"), QString::fromLatin1(kPhone));
         if (r.requests == 1)
             QCOMPARE(pollsAtShown, pollsAtLastByte); // the first poll after the last byte

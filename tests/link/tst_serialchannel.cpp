@@ -1,3 +1,4 @@
+#include "link/exchangejournal.h"
 #include "link/portdiagnosis.h"
 #include "link/portmap.h"
 #include "link/serialchannel.h"
@@ -27,6 +28,9 @@ private slots:
     void bytesReceivedBeforeAWriteAreNeverRead();
     void closeReleasesThePort();
     void farEndGoingAwayIsReportedOnceAndCloses();
+    void journalHoldsWhatCrossedTheLine();
+    void journalLineShowsTheBytes_data();
+    void journalLineShowsTheBytes();
 };
 
 void TestSerialChannel::portMapPrefersTheLinkAndFallsBackToTheTable_data()
@@ -231,6 +235,76 @@ void TestSerialChannel::farEndGoingAwayIsReportedOnceAndCloses()
     // Qt repeats the error in a busy loop; the channel must not report it again.
     QTest::qWait(200);
     QCOMPARE(lost.count(), 1);
+}
+
+void TestSerialChannel::journalHoldsWhatCrossedTheLine()
+{
+    QTemporaryDir dir;
+    PtyPeer peer(dir.path(), 4);
+    SerialChannel channel;
+    ExchangeJournal journal(3);
+    channel.setJournal(&journal, QStringLiteral("COM4"));
+    QSignalSpy recorded(&journal, &ExchangeJournal::recorded);
+    QVERIFY(channel.open(peer.slavePath(), 9600));
+    channel.write("READ_SET\r");
+    QTRY_COMPARE(peer.received(), QByteArray("READ_SET\r"));
+    // A read with nothing there is no entry; each read with bytes is one.
+    char buffer[64];
+    QCOMPARE(channel.read(buffer, sizeof buffer), qint64(0));
+    QCOMPARE(recorded.count(), 1);
+    peer.send("READ_SET_12");
+    QTRY_VERIFY(channel.bytesWaiting() == 11);
+    QCOMPARE(channel.read(buffer, sizeof buffer), qint64(11));
+    peer.send("34\r");
+    QTRY_VERIFY(channel.bytesWaiting() == 3);
+    QCOMPARE(channel.read(buffer, sizeof buffer), qint64(3));
+    QCOMPARE(recorded.count(), 3);
+
+    const auto &entries = journal.entries();
+    QCOMPARE(int(entries.size()), 3);
+    QCOMPARE(entries[0].direction, ExchangeJournal::Direction::Sent);
+    QCOMPARE(entries[0].bytes, QByteArray("READ_SET\r"));
+    QCOMPARE(entries[1].direction, ExchangeJournal::Direction::Received);
+    QCOMPARE(entries[1].bytes, QByteArray("READ_SET_12"));
+    QCOMPARE(entries[2].bytes, QByteArray("34\r"));
+    QVERIFY(entries[0].msecsSinceEpoch <= entries[2].msecsSinceEpoch);
+    QCOMPARE(ExchangeJournal::line(entries[0]).mid(12), QStringLiteral("  →      9  READ_SET␍"));
+    QCOMPARE(ExchangeJournal::line(entries[2], true).left(6), QStringLiteral("COM4  "));
+    QVERIFY(ExchangeJournal::line(entries[2]).endsWith(QStringLiteral("  ←      3  34␍")));
+
+    // Bounded: the oldest entries make way.
+    channel.write("READ_ABON\r");
+    QCOMPARE(int(entries.size()), 3);
+    QCOMPARE(entries.front().bytes, QByteArray("READ_SET_12"));
+    QCOMPARE(entries.back().bytes, QByteArray("READ_ABON\r"));
+    QCOMPARE(journal.text().count(QLatin1Char('\n')), 3);
+
+    // A write the port no longer takes shows how little went out.
+    channel.close();
+    channel.write("READ_SET\r");
+    QVERIFY(ExchangeJournal::line(entries.back()).contains(QStringLiteral("  0/9  READ_SET␍")));
+    journal.clear();
+    QVERIFY(journal.entries().empty());
+}
+
+void TestSerialChannel::journalLineShowsTheBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("CR and LF") << QByteArray("OK\r\n") << QStringLiteral("OK␍␊");
+    QTest::newRow("NUL and ESC") << QByteArray("a\0b\x1b", 4) << QStringLiteral("a␀b␛");
+    QTest::newRow("DEL") << QByteArray("\x7f") << QStringLiteral("␡");
+    QTest::newRow("Cyrillic in Windows-1251") << QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2 \xb9")
+                                              << QStringLiteral("Привет №");
+    QTest::newRow("the one code without a letter") << QByteArray("\x98") << QStringLiteral("\\x98");
+    QTest::newRow("padding stays spaces") << QByteArray("+380   ") << QStringLiteral("+380   ");
+}
+
+void TestSerialChannel::journalLineShowsTheBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    QCOMPARE(ExchangeJournal::visible(bytes), shown);
 }
 
 QTEST_GUILESS_MAIN(TestSerialChannel)

@@ -1,0 +1,98 @@
+#include "app/journalwindow.h"
+
+#include "link/exchangejournal.h"
+#include "ui/desktop.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QVBoxLayout>
+
+JournalWindow::JournalWindow(ExchangeJournal &journal, QWidget *owner)
+    : QWidget(owner, Qt::Window), m_journal(journal)
+{
+    setObjectName(QStringLiteral("JournalWindow"));
+    setWindowTitle(QStringLiteral("Журнал обмена"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_view = new QPlainTextEdit(this);
+    m_view->setReadOnly(true);
+    m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The view keeps no more than the journal does.
+    m_view->setMaximumBlockCount(journal.capacity());
+    for (const ExchangeJournal::Entry &entry : journal.entries())
+        m_view->appendPlainText(ExchangeJournal::line(entry));
+
+    m_save = new QPushButton(QStringLiteral("Сохранить журнал…"), this);
+    m_clear = new QPushButton(QStringLiteral("Очистить"), this);
+    auto *close = new QPushButton(QStringLiteral("Закрыть"), this);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_save);
+    buttons->addWidget(m_clear);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_view);
+    layout->addLayout(buttons);
+
+    connect(m_save, &QPushButton::clicked, this, &JournalWindow::chooseAndSave);
+    connect(m_clear, &QPushButton::clicked, &journal, &ExchangeJournal::clear);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    // A view scrolled to its end follows new lines; one scrolled back stays put.
+    connect(&journal, &ExchangeJournal::recorded, m_view,
+            [this](const ExchangeJournal::Entry &entry) { m_view->appendPlainText(ExchangeJournal::line(entry)); });
+    connect(&journal, &ExchangeJournal::cleared, m_view, &QPlainTextEdit::clear);
+    resize(760, 420);
+}
+
+void JournalWindow::chooseAndSave()
+{
+    const QString folder = m_lastFolder.isEmpty() ? QDir::homePath() : m_lastFolder;
+    const QString name = QStringLiteral("tavrix-journal-%1.txt")
+                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить журнал"),
+                                                      QDir(folder).filePath(name),
+                                                      QStringLiteral("Текст (*.txt);;Все файлы (*)"));
+    if (!path.isEmpty())
+        saveTo(path);
+}
+
+bool JournalWindow::saveTo(const QString &path)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write((ExchangeJournal::heading() + m_journal.text()).toUtf8());
+        if (file.commit()) {
+            m_lastFolder = QFileInfo(path).absolutePath();
+            return true;
+        }
+    }
+    Desktop::instance().showError(QStringLiteral("Журнал не сохранён: %1: %2").arg(path, file.errorString()));
+    return false;
+}
+
+QAction *JournalWindow::openAction(ExchangeJournal &journal, QWidget *owner)
+{
+    auto *action = new QAction(QStringLiteral("Журнал обмена…"), owner);
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
+    action->setShortcutContext(Qt::WindowShortcut);
+    owner->addAction(action);
+    auto window = std::make_shared<QPointer<JournalWindow>>();
+    QObject::connect(action, &QAction::triggered, owner, [&journal, owner, window] {
+        if (!*window)
+            *window = new JournalWindow(journal, owner);
+        (*window)->show();
+        (*window)->raise();
+        (*window)->activateWindow();
+    });
+    return action;
+}

@@ -34,9 +34,14 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
     connect(&m_poll, &QTimer::timeout, this, &DeviceJob::collectReply);
     connect(&m_repeat, &QTimer::timeout, this, &DeviceJob::repeat);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
-        fail(QStringLiteral("no answer to %1 within %2 s")
-                 .arg(QString::fromLatin1(m_command.trimmed().left(10)))
-                 .arg(m_timeoutMs / 1000.0));
+        if (!m_refused.isEmpty())
+            fail(QStringLiteral("every answer to READ_SET within %1 s was malformed, the last: %2")
+                     .arg(m_timeoutMs / 1000.0)
+                     .arg(m_refused));
+        else
+            fail(QStringLiteral("no answer to %1 within %2 s")
+                     .arg(QString::fromLatin1(m_command.trimmed().left(10)))
+                     .arg(m_timeoutMs / 1000.0));
     });
     connect(&m_channel, &SerialChannel::lost, this, [this] { fail(QStringLiteral("the port went away")); });
 }
@@ -70,6 +75,7 @@ void DeviceJob::close()
 void DeviceJob::readSettings()
 {
     m_waiting = Waiting::Settings;
+    m_refused.clear();
     m_expected = settingsReplyLength();
     send(line(command::kReadSettings));
     m_repeat.start();
@@ -125,6 +131,16 @@ void DeviceJob::collectReply()
     }
     for (const FoundReply &found : findReplies(*text)) {
         if (m_waiting == Waiting::Settings && found.row->reply == Reply::Settings) {
+            if (checkSettings) {
+                m_refused = checkSettings(*text, found.payloadPos);
+                if (!m_refused.isEmpty()) {
+                    if (onProgress)
+                        onProgress(QStringLiteral("READ_SET answer malformed, asking again: %1").arg(m_refused));
+                    send(line(command::kReadSettings));
+                    m_repeat.start();
+                    return;
+                }
+            }
             m_waiting = Waiting::Nothing;
             m_repeat.stop();
             m_deadline.stop();

@@ -33,9 +33,14 @@ public:
     void readSettings();
     void writeSettings(const QByteArray &record);
     void close();
+    // The job's exchange goes into the journal under the job's port name.
+    void setJournal(ExchangeJournal *journal) { m_channel.setJournal(journal, portName()); }
 
     // Called with the whole received text and where the record starts in it.
     std::function<void(const QByteArray &text, int payloadPos)> onSettings;
+    // When set, a settings reply it finds a fault in is not taken: the job asks again at
+    // once, within the same time limit, and fails naming the fault if no answer passes.
+    std::function<QString(const QByteArray &text, int payloadPos)> checkSettings;
     std::function<void()> onWritten;
     std::function<void(const QString &why)> onFailed;
     // What is under way and how far it got, at most every kProgressMs.
@@ -66,4 +71,5 @@ private:
     int m_expected = 0;
     int m_timeoutMs;
     bool m_failed = false;
+    QString m_refused; // the fault of the last settings reply refused
 };

@@ -24,6 +24,9 @@ const char kSynopsis[] =
     "  show FILE|COMn                every control with its page and caption\n"
     "  defaults [-o FILE]            the factory configuration as a file\n"
     "\n"
+    "--trace FILE writes the exchange with every port (time, direction, bytes, text),\n"
+    "each line headed by its COM number.\n"
+    "\n"
     "Exit status: 0 done and identical, 1 device or port failure, 2 usage or file error,\n"
     "3 differences found (diff, write --verify).";
 
@@ -60,7 +63,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption timeout(QStringLiteral("timeout"),
                                      QStringLiteral("Seconds to wait for each command's answer (default 10)."),
                                      QStringLiteral("seconds"), QStringLiteral("10"));
-    parser.addOptions({output, verify, json, timeout});
+    const QCommandLineOption trace(QStringLiteral("trace"),
+                                   QStringLiteral("Write every command sent and every reply received, for each port, to FILE."),
+                                   QStringLiteral("file"));
+    parser.addOptions({output, verify, json, timeout, trace});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("ports, read, write, diff, show or defaults"));
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("Ports (COMn) and files."),
                                  QStringLiteral("[arguments...]"));
@@ -111,6 +117,7 @@ int main(int argc, char *argv[])
     options.output = parser.value(output);
     options.verify = parser.isSet(verify);
     options.json = parser.isSet(json);
+    options.trace = parser.value(trace);
     bool ok = false;
     const double seconds = parser.value(timeout).toDouble(&ok);
     if (!ok || !std::isfinite(seconds) || seconds < 0.1)
@@ -146,6 +153,8 @@ int main(int argc, char *argv[])
     }
 
     Tool tool(PortMap::system(), options, out, err);
+    if (QString why; !tool.startTrace(&why))
+        return fail(QStringLiteral("--trace: %1 cannot be written: %2").arg(options.trace, why));
     if (command == QLatin1String("ports")) {
         if (!args.isEmpty())
             return fail(QStringLiteral("ports takes no arguments"));

@@ -1,8 +1,11 @@
 #include "cli/tool.h"
 
 #include "cli/devicejob.h"
+#include "cli/verification.h"
 #include "config/configform.h"
+#include "link/exchangejournal.h"
 #include "link/portdiagnosis.h"
+#include "protocol/records/payload.h"
 #include "protocol/records/records.h"
 
 #include <QDir>
@@ -40,6 +43,19 @@ QString seconds(qint64 ms)
     return QString::number(ms / 1000.0, 'f', 2) + QStringLiteral(" s");
 }
 
+// The record of a reply: from its first character to the CR (or a NUL) that ends it.
+QByteArray payloadOf(const QByteArray &text, int payloadPos)
+{
+    const records::Payload p(text, payloadPos);
+    return p.mid(0, p.size());
+}
+
+// Bytes of a record as a line of the journal shows them, quoted so that a space shows.
+QString quotedBytes(const QByteArray &bytes)
+{
+    return QLatin1Char('\'') + ExchangeJournal::visible(bytes) + QLatin1Char('\'');
+}
+
 } // namespace
 
 struct Tool::PortRun
@@ -54,9 +70,9 @@ struct Tool::PortRun
     QString file;
     QByteArray sent;
     bool verifying = false;
-    QList<config::Difference> diffs;
     QList<config::Change> ruleChanges; // named values the pages' rules set otherwise
     QByteArray text;                   // read -o -: the file's text for stdout
+    QList<ByteDifference> byteDiffs; // write --verify: the record read back against the one sent
 };
 
 Tool::Tool(PortMap map, Options options, QTextStream &out, QTextStream &err)
@@ -66,6 +82,28 @@ Tool::Tool(PortMap map, Options options, QTextStream &out, QTextStream &err)
 }
 
 Tool::~Tool() = default;
+
+bool Tool::startTrace(QString *error)
+{
+    if (m_options.trace.isEmpty())
+        return true;
+    m_traceFile = std::make_unique<QFile>(m_options.trace);
+    if (!m_traceFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *error = m_traceFile->errorString();
+        m_traceFile.reset();
+        return false;
+    }
+    m_traceFile->write(ExchangeJournal::heading().toUtf8());
+    m_traceFile->flush();
+    // Each line goes out as it happens, so a run that is cut short leaves its journal;
+    // the file holds it all, the journal itself only the recent entries.
+    m_journal = std::make_unique<ExchangeJournal>(64);
+    connect(m_journal.get(), &ExchangeJournal::recorded, this, [this](const ExchangeJournal::Entry &entry) {
+        m_traceFile->write((ExchangeJournal::line(entry, true) + QLatin1Char('\n')).toUtf8());
+        m_traceFile->flush();
+    });
+    return true;
+}
 
 int Tool::comNumber(const QString &text)
 {
@@ -134,6 +172,7 @@ void Tool::startJobs(const QList<int> &coms, const std::function<void(PortRun &)
         run->com = com;
         run->name = QStringLiteral("COM%1").arg(com);
         run->job = std::make_unique<DeviceJob>(com, m_map, m_options.timeoutMs);
+        run->job->setJournal(m_journal.get());
         run->clock.start();
         PortRun *r = run.get();
         r->job->onProgress = [this, r](const QString &line) {
@@ -207,7 +246,7 @@ QJsonArray Tool::portsJson() const
         if (!run->file.isEmpty())
             port.insert(QStringLiteral("file"), run->file);
         if (run->verifying)
-            port.insert(QStringLiteral("differences"), differencesJson(run->diffs));
+            port.insert(QStringLiteral("differences"), byteDifferencesJson(run->byteDiffs));
         if (m_command == QLatin1String("write"))
             port.insert(QStringLiteral("changedByRules"), changesJson(run->ruleChanges));
         ports.append(port);
@@ -250,6 +289,54 @@ void Tool::printDifferences(const QList<config::Difference> &diffs, const QStrin
         rows << QStringList{m_catalog.pageTitle(d.control->page), d.control->caption, d.control->name,
                             m_catalog.shown(*d.control, d.a), m_catalog.shown(*d.control, d.b)};
     printTable(m_out, rows);
+}
+
+// Where a run of bytes lies, as a person looks for it: the control, its page and caption.
+QStringList Tool::placeCells(const ByteDifference &d) const
+{
+    const records::RecordPlace &place = d.place;
+    const config::ControlInfo *info = place.controls.isEmpty() ? nullptr : m_catalog.find(place.controls.first());
+    QString name = place.controls.value(0, QStringLiteral("-"));
+    if (place.controls.size() > 1)
+        name += QStringLiteral("…") + place.controls.last();
+    // Without a control of its own, the meaning says what the bytes are.
+    const QString page = info ? m_catalog.pageTitle(info->page) : place.meaning.section(QLatin1Char(':'), 0, 0);
+    const QString caption = info ? info->caption : place.meaning.section(QLatin1Char(':'), 1).trimmed();
+    const int last = d.offset + int(qMax(d.written.size(), d.readBack.size())) - 1;
+    const QString offsets = last > d.offset ? QStringLiteral("%1-%2").arg(d.offset).arg(last) : QString::number(d.offset);
+    return {offsets, name, page, caption};
+}
+
+void Tool::printByteDifferences(const QList<ByteDifference> &diffs)
+{
+    QList<QStringList> rows{{QStringLiteral("Offset"), QStringLiteral("Name"), QStringLiteral("Page"),
+                             QStringLiteral("Caption"), QStringLiteral("Written"), QStringLiteral("Read back")}};
+    for (const ByteDifference &d : diffs) {
+        QStringList cells = placeCells(d);
+        if (d.place.padding)
+            cells[3] += QStringLiteral(" (padding)");
+        rows << cells + QStringList{quotedBytes(d.written), quotedBytes(d.readBack)};
+    }
+    printTable(m_out, rows);
+}
+
+QJsonArray Tool::byteDifferencesJson(const QList<ByteDifference> &diffs) const
+{
+    QJsonArray out;
+    for (const ByteDifference &d : diffs) {
+        const QStringList cells = placeCells(d);
+        out.append(QJsonObject{{QStringLiteral("offset"), d.offset},
+                               {QStringLiteral("length"), int(qMax(d.written.size(), d.readBack.size()))},
+                               {QStringLiteral("name"), d.place.controls.value(0)},
+                               {QStringLiteral("controls"), QJsonArray::fromStringList(d.place.controls)},
+                               {QStringLiteral("page"), cells[2]},
+                               {QStringLiteral("caption"), cells[3]},
+                               {QStringLiteral("meaning"), d.place.meaning},
+                               {QStringLiteral("padding"), d.place.padding},
+                               {QStringLiteral("written"), ExchangeJournal::visible(d.written)},
+                               {QStringLiteral("read"), ExchangeJournal::visible(d.readBack)}});
+    }
+    return out;
 }
 
 // ---- sub-commands ---------------------------------------------------------------------
@@ -332,15 +419,27 @@ int Tool::write(const QList<int> &coms, const QString &file)
 
     startJobs(coms, [this, wanted](PortRun &run) {
         PortRun *r = &run;
+        r->job->onFailed = [this, r](const QString &why) {
+            finish(*r, DeviceFailure, r->sent.isEmpty() ? why + QStringLiteral("; nothing written") : why);
+        };
+        // The record is written over what the controller holds: a reply that cannot be
+        // its record (shifted by noise, cut short) is asked for again, never built on.
+        r->job->checkSettings = [](const QByteArray &text, int pos) {
+            return records::settingsRecordFault(payloadOf(text, pos));
+        };
         r->job->onSettings = [this, r, wanted](const QByteArray &text, int pos) {
             if (r->verifying) {
-                const config::Configuration sent = decoded("READ_SET_" + r->sent + '\r', 9);
-                r->diffs = m_catalog.compare(sent, decoded(text, pos));
-                if (r->diffs.isEmpty())
+                r->byteDiffs = compareRecords(r->sent, payloadOf(text, pos));
+                if (r->byteDiffs.isEmpty()) {
                     finish(*r, Done, QStringLiteral("written and verified"));
-                else
-                    finish(*r, Differences, QStringLiteral("written, but %1 control(s) read back differently")
-                                                .arg(r->diffs.size()));
+                } else {
+                    int bytes = 0;
+                    for (const ByteDifference &d : std::as_const(r->byteDiffs))
+                        bytes += int(qMax(d.written.size(), d.readBack.size()));
+                    finish(*r, Differences, QStringLiteral("written, but %1 byte(s) in %2 place(s) read back differently")
+                                                .arg(bytes)
+                                                .arg(r->byteDiffs.size()));
+                }
                 return;
             }
             // The file goes onto what the controller holds, so a template changes only
@@ -353,6 +452,7 @@ int Tool::write(const QList<int> &coms, const QString &file)
                 m_err << r->name << ": the page rules change " << m_catalog.changeLine(c) << '\n';
             m_err.flush();
             r->sent = records::buildSettings(form.controls());
+            r->job->checkSettings = nullptr;
             r->job->writeSettings(r->sent);
         };
         r->job->onWritten = [this, r] {
@@ -368,9 +468,9 @@ int Tool::write(const QList<int> &coms, const QString &file)
     const int status = runJobs();
 
     for (const auto &run : m_runs) {
-        if (!run->diffs.isEmpty() && !m_options.json) {
+        if (!run->byteDiffs.isEmpty() && !m_options.json) {
             m_out << run->name << ":\n";
-            printDifferences(run->diffs, QStringLiteral("Written"), QStringLiteral("Read back"));
+            printByteDifferences(run->byteDiffs);
         }
     }
     emitPorts();

@@ -12,6 +12,9 @@
 #include <vector>
 
 class DeviceJob;
+struct ByteDifference;
+class ExchangeJournal;
+class QFile;
 
 // The sub-commands of tavrix-cli. Ports are worked on side by side on the one event
 // loop; run() returns the exit status when all of them are done.
@@ -28,6 +31,7 @@ public:
         bool verify = false;
         bool json = false;
         int timeoutMs = 10000;
+        QString trace; // the exchange journal of every port goes here
     };
 
     Tool(PortMap map, Options options, QTextStream &out, QTextStream &err);
@@ -39,6 +43,10 @@ public:
     int diff(const QString &a, const QString &b);
     int show(const QString &source);
     int defaults();
+
+    // Opens the trace file of Options::trace (if any) and starts its journal; false
+    // with the reason when the file cannot be written.
+    bool startTrace(QString *error);
 
     // "COM3" or "com3": the COM number, 0 when the text names no COM port.
     static int comNumber(const QString &text);
@@ -64,6 +72,9 @@ private:
     QJsonArray controlsJson(const config::Configuration &cfg) const;
     QJsonArray differencesJson(const QList<config::Difference> &diffs) const;
     QJsonArray changesJson(const QList<config::Change> &changes) const;
+    QStringList placeCells(const ByteDifference &d) const;
+    void printByteDifferences(const QList<ByteDifference> &diffs);
+    QJsonArray byteDifferencesJson(const QList<ByteDifference> &diffs) const;
     void emitJson(const QJsonObject &object);
     int worstStatus() const;
 
@@ -75,5 +86,7 @@ private:
     QString m_command; // the sub-command under way, for its JSON result
     QJsonArray m_readControls; // read -o - with --json: the controls read
     std::vector<std::unique_ptr<PortRun>> m_runs;
+    std::unique_ptr<QFile> m_traceFile;
+    std::unique_ptr<ExchangeJournal> m_journal;
     int m_pending = 0;
 };

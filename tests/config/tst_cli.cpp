@@ -165,68 +165,90 @@ void TestCli::writesTheRecordTheWindowSends()
 
 void TestCli::exitStatuses_data()
 {
-    QTest::addColumn<QStringList>("args"); // GOOD, OTHER and BAD stand for files
-    QTest::addColumn<bool>("storesAnotherByte");
-    QTest::addColumn<bool>("silent");
+    QTest::addColumn<QStringList>("args"); // GOOD, OTHER, BAD, OUT and TRACE stand for files
+    QTest::addColumn<QString>("fault");    // what the controller does wrong, see below
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("shown"); // on stdout
+    QTest::addColumn<QString>("shown");    // a pattern on stdout
+    QTest::addColumn<QString>("said");     // a pattern on stderr
 
-    const bool no = false;
-    const bool yes = true;
-    QTest::newRow("diff of equal files") << QStringList{"diff", "GOOD", "GOOD"} << no << no << 0 << "";
-    QTest::newRow("diff of differing files") << QStringList{"diff", "GOOD", "OTHER"} << no << no << 3 << "ComboBox22";
-    QTest::newRow("diff of a port and a file") << QStringList{"diff", "COM3", "OTHER"} << no << no << 3 << "ComboBox22";
-    QTest::newRow("verified write") << QStringList{"write", "COM3", "GOOD", "--verify"} << no << no << 0 << "";
+    const QString none;
+    QTest::newRow("diff of equal files") << QStringList{"diff", "GOOD", "GOOD"} << none << 0 << "" << "";
+    QTest::newRow("diff of differing files") << QStringList{"diff", "GOOD", "OTHER"} << none << 3 << "ComboBox22" << "";
+    QTest::newRow("diff of a port and a file") << QStringList{"diff", "COM3", "OTHER"} << none << 3 << "ComboBox22" << "";
+    QTest::newRow("verified write") << QStringList{"write", "COM3", "GOOD", "--verify"} << none << 0 << ""
+                                    << "COM3: written and verified";
     QTest::newRow("verify finds the changed byte")
-        << QStringList{"write", "COM3", "GOOD", "--verify"} << yes << no << 3 << "ComboBox22";
-    QTest::newRow("verify as JSON") << QStringList{"write", "COM3", "GOOD", "--verify", "--json"} << yes << no << 3
-                                    << "\"name\": \"ComboBox22\"";
-    QTest::newRow("factory configuration as JSON") << QStringList{"defaults", "--json"} << no << no << 0
-                                                  << "\"name\": \"ComboBox22\"";
-    QTest::newRow("factory file with a JSON result") << QStringList{"defaults", "-o", "OUT", "--json"} << no << no << 0
-                                                     << "\"file\":";
-    QTest::newRow("diff as JSON") << QStringList{"diff", "GOOD", "OTHER", "--json"} << no << no << 3
-                                  << "\"b\": \"8\"";
+        << QStringList{"write", "COM3", "GOOD", "--verify"} << "store ComboBox22 changed" << 3
+        << "\\b20 .*ComboBox22 .*'4' +'5'" << "1 byte";
+    // The reader stops at the first space, so only the bytes show this one.
+    QTest::newRow("verify finds a changed padding byte")
+        << QStringList{"write", "COM3", "GOOD", "--verify"} << "store 99 changed" << 3
+        << "\\b99 .*Edit1 .*padding.*' ' +'0'" << "COM3: written, but 1 byte";
+    QTest::newRow("verify as JSON") << QStringList{"write", "COM3", "GOOD", "--verify", "--json"}
+                                    << "store ComboBox22 changed" << 3 << "\"name\": \"ComboBox22\"" << "";
+    QTest::newRow("a reply shifted once is asked again") << QStringList{"write", "COM3", "GOOD"}
+                                                         << "READ_SET_ before the first reply" << 0 << ""
+                                                         << "malformed, asking again: offset 0 holds 'R'";
+    QTest::newRow("every reply shifted: nothing written")
+        << QStringList{"write", "COM3", "GOOD", "--timeout", "3"} << "READ_SET_ before every reply" << 1 << ""
+        << "COM3: every answer to READ_SET within 3 s was malformed.*offset 0 holds 'R'.*nothing written";
+    QTest::newRow("a reply short of the fixed part") << QStringList{"write", "COM3", "GOOD", "--timeout", "3"}
+                                                     << "every reply cut to 300 bytes" << 1 << ""
+                                                     << "COM3: .*291 characters, fewer than the 567";
+    QTest::newRow("write with a trace") << QStringList{"write", "COM3", "GOOD", "--trace", "TRACE"} << none << 0
+                                        << "" << "";
+    QTest::newRow("factory configuration as JSON") << QStringList{"defaults", "--json"} << none << 0
+                                                  << "\"name\": \"ComboBox22\"" << "";
+    QTest::newRow("factory file with a JSON result") << QStringList{"defaults", "-o", "OUT", "--json"} << none << 0
+                                                     << "\"file\":" << "";
+    QTest::newRow("diff as JSON") << QStringList{"diff", "GOOD", "OTHER", "--json"} << none << 3
+                                  << "\"b\": \"8\"" << "";
     // COM49 has no link, and the default table is empty.
-    QTest::newRow("no such port") << QStringList{"write", "COM49", "GOOD"} << no << no << 1 << "";
-    QTest::newRow("silent controller") << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "3"} << no << yes << 1 << "";
-    QTest::newRow("one port of two fails") << QStringList{"write", "COM3", "COM49", "GOOD"} << no << no << 1 << "";
-    QTest::newRow("malformed file") << QStringList{"write", "COM3", "BAD"} << no << no << 2 << "";
-    QTest::newRow("read into a folder yet to be made") << QStringList{"read", "COM3", "-o", "NEWDIR/"} << no << no << 0 << "";
-    QTest::newRow("read without -o") << QStringList{"read", "COM3"} << no << no << 2 << "";
-    QTest::newRow("COM number out of range") << QStringList{"read", "COM51", "-o", "OUT"} << no << no << 2 << "";
-    QTest::newRow("unknown command") << QStringList{"burn", "COM3"} << no << no << 2 << "";
-    QTest::newRow("show a file") << QStringList{"show", "GOOD"} << no << no << 0 << "Время работы сирены";
-    QTest::newRow("read to stdout") << QStringList{"read", "COM3", "-o", "-"} << no << no << 0 << "ComboBox22 = 6";
-    QTest::newRow("read to stdout as JSON") << QStringList{"read", "COM3", "-o", "-", "--json"} << no << no << 0
-                                            << "\"controls\"";
-    QTest::newRow("rules change a named value") << QStringList{"write", "COM3", "RULES", "--json"} << no << no << 0
-                                                << "\"name\": \"CheckBox1\"";
-    QTest::newRow("usage error as JSON") << QStringList{"burn", "COM3", "--json"} << no << no << 2 << "\"error\"";
-    QTest::newRow("unknown option as JSON") << QStringList{"read", "COM3", "--jsn", "--json"} << no << no << 2
-                                            << "unknown option";
-    QTest::newRow("folder error as JSON") << QStringList{"read", "COM3", "-o", "NOFOLDER/", "--json"} << no << no << 2
-                                          << "cannot make the folder";
-    QTest::newRow("file error as JSON") << QStringList{"write", "COM3", "BAD", "--json"} << no << no << 2 << "\"line\": 2";
-    QTest::newRow("timeout below 0.1 s") << QStringList{"read", "COM3", "-o", "-", "--timeout", "0.05"} << no << no << 2 << "";
-    QTest::newRow("timeout not finite") << QStringList{"read", "COM3", "-o", "-", "--timeout", "inf"} << no << no << 2 << "";
-    QTest::newRow("timeout not a number") << QStringList{"read", "COM3", "-o", "-", "--timeout", "nan"} << no << no << 2 << "";
-    QTest::newRow("file larger than 1 MiB") << QStringList{"write", "COM3", "HUGE"} << no << no << 2 << "";
-    QTest::newRow("endless device as a file") << QStringList{"diff", "/dev/zero", "GOOD"} << no << no << 2 << "";
+    QTest::newRow("no such port") << QStringList{"write", "COM49", "GOOD"} << none << 1 << "" << "COM49: no such port";
+    QTest::newRow("silent controller") << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "3"} << "silent" << 1
+                                       << "" << "no answer to READ_SET within 3 s";
+    QTest::newRow("one port of two fails") << QStringList{"write", "COM3", "COM49", "GOOD"} << none << 1 << "" << "";
+    QTest::newRow("malformed file") << QStringList{"write", "COM3", "BAD"} << none << 2 << "" << "";
+    QTest::newRow("read into a folder yet to be made") << QStringList{"read", "COM3", "-o", "NEWDIR/"} << none << 0
+                                                       << "" << "";
+    QTest::newRow("read without -o") << QStringList{"read", "COM3"} << none << 2 << "" << "";
+    QTest::newRow("COM number out of range") << QStringList{"read", "COM51", "-o", "OUT"} << none << 2 << "" << "";
+    QTest::newRow("unknown command") << QStringList{"burn", "COM3"} << none << 2 << "" << "";
+    QTest::newRow("trace file that cannot be made") << QStringList{"read", "COM3", "-o", "OUT", "--trace", "NEWDIR/"}
+                                                    << none << 2 << "" << "--trace";
+    QTest::newRow("show a file") << QStringList{"show", "GOOD"} << none << 0 << "Время работы сирены" << "";
+    QTest::newRow("read to stdout") << QStringList{"read", "COM3", "-o", "-"} << none << 0 << "ComboBox22 = 6" << "";
+    QTest::newRow("read to stdout as JSON") << QStringList{"read", "COM3", "-o", "-", "--json"} << none << 0
+                                            << "\"controls\"" << "";
+    QTest::newRow("rules change a named value") << QStringList{"write", "COM3", "RULES", "--json"} << none << 0
+                                                << "\"name\": \"CheckBox1\"" << "";
+    QTest::newRow("usage error as JSON") << QStringList{"burn", "COM3", "--json"} << none << 2 << "\"error\"" << "";
+    QTest::newRow("unknown option as JSON") << QStringList{"read", "COM3", "--jsn", "--json"} << none << 2
+                                            << "unknown option" << "";
+    QTest::newRow("folder error as JSON") << QStringList{"read", "COM3", "-o", "NOFOLDER/", "--json"} << none << 2
+                                          << "cannot make the folder" << "";
+    QTest::newRow("file error as JSON") << QStringList{"write", "COM3", "BAD", "--json"} << none << 2 << "\"line\": 2" << "";
+    QTest::newRow("timeout below 0.1 s") << QStringList{"read", "COM3", "-o", "-", "--timeout", "0.05"} << none << 2 << "" << "";
+    QTest::newRow("timeout not finite") << QStringList{"read", "COM3", "-o", "-", "--timeout", "inf"} << none << 2 << "" << "";
+    QTest::newRow("timeout not a number") << QStringList{"read", "COM3", "-o", "-", "--timeout", "nan"} << none << 2 << "" << "";
+    QTest::newRow("file larger than 1 MiB") << QStringList{"write", "COM3", "HUGE"} << none << 2 << "" << "";
+    QTest::newRow("endless device as a file") << QStringList{"diff", "/dev/zero", "GOOD"} << none << 2 << "" << "";
 }
 
 void TestCli::exitStatuses()
 {
     QFETCH(QStringList, args);
-    QFETCH(bool, storesAnotherByte);
-    QFETCH(bool, silent);
+    QFETCH(QString, fault);
     QFETCH(int, status);
     QFETCH(QString, shown);
+    QFETCH(QString, said);
 
     const Catalog &catalog = windowCatalog();
     ConfigForm form;
     Configuration cfg = storedForm(form.controls());
     cfg.set(QStringLiteral("ComboBox22"), QStringLiteral("4"));
+    catalog.apply(form.controls(), cfg);
+    const QByteArray goodRecord = records::buildSettings(form.controls());
     const QString good = writeFile(QStringLiteral("good.cfg"), catalog.render(cfg));
     cfg.set(QStringLiteral("ComboBox22"), QStringLiteral("8"));
     const QString other = writeFile(QStringLiteral("other.cfg"), catalog.render(cfg));
@@ -236,16 +258,27 @@ void TestCli::exitStatuses()
     const QString huge = writeFile(QStringLiteral("huge.cfg"), "# tavrix-configuration 1\n" + QByteArray(50 << 20, '#'));
     // A file that makes a folder impossible: NOFOLDER/ would have to be made inside it.
     const QString blocker = writeFile(QStringLiteral("blocker"), "x");
+    const QString trace = m_home->filePath(QStringLiteral("trace.txt"));
 
     sim::Simulator *device = startSim(3);
     QVERIFY(device);
+    const QByteArray before = device->record();
+    QVERIFY(before != goodRecord);
     sim::Simulator::Faults faults;
-    faults.silent = silent;
-    if (storesAnotherByte) {
+    faults.silent = fault == QLatin1String("silent");
+    if (fault == QLatin1String("store ComboBox22 changed")) {
         for (const records::Field &f : records::settingsFields()) {
             if (f.controls.value(0) == QLatin1String("ComboBox22"))
                 faults.corruptOffset = f.offset;
         }
+    } else if (fault == QLatin1String("store 99 changed")) {
+        faults.corruptOffset = 99; // a space behind the first subscriber's "+380"
+    } else if (fault.startsWith(QLatin1String("READ_SET_ before"))) {
+        faults.garbageBefore = "READ_SET_";
+        faults.once = fault.endsWith(QLatin1String("first reply"));
+    } else if (fault == QLatin1String("every reply cut to 300 bytes")) {
+        faults.truncateTo = 300;
+        faults.garbageAfter = "\r";
     }
     device->setFaults(faults);
 
@@ -266,19 +299,23 @@ void TestCli::exitStatuses()
             arg = huge;
         else if (arg == QLatin1String("NOFOLDER/"))
             arg = blocker + QStringLiteral("/sub/");
+        else if (arg == QLatin1String("TRACE"))
+            arg = trace;
     }
     QSignalSpy commands(device, &sim::Simulator::commandReceived);
     QElapsedTimer clock;
     clock.start();
     const Result r = cli(args);
-    if (silent) {
+    if (faults.silent) {
         // Asked at once and again after 2 s, given up after the 3 s of --timeout (a coarse
         // timer may end up to 5 % early).
         QCOMPARE(commands.count(), 2);
         QVERIFY2(clock.elapsed() >= 2800 && clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
     }
-    QVERIFY2(r.status == status, qPrintable(QStringLiteral("status %1\n%2%3").arg(r.status).arg(r.out, r.err)));
-    QVERIFY2(r.out.contains(shown), qPrintable(r.out));
+    const QString all = QStringLiteral("status %1\n%2%3").arg(r.status).arg(r.out, r.err);
+    QVERIFY2(r.status == status, qPrintable(all));
+    QVERIFY2(QRegularExpression(shown).match(r.out).hasMatch(), qPrintable(all));
+    QVERIFY2(QRegularExpression(said).match(r.err).hasMatch(), qPrintable(all));
     if (args.contains(QStringLiteral("--json"))) {
         QJsonParseError error;
         QJsonDocument::fromJson(r.out.toUtf8(), &error);
@@ -291,6 +328,38 @@ void TestCli::exitStatuses()
         QVERIFY2(clock.elapsed() < 5000 && r.err.contains(QStringLiteral("larger than 1048576 bytes")), qPrintable(r.err));
     if (args.contains(rules) && !args.contains(QStringLiteral("--json")))
         QVERIFY2(r.err.contains(QStringLiteral("COM3: the page rules change CheckBox1 0 becomes 1 (line 2")), qPrintable(r.err));
+    // A write to COM3 alone stores the file's record or, when it fails, nothing at all; a
+    // verify that finds a difference leaves what the controller made of it.
+    if (args.first() == QLatin1String("write") && faults.corruptOffset < 0 && !args.contains(QStringLiteral("COM49"))
+        && (status != 0 || args.contains(good)))
+        QCOMPARE(device->record(), status == 0 ? goodRecord : before);
+
+    // The trace holds each command and each chunk of reply, under the port's name.
+    if (args.contains(trace) && status == 0) {
+        QFile file(trace);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QRegularExpression line(QStringLiteral("^COM3  \\d\\d:\\d\\d:\\d\\d\\.\\d{3}  ([→←]) +(\\d+)  (.*)$"));
+        QStringList sent;
+        int receivedBytes = 0;
+        for (const QString &text : lines) {
+            if (text.startsWith(QLatin1Char('#')))
+                continue;
+            const auto m = line.match(text);
+            QVERIFY2(m.hasMatch(), qPrintable(text));
+            if (m.captured(1) == QStringLiteral("→")) {
+                sent << m.captured(3);
+                QCOMPARE(m.captured(2).toInt(), int(m.captured(3).size()));
+            } else {
+                receivedBytes += m.captured(2).toInt();
+            }
+        }
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(sent.first(), QStringLiteral("READ_SET␍"));
+        QCOMPARE(sent.last(), QStringLiteral("WRITE_SET_") + QString::fromLatin1(goodRecord) + QStringLiteral("␍"));
+        // The settings reply and the acknowledgement, every byte of them.
+        QCOMPARE(receivedBytes, int(qstrlen("READ_SET_") + before.size() + 1 + qstrlen("WRITE_SET_OK") + 1));
+    }
 }
 
 void TestCli::readsSeveralPortsIntoAFolder()

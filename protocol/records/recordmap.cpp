@@ -1,0 +1,111 @@
+#include "protocol/records/recordmap.h"
+
+#include "protocol/records/blocks.h"
+#include "protocol/records/controlnames.h"
+#include "protocol/records/settingsfields.h"
+
+namespace records {
+namespace {
+
+// A fixed-width text slot: the text runs to the first space, the rest is padding.
+RecordPlace textSlot(const QByteArray &record, int offset, int base, int width, int index, const QString &control,
+                     const QString &meaning)
+{
+    RecordPlace place{base + width * index, width, {control}, meaning, false};
+    const QByteArray slot = record.mid(place.offset, width);
+    const qsizetype space = slot.indexOf(' ');
+    place.padding = space >= 0 && offset - place.offset >= space && record.at(offset) == ' ';
+    return place;
+}
+
+QString gprsMeaning(int part)
+{
+    return blocks().back().meanings.value(part);
+}
+
+// The internet block from offset 513: the quoted access point padded with spaces, the
+// protocol text "TCP", the quoted server and port, and spaces to the end.
+RecordPlace gprsPlace(const QByteArray &record, int offset)
+{
+    const int apnEnd = int(record.indexOf('"', kGprsOffset + 1));
+    const int group = int(record.indexOf("\"TCP\",", apnEnd + 1));
+    const int serverEnd = group < 0 ? -1 : int(record.indexOf("\",\"", group + 7));
+    const int portEnd = serverEnd < 0 ? -1 : int(record.indexOf('"', serverEnd + 3));
+    if (apnEnd < 0 || portEnd < 0) {
+        // Not the shape the writer sends: the block as a whole.
+        const Block &b = blocks().back();
+        return {kGprsOffset, int(record.size()) - kGprsOffset, b.controls, b.meaning, false};
+    }
+    if (offset < group)
+        return {kGprsOffset, group - kGprsOffset, {QString::fromLatin1(names::kApnEdit)}, gprsMeaning(0),
+                offset > apnEnd};
+    if (offset < group + 6)
+        return {group, 6, {}, QStringLiteral("GPRS-канал: the protocol text \"TCP\","), false};
+    if (offset < serverEnd + 2)
+        return {group + 6, serverEnd + 2 - (group + 6), {QString::fromLatin1(names::kServerEdit)}, gprsMeaning(1),
+                false};
+    if (offset <= portEnd)
+        return {serverEnd + 2, portEnd + 1 - (serverEnd + 2), {QString::fromLatin1(names::kPortEdit)},
+                gprsMeaning(2), false};
+    return {portEnd + 1, int(record.size()) - (portEnd + 1), {}, QStringLiteral("GPRS-канал: the spaces that end the record"),
+            true};
+}
+
+} // namespace
+
+RecordPlace placeAt(const QByteArray &record, int offset)
+{
+    if (offset < 0 || offset >= record.size())
+        return {offset, 0, {}, QStringLiteral("past the end of the record"), false};
+    if (offset < kPhoneOffset) {
+        for (const Field &f : settingsFields()) {
+            if (offset < f.offset + f.width)
+                return {f.offset, f.width, f.controls, QString::fromUtf8(f.meaning), false};
+        }
+    }
+    const std::vector<Block> &b = blocks();
+    if (offset < kSmsOffset) {
+        const int k = (offset - kPhoneOffset) / kPhoneWidth;
+        return textSlot(record, offset, kPhoneOffset, kPhoneWidth, k, names::phoneEdit(k + 1), b[0].meanings.value(k));
+    }
+    if (offset < kKeyOffset) {
+        const int k = (offset - kSmsOffset) / kSmsWidth;
+        return textSlot(record, offset, kSmsOffset, kSmsWidth, k, names::smsEdit(k + 1), b[1].meanings.value(k));
+    }
+    if (offset < kGprsOffset) {
+        // Key 9 comes first.
+        const int slot = (offset - kKeyOffset) / kKeyWidth;
+        const int key = names::kKeys - slot;
+        return {kKeyOffset + kKeyWidth * slot, kKeyWidth, {names::keyEdit(key)}, b[2].meanings.value(key - 1), false};
+    }
+    return gprsPlace(record, offset);
+}
+
+QString quotedByte(char byte)
+{
+    const uchar code = uchar(byte);
+    if (code >= 0x20 && code < 0x7f && code != '\'')
+        return QStringLiteral("'%1'").arg(QChar(code));
+    return QStringLiteral("\\x%1").arg(int(code), 2, 16, QLatin1Char('0'));
+}
+
+QString settingsRecordFault(const QByteArray &payload)
+{
+    // A NUL ends the text a reader takes, like the carriage return.
+    const qsizetype nul = payload.indexOf('\0');
+    const int length = int(nul >= 0 ? nul : payload.size());
+    if (length < kSettingsFixedWidth)
+        return QStringLiteral("the record has %1 characters, fewer than the %2 of its fixed part")
+            .arg(length)
+            .arg(kSettingsFixedWidth);
+    for (int at = 0; at < kSettingsFieldsWidth; ++at) {
+        const char byte = payload.at(at);
+        if (byte < '0' || byte > '9')
+            return QStringLiteral("offset %1 holds %2, which its field cannot hold (%3)")
+                .arg(at)
+                .arg(quotedByte(byte), placeAt(payload, at).meaning);
+    }
+    return {};
+}
+
+} // namespace records

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Where each byte of a settings record belongs, and what a record that a controller
+// sends must look like.
+namespace records {
+
+// Offsets 0 to 566 are there in every record (the access point name padded to its
+// field, the protocol text); only the server and port tail varies.
+inline constexpr int kSettingsFixedWidth = 567;
+
+// The field or slot that holds one byte of a record.
+struct RecordPlace
+{
+    int offset = 0;       // the field's or slot's first byte
+    int width = 0;
+    QStringList controls; // the controls it carries; none for fixed text and reserved bytes
+    QString meaning;      // "Page: meaning"
+    bool padding = false; // a space that fills the slot after its text
+};
+
+// The place of the byte at offset in this record (a payload: no command word, no CR).
+// The record's own text settles where the internet block's parts lie; an offset past
+// its end has no place of its own.
+RecordPlace placeAt(const QByteArray &record, int offset);
+
+// Why a received record cannot be one that a controller holds, or empty when it can:
+// shorter than the fixed part, or a byte that its field cannot hold (the settings
+// fields are digits). A reply taken from the wrong place, such as one shifted by a
+// stray word before it, fails here.
+QString settingsRecordFault(const QByteArray &payload);
+
+// A byte as a message quotes it: 'R', or \xNN for a byte that is not printable ASCII.
+QString quotedByte(char byte);
+
+} // namespace records

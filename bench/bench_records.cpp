@@ -1,6 +1,7 @@
 // How long the work of one poll and one write takes, on the in-memory controls with
 // the interlocks running, so that a change to the codecs or rules can be compared.
 //   cmake --build build --target bench_records && ./build/bench_records [iterations]
+#include "link/exchangejournal.h"
 #include "protocol/records/records.h"
 #include "protocol/records/startvalues.h"
 #include "protocol/replies.h"
@@ -49,6 +50,11 @@ int main(int argc, char *argv[])
     }) / 1000 << " us\n";
     out << "find reply words:        "
         << nanosPerCall(iterations, [&](int) { (void)findReplies(reply); }) / 1000 << " us\n";
+    // What the exchange journal adds to each read that brings a whole reply.
+    ExchangeJournal journal;
+    out << "journal one reply:       " << nanosPerCall(iterations, [&](int) {
+        journal.record(ExchangeJournal::Direction::Received, QStringLiteral("COM1"), reply, reply.size());
+    }) / 1000 << " us\n";
     out << "record length:           " << payload.size() << " bytes\n";
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "protocol/records/records.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -71,6 +72,7 @@ struct Tool::PortRun
     QByteArray sent;
     bool verifying = false;
     QList<config::Change> ruleChanges; // named values the pages' rules set otherwise
+    QList<config::Change> formChanges; // named values the record's own forms store otherwise
     QByteArray text;                   // read -o -: the file's text for stdout
     QList<ByteDifference> byteDiffs; // write --verify: the record read back against the one sent
 };
@@ -249,6 +251,8 @@ QJsonArray Tool::portsJson() const
             port.insert(QStringLiteral("differences"), byteDifferencesJson(run->byteDiffs));
         if (m_command == QLatin1String("write"))
             port.insert(QStringLiteral("changedByRules"), changesJson(run->ruleChanges));
+        if (m_command == QLatin1String("write"))
+            port.insert(QStringLiteral("changedByRecord"), changesJson(run->formChanges));
         ports.append(port);
     }
     return ports;
@@ -289,6 +293,21 @@ void Tool::printDifferences(const QList<config::Difference> &diffs, const QStrin
         rows << QStringList{m_catalog.pageTitle(d.control->page), d.control->caption, d.control->name,
                             m_catalog.shown(*d.control, d.a), m_catalog.shown(*d.control, d.b)};
     printTable(m_out, rows);
+}
+
+QList<config::Change> Tool::storedChanges(const config::Configuration &wanted, const QByteArray &record,
+                                          const QList<config::Change> &told) const
+{
+    const config::Configuration stored = decoded("READ_SET_" + record + '\r', 9);
+    QList<config::Change> out;
+    for (const config::Change &c : m_catalog.changes(wanted, stored)) {
+        const bool known = std::any_of(told.begin(), told.end(), [&](const config::Change &t) {
+            return t.control == c.control && t.now == c.now;
+        });
+        if (!known)
+            out << c;
+    }
+    return out;
 }
 
 // Where a run of bytes lies, as a person looks for it: the control, its page and caption.
@@ -452,6 +471,13 @@ int Tool::write(const QList<int> &coms, const QString &file)
                 m_err << r->name << ": the page rules change " << m_catalog.changeLine(c) << '\n';
             m_err.flush();
             r->sent = records::buildSettings(form.controls());
+            // What a read of this very record will show, against what the file names: the
+            // record's own forms ("+380" for an empty number, the default word for an
+            // empty SMS word) are told too, so that nothing changes silently.
+            r->formChanges = storedChanges(wanted, r->sent, r->ruleChanges);
+            for (const config::Change &c : std::as_const(r->formChanges))
+                m_err << r->name << ": the record stores " << m_catalog.changeLine(c) << '\n';
+            m_err.flush();
             r->job->checkSettings = nullptr;
             r->job->writeSettings(r->sent);
         };

@@ -72,6 +72,10 @@ private:
     QJsonArray controlsJson(const config::Configuration &cfg) const;
     QJsonArray differencesJson(const QList<config::Difference> &diffs) const;
     QJsonArray changesJson(const QList<config::Change> &changes) const;
+    // The values `wanted` names that a read of `record` shows otherwise, leaving out those
+    // already told (the rules' changes).
+    QList<config::Change> storedChanges(const config::Configuration &wanted, const QByteArray &record,
+                                        const QList<config::Change> &told) const;
     QStringList placeCells(const ByteDifference &d) const;
     void printByteDifferences(const QList<ByteDifference> &diffs);
     QJsonArray byteDifferencesJson(const QList<ByteDifference> &diffs) const;

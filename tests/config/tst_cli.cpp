@@ -195,6 +195,10 @@ void TestCli::exitStatuses_data()
     QTest::newRow("a reply short of the fixed part") << QStringList{"write", "COM3", "GOOD", "--timeout", "3"}
                                                      << "every reply cut to 300 bytes" << 1 << ""
                                                      << "COM3: .*291 characters, fewer than the 567";
+    QTest::newRow("the record's forms change named values")
+        << QStringList{"write", "COM3", "FORMS"} << none << 0 << ""
+        << "(?s)COM3: the record stores Edit1 \"\" becomes \"\\+380\" \\(line 2;.*"
+           "COM3: the record stores Edit19 \"\" becomes \"TVX4\" \\(line 3;";
     QTest::newRow("write with a trace") << QStringList{"write", "COM3", "GOOD", "--trace", "TRACE"} << none << 0
                                         << "" << "";
     QTest::newRow("factory configuration as JSON") << QStringList{"defaults", "--json"} << none << 0
@@ -259,6 +263,7 @@ void TestCli::exitStatuses()
     // A file that makes a folder impossible: NOFOLDER/ would have to be made inside it.
     const QString blocker = writeFile(QStringLiteral("blocker"), "x");
     const QString trace = m_home->filePath(QStringLiteral("trace.txt"));
+    const QString forms = writeFile(QStringLiteral("forms.cfg"), "# tavrix-configuration 1\nEdit1 = \"\"\nEdit19 = \"\"\n");
 
     sim::Simulator *device = startSim(3);
     QVERIFY(device);
@@ -301,6 +306,8 @@ void TestCli::exitStatuses()
             arg = blocker + QStringLiteral("/sub/");
         else if (arg == QLatin1String("TRACE"))
             arg = trace;
+        else if (arg == QLatin1String("FORMS"))
+            arg = forms;
     }
     QSignalSpy commands(device, &sim::Simulator::commandReceived);
     QElapsedTimer clock;

@@ -9,12 +9,32 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr char32_t kCrPicture = 0x240d; // ␍
+
+// Whether some installed font draws the control pictures; the view falls back to it on
+// its own when its fixed font does not.
+bool someFontHasControlPictures(const QFont &font)
+{
+    if (QFontMetrics(font).inFontUcs4(kCrPicture))
+        return true;
+    const QStringList families = QFontDatabase::families();
+    return std::any_of(families.begin(), families.end(),
+                       [](const QString &family) { return QFontMetrics(QFont(family)).inFontUcs4(kCrPicture); });
+}
+
+} // namespace
 
 JournalWindow::JournalWindow(ExchangeJournal &journal, QWidget *owner)
     : QWidget(owner, Qt::Window), m_journal(journal)
@@ -27,10 +47,11 @@ JournalWindow::JournalWindow(ExchangeJournal &journal, QWidget *owner)
     m_view->setReadOnly(true);
     m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_spellControls = !someFontHasControlPictures(m_view->font());
     // The view keeps no more than the journal does.
     m_view->setMaximumBlockCount(journal.capacity());
     for (const ExchangeJournal::Entry &entry : journal.entries())
-        m_view->appendPlainText(ExchangeJournal::line(entry));
+        m_view->appendPlainText(shown(ExchangeJournal::line(entry)));
 
     m_save = new QPushButton(QStringLiteral("Сохранить журнал…"), this);
     m_clear = new QPushButton(QStringLiteral("Очистить"), this);
@@ -49,9 +70,30 @@ JournalWindow::JournalWindow(ExchangeJournal &journal, QWidget *owner)
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     // A view scrolled to its end follows new lines; one scrolled back stays put.
     connect(&journal, &ExchangeJournal::recorded, m_view,
-            [this](const ExchangeJournal::Entry &entry) { m_view->appendPlainText(ExchangeJournal::line(entry)); });
+            [this](const ExchangeJournal::Entry &entry) {
+        m_view->appendPlainText(shown(ExchangeJournal::line(entry)));
+    });
     connect(&journal, &ExchangeJournal::cleared, m_view, &QPlainTextEdit::clear);
     resize(760, 420);
+}
+
+QString JournalWindow::shown(const QString &line) const
+{
+    if (!m_spellControls)
+        return line;
+    static const char *const kNames[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS", "HT", "LF",
+                                         "VT", "FF", "CR", "SO", "SI", "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
+                                         "SYN", "ETB", "CAN", "EM", "SUB", "ESC", "FS", "GS", "RS", "US", "DEL"};
+    QString out;
+    out.reserve(line.size());
+    for (QChar ch : line) {
+        const int picture = ch.unicode() - 0x2400;
+        if ((picture >= 0 && picture < 0x20) || picture == 0x21)
+            out += QLatin1Char('<') + QLatin1String(kNames[picture == 0x21 ? 32 : picture]) + QLatin1Char('>');
+        else
+            out += ch;
+    }
+    return out;
 }
 
 void JournalWindow::chooseAndSave()

@@ -28,6 +28,10 @@ public:
     // brings it forward when it is open already.
     static QAction *openAction(ExchangeJournal &journal, QWidget *owner);
 
+    // A journal line as the view shows it: as saved, or with the control pictures (␍)
+    // spelled out (<CR>) where no font of the system can draw them.
+    QString shown(const QString &line) const;
+
 private:
     void chooseAndSave();
 
@@ -36,4 +40,5 @@ private:
     QPushButton *m_save;
     QPushButton *m_clear;
     QString m_lastFolder;
+    bool m_spellControls = false;
 };

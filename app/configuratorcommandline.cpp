@@ -1,6 +1,7 @@
 #include "app/configuratorcommandline.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QTextStream>
 
@@ -39,6 +40,11 @@ ConfiguratorCommandLine::ConfiguratorCommandLine()
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         m_parser.addOption(option);
     }
+    m_parser.addPositionalArgument(QStringLiteral("file"),
+                                   QStringLiteral("A configuration file to open in the window, as its \"open "
+                                                  "configuration\" menu item does: the file sets the controls, "
+                                                  "nothing is sent to the controller."),
+                                   QStringLiteral("[file]"));
 }
 
 void ConfiguratorCommandLine::addWindowlessOption(const QCommandLineOption &option, WindowlessRun run)
@@ -65,8 +71,16 @@ std::optional<int> ConfiguratorCommandLine::process(int &argc, char **argv, cons
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (const std::optional<int> status = commandline::parse(m_parser, programName(), arguments, out, err))
+    if (const std::optional<int> status = commandline::parse(m_parser, programName(), arguments, out, err,
+                                                             commandline::Positionals::Allowed))
         return status;
+    const QStringList files = m_parser.positionalArguments();
+    if (files.size() > 1)
+        return commandline::usageError(programName(), QStringLiteral("unexpected argument '%1'").arg(files.at(1)),
+                                       err);
+    // Made absolute now: nothing later depends on the folder the program was started in.
+    if (!files.isEmpty())
+        m_configurationFile = QFileInfo(files.first()).absoluteFilePath();
 
     for (const auto &[option, run] : m_windowless) {
         if (!m_parser.isSet(option))

@@ -11,7 +11,9 @@ class QProcessEnvironment;
 
 // The configurator's command line. It is read before the application object exists, so
 // that help, version, usage errors and the options that need no window work without a
-// display. Qt's own options (-platform, -style, -display, ...) pass through to Qt.
+// display. Qt's own options (-platform, -style, -display, ...) pass through to Qt. One
+// argument may name a configuration file to open in the window (a file manager passes
+// the file the user opened).
 class ConfiguratorCommandLine
 {
 public:
@@ -34,8 +36,13 @@ public:
 
     static QString programName();
 
+    // The configuration file named on the command line, as an absolute path; empty
+    // when none was named.
+    QString configurationFile() const { return m_configurationFile; }
+
 private:
     QCommandLineParser m_parser;
+    QString m_configurationFile;
     QList<std::pair<QCommandLineOption, WindowlessRun>> m_windowless;
 };
 

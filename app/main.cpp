@@ -1,5 +1,7 @@
+#include "app/configurationmenu.h"
 #include "app/configuratorcommandline.h"
 #include "app/desktopidentity.h"
+#include "app/qttranslations.h"
 #include "app/tform1.h"
 #include "link/portdiagnosis.h"
 #include "ui/windowfont.h"
@@ -9,6 +11,7 @@
 #include <QProcessEnvironment>
 #include <QScreen>
 #include <QTextStream>
+#include <QTimer>
 #include <exception>
 #include <optional>
 
@@ -68,10 +71,15 @@ int main(int argc, char *argv[])
     guard.reset();
     QApplication::setApplicationName(QStringLiteral("Конфигуратор Tavrix"));
     useDesktopIdentity();
+    useQtTranslations();
     useWindowFont();
 
     TForm1 form;
     form.move(form.screen()->availableGeometry().center() - form.rect().center());
     form.show();
+    // Once the window is up, so that a refusal shows over it; a refused file leaves the
+    // window as it starts.
+    if (const QString file = commandLine.configurationFile(); !file.isEmpty())
+        QTimer::singleShot(0, &form, [&form, file] { form.findChild<ConfigurationMenu *>()->openFrom(file); });
     return app.exec();
 }

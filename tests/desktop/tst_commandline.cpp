@@ -49,7 +49,8 @@ void TestCommandLine::answers_data()
                                                  << version << "^$";
     QTest::newRow("--help without a display")
         << kConfigurator << QStringList{"--help"} << false << 0
-        << "^Usage: tavrix-configurator \\[options\\]\\n(.|\\n)*-platform(.|\\n)*-h, --help(.|\\n)*-v, --version"
+        << "^Usage: tavrix-configurator \\[options\\] \\[file\\]\\n(.|\\n)*-platform(.|\\n)*-h, --help(.|\\n)*-v, "
+           "--version(.|\\n)*Arguments:\\n +file +A configuration file"
         << "^$";
     QTest::newRow("unknown long option") << kConfigurator << QStringList{"--bogus"} << true << 2 << "^$"
                                          << usageLine(configurator, "unknown option '--bogus'");
@@ -58,8 +59,12 @@ void TestCommandLine::answers_data()
     QTest::newRow("unknown option before a display check")
         << kConfigurator << QStringList{"--bogus=1"} << false << 2 << "^$"
         << usageLine(configurator, "unknown option '--bogus'");
-    QTest::newRow("stray argument") << kConfigurator << QStringList{"COM3"} << true << 2 << "^$"
-                                    << usageLine(configurator, "unexpected argument 'COM3'");
+    QTest::newRow("a second file") << kConfigurator << QStringList{"site.cfg", "COM3"} << true << 2 << "^$"
+                                   << usageLine(configurator, "unexpected argument 'COM3'");
+    QTest::newRow("a file to open") << kConfigurator << QStringList{"-style", "fusion", "site.cfg"} << true
+                                    << kWindowOpen << "^$" << kNoUsageError;
+    QTest::newRow("a file without a display") << kConfigurator << QStringList{"site.cfg"} << false << 1 << "^$"
+                                              << "^tavrix-configurator: no display [^\\n]*\\n$";
     QTest::newRow("Qt option without its value") << kConfigurator << QStringList{"-style"} << true << 2 << "^$"
                                                  << usageLine(configurator, "missing value after '-style'");
     QTest::newRow("no display") << kConfigurator << QStringList{} << false << 1 << "^$"

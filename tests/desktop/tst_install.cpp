@@ -1,6 +1,8 @@
 // `cmake --install` into a private prefix: the programs, the menu entry, the icon at
-// every size and the metainfo are where a desktop looks for them, the entry and the
-// metainfo pass the freedesktop.org validators, and the installed window starts.
+// every size, the metainfo and the type of configuration files are where a desktop
+// looks for them, the entry and the metainfo pass the freedesktop.org validators, a
+// configuration file is recognised and opened with the configurator, and the installed
+// window starts.
 #include "tests/desktop/programrun.h"
 
 #include <QDir>
@@ -26,7 +28,10 @@ private slots:
     void menuEntryAndMetainfoValidate_data();
     void menuEntryAndMetainfoValidate();
     void menuEntryAndMetainfoNameWhatWasInstalled();
+    void configurationFilesOpenWithTheConfigurator_data();
+    void configurationFilesOpenWithTheConfigurator();
     void installedConfiguratorRuns();
+    void windowIsMatchedToTheMenuEntry_data();
     void windowIsMatchedToTheMenuEntry();
 
 private:
@@ -34,11 +39,15 @@ private:
 
     QTemporaryDir m_prefix;
     QTemporaryDir m_config;
+    QTemporaryDir m_files;
+    // The prefix before the system's data folders, and no folder of the user's.
+    QProcessEnvironment m_dataDirs;
 };
 
 namespace {
 
 const QString kId = QStringLiteral(TAVRIX_APP_ID);
+const QString kFileType = QStringLiteral("application/x-tavrix-configuration");
 
 QString tool(const char *name)
 {
@@ -100,6 +109,30 @@ void TestInstall::initTestCase()
                                       {"--install", QStringLiteral(BUILD_DIR), "--prefix", m_prefix.path()},
                                       QProcessEnvironment::systemEnvironment(), 120000);
     QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
+
+    // What the package's triggers do on a system: the type database and the list of
+    // programs for each type. Both complain on stderr about a definition they skip, and
+    // about a folder that the data folders do not name.
+    m_dataDirs = QProcessEnvironment::systemEnvironment();
+    m_dataDirs.insert(QStringLiteral("XDG_DATA_DIRS"), installed("share") + QStringLiteral(":/usr/share"));
+    m_dataDirs.insert(QStringLiteral("XDG_DATA_HOME"), m_config.filePath(QStringLiteral("data")));
+    for (const auto &[name, folder] : {std::pair{"update-mime-database", "share/mime"},
+                                       std::pair{"update-desktop-database", "share/applications"}}) {
+        const QString updater = tool(name);
+        QVERIFY2(!updater.isEmpty(), "run scripts/install-deps.sh");
+        const ProgramRun update = runProgram(updater, {installed(folder)}, m_dataDirs);
+        QVERIFY2(update.finished && update.exitCode == 0 && update.err.isEmpty(), update.err.constData());
+    }
+
+    // A configuration named as the window and tavrix-cli name them, one named without
+    // the ending, and a text that is not one.
+    for (const auto &[name, text] : {std::pair{"site.cfg", "# tavrix-configuration 1\nEdit34 = internet\n"},
+                                     std::pair{"backup-COM3", "# tavrix-configuration 1\nEdit31 = 7913\n"},
+                                     std::pair{"notes.txt", "Edit34 = internet\n"}}) {
+        QFile file(m_files.filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
 }
 
 void TestInstall::programsAndIconsAreInPlace()
@@ -153,6 +186,13 @@ void TestInstall::menuEntryAndMetainfoNameWhatWasInstalled()
     QCOMPARE(entry.value("Icon"), kId);
     // The task bar finds the entry by the class the windows carry: the entry's own name.
     QCOMPARE(entry.value("StartupWMClass"), kId);
+    // A file manager hands the entry the file the user opened, of the type installed
+    // beside it, which it shows with the program's icon.
+    QCOMPARE(entry.value("Exec").section(' ', 1), QStringLiteral("%f"));
+    QCOMPARE(entry.value("MimeType"), kFileType + ';');
+    QFile icons(installed("share/mime/icons"));
+    QVERIFY(icons.open(QIODevice::ReadOnly | QIODevice::Text));
+    QVERIFY(QString::fromUtf8(icons.readAll()).split('\n').contains(kFileType + ':' + kId));
 
     QFile metainfo(installed("share/metainfo/" + kId + ".metainfo.xml"));
     QVERIFY(metainfo.open(QIODevice::ReadOnly));
@@ -179,6 +219,33 @@ void TestInstall::menuEntryAndMetainfoNameWhatWasInstalled()
         QVERIFY2(QFileInfo(installed("bin/" + binary)).isExecutable(), qPrintable(binary));
 }
 
+void TestInstall::configurationFilesOpenWithTheConfigurator_data()
+{
+    QTest::addColumn<QStringList>("query");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("by its name") << QStringList{"filetype", m_files.filePath("site.cfg")} << kFileType;
+    QTest::newRow("by its first line") << QStringList{"filetype", m_files.filePath("backup-COM3")} << kFileType;
+    QTest::newRow("another text") << QStringList{"filetype", m_files.filePath("notes.txt")} << "text/plain";
+    QTest::newRow("the program that opens it") << QStringList{"default", kFileType} << kId + ".desktop";
+}
+
+void TestInstall::configurationFilesOpenWithTheConfigurator()
+{
+    QFETCH(QStringList, query);
+    QFETCH(QString, answer);
+    const QString xdgMime = tool("xdg-mime");
+    QVERIFY2(!xdgMime.isEmpty(), "xdg-mime missing: run scripts/install-deps.sh");
+    // No desktop named, so that xdg-mime reads the databases itself.
+    QProcessEnvironment environment = m_dataDirs;
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+    for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID",
+                             "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+    const ProgramRun run = runProgram(xdgMime, QStringList{"query"} + query, environment);
+    QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
+    QCOMPARE(QString::fromUtf8(run.out.trimmed()), answer);
+}
+
 void TestInstall::installedConfiguratorRuns()
 {
     const QString program = installed("bin/tavrix-configurator");
@@ -194,8 +261,17 @@ void TestInstall::installedConfiguratorRuns()
     QVERIFY2(!window.finished, window.err.constData());
 }
 
+void TestInstall::windowIsMatchedToTheMenuEntry_data()
+{
+    QTest::addColumn<QString>("waylandDisplay");
+    QTest::newRow("X11") << QString();
+    // A Wayland display named but not there: the window falls back to X11.
+    QTest::newRow("Wayland gone") << QStringLiteral("tavrix-no-such-wayland");
+}
+
 void TestInstall::windowIsMatchedToTheMenuEntry()
 {
+    QFETCH(QString, waylandDisplay);
     const QString xvfb = tool("Xvfb");
     if (xvfb.isEmpty())
         QSKIP("Xvfb is not installed (scripts/install-deps.sh installs it)");
@@ -209,6 +285,10 @@ void TestInstall::windowIsMatchedToTheMenuEntry()
     QProcessEnvironment environment = withoutSerialPorts(QProcessEnvironment::systemEnvironment(), m_config);
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    if (!waylandDisplay.isEmpty()) {
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), waylandDisplay);
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_config.path());
+    }
     environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
     QProcess program;
     program.setProcessEnvironment(environment);

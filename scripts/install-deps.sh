@@ -7,7 +7,9 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xauth xdotool imagemagick
   util-linux
-  desktop-file-utils appstream
+  desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
+  qt6-translations-l10n qt6-wayland weston
+  dpkg-dev file help2man lintian
   fonts-liberation2 fonts-dejavu-core
 )
 missing=()

@@ -109,10 +109,6 @@ void TestPackage::holdsWhatIsInstalled()
     }
     QVERIFY(packaged.contains("usr/share/doc/tavrix-configurator/copyright"));
     QVERIFY(packaged.contains("usr/share/mime/packages/" TAVRIX_APP_ID ".xml"));
-
-    // Stripped: the debugging information of the build stays out of the package.
-    const ProgramRun file = run("file", {unpacked.path() + "/usr/bin/tavrix-configurator"});
-    QVERIFY2(file.out.contains(", stripped"), file.out.constData());
 }
 
 void TestPackage::controlFields_data()
@@ -146,7 +142,7 @@ void TestPackage::lintianFindsNoError()
 {
     if (tool("lintian").isEmpty())
         QFAIL("lintian is not installed: run scripts/install-deps.sh");
-    const ProgramRun lintian = run("lintian", {"--fail-on", "error", "--no-tag-display-limit", m_deb}, 600000);
+    const ProgramRun lintian = run("lintian", {"--fail-on", "error", "--tag-display-limit", "0", m_deb}, 600000);
     // What remains (warnings, information) goes to the log.
     for (const QByteArray &line : lintian.out.split('\n')) {
         if (!line.isEmpty())

@@ -125,7 +125,7 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
     m_pollTimer.setTimerType(Qt::PreciseTimer);
     m_readRepeatTimer.setTimerType(Qt::PreciseTimer);
     m_pollTimer.setInterval(kPollMs);
-    m_readRepeatTimer.setInterval(kRepeatMs);
+    m_readRepeatTimer.setInterval(Conversation::kRepeatMs);
 
     m_controls = std::make_unique<WidgetControls>(this);
     m_rules = new WindowRules(this, *m_controls, Desktop::instance());
@@ -250,7 +250,7 @@ void TForm1::connectPort()
     // system has already handed the same pseudo-terminal name to another program.
     const bool linkGone = known && !m_portLinks.at(index).isEmpty()
         && !QFileInfo(m_portLinks.at(index)).isSymLink() && !QFileInfo::exists(m_portLinks.at(index));
-    if (!known || linkGone || !m_channel.open(m_portDevices.at(index), kBaudRate)) {
+    if (!known || linkGone || !m_channel.open(m_portDevices.at(index), Conversation::kBaudRate)) {
         QString detail;
         if (known) {
             QString reason;
@@ -262,10 +262,6 @@ void TForm1::connectPort()
         return;
     }
     m_state = LinkState::Connected;
-    m_replies.clear();
-    m_bytesRead = 0;
-    m_readRequests = 0;
-    m_redundantReadAnswers = 0;
     m_readRepeatTimer.start();
     m_pollTimer.start(kPollMs);
     enableDeviceButtons(true);
@@ -279,7 +275,7 @@ void TForm1::disconnectPort()
     ui->OpenClose->setText(QString::fromUtf8(kConnect));
     m_state = LinkState::Disconnected;
     m_channel.close();
-    m_replies.clear();
+    m_conversation.end();
     m_readRepeatTimer.stop();
     m_pollTimer.stop();
     enableDeviceButtons(false);
@@ -309,18 +305,14 @@ void TForm1::send(const CommandButton &command)
     if (command.payload)
         text += command.payload(*m_controls);
     text += command::kCarriageReturn;
-    if (&command == &kReadRequest)
-        ++m_readRequests;
     if (command.around == AroundWrite::DisableWrite)
         ui->ButtWrite->setEnabled(false);
-    // The write purges the line; the partial reply collected so far goes with it.
-    m_replies.clear();
-    const qint64 written = m_channel.write(text);
-    m_receivedAtRepeat = m_bytesRead;
+    const Conversation::SendResult sent =
+        &command == &kReadRequest ? m_conversation.ask(text) : m_conversation.send(text);
     if (command.around != AroundWrite::Nothing)
         ui->ButtWrite->setEnabled(true);
     // A port that vanished is reported once, by onPortLost.
-    if (written != text.size() && m_channel.isOpen())
+    if (sent == Conversation::SendResult::ShortWrite)
         Desktop::instance().showError(QString::fromUtf8(kSendFailed));
     if (m_channel.isOpen())
         m_pollTimer.start(kPollMs);
@@ -328,16 +320,9 @@ void TForm1::send(const CommandButton &command)
 
 void TForm1::Timer2Timer()
 {
-    // The repeat purges the line, so it waits while a reply is arriving: bytes came in
-    // since the last repeat and are not part of a reply handled since. A partial text
-    // that has not grown for a whole period is stale and goes with this repeat.
-    const qint64 waiting = m_channel.bytesWaiting();
-    const qint64 received = m_bytesRead + waiting;
-    const bool grew = received > m_receivedAtRepeat;
-    m_receivedAtRepeat = received;
-    if (grew && (waiting > 0 || !m_replies.pending().isEmpty()))
-        return;
-    send(kReadRequest);
+    // The repeat purges the line, so it waits while a reply is arriving.
+    if (m_conversation.mayRepeat())
+        send(kReadRequest);
 }
 
 void TForm1::Timer1Timer()
@@ -348,12 +333,9 @@ void TForm1::Timer1Timer()
         return;
     }
     ReadHold hold(m_mayRead);
-    char bytes[ReplyBuffer::kCapacity];
-    const qint64 n = m_channel.read(bytes, sizeof bytes);
-    m_bytesRead += n;
-    if (const auto text = m_replies.append(QByteArray(bytes, int(n)))) {
-        for (const FoundReply &found : findReplies(*text)) {
-            handleReply(found, *text);
+    if (const auto received = m_conversation.collect()) {
+        for (const FoundReply &found : received->replies) {
+            handleReply(found, received->text);
             if (!m_channel.isOpen())
                 break; // the port was lost while a message box was open
         }
@@ -362,22 +344,6 @@ void TForm1::Timer1Timer()
 
 void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
 {
-    if (found.row->reply == Reply::Settings) {
-        // A controller that queues requests answers every repeat that went out before
-        // its first answer was read; those copies would overwrite the user's edits. Only
-        // a copy of what is shown is passed over: a controller that answers just once
-        // (so that the count never runs out) or a record that differs is never lost.
-        const qsizetype end = text.indexOf(command::kCarriageReturn, found.payloadPos);
-        const QByteArray payload = text.mid(found.payloadPos, end - found.payloadPos);
-        if (m_redundantReadAnswers > 0) {
-            --m_redundantReadAnswers;
-            if (payload == m_shownSettings)
-                return;
-        }
-        if (m_readRepeatTimer.isActive())
-            m_redundantReadAnswers = m_readRequests - 1;
-        m_shownSettings = payload;
-    }
     setStatusConnected(true);
     Controls &c = *m_controls;
     switch (found.row->reply) {
@@ -426,7 +392,7 @@ void TForm1::Button11Click()
     // Enabled again by the next settings reply. Asked for by the user, any settings
     // answer is welcome again.
     ui->Button11->setEnabled(false);
-    m_redundantReadAnswers = 0;
+    m_conversation.welcomeAnyAnswer();
     send(commandButton("Button11"));
 }
 

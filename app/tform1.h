@@ -3,8 +3,7 @@
 #include "link/exchangejournal.h"
 #include "link/portmap.h"
 #include "link/serialchannel.h"
-#include "protocol/replies.h"
-#include "protocol/replybuffer.h"
+#include "protocol/conversation.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -25,9 +24,7 @@ class TForm1 : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr int kBaudRate = 9600;
     static constexpr int kPollMs = 1000;
-    static constexpr int kRepeatMs = 2000;
 
     explicit TForm1(PortMap portMap = PortMap::system(), QWidget *parent = nullptr);
     ~TForm1() override;
@@ -40,7 +37,7 @@ public:
     const QVector<int> &portTable() const { return m_portTable; }
     // The device each entry of the port selector opens: the one it was found as.
     const QStringList &portDevices() const { return m_portDevices; }
-    const ReplyBuffer &replies() const { return m_replies; }
+    const ReplyBuffer &replies() const { return m_conversation.replies(); }
     bool isConnected() const { return m_state == LinkState::Connected; }
     // Clear while a poll or a send is under way, so that a poll nested under one of
     // its message boxes skips one read.
@@ -90,7 +87,7 @@ private:
     PortMap m_portMap;
     ExchangeJournal m_journal; // outlives the channel that writes into it
     SerialChannel m_channel;
-    ReplyBuffer m_replies;
+    Conversation m_conversation {m_channel};
     QVector<int> m_portTable;
     QStringList m_portDevices;
     QStringList m_portLinks;
@@ -99,15 +96,6 @@ private:
     bool m_mayRead = false;
     QTimer m_pollTimer;
     QTimer m_readRepeatTimer;
-    // Bytes read since connect, and how many had been received at the last repeat or
-    // purge: a reply still arriving holds the repeat back.
-    qint64 m_bytesRead = 0;
-    qint64 m_receivedAtRepeat = 0;
-    // Read requests of the connect phase, and the answers still due to those that a
-    // settings reply has made redundant.
-    int m_readRequests = 0;
-    int m_redundantReadAnswers = 0;
-    QByteArray m_shownSettings; // the settings payload last applied
     std::unique_ptr<WidgetControls> m_controls;
     WindowRules *m_rules = nullptr;
 };

@@ -29,7 +29,7 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
     : QObject(parent), m_com(com), m_device(map.devicePath(com)), m_timeoutMs(timeoutMs)
 {
     m_poll.setInterval(kPollMs);
-    m_repeat.setInterval(kRepeatMs);
+    m_repeat.setInterval(Conversation::kRepeatMs);
     m_deadline.setSingleShot(true);
     connect(&m_poll, &QTimer::timeout, this, &DeviceJob::collectReply);
     connect(&m_repeat, &QTimer::timeout, this, &DeviceJob::repeat);
@@ -52,7 +52,7 @@ bool DeviceJob::open()
         fail(QStringLiteral("no such port"));
         return false;
     }
-    if (!m_channel.open(m_device, kBaudRate)) {
+    if (!m_channel.open(m_device, Conversation::kBaudRate)) {
         QString reason;
         const PortStatus::State state = explainRefusal(m_device, m_channel, &reason);
         // The tool speaks English; the window's Russian reason is for the window.
@@ -70,14 +70,14 @@ void DeviceJob::close()
     m_deadline.stop();
     m_waiting = Waiting::Nothing;
     m_channel.close();
+    m_conversation.end();
 }
 
 void DeviceJob::readSettings()
 {
     m_waiting = Waiting::Settings;
     m_refused.clear();
-    m_expected = settingsReplyLength();
-    send(line(command::kReadSettings));
+    ask();
     m_repeat.start();
     m_deadline.start(m_timeoutMs);
 }
@@ -85,58 +85,54 @@ void DeviceJob::readSettings()
 void DeviceJob::writeSettings(const QByteArray &record)
 {
     m_waiting = Waiting::Written;
-    m_expected = int(qstrlen("WRITE_SET_OK") + 1);
     m_repeat.stop();
-    send(line(command::kWriteSettings, record));
+    m_command = line(command::kWriteSettings, record);
+    sent(m_conversation.send(m_command, int(qstrlen("WRITE_SET_OK") + 1)));
     m_deadline.start(m_timeoutMs);
 }
 
-void DeviceJob::send(const QByteArray &text)
+void DeviceJob::ask()
 {
-    m_command = text;
-    m_replies.clear();
-    m_received = 0;
+    m_command = line(command::kReadSettings);
+    sent(m_conversation.ask(m_command, settingsReplyLength()));
+}
+
+void DeviceJob::sent(Conversation::SendResult result)
+{
     m_lastProgress.invalidate();
-    const qint64 written = m_channel.write(text);
-    if (written != text.size() && m_channel.isOpen())
+    // A port that vanished is reported once, through the channel's lost().
+    if (result == Conversation::SendResult::ShortWrite)
         fail(QStringLiteral("the command could not be sent"));
 }
 
 void DeviceJob::repeat()
 {
-    // A reply may be on its way: take what has come, and do not cut into a reply that
-    // is still arriving (the repeat purges the line).
+    // Take what has come first: the repeat purges the line, and waits while a reply is
+    // arriving.
     collectReply();
-    if (m_waiting != Waiting::Settings)
-        return;
-    if (m_lastByte.isValid() && m_lastByte.elapsed() < kRepeatMs / 4 && !m_replies.pending().isEmpty())
-        return;
-    send(line(command::kReadSettings));
+    if (m_waiting == Waiting::Settings && m_conversation.mayRepeat())
+        ask();
 }
 
 void DeviceJob::collectReply()
 {
     if (!m_channel.isOpen() || m_waiting == Waiting::Nothing)
         return;
-    char bytes[ReplyBuffer::kCapacity];
-    const qint64 n = m_channel.read(bytes, sizeof bytes);
-    if (n <= 0)
-        return;
-    m_lastByte.start();
-    m_received += int(n);
-    const auto text = m_replies.append(QByteArray(bytes, int(n)));
-    if (!text) {
-        report(false);
+    const qint64 before = m_conversation.received();
+    const auto received = m_conversation.collect();
+    if (!received) {
+        if (m_conversation.received() > before)
+            report(false);
         return;
     }
-    for (const FoundReply &found : findReplies(*text)) {
+    for (const FoundReply &found : received->replies) {
         if (m_waiting == Waiting::Settings && found.row->reply == Reply::Settings) {
             if (checkSettings) {
-                m_refused = checkSettings(*text, found.payloadPos);
+                m_refused = checkSettings(received->text, found.payloadPos);
                 if (!m_refused.isEmpty()) {
                     if (onProgress)
                         onProgress(QStringLiteral("READ_SET answer malformed, asking again: %1").arg(m_refused));
-                    send(line(command::kReadSettings));
+                    ask();
                     m_repeat.start();
                     return;
                 }
@@ -146,7 +142,7 @@ void DeviceJob::collectReply()
             m_deadline.stop();
             report(true);
             if (onSettings)
-                onSettings(*text, found.payloadPos);
+                onSettings(received->text, found.payloadPos);
             return;
         }
         if (m_waiting == Waiting::Written && found.row->reply == Reply::SettingsWritten) {
@@ -170,7 +166,7 @@ void DeviceJob::report(bool force)
     const QString what = m_waiting == Waiting::Written || m_command.startsWith("WRITE")
                              ? QStringLiteral("WRITE_SET_")
                              : QStringLiteral("READ_SET");
-    onProgress(QStringLiteral("%1 %2/%3 bytes").arg(what).arg(m_received).arg(m_expected));
+    onProgress(QStringLiteral("%1 %2/%3 bytes").arg(what).arg(m_conversation.received()).arg(m_conversation.expected()));
 }
 
 void DeviceJob::fail(const QString &why)

@@ -2,7 +2,7 @@
 
 #include "link/portmap.h"
 #include "link/serialchannel.h"
-#include "protocol/replybuffer.h"
+#include "protocol/conversation.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -18,8 +18,6 @@ class DeviceJob : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int kBaudRate = 9600;
-    static constexpr int kRepeatMs = 2000;
     static constexpr int kPollMs = 20;
     static constexpr int kProgressMs = 250;
 
@@ -49,7 +47,8 @@ public:
 private:
     enum class Waiting { Nothing, Settings, Written };
 
-    void send(const QByteArray &line);
+    void ask();
+    void sent(Conversation::SendResult result);
     void collectReply();
     void repeat();
     void fail(const QString &why);
@@ -59,16 +58,13 @@ private:
     // Resolved once, so that the job talks to one device even if its link changes.
     QString m_device;
     SerialChannel m_channel;
-    ReplyBuffer m_replies;
+    Conversation m_conversation {m_channel};
     QTimer m_poll;
     QTimer m_repeat;
     QTimer m_deadline;
     QElapsedTimer m_lastProgress;
-    QElapsedTimer m_lastByte;
     Waiting m_waiting = Waiting::Nothing;
     QByteArray m_command;
-    int m_received = 0;
-    int m_expected = 0;
     int m_timeoutMs;
     bool m_failed = false;
     QString m_refused; // the fault of the last settings reply refused

@@ -37,7 +37,9 @@ bool Conversation::mayRepeat()
 
 void Conversation::end()
 {
-    m_owedCopies = 0;
+    // A round that got no answer may still get one for each of its requests.
+    if (m_asking)
+        m_owedCopies += m_requests;
     m_asking = false;
     m_requests = 0;
     m_replies.clear();

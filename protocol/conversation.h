@@ -51,7 +51,9 @@ public:
     bool mayRepeat();
     // The user asked on purpose: whatever settings answer comes is welcome.
     void welcomeAnyAnswer() { m_owedCopies = 0; }
-    // The connection ends: the partial reply goes, and so does the count of copies.
+    // The connection ends. The partial reply goes; the answers still owed to its
+    // requests stay counted, so that a queueing controller's late copies do not show
+    // the record again after the next connect.
     void end();
 
     // Reads what has arrived, never waiting; a text once it ends with a carriage return.

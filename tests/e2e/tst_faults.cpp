@@ -25,7 +25,7 @@ const QString kConnected = QStringLiteral("Связь установлена");
 const QString kNotConnected = QStringLiteral("Связь не установлена");
 const QByteArray kPhone = "+380441234567";
 
-enum class Event { None, HangUpDuringReply, HangUpWhenRead, PortHeld };
+enum class Event { None, HangUpDuringReply, HangUpWhenRead, ReconnectWhenRead, PortHeld };
 
 struct Row
 {
@@ -69,6 +69,11 @@ const QList<Row> &rows()
         {"hang-up during the reply", faults([](F &f) { f.chunkBytes = 64, f.chunkPauseMs = 400; }),
          Event::HangUpDuringReply, 1, {kPortLost}, false, 0},
         {"hang-up when idle", {}, Event::HangUpWhenRead, 1, {kReadDone, kPortLost}, false, 0},
+        // The repeat at 2 s goes out before the first answer starts, so the controller
+        // still owes a copy when the user connects again; that copy and the answer to
+        // the new request show the record once.
+        {"queueing controller, connected again while it owes an answer", faults([](F &f) { f.latencyMs = 2500; }),
+         Event::ReconnectWhenRead, 3, {kReadDone, kReadDone}, true, 1500},
         {"port held by another program", {}, Event::PortHeld, 0, {kOpenFailed}, false, 0},
     };
     return table;
@@ -141,6 +146,12 @@ void TestFaults::matrix()
     if (r.event == Event::HangUpWhenRead) {
         QTRY_COMPARE(desktop.boxes.size(), 1);
         device.hangUp();
+    }
+    if (r.event == Event::ReconnectWhenRead) {
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.boxes.size(), 1, 10000);
+        QCOMPARE(device.pendingReplies(), 1);
+        openClose->click();
+        openClose->click();
     }
     QTRY_COMPARE_WITH_TIMEOUT(desktop.boxes.size(), int(r.boxes.size()), 30000);
     QTest::qWait(r.watchMs);

@@ -37,6 +37,8 @@ private slots:
     void readsSeveralPortsIntoAFolder();
     void backupsAndTheFactoryFileRestore();
     void eachPortTakesItsOwnTime();
+    void lineFaultsOfTheWindowsMatrix_data();
+    void lineFaultsOfTheWindowsMatrix();
 
 private:
     struct Result
@@ -447,6 +449,66 @@ void TestCli::eachPortTakesItsOwnTime()
     const double slow = ports[0][QStringLiteral("seconds")].toDouble();
     const double failed = ports[1][QStringLiteral("seconds")].toDouble();
     QVERIFY2(slow >= 1.4 && failed < 1.0, qPrintable(r.out));
+}
+
+// The line faults the window's fault matrix plays, at the line's real rate: a reply that
+// is late or arrives in pieces is waited for, not asked for again.
+void TestCli::lineFaultsOfTheWindowsMatrix_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("latencyMs");
+    QTest::addColumn<int>("chunkBytes");
+    QTest::addColumn<int>("chunkPauseMs");
+    QTest::addColumn<int>("requests"); // "READ_SET" received
+
+    const QStringList read {"read", "COM3", "-o", "OUT"};
+    QTest::newRow("latency 1500 ms") << read << 1500 << 0 << 0 << 1;
+    QTest::newRow("chunks of 64, pauses of 300 ms") << read << 0 << 64 << 300 << 1;
+    // A controller that queues: the read and the read back are each asked twice (the
+    // repeat at 2 s goes out before the answer starts); the copy owed for the first read
+    // comes after the write and spoils neither the write nor the read back.
+    QTest::newRow("queueing controller") << QStringList{"write", "COM3", "GOOD", "--verify"} << 2500 << 0 << 0 << 4;
+}
+
+void TestCli::lineFaultsOfTheWindowsMatrix()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, latencyMs);
+    QFETCH(int, chunkBytes);
+    QFETCH(int, chunkPauseMs);
+    QFETCH(int, requests);
+
+    const Catalog &catalog = windowCatalog();
+    ConfigForm form;
+    Configuration cfg = storedForm(form.controls());
+    cfg.set(QStringLiteral("ComboBox22"), QStringLiteral("4"));
+    catalog.apply(form.controls(), cfg);
+    const QByteArray goodRecord = records::buildSettings(form.controls());
+    const QString good = writeFile(QStringLiteral("good.cfg"), catalog.render(cfg));
+    const QString out = m_home->filePath(QStringLiteral("out.cfg"));
+    args.replaceInStrings(QRegularExpression(QStringLiteral("^GOOD$")), good);
+    args.replaceInStrings(QRegularExpression(QStringLiteral("^OUT$")), out);
+
+    sim::Simulator *device = startSim(3);
+    QVERIFY(device);
+    device->setPacing(true);
+    sim::Simulator::Faults faults;
+    faults.latencyMs = latencyMs;
+    faults.chunkBytes = chunkBytes;
+    faults.chunkPauseMs = chunkPauseMs;
+    device->setFaults(faults);
+    QSignalSpy commands(device, &sim::Simulator::commandReceived);
+
+    const Result r = cli(args);
+    QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+    int reads = 0;
+    for (const QList<QVariant> &command : commands)
+        reads += command.at(0).toByteArray() == "READ_SET";
+    QCOMPARE(reads, requests);
+    if (args.contains(good))
+        QCOMPARE(device->record(), goodRecord);
+    else
+        QVERIFY(QFileInfo(out).size() > 0);
 }
 
 QTEST_MAIN(TestCli)

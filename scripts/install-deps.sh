@@ -7,6 +7,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xauth xdotool imagemagick
   util-linux
+  python3
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
   qt6-translations-l10n qt6-wayland weston
   dpkg-dev file help2man lintian

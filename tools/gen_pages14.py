@@ -5,13 +5,18 @@ The pages are fixed-position forms with many repetitive rows (nine subscribers,
 six inputs, five outputs); writing them by hand invites slips, so they are made
 here and the .ui files are committed. Run from the repository root:
 
-    python3 tools/gen_pages14.py
+    python3 tools/gen_pages14.py            # writes the four forms
+    python3 tools/gen_pages14.py --check    # says whether they are as it writes them
+
+A form edited in Designer is edited here too; the check, run by the tests, keeps the
+two from parting.
 
 Fusion at the 11 px window font puts a check box's or radio button's caption 20 px
 right of its left edge; continuation labels are indented by that much so that the
 two lines read as one caption.
 """
 
+import sys
 from pathlib import Path
 from xml.sax.saxutils import escape
 
@@ -429,11 +434,23 @@ def page4():
     return form("TabSheet4", [out1, out2, out3, out4, out5, pause])
 
 
-def main():
+def main(argv):
+    check = argv[1:] == ["--check"]
+    if argv[1:] and not check:
+        print(f"usage: {argv[0]} [--check]", file=sys.stderr)
+        return 2
     pages = Path(__file__).resolve().parent.parent / "ui" / "pages"
+    differing = []
     for n, build in enumerate([page1, page2, page3, page4], start=1):
-        (pages / f"tabsheet{n}.ui").write_text(build(), encoding="utf-8")
+        path = pages / f"tabsheet{n}.ui"
+        if not check:
+            path.write_text(build(), encoding="utf-8")
+        elif not path.exists() or path.read_text(encoding="utf-8") != build():
+            differing.append(str(path))
+    for path in differing:
+        print(f"{path} is not what {argv[0]} writes", file=sys.stderr)
+    return 1 if differing else 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main(sys.argv))

@@ -221,7 +221,7 @@ void TestConfigWindow::exchangeJournalFollowsTheLine()
 {
     auto form = newForm();
     PtyPeer peer(m_dir->filePath(QStringLiteral("ports")), 5);
-    QVERIFY(form->channel().open(peer.slavePath(), TForm1::kBaudRate));
+    QVERIFY(form->channel().open(peer.slavePath(), Conversation::kBaudRate));
     form->channel().write("READ_SET\r");
 
     QAction *open = nullptr;

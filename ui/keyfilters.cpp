@@ -294,14 +294,14 @@ bool EditBoxFilter::onDrop(QDropEvent *event)
     }
     QMimeData filtered;
     filtered.setText(kept);
-    QDropEvent copy(event->position(), event->possibleActions(), &filtered, event->buttons(),
-                    event->modifiers(), QEvent::Drop);
-    copy.setDropAction(event->dropAction());
+    QDropEvent passedOn(event->position(), event->possibleActions(), &filtered, event->buttons(),
+                        event->modifiers(), QEvent::Drop);
+    passedOn.setDropAction(event->dropAction());
     m_forwarding = true;
-    QCoreApplication::sendEvent(m_edit, &copy);
+    QCoreApplication::sendEvent(m_edit, &passedOn);
     m_forwarding = false;
-    event->setDropAction(copy.dropAction());
-    event->setAccepted(copy.isAccepted());
+    event->setDropAction(passedOn.dropAction());
+    event->setAccepted(passedOn.isAccepted());
     return true;
 }
 
@@ -313,19 +313,19 @@ bool EditBoxFilter::onInputMethod(QInputMethodEvent *event)
     // Composed text is typed text: each character meets the key filter, and a rejected
     // one drops the whole commit.
     if (!typedTextPasses(text, true)) {
-        QInputMethodEvent copy(event->preeditString(), event->attributes());
+        QInputMethodEvent passedOn(event->preeditString(), event->attributes());
         m_forwarding = true;
-        QCoreApplication::sendEvent(m_edit, &copy);
+        QCoreApplication::sendEvent(m_edit, &passedOn);
         m_forwarding = false;
         return true;
     }
     const int fits = room(int(m_edit->selectedText().size()) + qMax(0, event->replacementLength()));
     if (text.size() <= fits)
         return false;
-    QInputMethodEvent copy(event->preeditString(), event->attributes());
-    copy.setCommitString(text.left(fits), event->replacementStart(), event->replacementLength());
+    QInputMethodEvent passedOn(event->preeditString(), event->attributes());
+    passedOn.setCommitString(text.left(fits), event->replacementStart(), event->replacementLength());
     m_forwarding = true;
-    QCoreApplication::sendEvent(m_edit, &copy);
+    QCoreApplication::sendEvent(m_edit, &passedOn);
     m_forwarding = false;
     return true;
 }

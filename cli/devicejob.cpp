@@ -26,8 +26,14 @@ int settingsReplyLength()
 } // namespace
 
 DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent)
-    : QObject(parent), m_com(com), m_device(map.devicePath(com)), m_timeoutMs(timeoutMs)
+    : QObject(parent), m_com(com), m_timeoutMs(timeoutMs)
 {
+    // Resolved as the window's list resolves it: a link whose device has gone is not
+    // replaced by the default table's device.
+    const PortMap::Resolution port = map.resolve(com);
+    m_device = port.device;
+    if (m_device.isEmpty() && !port.link.isEmpty())
+        m_missing = QStringLiteral("%1 points to %2, which does not exist").arg(port.link, port.target);
     m_poll.setInterval(kPollMs);
     m_repeat.setInterval(Conversation::kRepeatMs);
     m_deadline.setSingleShot(true);
@@ -49,7 +55,7 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
 bool DeviceJob::open()
 {
     if (m_device.isEmpty()) {
-        fail(QStringLiteral("no such port"));
+        fail(m_missing.isEmpty() ? QStringLiteral("no such port") : m_missing);
         return false;
     }
     if (!m_channel.open(m_device, Conversation::kBaudRate)) {

@@ -57,6 +57,7 @@ private:
     int m_com;
     // Resolved once, so that the job talks to one device even if its link changes.
     QString m_device;
+    QString m_missing; // why there is no device, when a link names one that has gone
     SerialChannel m_channel;
     Conversation m_conversation {m_channel};
     QTimer m_poll;

@@ -49,14 +49,30 @@ QString PortMap::tableEntry(int com) const
     return m_defaultTable.at(com - 1);
 }
 
-QString PortMap::devicePath(int com) const
+PortMap::Resolution PortMap::resolve(int com) const
 {
+    Resolution r;
     if (com < kFirstCom || com > kLastCom)
-        return {};
-    // Open the link's target, so that the lock file is the one other programs use.
-    const QString fromFolder = QFileInfo(linkPath(com)).canonicalFilePath();
-    if (!fromFolder.isEmpty())
-        return fromFolder;
+        return r;
+    const QFileInfo link(linkPath(com));
+    if (link.isSymLink() || link.exists()) {
+        r.link = link.filePath();
+        // Open the link's target, so that the lock file is the one other programs use.
+        r.device = link.canonicalFilePath();
+        if (r.device.isEmpty())
+            r.target = link.symLinkTarget();
+        return r;
+    }
     const QString entry = tableEntry(com);
-    return entry.isEmpty() ? QString() : QFileInfo(entry).canonicalFilePath();
+    if (!entry.isEmpty())
+        r.device = QFileInfo(entry).canonicalFilePath();
+    return r;
+}
+
+QString PortMap::deviceNow(int com, bool foundByLink, const QString &foundDevice) const
+{
+    const Resolution now = resolve(com);
+    if (foundByLink)
+        return now.link.isEmpty() ? QString() : now.device;
+    return now.link.isEmpty() && !foundDevice.isEmpty() && now.device == foundDevice ? foundDevice : QString();
 }

@@ -29,8 +29,24 @@ public:
     // The default table's device for the COM number, whether it exists or not.
     QString tableEntry(int com) const;
 
+    // What a COM number stands for now. A link in the ports folder wins even when its
+    // device has gone: a pin never falls back to the default table.
+    struct Resolution
+    {
+        QString device; // canonical; empty when there is none
+        QString link;   // the link com<N> that names it; empty when the table does
+        QString target; // where a link whose device has gone points
+    };
+    Resolution resolve(int com) const;
+
     // The canonical device path for the COM number, or an empty text when none exists.
-    QString devicePath(int com) const;
+    QString devicePath(int com) const { return resolve(com).device; }
+
+    // The device to open now for a port found earlier as foundDevice, or an empty text
+    // when the COM number no longer stands for it. Found by its link, it follows the link
+    // (the user's pin names the controller); found in the default table, it opens only
+    // that device, and only while the table still gives it this number.
+    QString deviceNow(int com, bool foundByLink, const QString &foundDevice) const;
 
 private:
     QString m_portsDir;

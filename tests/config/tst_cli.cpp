@@ -54,6 +54,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_home;
     std::vector<std::unique_ptr<sim::Simulator>> m_sims;
+    QString m_defaultPorts;
 };
 
 void TestCli::init()
@@ -65,6 +66,7 @@ void TestCli::cleanup()
 {
     m_sims.clear();
     m_home.reset();
+    m_defaultPorts.clear();
 }
 
 sim::Simulator *TestCli::startSim(int com)
@@ -83,7 +85,7 @@ TestCli::Result TestCli::cli(const QStringList &args)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->path());
     // Only the simulators' links: no port of the machine is opened.
-    env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), QString());
+    env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), m_defaultPorts);
     process.setProcessEnvironment(env);
     QSignalSpy finished(&process, &QProcess::finished);
     process.start(QStringLiteral(TAVRIX_CLI_PATH), args);
@@ -211,6 +213,8 @@ void TestCli::exitStatuses_data()
                                   << "\"b\": \"8\"" << "";
     // COM49 has no link, and the default table is empty.
     QTest::newRow("no such port") << QStringList{"write", "COM49", "GOOD"} << none << 1 << "" << "COM49: no such port";
+    QTest::newRow("link to a device that has gone") << QStringList{"read", "COM3", "-o", "OUT"} << "link gone" << 1
+                                                   << "" << "COM3: .*/unplugged, which does not exist";
     QTest::newRow("silent controller") << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "3"} << "silent" << 1
                                        << "" << "no answer to READ_SET within 3 s";
     QTest::newRow("one port of two fails") << QStringList{"write", "COM3", "COM49", "GOOD"} << none << 1 << "" << "";
@@ -288,6 +292,12 @@ void TestCli::exitStatuses()
         faults.garbageAfter = "\r";
     }
     device->setFaults(faults);
+    if (fault == QLatin1String("link gone")) {
+        // COM3 is pinned to an adapter that is unplugged; the table's COM3 is the controller.
+        QVERIFY(QFile::remove(device->linkPath()));
+        QVERIFY(QFile::link(m_home->filePath(QStringLiteral("unplugged")), device->linkPath()));
+        m_defaultPorts = QStringLiteral("::") + device->slavePath();
+    }
 
     for (QString &arg : args) {
         if (arg == QLatin1String("GOOD"))
@@ -321,6 +331,8 @@ void TestCli::exitStatuses()
         QCOMPARE(commands.count(), 2);
         QVERIFY2(clock.elapsed() >= 2800 && clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
     }
+    if (fault == QLatin1String("link gone"))
+        QCOMPARE(commands.count(), 0);
     const QString all = QStringLiteral("status %1\n%2%3").arg(r.status).arg(r.out, r.err);
     QVERIFY2(r.status == status, qPrintable(all));
     QVERIFY2(QRegularExpression(shown).match(r.out).hasMatch(), qPrintable(all));

@@ -115,6 +115,7 @@ bool ConfigurationMenu::saveTo(const QString &path)
         return false;
     }
     m_lastPath = path;
+    emit inStepWithFile();
     return true;
 }
 
@@ -136,6 +137,7 @@ bool ConfigurationMenu::openFrom(const QString &path)
         return false;
     const config::Catalog &catalog = config::windowCatalog();
     const QList<config::Change> changed = catalog.applyNoting(m_controls, cfg);
+    emit inStepWithFile();
     // Nothing the file says is changed silently: one box names what the page rules
     // set otherwise.
     if (!changed.isEmpty()) {

@@ -36,6 +36,10 @@ public:
     // Another entry for the bar's menu, below the configuration files.
     void addMenuAction(QAction *action) { m_more << action; }
 
+signals:
+    // The window holds what a file holds: it has just been saved to it or opened from it.
+    void inStepWithFile();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

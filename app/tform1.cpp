@@ -4,6 +4,7 @@
 #include "app/configurationmenu.h"
 #include "app/journalwindow.h"
 #include "app/portdiscovery.h"
+#include "app/unsavededits.h"
 #include "link/portdiagnosis.h"
 #include "protocol/commands.h"
 #include "protocol/records/records.h"
@@ -15,8 +16,8 @@
 #include "ui/windowrules.h"
 #include "ui_tform1.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -34,6 +35,13 @@ const char kDisconnect[] = "Отсоединиться";
 const char kOpenFailed[] = "Ошибка открытия порта";
 const char kSendFailed[] = "Ошибка отправки данных";
 const char kPortLost[] = "Потеряна связь с портом";
+const char kLostDuringWrite[] =
+    "Связь пропала во время записи: контроллер, возможно, уже хранит новые настройки. "
+    "После восстановления связи считайте их кнопкой «Считать настройки» и проверьте.";
+const char kCloseUnsaved[] =
+    "Изменённые настройки не записаны в контроллер и не сохранены в файл. Закрыть окно без записи?";
+const char kCloseAnyway[] = "Закрыть";
+const char kStay[] = "Остаться";
 
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
@@ -133,6 +141,9 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
     auto *menu = new ConfigurationMenu(this, ui->GroupBox3, *m_controls);
     m_channel.setJournal(&m_journal);
     menu->addMenuAction(JournalWindow::openAction(m_journal, this));
+    // The start values count as stored: closing an untouched window asks nothing.
+    m_edits = std::make_unique<UnsavedEdits>(ui->PageControl1);
+    connect(menu, &ConfigurationMenu::inStepWithFile, this, [this] { m_edits->markStored(); });
 
     fillPortList();
 }
@@ -219,6 +230,32 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+bool TForm1::hasUnsavedEdits() const
+{
+    return m_edits->exist();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // Nothing is sent at exit, so edits that reached neither the controller nor a file
+    // go only when the user says so; one question, however many close requests come.
+    if (m_askingToClose) {
+        event->ignore();
+        return;
+    }
+    if (hasUnsavedEdits()) {
+        m_askingToClose = true;
+        const bool close = Desktop::instance().confirm(this, QString::fromUtf8(kCloseUnsaved),
+                                                       QString::fromUtf8(kCloseAnyway), QString::fromUtf8(kStay));
+        m_askingToClose = false;
+        if (!close) {
+            event->ignore();
+            return;
+        }
+    }
+    QWidget::closeEvent(event);
+}
+
 void TForm1::Image1Click()
 {
     Desktop::instance().openUrl(kMakerWebAddress);
@@ -242,20 +279,27 @@ void TForm1::OpenCloseClick()
 void TForm1::connectPort()
 {
     ui->OpenClose->setText(QString::fromUtf8(kDisconnect));
-    // The entry opens the device it was found as: a COM number whose link has gone must
-    // not silently open whatever the default table gives that number now.
+    // The COM number is resolved again as the list found it. An entry found by its link
+    // follows the link (a simulator restarted, an adapter re-plugged under another name);
+    // one found in the default table opens only the device it was found as. Whatever the
+    // number no longer stands for (a pseudo-terminal name already serving another
+    // program, the table's device behind a link that has gone) is never opened.
     const int index = ui->ComboBox1->currentIndex();
     const bool known = index >= 0 && index < m_portTable.size();
-    // A link that has gone took its device with it (a stopped simulator), even if the
-    // system has already handed the same pseudo-terminal name to another program.
-    const bool linkGone = known && !m_portLinks.at(index).isEmpty()
-        && !QFileInfo(m_portLinks.at(index)).isSymLink() && !QFileInfo::exists(m_portLinks.at(index));
-    if (!known || linkGone || !m_channel.open(m_portDevices.at(index), Conversation::kBaudRate)) {
+    const int com = known ? m_portTable.at(index) : 0;
+    const QString found = known ? m_portDevices.at(index) : QString();
+    const QString device = known ? m_portMap.deviceNow(com, !m_portLinks.at(index).isEmpty(), found) : QString();
+    if (device.isEmpty() || !m_channel.open(device, Conversation::kBaudRate)) {
         QString detail;
         if (known) {
             QString reason;
-            explainRefusal(linkGone ? QString() : m_portDevices.at(index), m_channel, &reason);
-            detail = QStringLiteral("COM%1 — %2: ").arg(m_portTable.at(index)).arg(m_portDevices.at(index)) + reason;
+            const QString now = m_portMap.devicePath(com);
+            if (device.isEmpty() && !now.isEmpty() && m_portLinks.at(index).isEmpty())
+                reason = QString::fromUtf8("номер теперь обозначает %1; откройте список портов, чтобы найти их заново")
+                             .arg(now);
+            else
+                explainRefusal(device, m_channel, &reason);
+            detail = QStringLiteral("COM%1 — %2: ").arg(com).arg(device.isEmpty() ? found : device) + reason;
         }
         Desktop::instance().showError(QString::fromUtf8(kOpenFailed), detail);
         ui->OpenClose->setText(QString::fromUtf8(kConnect));
@@ -274,6 +318,8 @@ void TForm1::disconnectPort()
     setSignalColour(ui->Label22, QPalette::WindowText, kRed);
     ui->OpenClose->setText(QString::fromUtf8(kConnect));
     m_state = LinkState::Disconnected;
+    m_writeUnanswered = false;
+    m_sentSettings.clear();
     m_channel.close();
     m_conversation.end();
     m_readRepeatTimer.stop();
@@ -293,8 +339,10 @@ void TForm1::onPortLost()
     // instead of an error box on every repeat.
     if (!isConnected())
         return;
+    const bool writing = m_writeUnanswered;
     disconnectPort();
-    Desktop::instance().showError(QString::fromUtf8(kPortLost));
+    Desktop::instance().showError(QString::fromUtf8(kPortLost),
+                                  writing ? QString::fromUtf8(kLostDuringWrite) : QString());
 }
 
 void TForm1::send(const CommandButton &command)
@@ -305,6 +353,8 @@ void TForm1::send(const CommandButton &command)
     if (command.payload)
         text += command.payload(*m_controls);
     text += command::kCarriageReturn;
+    if (command.payload)
+        m_writeUnanswered = true;
     if (command.around == AroundWrite::DisableWrite)
         ui->ButtWrite->setEnabled(false);
     const Conversation::SendResult sent =
@@ -346,9 +396,28 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
 {
     setStatusConnected(true);
     Controls &c = *m_controls;
+    // What a read shows is the controller's, nobody's edit; a block read leaves edits
+    // elsewhere standing.
+    const bool blockRead = found.row->reply == Reply::Phones || found.row->reply == Reply::Keys
+        || found.row->reply == Reply::Sms || found.row->reply == Reply::Gprs;
+    const bool stored = blockRead && !m_edits->exist();
     switch (found.row->reply) {
+    case Reply::SettingsWritten:
+        // The controller holds the pages as they were sent.
+        if (!m_sentSettings.isEmpty())
+            m_edits->markStored(m_sentSettings);
+        m_sentSettings.clear();
+        m_writeUnanswered = false;
+        break;
+    case Reply::PhonesWritten:
+    case Reply::KeysWritten:
+    case Reply::SmsWritten:
+    case Reply::GprsWritten:
+        m_writeUnanswered = false;
+        break;
     case Reply::Settings:
         records::applySettings(c, text, found.payloadPos);
+        m_edits->markStored();
         m_readRepeatTimer.stop();
         ui->ButtWrite->setEnabled(true);
         ui->Button11->setEnabled(true);
@@ -365,9 +434,9 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
     case Reply::Gprs:
         records::applyGprsList(c, text, found.payloadPos);
         break;
-    default:
-        break; // acknowledgements carry no payload
     }
+    if (stored)
+        m_edits->markStored();
     Desktop::instance().showInformation(QString::fromUtf8(found.row->message));
 }
 
@@ -380,6 +449,8 @@ void TForm1::setStatusConnected(bool recognised)
 void TForm1::ButtWriteClick()
 {
     send(commandButton("ButtWrite"));
+    // After the send: the encoders have written their defaults back into the boxes.
+    m_sentSettings = m_edits->values();
 }
 
 void TForm1::Button1Click()

@@ -13,6 +13,7 @@ namespace Ui {
 class TForm1;
 }
 class PageControl;
+class UnsavedEdits;
 class WidgetControls;
 class WindowRules;
 struct CommandButton;
@@ -35,10 +36,13 @@ public:
     WidgetControls &controls() { return *m_controls; }
     PageControl *pageControl() const;
     const QVector<int> &portTable() const { return m_portTable; }
-    // The device each entry of the port selector opens: the one it was found as.
+    // The device each entry of the port selector was found as. A connect resolves the
+    // COM number again and never opens what the number no longer stands for.
     const QStringList &portDevices() const { return m_portDevices; }
     const ReplyBuffer &replies() const { return m_conversation.replies(); }
     bool isConnected() const { return m_state == LinkState::Connected; }
+    // The pages hold edits that neither the controller nor a file has.
+    bool hasUnsavedEdits() const;
     // Clear while a poll or a send is under way, so that a poll nested under one of
     // its message boxes skips one read.
     bool mayRead() const { return m_mayRead; }
@@ -68,6 +72,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     enum class LinkState { Disconnected, Connected };
@@ -98,4 +103,9 @@ private:
     QTimer m_readRepeatTimer;
     std::unique_ptr<WidgetControls> m_controls;
     WindowRules *m_rules = nullptr;
+    std::unique_ptr<UnsavedEdits> m_edits;
+    QStringList m_sentSettings; // the pages as the last settings write sent them
+    // A write has gone out and its acknowledgement has not come back.
+    bool m_writeUnanswered = false;
+    bool m_askingToClose = false;
 };

@@ -65,6 +65,7 @@ public:
         if (onInformation)
             onInformation(text);
     }
+    bool confirm(QWidget *, const QString &, const QString &, const QString &) override { return ++boxes, false; }
     void alert() override {}
     void openUrl(const QUrl &) override {}
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 Desktop *g_installed = nullptr;
@@ -30,6 +31,18 @@ void SystemDesktop::showInformation(const QString &text)
 {
     QMessageBox box(QMessageBox::Information, QString(), text, QMessageBox::Ok);
     box.exec();
+}
+
+bool SystemDesktop::confirm(QWidget *owner, const QString &text, const QString &yes, const QString &no)
+{
+    QMessageBox box(QMessageBox::Question, QGuiApplication::applicationDisplayName(), text, QMessageBox::NoButton,
+                    owner);
+    QPushButton *accept = box.addButton(yes, QMessageBox::AcceptRole);
+    QPushButton *reject = box.addButton(no, QMessageBox::RejectRole);
+    box.setDefaultButton(reject);
+    box.setEscapeButton(reject);
+    box.exec();
+    return box.clickedButton() == accept;
 }
 
 void SystemDesktop::alert()

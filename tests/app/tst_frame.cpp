@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -32,6 +34,7 @@ private slots:
     void connectionBarButtons();
     void tabOrderOfTheConnectionBar();
     void windowCannotBeResized();
+    void closeQuestionBelongsToTheWindow();
     void bannerIsDecodedAndOpensTheMakersSite();
     void brokenJpegDecodesToNothing_data();
     void brokenJpegDecodesToNothing();
@@ -277,6 +280,38 @@ void TestFrame::windowCannotBeResized()
     form.resize(900, 700);
     QCOMPARE(form.size(), QSize(762, 580));
     QCOMPARE(form.minimumSize(), form.maximumSize());
+}
+
+void TestFrame::closeQuestionBelongsToTheWindow()
+{
+    // The real box, without a recorder: modal over the window, Escape stays.
+    QTemporaryDir dir;
+    TForm1 form(PortMap(dir.path(), {}));
+    form.show();
+    QTest::keyClicks(form.findChild<QLineEdit *>(QStringLiteral("Edit19")), "ab");
+    QVERIFY(form.hasUnsavedEdits());
+    QStringList seen;
+    auto answer = [&](const char *how) {
+        QTimer::singleShot(0, this, [&, how] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            seen << QString::number(box->parentWidget() == &form) + QString::number(int(box->icon()));
+            for (QAbstractButton *b : box->buttons())
+                seen << b->text();
+            if (qstrcmp(how, "Escape") == 0)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->buttons().first()->click();
+        });
+    };
+    answer("Escape");
+    QVERIFY(!form.close());
+    QVERIFY(form.isVisible());
+    QCOMPARE(seen, (QStringList{QStringLiteral("1%1").arg(int(QMessageBox::Question)), "Закрыть", "Остаться"}));
+    answer("Закрыть");
+    QVERIFY(form.close());
+    QVERIFY(!form.isVisible());
 }
 
 void TestFrame::bannerIsDecodedAndOpensTheMakersSite()

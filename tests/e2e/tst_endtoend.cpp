@@ -1,4 +1,8 @@
+#include "app/configurationmenu.h"
 #include "app/tform1.h"
+#include "config/catalog.h"
+#include "config/configform.h"
+#include "protocol/records/records.h"
 #include "sim/simulator.h"
 #include "tests/support/recordingdesktop.h"
 #include "ui/pagecontrol.h"
@@ -6,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -72,6 +77,8 @@ private slots:
     void blockCommandsTravelBothWays();
     void gprsCommandsTravelBothWays();
     void generatedConfigurationsSurviveWriteAndRead();
+    void closingAsksOnlyWhenEditsWouldBeLost_data();
+    void closingAsksOnlyWhenEditsWouldBeLost();
 };
 
 void TestEndToEnd::readShowsTheDevicesConfiguration()
@@ -271,3 +278,100 @@ void TestEndToEnd::generatedConfigurationsSurviveWriteAndRead()
 
 QTEST_MAIN(TestEndToEnd)
 #include "tst_endtoend.moc"
+
+void TestEndToEnd::closingAsksOnlyWhenEditsWouldBeLost_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("nothing done") << QStringList{} << false;
+    QTest::newRow("typed") << QStringList{"type"} << true;
+    QTest::newRow("clicked") << QStringList{"click"} << true;
+    QTest::newRow("read, then factory settings") << QStringList{"read", "factory"} << true;
+    QTest::newRow("read") << QStringList{"read"} << false;
+    QTest::newRow("typed, then read") << QStringList{"type", "read"} << false;
+    QTest::newRow("read, then typed") << QStringList{"read", "type"} << true;
+    QTest::newRow("typed, then written") << QStringList{"read", "type", "write"} << false;
+    QTest::newRow("written, then clicked") << QStringList{"read", "write", "click"} << true;
+    QTest::newRow("typed, write not acknowledged") << QStringList{"read", "type", "unanswered write"} << true;
+    QTest::newRow("typed, then saved") << QStringList{"type", "save"} << false;
+    QTest::newRow("opened") << QStringList{"open"} << false;
+    QTest::newRow("clicked, then opened") << QStringList{"click", "open"} << false;
+    QTest::newRow("opened, then typed") << QStringList{"open", "type"} << true;
+}
+
+void TestEndToEnd::closingAsksOnlyWhenEditsWouldBeLost()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(bool, asks);
+    Line line;
+    // Every step that stores or loads changes what the pages show.
+    QByteArray record = line.device.record();
+    record.replace(225, 12, padded("DACHA", 12));
+    line.device.setRecord(record);
+    const config::Catalog &catalog = config::windowCatalog();
+    // A file as a read writes it, one word apart from the controller.
+    config::ConfigForm other;
+    records::applySettings(other.controls(), "READ_SET_" + record + '\r', 9);
+    config::Configuration cfg = catalog.capture(other.controls());
+    cfg.set(QStringLiteral("Edit19"), QStringLiteral("SKLAD"));
+    const QString file = line.dir.filePath(QStringLiteral("other.cfg"));
+    QString error;
+    QVERIFY2(config::save(file, catalog.render(cfg), &error), qPrintable(error));
+    ConfigurationMenu *menu = line.form->findChild<ConfigurationMenu *>();
+    QSignalSpy commands(&line.device, &sim::Simulator::commandReceived);
+    const QString title = line.form->windowTitle();
+
+    for (const QString &step : steps) {
+        const config::Configuration before = catalog.capture(line.c());
+        const int shown = int(line.desktop.boxes.size());
+        if (step == "type") {
+            QTest::keyClicks(line.form->findChild<QLineEdit *>(QStringLiteral("Edit19")), "ab");
+        } else if (step == "click") {
+            line.click("CheckBox1");
+        } else if (step == "factory") {
+            line.click("Button1");
+        } else if (step == "read") {
+            if (!line.form->isConnected())
+                line.click("OpenClose");
+            else
+                line.click("Button11");
+            QCOMPARE(line.waitForBox(shown + 1), kReadDone);
+        } else if (step == "write") {
+            line.click("ButtWrite");
+            QCOMPARE(line.waitForBox(shown + 1), kWriteDone);
+        } else if (step == "unanswered write") {
+            sim::Simulator::Faults silent;
+            silent.silent = true;
+            line.device.setFaults(silent);
+            line.click("ButtWrite");
+            QTRY_VERIFY(!commands.isEmpty() && commands.last().first().toByteArray().startsWith("WRITE_SET_"));
+        } else if (step == "save") {
+            QVERIFY(menu->saveTo(line.dir.filePath(QStringLiteral("saved.cfg"))));
+        } else if (step == "open") {
+            QVERIFY2(menu->openFrom(file), qPrintable(line.desktop.texts().join("\n")));
+        }
+        if (step != "write" && step != "unanswered write" && step != "save")
+            QVERIFY2(!catalog.compare(before, catalog.capture(line.c())).isEmpty(), qPrintable(step)); // it changed the pages
+    }
+
+    const int shown = int(line.desktop.boxes.size());
+    const qsizetype heard = commands.size();
+    QCOMPARE(line.form->close(), !asks); // the recorder stays, as Escape does
+    QCOMPARE(line.desktop.boxes.size(), shown + (asks ? 1 : 0));
+    if (asks) {
+        const RecordingDesktop::Box &question = line.desktop.boxes.last();
+        QVERIFY(!question.error);
+        QCOMPARE(question.text, QStringLiteral("Изменённые настройки не записаны в контроллер и не сохранены в файл. "
+                                               "Закрыть окно без записи?"));
+        QCOMPARE(question.answers, (QStringList{"Закрыть", "Остаться"}));
+        QCOMPARE(question.owner, line.form.get());
+        line.desktop.answer = true;
+        QVERIFY(line.form->close());
+        QCOMPARE(line.desktop.boxes.size(), shown + 2);
+    }
+    QCOMPARE(line.form->windowTitle(), title);
+    // Nothing is sent at exit.
+    if (line.form->isConnected())
+        QVERIFY(!commands.wait(300));
+    QCOMPARE(commands.size(), heard);
+}

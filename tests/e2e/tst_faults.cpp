@@ -17,6 +17,7 @@
 namespace {
 
 const QString kReadDone = QStringLiteral("Чтение НАСТРОЕК прошло успешно");
+const QString kWriteDone = QStringLiteral("Запись НАСТРОЕК прошла успешно");
 const QString kOpenFailed = QStringLiteral("Ошибка открытия порта");
 const QString kPortLost = QStringLiteral("Потеряна связь с портом");
 const QString kConnect = QStringLiteral("Соединиться");
@@ -25,7 +26,18 @@ const QString kConnected = QStringLiteral("Связь установлена");
 const QString kNotConnected = QStringLiteral("Связь не установлена");
 const QByteArray kPhone = "+380441234567";
 
-enum class Event { None, HangUpDuringReply, HangUpWhenRead, ReconnectWhenRead, PortHeld };
+enum class Event {
+    None,
+    HangUpDuringReply,
+    HangUpWhenRead,
+    ReconnectWhenRead,
+    HangUpDuringWrite,
+    PortHeld,
+    // The controller stops; another simulator takes its freed pseudo-terminal as COM21,
+    // a new one comes as COM1; "Соединиться" without a new look at the list, then a write.
+    ReplacedBehindLink,  // COM1 was found by its link
+    ReplacedInTable,     // COM1 was found in the default table
+};
 
 struct Row
 {
@@ -74,6 +86,11 @@ const QList<Row> &rows()
         // the new request show the record once.
         {"queueing controller, connected again while it owes an answer", faults([](F &f) { f.latencyMs = 2500; }),
          Event::ReconnectWhenRead, 3, {kReadDone, kReadDone}, true, 1500},
+        {"hang-up during a write", {}, Event::HangUpDuringWrite, 1, {kReadDone, kPortLost}, false, 0},
+        {"replaced: the link names the new controller", {}, Event::ReplacedBehindLink, 1,
+         {kReadDone, kPortLost, kReadDone, kWriteDone}, true, 0},
+        {"replaced: the table's device is another one", {}, Event::ReplacedInTable, 1,
+         {kReadDone, kPortLost, kOpenFailed}, false, 0},
         {"port held by another program", {}, Event::PortHeld, 0, {kOpenFailed}, false, 0},
     };
     return table;
@@ -124,7 +141,10 @@ void TestFaults::matrix()
     int pollsAtShown = -1;
     connect(&device, &sim::Simulator::replySent, this, [&] { pollsAtLastByte = polls; });
 
-    TForm1 form(PortMap(dir.path(), {}));
+    // Found in the table: the window's ports folder is empty and the table names the link.
+    QTemporaryDir noLinks;
+    TForm1 form(r.event == Event::ReplacedInTable ? PortMap(noLinks.path(), {dir.filePath("com1")})
+                                                  : PortMap(dir.path(), {}));
     connect(&form.timer1(), &QTimer::timeout, this, [&] { ++polls; });
     desktop.whileOpen = [&](const RecordingDesktop::Box &box) {
         if (box.text == kReadDone && pollsAtShown < 0)
@@ -153,6 +173,43 @@ void TestFaults::matrix()
         openClose->click();
         openClose->click();
     }
+    if (r.event == Event::HangUpDuringWrite) {
+        QTRY_COMPARE(desktop.boxes.size(), 1);
+        sim::Simulator::Faults slow;
+        slow.latencyMs = 1000;
+        device.setFaults(slow);
+        connect(&device, &sim::Simulator::commandReceived, &device, [&](const QByteArray &line) {
+            if (line.startsWith("WRITE_SET_"))
+                QMetaObject::invokeMethod(&device, [&] { device.hangUp(); }, Qt::QueuedConnection);
+        });
+        form.control<QPushButton>("ButtWrite")->click();
+    }
+    std::unique_ptr<sim::Simulator> other;
+    std::unique_ptr<sim::Simulator> successor;
+    QList<QByteArray> otherHeard;
+    QList<QByteArray> successorHeard;
+    QString found;
+    if (r.event == Event::ReplacedBehindLink || r.event == Event::ReplacedInTable) {
+        QTRY_COMPARE(desktop.boxes.size(), 1);
+        found = form.portDevices().value(0);
+        QCOMPARE(found, QFileInfo(device.slavePath()).canonicalFilePath());
+        device.stop();
+        QTRY_COMPARE(desktop.boxes.size(), 2);
+        // The freed pseudo-terminal usually goes to the next program that asks.
+        other = std::make_unique<sim::Simulator>();
+        QVERIFY(other->start(dir.path(), 21));
+        successor = std::make_unique<sim::Simulator>();
+        QVERIFY(successor->start(dir.path(), 1));
+        successor->setRecord(record);
+        connect(other.get(), &sim::Simulator::commandReceived, this, [&](const QByteArray &l) { otherHeard << l; });
+        connect(successor.get(), &sim::Simulator::commandReceived, this,
+                [&](const QByteArray &l) { successorHeard << l.left(10); });
+        openClose->click();
+        if (r.event == Event::ReplacedBehindLink) {
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.boxes.size(), 3, 5000);
+            form.control<QPushButton>("ButtWrite")->click();
+        }
+    }
     QTRY_COMPARE_WITH_TIMEOUT(desktop.boxes.size(), int(r.boxes.size()), 30000);
     QTest::qWait(r.watchMs);
     // One more repeat period: no further request, no second box.
@@ -160,8 +217,28 @@ void TestFaults::matrix()
 
     QCOMPARE(desktop.texts(), r.boxes);
     for (const RecordingDesktop::Box &box : desktop.boxes) {
-        QCOMPARE(box.error, box.text != kReadDone);
-        QCOMPARE(box.detail.isEmpty(), box.text != kOpenFailed);
+        QCOMPARE(box.error, box.text == kOpenFailed || box.text == kPortLost);
+        // A write cut short says what the controller may hold now.
+        const bool lostWriting = box.text == kPortLost && r.event == Event::HangUpDuringWrite;
+        QCOMPARE(box.detail.isEmpty(), box.text != kOpenFailed && !lostWriting);
+        if (lostWriting)
+            QVERIFY2(box.detail.contains(QStringLiteral("уже хранит новые настройки"))
+                         && box.detail.contains(QStringLiteral("считайте")),
+                     qPrintable(box.detail));
+    }
+    // Nothing reaches a device the COM number no longer stands for.
+    if (r.event == Event::ReplacedBehindLink || r.event == Event::ReplacedInTable) {
+        QCOMPARE(otherHeard, QList<QByteArray>());
+        if (r.event == Event::ReplacedBehindLink) {
+            QCOMPARE(successorHeard, (QList<QByteArray>{"READ_SET", "WRITE_SET_"}));
+            QCOMPARE(form.channel().devicePath(), QFileInfo(successor->slavePath()).canonicalFilePath());
+        } else {
+            QCOMPARE(successorHeard, QList<QByteArray>());
+            QCOMPARE(desktop.boxes.last().detail,
+                     QStringLiteral("COM1 — %1: номер теперь обозначает %2; откройте список портов, чтобы найти их "
+                                    "заново")
+                         .arg(found, QFileInfo(successor->slavePath()).canonicalFilePath()));
+        }
     }
     // A refused port says why, naming the program that holds it.
     if (r.event == Event::PortHeld)
@@ -178,7 +255,7 @@ void TestFaults::matrix()
         else
             received += e.bytes;
     }
-    QCOMPARE(journalled, r.requests);
+    QCOMPARE(journalled, r.requests + successorHeard.count("READ_SET")); // a successor is asked too
     QCOMPARE(openClose->text(), r.connectedAfter ? kDisconnect : kConnect);
     const bool read = r.boxes.startsWith(kReadDone);
     QCOMPARE(status->text(), read && r.connectedAfter ? kConnected : kNotConnected);
@@ -198,6 +275,8 @@ void TestFaults::matrix()
     if (form.isConnected())
         openClose->click();
     holder.reset();
+    successor.reset();
+    other.reset();
     if (!device.isRunning())
         QVERIFY(device.start(dir.path(), 1));
     device.setFaults({});

@@ -14,6 +14,8 @@ public:
         bool error;
         QString text;
         QString detail; // the detailed text behind "Show Details..."
+        QStringList answers; // a question's two answers, the accepting one first
+        const QWidget *owner = nullptr;
     };
 
     RecordingDesktop() { Desktop::install(this); }
@@ -21,6 +23,8 @@ public:
 
     void showError(const QString &text, const QString &detailedText = QString()) override;
     void showInformation(const QString &text) override;
+    // Records the question and gives `answer`.
+    bool confirm(QWidget *owner, const QString &text, const QString &yes, const QString &no) override;
     void alert() override { ++alerts; }
     void openUrl(const QUrl &url) override { urls << url.toString(); }
 
@@ -29,6 +33,8 @@ public:
 
     QList<Box> boxes;
     int alerts = 0;
+    bool answer = false; // to every question: false stays, as Escape does
+
     QStringList urls;
     // Runs inside a box, while it would be open (a nested event loop, for instance).
     std::function<void(const Box &)> whileOpen;

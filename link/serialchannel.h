@@ -1,18 +1,21 @@
 #pragma once
 
+#include "link/serialdevice.h"
+
 #include <QObject>
-#include <QSerialPort>
 
 class ExchangeJournal;
 
 // The program's one serial link. Reads never wait; every write starts from a clean
 // line (both purges first), so a reply can only come from the command just sent.
-// Nothing else in the program touches QSerialPort.
+// The platform's serial API stays behind SerialDevice.
 class SerialChannel : public QObject
 {
     Q_OBJECT
 
 public:
+    using OpenError = SerialDevice::OpenError;
+
     explicit SerialChannel(QObject *parent = nullptr);
 
     bool isOpen() const { return m_open; }
@@ -29,11 +32,12 @@ public:
     // Copies up to capacity bytes that have already arrived; returns at once.
     qint64 read(char *buffer, qint64 capacity);
     // Bytes received and not read yet.
-    qint64 bytesWaiting() const { return m_port.isOpen() ? m_port.bytesAvailable() : 0; }
+    qint64 bytesWaiting() const { return m_device.bytesWaiting(); }
 
-    // Why the last open failed, as Qt reports it.
-    QSerialPort::SerialPortError openError() const { return m_openError; }
-    QString openErrorString() const { return m_openErrorString; }
+    // Why the last open failed.
+    OpenError openError() const { return m_device.openError(); }
+    QString openErrorString() const { return m_device.openErrorString(); }
+    quint32 openSystemError() const { return m_device.openSystemError(); }
 
     void purgeBuffers();
     void purgePending();
@@ -48,14 +52,10 @@ signals:
     void lost();
 
 private:
-    void onError(QSerialPort::SerialPortError error);
     void loseConnection();
-    bool deviceGone() const;
 
-    QSerialPort m_port;
+    SerialDevice m_device;
     QString m_devicePath;
-    QSerialPort::SerialPortError m_openError = QSerialPort::NoError;
-    QString m_openErrorString;
     bool m_open = false;
     bool m_losing = false;
     ExchangeJournal *m_journal = nullptr;

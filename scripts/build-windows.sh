@@ -105,12 +105,70 @@ jpeg() {
 
 app() {
   local qt jpeg; qt=$(qt_dir); jpeg=$(jpeg_dir)
+  # The reader of the page forms runs during the build: it is built for this machine.
+  mkdir -p "$build/host"
+  # shellcheck disable=SC2046
+  g++ -std=c++20 -O1 -fPIC "$root/tools/formstart.cpp" -o "$build/host/tavrix-formstart" \
+    $(pkg-config --cflags --libs Qt6Core)
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_PREFIX_PATH="$qt;$jpeg" -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DJPEG_ROOT="$jpeg"
+    -DJPEG_ROOT="$jpeg" -DTAVRIX_HOST_FORMSTART="$build/host/tavrix-formstart" >/dev/null
   cmake --build "$build" -j "$jobs" --target tavrix-configurator tavrix-cli
+}
+
+# The DLLs a Windows binary imports that come from Qt or the compiler, recursively.
+dll_search=()
+dlls_of() {
+  local file=$1 dll dir
+  for dll in $(x86_64-w64-mingw32-objdump -p "$file" | awk '/DLL Name:/{print $3}'); do
+    [ -e "$stage_dir/$dll" ] && continue
+    for dir in "${dll_search[@]}"; do
+      if [ -f "$dir/$dll" ]; then
+        cp "$dir/$dll" "$stage_dir/"
+        dlls_of "$dir/$dll"
+        break
+      fi
+    done
+  done
+}
+
+stage_dir=$build/stage
+stage() {
+  local qt; qt=$(qt_dir)
+  dll_search=("$qt/bin" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
+  rm -rf "$stage_dir"; mkdir -p "$stage_dir/platforms" "$stage_dir/styles" "$stage_dir/translations"
+  cp "$build/tavrix-configurator.exe" "$build/tavrix-cli.exe" "$stage_dir/"
+  cp "$qt/plugins/platforms/qwindows.dll" "$stage_dir/platforms/"
+  cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage_dir/styles/"
+  local f
+  for f in "$stage_dir"/*.exe "$stage_dir"/platforms/*.dll "$stage_dir"/styles/*.dll; do dlls_of "$f"; done
+  # Qt's own texts (file dialogs, message box buttons, context menus) in Russian.
+  cp /usr/share/qt6/translations/qtbase_ru.qm "$stage_dir/translations/"
+  # Plugins and translations are looked up beside the programs, wherever they are unpacked.
+  printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n' >"$stage_dir/qt.conf"
+  x86_64-w64-mingw32-strip "$stage_dir"/*.exe "$stage_dir"/*.dll "$stage_dir"/*/*.dll
+}
+
+dist() {
+  local version name
+  version=$(sed -n 's/^project(tavrix-configurator VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+  name=tavrix-configurator-$version
+  stage
+  mkdir -p "$dist"
+  rm -rf "$build/zip" "$dist/$name-win64.zip" "$dist/$name-setup.exe"
+  mkdir -p "$build/zip"
+  cp -r "$stage_dir" "$build/zip/$name-win64"
+  (cd "$build/zip" && zip -qr9 "$dist/$name-win64.zip" "$name-win64")
+  # The uninstaller removes exactly the files the installer put down, deepest folders last.
+  local list=$build/uninstall-files.nsh
+  (cd "$stage_dir" && find . -type f | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|' &&
+     find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|') >"$list"
+  makensis -V2 -DVERSION="$version" -DSTAGE="$stage_dir" -DICON="$root/windows/tavrix.ico" \
+    -DSIZE_KB="$(du -sk "$stage_dir" | cut -f1)" -DFILELIST="$list" \
+    -DOUTFILE="$dist/$name-setup.exe" "$root/windows/installer.nsi"
+  ls -l "$dist" >&2
 }
 
 case $stage in
@@ -118,6 +176,7 @@ case $stage in
   qt) timed qt ;;
   jpeg) timed jpeg ;;
   app) timed app ;;
-  all) timed deps; timed qt; timed jpeg; timed app ;;
-  *) echo "usage: $0 [deps|qt|jpeg|app|all]" >&2; exit 2 ;;
+  dist) timed dist ;;
+  all) timed deps; timed qt; timed jpeg; timed app; timed dist ;;
+  *) echo "usage: $0 [deps|qt|jpeg|app|dist|all]" >&2; exit 2 ;;
 esac

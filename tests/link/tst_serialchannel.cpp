@@ -2,6 +2,7 @@
 #include "link/portdiagnosis.h"
 #include "link/portmap.h"
 #include "link/serialchannel.h"
+#include "link/win32errors.h"
 #include "tests/support/ptypeer.h"
 
 #include <QElapsedTimer>
@@ -31,6 +32,8 @@ private slots:
     void journalHoldsWhatCrossedTheLine();
     void journalLineShowsTheBytes_data();
     void journalLineShowsTheBytes();
+    void windowsErrorsAreExplained_data();
+    void windowsErrorsAreExplained();
 };
 
 void TestSerialChannel::portMapPrefersTheLinkAndFallsBackToTheTable_data()
@@ -305,6 +308,54 @@ void TestSerialChannel::journalLineShowsTheBytes()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, shown);
     QCOMPARE(ExchangeJournal::visible(bytes), shown);
+
+// The Windows build's port errors in the user's words: what a failed open says and
+// which failures of an open port mean the device has gone.
+void TestSerialChannel::windowsErrorsAreExplained_data()
+{
+    QTest::addColumn<uint>("code");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<bool>("gone");
+    QTest::addColumn<QString>("reason"); // a pattern
+    QTest::addColumn<QString>("english");
+    using F = win32::PortFault;
+    QTest::newRow("no such port") << 2u << int(F::NoSuchPort) << true << "^нет такого порта: .*Диспетчер устройств"
+        << "^no such port: .*Device Manager";
+    QTest::newRow("no such device") << 433u << int(F::NoSuchPort) << true << "^нет такого порта: "
+        << "^no such port: ";
+    QTest::newRow("held by another program") << 5u << int(F::InUse) << true
+                                             << "^занят другой программой \\(какой именно, Windows сообщает только "
+                                                "администратору"
+        << "^busy: another program holds it \\(Windows tells which only to an administrator\\)$";
+    QTest::newRow("sharing violation") << 32u << int(F::InUse) << false << "^занят другой программой "
+        << "^busy: ";
+    QTest::newRow("device removed") << 1617u << int(F::Gone) << true << "^устройство отключено$"
+        << "^the device has been unplugged$";
+    QTest::newRow("aborted by a pulled adapter") << 995u << int(F::Other) << true
+                                                 << "^не открывается: The I/O operation has been aborted "
+                                                    "\\(ошибка Windows 995\\)$"
+        << "^the system refuses it: The I/O operation has been aborted \\(Windows error 995\\)$";
+    QTest::newRow("the system's words") << 87u << int(F::Other) << false
+                                        << "^не открывается: The I/O operation has been aborted \\(ошибка Windows 87\\)$"
+        << "^the system refuses it: The I/O operation has been aborted \\(Windows error 87\\)$";
+    QTest::newRow("no words at all") << 1234u << int(F::Other) << false << "^не открывается: ошибка Windows 1234$"
+        << "^the system refuses it: Windows error 1234$";
+}
+
+void TestSerialChannel::windowsErrorsAreExplained()
+{
+    QFETCH(uint, code);
+    QFETCH(int, fault);
+    QFETCH(bool, gone);
+    QFETCH(QString, reason);
+    QFETCH(QString, english);
+    QCOMPARE(int(win32::classifyOpenError(code)), fault);
+    QCOMPARE(win32::meansDeviceGone(code), gone);
+    const QString words = code == 1234 ? QString() : QStringLiteral(" The I/O operation has been aborted \n");
+    const QString said = win32::openRefusalReason(code, words);
+    QVERIFY2(QRegularExpression(reason).match(said).hasMatch(), qPrintable(said));
+    const QString inEnglish = win32::openRefusalReasonInEnglish(code, words);
+    QVERIFY2(QRegularExpression(english).match(inEnglish).hasMatch(), qPrintable(inEnglish));
 }
 
 QTEST_GUILESS_MAIN(TestSerialChannel)

@@ -9,7 +9,6 @@
 #include <QHash>
 #include <QSerialPortInfo>
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -242,14 +241,6 @@ QString describe(const PortStatus &s, const QHash<QString, QString> &known)
 
 } // namespace
 
-QString PortStatus::summary() const
-{
-    QString text = QStringLiteral("COM%1 — %2").arg(com).arg(device);
-    if (!description.isEmpty())
-        text += QStringLiteral(" · ") + description;
-    return text;
-}
-
 PortStatus::State explainRefusal(const QString &device, const SerialChannel &channel, QString *reason)
 {
     const QByteArray path = QFile::encodeName(device);
@@ -269,14 +260,14 @@ PortStatus::State explainRefusal(const QString &device, const SerialChannel &cha
     }
     // A program that ended without removing its lock (a crashed minicom) still bars the
     // device; whoever else has it open is not the cause.
-    if (!lock.path.isEmpty() && channel.openError() == QSerialPort::PermissionError) {
+    if (!lock.path.isEmpty() && channel.openError() == SerialChannel::OpenError::Permission) {
         const QString who = lock.pid > 0 ? u(" (PID %1)").arg(lock.pid) : QString();
         *reason = u("файл блокировки %1 остался от программы, которая уже завершилась%2; удалите его: sudo rm %1")
                       .arg(lock.path, who);
         return PortStatus::State::Refused;
     }
     // Qt reports a device held exclusively (TIOCEXCL) or locked as a permission error.
-    if (channel.openError() == QSerialPort::PermissionError) {
+    if (channel.openError() == SerialChannel::OpenError::Permission) {
         *reason = busyReason(processHolding(device));
         return PortStatus::State::Busy;
     }
@@ -307,7 +298,7 @@ QString refusalInEnglish(PortStatus::State state, const QString &device, const S
         break;
     }
     const LockFile lock = findLock(device);
-    if (!lock.path.isEmpty() && !lock.alive && channel.openError() == QSerialPort::PermissionError)
+    if (!lock.path.isEmpty() && !lock.alive && channel.openError() == SerialChannel::OpenError::Permission)
         return QStringLiteral("the lock file %1 is left from a program that has ended; delete it: sudo rm %1").arg(lock.path);
     return QStringLiteral("the system refuses it: %1").arg(channel.openErrorString());
 }
@@ -348,33 +339,4 @@ QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe)
         out << s;
     }
     return out;
-}
-
-QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir)
-{
-    const QString headers[] = {QStringLiteral("COM"), u("Устройство"), u("Свободен"), u("Подробности")};
-    int comWidth = headers[0].size();
-    int deviceWidth = headers[1].size();
-    for (const PortStatus &s : ports) {
-        comWidth = std::max(comWidth, int(QStringLiteral("COM%1").arg(s.com).size()));
-        deviceWidth = std::max(deviceWidth, int(s.device.size()));
-    }
-    const int freeWidth = headers[2].size();
-    auto row = [&](const QString &com, const QString &device, const QString &free, const QString &why) {
-        QString line = com.leftJustified(comWidth + 2) + device.leftJustified(deviceWidth + 2);
-        line += why.isEmpty() ? free : free.leftJustified(freeWidth + 2) + why;
-        return line + QLatin1Char('\n');
-    };
-    QString text = u("Папка ссылок: %1\n\n").arg(QDir::toNativeSeparators(portsDir));
-    text += row(headers[0], headers[1], headers[2], headers[3]);
-    for (const PortStatus &s : ports) {
-        QString why = s.reason;
-        if (s.isFree())
-            why = s.description;
-        else if (!s.description.isEmpty())
-            why += QStringLiteral(" (") + s.description + QLatin1Char(')');
-        const QString device = s.device.isEmpty() ? QStringLiteral("—") : s.device;
-        text += row(QStringLiteral("COM%1").arg(s.com), device, s.isFree() ? u("да") : u("нет"), why);
-    }
-    return text;
 }

@@ -1,0 +1,41 @@
+#include "link/portmap.h"
+
+// On Windows the COM number is the system's own name for the device: there is no folder
+// of links and no table to look it up in.
+
+PortMap::PortMap(QString portsDir, QStringList defaultTable)
+    : m_portsDir(std::move(portsDir)), m_defaultTable(std::move(defaultTable))
+{
+}
+
+QString PortMap::defaultPortsDir()
+{
+    return {};
+}
+
+QStringList PortMap::defaultTable()
+{
+    return {};
+}
+
+PortMap PortMap::system()
+{
+    return PortMap({}, {});
+}
+
+QString PortMap::linkPath(int) const
+{
+    return {};
+}
+
+QString PortMap::tableEntry(int com) const
+{
+    return devicePath(com);
+}
+
+QString PortMap::devicePath(int com) const
+{
+    if (com < kFirstCom || com > kLastCom)
+        return {};
+    return QStringLiteral("COM%1").arg(com);
+}

@@ -1,0 +1,71 @@
+﻿; The installer of the Windows programs, per machine under Program Files.
+;   makensis -DVERSION=2.0 -DSTAGE=<the staged programs> -DICON=<tavrix.ico> -DOUTFILE=<setup.exe> installer.nsi
+Unicode true
+SetCompressor /SOLID lzma
+
+!define NAME "Конфигуратор Tavrix"
+!define FOLDER "Tavrix Configurator"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\TavrixConfigurator"
+
+Name "${NAME}"
+OutFile "${OUTFILE}"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
+InstallDir "$PROGRAMFILES64\${FOLDER}"
+RequestExecutionLevel admin
+ManifestDPIAware true
+BrandingText "${NAME} ${VERSION}"
+VIProductVersion "${VERSION}.0.0"
+VIAddVersionKey /LANG=0 "ProductName" "Tavrix Configurator"
+VIAddVersionKey /LANG=0 "FileDescription" "Tavrix Configurator setup"
+VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "CompanyName" "Tavrix"
+
+!include "MUI2.nsh"
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_FINISHPAGE_RUN "$INSTDIR\tavrix-configurator.exe"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "Russian"
+
+Function .onInit
+  SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+Function un.onInit
+  SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+Section "Install"
+  SetOutPath "$INSTDIR"
+  File /r "${STAGE}\*.*"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\tavrix-configurator.exe" "" "$INSTDIR\tavrix-configurator.exe" 0
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Tavrix"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\tavrix-configurator.exe,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE_KB}
+SectionEnd
+
+Section "Uninstall"
+  Delete "$SMPROGRAMS\${NAME}.lnk"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; Only what the installer put there: files the user left in the folder stay.
+  !include "${FILELIST}"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+SectionEnd

@@ -1,5 +1,7 @@
 #include "app/configuratorcommandline.h"
 
+#include "app/displaytoopen.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcessEnvironment>
@@ -94,8 +96,7 @@ std::optional<int> ConfiguratorCommandLine::process(int &argc, char **argv, cons
         return status;
     }
 
-    const bool displayNamed = environment.contains(QStringLiteral("DISPLAY"))
-                              || environment.contains(QStringLiteral("WAYLAND_DISPLAY"))
+    const bool displayNamed = displayToOpen(environment)
                               || environment.contains(QStringLiteral("QT_QPA_PLATFORM"))
                               || m_parser.isSet(QStringLiteral("platform")) || m_parser.isSet(QStringLiteral("display"));
     if (!displayNamed) {

@@ -3,6 +3,7 @@
 #include "app/desktopidentity.h"
 #include "app/qttranslations.h"
 #include "app/tform1.h"
+#include "commandline/commandline.h"
 #include "link/portdiagnosis.h"
 #include "ui/windowfont.h"
 
@@ -57,6 +58,7 @@ int printPortTable(QTextStream &out, QTextStream &)
 
 int main(int argc, char *argv[])
 {
+    commandline::useStartingConsole();
     ConfiguratorCommandLine commandLine;
     commandLine.addWindowlessOption(
         QCommandLineOption(QStringLiteral("ports"),

@@ -29,3 +29,13 @@ std::optional<int> parse(QCommandLineParser &parser, const QString &program, con
                          QTextStream &out, QTextStream &err, Positionals positionals = Positionals::Refused);
 
 } // namespace commandline
+
+namespace commandline {
+
+// Lets the program's text reach the terminal it was started from as the terminal shows
+// it. A Windows program without a console of its own (the window) attaches to the one
+// of the command prompt that started it, and UTF-8 is what the console decodes; on
+// Linux there is nothing to do.
+void useStartingConsole();
+
+} // namespace commandline

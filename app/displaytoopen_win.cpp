@@ -1,0 +1,6 @@
+#include "app/displaytoopen.h"
+
+bool displayToOpen(const QProcessEnvironment &)
+{
+    return true;
+}

@@ -1,0 +1,5 @@
+#include "commandline/commandline.h"
+
+void commandline::useStartingConsole()
+{
+}

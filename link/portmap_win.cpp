@@ -30,12 +30,17 @@ QString PortMap::linkPath(int) const
 
 QString PortMap::tableEntry(int com) const
 {
-    return devicePath(com);
+    return resolve(com).device;
 }
 
-QString PortMap::devicePath(int com) const
+PortMap::Resolution PortMap::resolve(int com) const
 {
     if (com < kFirstCom || com > kLastCom)
         return {};
-    return QStringLiteral("COM%1").arg(com);
+    return {QStringLiteral("COM%1").arg(com), {}, {}};
+}
+
+QString PortMap::deviceNow(int com, bool, const QString &) const
+{
+    return resolve(com).device;
 }

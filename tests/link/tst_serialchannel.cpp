@@ -308,6 +308,7 @@ void TestSerialChannel::journalLineShowsTheBytes()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, shown);
     QCOMPARE(ExchangeJournal::visible(bytes), shown);
+}
 
 // The Windows build's port errors in the user's words: what a failed open says and
 // which failures of an open port mean the device has gone.

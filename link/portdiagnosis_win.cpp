@@ -101,6 +101,9 @@ QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe)
             s.state = PortStatus::State::Free;
         } else {
             s.state = explainRefusal(s.device, probe, &s.reason);
+            // Most numbers are simply not there; the long advice is for the port the user picked.
+            if (s.state == PortStatus::State::Absent)
+                s.reason = QString::fromUtf8("нет такого порта");
         }
         s.description = known.value(s.device.toUpper());
         out << s;

@@ -3,6 +3,7 @@
 namespace win32 {
 namespace {
 // The codes by number, as <winerror.h> defines them.
+constexpr quint32 kInvalidFunction = 1;
 constexpr quint32 kFileNotFound = 2;
 constexpr quint32 kPathNotFound = 3;
 constexpr quint32 kAccessDenied = 5;
@@ -27,6 +28,8 @@ QString u(const char *text)
 PortFault classifyOpenError(quint32 code)
 {
     switch (code) {
+    // The name leads to no serial driver (Wine says so of a number it maps to nothing).
+    case kInvalidFunction:
     case kFileNotFound:
     case kPathNotFound:
     case kDevNotExist:

@@ -110,11 +110,13 @@ app() {
   # shellcheck disable=SC2046
   g++ -std=c++20 -O1 -fPIC "$root/tools/formstart.cpp" -o "$build/host/tavrix-formstart" \
     $(pkg-config --cflags --libs Qt6Core)
+  # Qt's toolchain file puts its prefix where the cross build looks, then loads ours.
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_PREFIX_PATH="$qt;$jpeg" -DQT_HOST_PATH=/usr \
+    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DJPEG_ROOT="$jpeg" -DTAVRIX_HOST_FORMSTART="$build/host/tavrix-formstart" >/dev/null
+    -DJPEG_INCLUDE_DIR="$jpeg/include" -DJPEG_LIBRARY="$jpeg/lib/libjpeg.a" \
+    -DTAVRIX_HOST_FORMSTART="$build/host/tavrix-formstart" >/dev/null
   cmake --build "$build" -j "$jobs" --target tavrix-configurator tavrix-cli
 }
 
@@ -140,7 +142,8 @@ stage() {
   dll_search=("$qt/bin" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
   rm -rf "$stage_dir"; mkdir -p "$stage_dir/platforms" "$stage_dir/styles" "$stage_dir/translations"
   cp "$build/tavrix-configurator.exe" "$build/tavrix-cli.exe" "$stage_dir/"
-  cp "$qt/plugins/platforms/qwindows.dll" "$stage_dir/platforms/"
+  # The window draws on the desktop; tavrix-cli builds its pages without showing them.
+  cp "$qt/plugins/platforms/qwindows.dll" "$qt/plugins/platforms/qoffscreen.dll" "$stage_dir/platforms/"
   cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage_dir/styles/"
   local f
   for f in "$stage_dir"/*.exe "$stage_dir"/platforms/*.dll "$stage_dir"/styles/*.dll; do dlls_of "$f"; done

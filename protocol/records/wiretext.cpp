@@ -1,37 +1,13 @@
 #include "protocol/records/wiretext.h"
 
-#include <array>
-#include <cerrno>
-#include <iconv.h>
+#include "protocol/records/codepage.h"
 
 namespace wire {
 namespace {
 
-// The upper half of the code page, decoded once through iconv; the lower half is ASCII.
 struct CodePage
 {
-    std::array<char16_t, 128> upper{};
-
-    CodePage()
-    {
-        iconv_t cd = iconv_open("UTF-16LE", "WINDOWS-1251");
-        for (int code = 128; code < 256; ++code) {
-            char in = char(code);
-            char out[4] = {};
-            char *inPtr = &in;
-            char *outPtr = out;
-            size_t inLeft = 1;
-            size_t outLeft = sizeof out;
-            // 0x98 is unassigned in Windows-1251; it stands for the C1 control of the same
-            // number, so that a byte the device reports goes back to it unchanged.
-            char16_t ch = char16_t(code);
-            if (cd != iconv_t(-1) && iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1))
-                ch = char16_t(uchar(out[0]) | (uchar(out[1]) << 8));
-            upper[size_t(code - 128)] = ch;
-        }
-        if (cd != iconv_t(-1))
-            iconv_close(cd);
-    }
+    std::array<char16_t, 128> upper = upperHalfOfWindows1251();
 };
 
 const CodePage &codePage()

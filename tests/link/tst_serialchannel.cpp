@@ -322,6 +322,8 @@ void TestSerialChannel::windowsErrorsAreExplained_data()
     using F = win32::PortFault;
     QTest::newRow("no such port") << 2u << int(F::NoSuchPort) << true << "^нет такого порта: .*Диспетчер устройств"
         << "^no such port: .*Device Manager";
+    QTest::newRow("a number mapped to nothing") << 1u << int(F::NoSuchPort) << false << "^нет такого порта: "
+        << "^no such port: ";
     QTest::newRow("no such device") << 433u << int(F::NoSuchPort) << true << "^нет такого порта: "
         << "^no such port: ";
     QTest::newRow("held by another program") << 5u << int(F::InUse) << true

@@ -1,0 +1,430 @@
+// The Windows programs, cross-built, under Wine against the simulator: the same files,
+// records and window as the Linux build. A fresh Wine prefix per run; the simulator's
+// pseudo-terminal is COM5 there, and no other COM number reaches a device of the machine.
+#include "tests/config/generated.h"
+
+#include "app/tform1.h"
+#include "config/configform.h"
+#include "protocol/records/records.h"
+#include "sim/simulator.h"
+#include "tests/support/recordingdesktop.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace config;
+
+namespace {
+
+constexpr int kCom = 5;
+const char kWindowTitle[] = "Конфигуратор Tavrix   v2.0";
+// Where the connection bar's buttons and status line sit in the window's client area.
+const QPoint kConnectButton(264 + 56, 168 + 12);
+const QPoint kWriteButton(504 + 56, 168 + 12);
+const QRect kStatusLine(119, 171, 140, 16);
+
+QString winePath(const QString &unixPath)
+{
+    return QStringLiteral("Z:") + QDir::toNativeSeparators(unixPath);
+}
+
+} // namespace
+
+class TestWine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void toolAnswers_data();
+    void toolAnswers();
+    void readWritesTheLinuxFile();
+    void verifiedWriteStoresTheLinuxRecord();
+    void windowConnectsReadsAndWrites();
+    void installerInstallsAndUninstalls();
+
+private:
+    struct Result
+    {
+        int status = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    QProcessEnvironment wineEnvironment() const;
+    // Runs a program under Wine (a path in the staged folder, or a Windows path) while the
+    // simulators answer from this event loop.
+    Result wine(const QString &program, const QStringList &args, int timeoutMs = 120000);
+    Result linuxCli(const QStringList &args);
+    QString x(const QStringList &args) const; // runs a command on the test's display
+    QImage screenshot() const;
+    QString waitForWindow(const QString &exactTitle, int timeoutMs);
+    QPoint clientOrigin(const QString &window) const;
+    void click(const QString &window, QPoint at) const;
+    QString stage(const QString &name) const { return QStringLiteral(TAVRIX_WINDOWS_STAGE "/") + name; }
+    QByteArray generatedRecord(quint32 seed) const;
+
+    QTemporaryDir m_home;
+    QString m_prefix;
+    QString m_display;
+    QProcess m_xvfb;
+    sim::Simulator m_device;
+};
+
+void TestWine::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    QVERIFY2(QFileInfo::exists(stage(QStringLiteral("tavrix-cli.exe"))), "build the Windows programs first");
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty(), "wine is not installed");
+
+    // A display of our own for the window and for Wine's desktop.
+    m_xvfb.setProgram(QStringLiteral("Xvfb"));
+    m_xvfb.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                         QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    m_xvfb.start();
+    QVERIFY(m_xvfb.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(m_xvfb.canReadLine(), 20000);
+    m_display = QStringLiteral(":") + QString::fromLatin1(m_xvfb.readLine()).trimmed();
+
+    QString error;
+    QVERIFY2(m_device.start(m_home.filePath(QStringLiteral("tavrix/ports")), kCom, &error), qPrintable(error));
+
+    // The prefix maps COM5 to the simulator and COM1 to COM50 to nothing else: Wine gives
+    // the machine's own serial devices the free numbers, which are pushed past COM50.
+    m_prefix = m_home.filePath(QStringLiteral("wine"));
+    Result boot = wine(QStringLiteral("wineboot"), {QStringLiteral("-i")}, 300000);
+    QCOMPARE(boot.status, 0);
+    QByteArray ports = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n";
+    for (int com = 1; com <= 50; ++com) {
+        const QByteArray device = com == kCom ? QFile::encodeName(m_device.slavePath()) : QByteArray();
+        ports += "\"COM" + QByteArray::number(com) + "\"=\"" + device + "\"\r\n";
+    }
+    QFile reg(m_home.filePath(QStringLiteral("ports.reg")));
+    QVERIFY(reg.open(QIODevice::WriteOnly));
+    reg.write(ports);
+    reg.close();
+    QCOMPARE(wine(QStringLiteral("regedit"), {QStringLiteral("/S"), winePath(reg.fileName())}).status, 0);
+    // Restart Wine's services so that they map the ports anew, then keep them running:
+    // they map ports only when they start.
+    QProcess::execute(QStringLiteral("wineserver"), {QStringLiteral("-k")});
+    QProcess server;
+    server.setProcessEnvironment(wineEnvironment());
+    server.start(QStringLiteral("wineserver"), {QStringLiteral("-p")});
+    QVERIFY(server.waitForFinished(30000));
+    QCOMPARE(wine(QStringLiteral("cmd"), {QStringLiteral("/c"), QStringLiteral("exit")}).status, 0);
+    const QDir dosDevices(m_prefix + QStringLiteral("/dosdevices"));
+    for (const QFileInfo &link : dosDevices.entryInfoList({QStringLiteral("com*")}, QDir::System | QDir::Files)) {
+        if (link.fileName() != QStringLiteral("com%1").arg(kCom))
+            QVERIFY(QFile::remove(link.filePath()));
+    }
+    QCOMPARE(QFileInfo(dosDevices.filePath(QStringLiteral("com5"))).symLinkTarget(), m_device.slavePath());
+}
+
+void TestWine::cleanupTestCase()
+{
+    if (!m_prefix.isEmpty()) {
+        QProcess kill;
+        kill.setProcessEnvironment(wineEnvironment());
+        kill.start(QStringLiteral("wineserver"), {QStringLiteral("-k")});
+        kill.waitForFinished(30000);
+    }
+    m_device.stop();
+    m_xvfb.terminate();
+    m_xvfb.waitForFinished(5000);
+}
+
+void TestWine::init()
+{
+    m_device.setFaults({});
+    m_device.setPacing(true);
+}
+
+QProcessEnvironment TestWine::wineEnvironment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WINEPREFIX"), m_prefix);
+    env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
+    // No offer to install .NET or a browser engine into the new prefix.
+    env.insert(QStringLiteral("WINEDLLOVERRIDES"), QStringLiteral("mscoree,mshtml="));
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    return env;
+}
+
+TestWine::Result TestWine::wine(const QString &program, const QStringList &args, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessEnvironment(wineEnvironment());
+    process.setWorkingDirectory(m_home.path());
+    QSignalSpy finished(&process, &QProcess::finished);
+    process.start(QStringLiteral("wine"), QStringList{program} + args);
+    if (!process.waitForStarted() || !finished.wait(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+TestWine::Result TestWine::linuxCli(const QStringList &args)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path());
+    env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), QString());
+    process.setProcessEnvironment(env);
+    QSignalSpy finished(&process, &QProcess::finished);
+    process.start(QStringLiteral(TAVRIX_CLI_PATH), args);
+    if (!finished.wait(60000))
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QByteArray TestWine::generatedRecord(quint32 seed) const
+{
+    QRandomGenerator g(seed);
+    ConfigForm form;
+    windowCatalog().apply(form.controls(), generatedConfiguration(windowCatalog(), g));
+    return records::buildSettings(form.controls());
+}
+
+void TestWine::toolAnswers_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // patterns
+    QTest::addColumn<QString>("err");
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "^tavrix-cli 2\\.0\\r?\\n$" << "^$";
+    QTest::newRow("ports lists the simulator as COM5 and nothing else")
+        << QStringList{"ports"} << 0 << "(?m)^COM5 .*\\bда\\b" << "";
+    QTest::newRow("a missing port is a device failure with its reason")
+        << QStringList{"read", "COM7", "-o", "missing.cfg"} << 1 << "" << "COM7.*нет такого порта";
+}
+
+void TestWine::toolAnswers()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    const Result r = wine(stage(QStringLiteral("tavrix-cli.exe")), args);
+    const QString said = QString::fromUtf8(r.out);
+    const QString complained = QString::fromUtf8(r.err);
+    QVERIFY2(r.status == status, qPrintable(QStringLiteral("status %1\n%2%3").arg(r.status).arg(said, complained)));
+    QVERIFY2(QRegularExpression(out).match(said).hasMatch(), qPrintable(said));
+    QVERIFY2(QRegularExpression(err).match(complained).hasMatch(), qPrintable(complained));
+    if (args.first() == QLatin1String("ports")) {
+        // Only COM5 is there: Wine's own ports were pushed past the numbers the tool asks.
+        QCOMPARE(said.count(QRegularExpression(QStringLiteral("(?m)^COM\\d+ .*\\bда\\b"))), 1);
+    }
+}
+
+void TestWine::readWritesTheLinuxFile()
+{
+    const quint32 seed = QRandomGenerator::global()->generate();
+    m_device.setRecord(generatedRecord(seed));
+    m_device.setPacing(false);
+    const QString windowsFile = m_home.filePath(QStringLiteral("windows.cfg"));
+    const QString linuxFile = m_home.filePath(QStringLiteral("linux.cfg"));
+    const Result w = wine(stage(QStringLiteral("tavrix-cli.exe")),
+                          {QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), winePath(windowsFile)});
+    QVERIFY2(w.status == 0, w.err.constData());
+    const Result l = linuxCli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), linuxFile});
+    QVERIFY2(l.status == 0, l.err.constData());
+    QFile a(windowsFile), b(linuxFile);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    const QByteArray windowsText = a.readAll();
+    QVERIFY(windowsText.startsWith("# tavrix-configuration"));
+    QVERIFY2(windowsText == b.readAll(), qPrintable(QStringLiteral("seed %1").arg(seed)));
+}
+
+void TestWine::verifiedWriteStoresTheLinuxRecord()
+{
+    const quint32 seed = QRandomGenerator::global()->generate();
+    const QByteArray before = generatedRecord(seed);
+    const QByteArray wanted = generatedRecord(seed + 1);
+    m_device.setPacing(false);
+    // The file to write: what a controller holding the wanted record backs up.
+    m_device.setRecord(wanted);
+    const QString file = m_home.filePath(QStringLiteral("wanted.cfg"));
+    QCOMPARE(linuxCli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), file}).status, 0);
+
+    m_device.setRecord(before);
+    const Result l = linuxCli({QStringLiteral("write"), QStringLiteral("COM5"), file, QStringLiteral("--verify")});
+    QVERIFY2(l.status == 0, l.err.constData());
+    const QByteArray linuxStored = m_device.record();
+
+    m_device.setRecord(before);
+    const Result w = wine(stage(QStringLiteral("tavrix-cli.exe")),
+                          {QStringLiteral("write"), QStringLiteral("COM5"), winePath(file), QStringLiteral("--verify")});
+    QVERIFY2(w.status == 0, w.err.constData());
+    QVERIFY2(m_device.record() == linuxStored, qPrintable(QStringLiteral("seed %1").arg(seed)));
+}
+
+QString TestWine::x(const QStringList &args) const
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    process.setProcessEnvironment(env);
+    process.start(args.first(), args.mid(1));
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+QImage TestWine::screenshot() const
+{
+    const QString file = m_home.filePath(QStringLiteral("screen.png"));
+    x({QStringLiteral("import"), QStringLiteral("-window"), QStringLiteral("root"), file});
+    return QImage(file);
+}
+
+QString TestWine::waitForWindow(const QString &exactTitle, int timeoutMs)
+{
+    const QString pattern = QLatin1Char('^') + QRegularExpression::escape(exactTitle) + QLatin1Char('$');
+    QString id;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        id = x({QStringLiteral("xdotool"), QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--name"), pattern})
+                 .section(QLatin1Char('\n'), 0, 0);
+        if (!id.isEmpty())
+            break;
+        QTest::qWait(200); // the simulator answers from this loop meanwhile
+    }
+    return id;
+}
+
+QPoint TestWine::clientOrigin(const QString &window) const
+{
+    // The X window Wine makes for a top-level window is its client area.
+    const QString shell = x({QStringLiteral("xdotool"), QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+    const QRegularExpressionMatch xm = QRegularExpression(QStringLiteral("X=(-?\\d+)")).match(shell);
+    const QRegularExpressionMatch ym = QRegularExpression(QStringLiteral("Y=(-?\\d+)")).match(shell);
+    return {xm.captured(1).toInt(), ym.captured(1).toInt()};
+}
+
+void TestWine::click(const QString &window, QPoint at) const
+{
+    const QPoint p = clientOrigin(window) + at;
+    x({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y()),
+       QStringLiteral("click"), QStringLiteral("1")});
+}
+
+void TestWine::windowConnectsReadsAndWrites()
+{
+    const quint32 seed = QRandomGenerator::global()->generate();
+    const QByteArray held = generatedRecord(seed);
+
+    // What the Linux window writes back after reading this controller.
+    QByteArray linuxWritten;
+    {
+        sim::Simulator other;
+        QVERIFY(other.start(m_home.filePath(QStringLiteral("linux-ports")), 9));
+        other.setPacing(false);
+        other.setRecord(held);
+        RecordingDesktop desktop;
+        TForm1 form(PortMap(m_home.filePath(QStringLiteral("linux-ports")), {}));
+        form.control<QComboBox>("ComboBox1")->setCurrentIndex(form.portTable().indexOf(9));
+        form.control<QPushButton>("OpenClose")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form.control<QPushButton>("ButtWrite")->isEnabled(), 10000);
+        QSignalSpy stored(&other, &sim::Simulator::recordChanged);
+        form.control<QPushButton>("ButtWrite")->click();
+        QVERIFY(stored.wait(10000));
+        linuxWritten = other.record();
+    }
+
+    m_device.setRecord(held);
+    QProcess window;
+    window.setProcessEnvironment(wineEnvironment());
+    window.start(QStringLiteral("wine"), {stage(QStringLiteral("tavrix-configurator.exe"))});
+    auto stop = qScopeGuard([&] {
+        window.kill();
+        window.waitForFinished(10000);
+    });
+    const QString id = waitForWindow(QString::fromUtf8(kWindowTitle), 60000);
+    QVERIFY2(!id.isEmpty(), "the window did not appear");
+    const QString geometry = x({QStringLiteral("xdotool"), QStringLiteral("getwindowgeometry"), id});
+    QVERIFY2(geometry.contains(QStringLiteral("Geometry: 762x580")), qPrintable(geometry));
+
+    auto blueInStatusLine = [&] {
+        const QImage shot = screenshot();
+        const QRect area = kStatusLine.translated(clientOrigin(id));
+        int blue = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                blue += c.blue() > 160 && c.red() < 90 && c.green() < 90;
+            }
+        }
+        return blue;
+    };
+    QCOMPARE(blueInStatusLine(), 0);
+
+    // Only COM5 is listed, so it is the one chosen.
+    QSignalSpy commands(&m_device, &sim::Simulator::commandReceived);
+    QSignalSpy replies(&m_device, &sim::Simulator::replySent);
+    click(id, kConnectButton);
+    QVERIFY(replies.wait(20000));
+    const QString box = waitForWindow(QStringLiteral("Конфигуратор Tavrix"), 20000);
+    QVERIFY2(!box.isEmpty(), "no box after reading");
+    QTRY_VERIFY_WITH_TIMEOUT(blueInStatusLine() > 20, 10000);
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(commands.first().first().toByteArray(), QByteArray("READ_SET"));
+    screenshot().save(m_home.filePath(QStringLiteral("connected.png")));
+    if (!qEnvironmentVariableIsEmpty("TAVRIX_WINE_SCREENSHOT"))
+        screenshot().save(qEnvironmentVariable("TAVRIX_WINE_SCREENSHOT"));
+    x({QStringLiteral("xdotool"), QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")});
+    QTRY_VERIFY_WITH_TIMEOUT(waitForWindow(QStringLiteral("Конфигуратор Tavrix"), 0).isEmpty(), 10000);
+
+    QSignalSpy stored(&m_device, &sim::Simulator::recordChanged);
+    click(id, kWriteButton);
+    QVERIFY(stored.wait(20000));
+    QCOMPARE(m_device.record(), linuxWritten);
+}
+
+void TestWine::installerInstallsAndUninstalls()
+{
+    const QString setup = QStringLiteral(TAVRIX_WINDOWS_SETUP);
+    if (setup.isEmpty())
+        QSKIP("no installer was built");
+    QVERIFY(QFileInfo::exists(setup));
+    QCOMPARE(wine(setup, {QStringLiteral("/S")}, 300000).status, 0);
+    const QString folder = m_prefix + QStringLiteral("/drive_c/Program Files/Tavrix Configurator");
+    const QString entry = m_prefix
+        + QStringLiteral("/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Конфигуратор Tavrix.lnk");
+    QVERIFY(QFileInfo::exists(folder + QStringLiteral("/tavrix-configurator.exe")));
+    QVERIFY(QFileInfo::exists(entry));
+    const Result version = wine(QStringLiteral("C:\\Program Files\\Tavrix Configurator\\tavrix-cli.exe"),
+                                {QStringLiteral("--version")});
+    QCOMPARE(version.status, 0);
+    QVERIFY2(version.out.startsWith("tavrix-cli 2.0"), version.out.constData());
+    const QString key = QStringLiteral("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TavrixConfigurator");
+    const Result listed = wine(QStringLiteral("reg"), {QStringLiteral("query"), key, QStringLiteral("/v"),
+                                                       QStringLiteral("DisplayVersion")});
+    QVERIFY2(listed.out.contains("2.0"), listed.out.constData());
+
+    // The uninstaller runs from a copy of itself and returns at once.
+    QCOMPARE(wine(QStringLiteral("C:\\Program Files\\Tavrix Configurator\\uninstall.exe"), {QStringLiteral("/S")}).status,
+             0);
+    QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), 120000);
+    QVERIFY(!QFileInfo::exists(entry));
+    QVERIFY(wine(QStringLiteral("reg"), {QStringLiteral("query"), key}).status != 0);
+}
+
+QTEST_MAIN(TestWine)
+#include "tst_wine.moc"

@@ -195,10 +195,13 @@ void Tool::startJobs(const QList<int> &coms, const std::function<void(PortRun &)
 
 int Tool::runJobs()
 {
+    // The last port to finish ends the loop: waiting for "more events" after it would
+    // wait for ever where nothing else is left to happen (the Windows dispatcher).
     if (m_pending > 0) {
         QEventLoop loop;
-        while (m_pending > 0)
-            loop.processEvents(QEventLoop::WaitForMoreEvents);
+        m_loop = &loop;
+        loop.exec();
+        m_loop = nullptr;
     }
     return worstStatus();
 }
@@ -211,7 +214,8 @@ void Tool::finish(PortRun &run, int status, const QString &message)
     run.message = message;
     run.elapsedMs = run.clock.elapsed();
     run.job->close();
-    --m_pending;
+    if (--m_pending == 0 && m_loop)
+        m_loop->quit();
     m_err << run.name << ": " << message << " (" << seconds(run.elapsedMs) << ")\n";
     m_err.flush();
 }

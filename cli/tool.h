@@ -3,6 +3,7 @@
 #include "config/catalog.h"
 #include "link/portmap.h"
 
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QObject>
 #include <QStringList>
@@ -93,4 +94,5 @@ private:
     std::unique_ptr<QFile> m_traceFile;
     std::unique_ptr<ExchangeJournal> m_journal;
     int m_pending = 0;
+    QEventLoop *m_loop = nullptr;
 };

@@ -1,6 +1,7 @@
 ﻿; The installer of the Windows programs, per machine under Program Files.
 ;   makensis -DVERSION=2.0 -DSTAGE=<the staged programs> -DICON=<tavrix.ico> -DOUTFILE=<setup.exe> installer.nsi
-Unicode true
+; A 64-bit installer for the 64-bit programs: it needs no 32-bit subsystem.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define NAME "Конфигуратор Tavrix"

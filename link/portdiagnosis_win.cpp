@@ -13,11 +13,6 @@
 
 namespace {
 
-QString u(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
 QString deviceText(HDEVINFO set, SP_DEVINFO_DATA &info, DWORD property)
 {
     wchar_t buffer[512] {};

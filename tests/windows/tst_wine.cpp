@@ -51,6 +51,7 @@ private slots:
     void toolAnswers();
     void readWritesTheLinuxFile();
     void verifiedWriteStoresTheLinuxRecord();
+    void aPortThatGoesAwayEndsTheRun();
     void windowConnectsReadsAndWrites();
     void installerInstallsAndUninstalls();
 
@@ -279,6 +280,28 @@ void TestWine::verifiedWriteStoresTheLinuxRecord()
                           {QStringLiteral("write"), QStringLiteral("COM5"), winePath(file), QStringLiteral("--verify")});
     QVERIFY2(w.status == 0, w.err.constData());
     QVERIFY2(m_device.record() == linuxStored, qPrintable(QStringLiteral("seed %1").arg(seed)));
+}
+
+// A pulled adapter: the port disappears while the tool waits for the reply.
+void TestWine::aPortThatGoesAwayEndsTheRun()
+{
+    sim::Simulator other;
+    QVERIFY(other.start(m_home.filePath(QStringLiteral("pulled")), 6));
+    sim::Simulator::Faults slow;
+    slow.latencyMs = 5000;
+    other.setFaults(slow);
+    const QString com6 = m_prefix + QStringLiteral("/dosdevices/com6");
+    QVERIFY(QFile::link(other.slavePath(), com6));
+    auto unlink = qScopeGuard([&] { QFile::remove(com6); });
+    connect(&other, &sim::Simulator::commandReceived, &other, [&other] { other.hangUp(); }, Qt::QueuedConnection);
+    QElapsedTimer clock;
+    clock.start();
+    const Result r = wine(stage(QStringLiteral("tavrix-cli.exe")),
+                          {QStringLiteral("read"), QStringLiteral("COM6"), QStringLiteral("-o"),
+                           QStringLiteral("pulled.cfg"), QStringLiteral("--timeout"), QStringLiteral("30")});
+    QVERIFY2(r.status == 1, r.err.constData());
+    QVERIFY2(r.err.contains("COM6: the port went away"), r.err.constData());
+    QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
 }
 
 QString TestWine::x(const QStringList &args) const

@@ -68,43 +68,64 @@ bool meansDeviceGone(quint32 code)
     }
 }
 
-QString openRefusalReason(quint32 code, const QString &systemMessage)
+namespace {
+
+// What the user reads, in the window's Russian and in the English of tavrix-cli's lines.
+struct Words
+{
+    const char *noSuchPort;
+    const char *inUse;
+    const char *gone;
+    const char *refused;          // %1: the system's message, %2: the code
+    const char *refusedWithoutWords;
+};
+
+const Words kRussian {
+    "нет такого порта: адаптер не подключён или получил другой номер (смотрите "
+    "«Диспетчер устройств» → «Порты (COM и LPT)»)",
+    "занят другой программой (какой именно, Windows сообщает только администратору; "
+    "закройте терминалы и другие программы, работающие с портом)",
+    "устройство отключено",
+    "не открывается: %1 (ошибка Windows %2)",
+    "не открывается: ошибка Windows %1",
+};
+
+const Words kEnglish {
+    "no such port: the adapter is not plugged in or has another number (see Device Manager, Ports (COM & LPT))",
+    "busy: another program holds it (Windows tells which only to an administrator)",
+    "the device has been unplugged",
+    "the system refuses it: %1 (Windows error %2)",
+    "the system refuses it: Windows error %1",
+};
+
+QString reason(const Words &words, quint32 code, const QString &systemMessage)
 {
     switch (classifyOpenError(code)) {
     case PortFault::NoSuchPort:
-        return u("нет такого порта: адаптер не подключён или получил другой номер (смотрите "
-                 "«Диспетчер устройств» → «Порты (COM и LPT)»)");
+        return u(words.noSuchPort);
     case PortFault::InUse:
-        return u("занят другой программой (какой именно, Windows сообщает только администратору; "
-                 "закройте терминалы и другие программы, работающие с портом)");
+        return u(words.inUse);
     case PortFault::Gone:
-        return u("устройство отключено");
+        return u(words.gone);
     case PortFault::Other:
         break;
     }
-    const QString words = systemMessage.trimmed();
-    if (words.isEmpty())
-        return u("не открывается: ошибка Windows %1").arg(code);
-    return u("не открывается: %1 (ошибка Windows %2)").arg(words).arg(code);
+    const QString said = systemMessage.trimmed();
+    if (said.isEmpty())
+        return u(words.refusedWithoutWords).arg(code);
+    return u(words.refused).arg(said).arg(code);
+}
+
+} // namespace
+
+QString openRefusalReason(quint32 code, const QString &systemMessage)
+{
+    return reason(kRussian, code, systemMessage);
 }
 
 QString openRefusalReasonInEnglish(quint32 code, const QString &systemMessage)
 {
-    switch (classifyOpenError(code)) {
-    case PortFault::NoSuchPort:
-        return QStringLiteral("no such port: the adapter is not plugged in or has another number (see Device Manager, "
-                              "Ports (COM & LPT))");
-    case PortFault::InUse:
-        return QStringLiteral("busy: another program holds it (Windows tells which only to an administrator)");
-    case PortFault::Gone:
-        return QStringLiteral("the device has been unplugged");
-    case PortFault::Other:
-        break;
-    }
-    const QString words = systemMessage.trimmed();
-    if (words.isEmpty())
-        return QStringLiteral("the system refuses it: Windows error %1").arg(code);
-    return QStringLiteral("the system refuses it: %1 (Windows error %2)").arg(words).arg(code);
+    return reason(kEnglish, code, systemMessage);
 }
 
 } // namespace win32

@@ -7,6 +7,7 @@
 #include "link/portdiagnosis.h"
 #include "protocol/records/payload.h"
 #include "protocol/records/records.h"
+#include "protocol/settingsreply.h"
 
 #include <QDir>
 #include <algorithm>
@@ -42,13 +43,6 @@ void printTable(QTextStream &out, const QList<QStringList> &rows)
 QString seconds(qint64 ms)
 {
     return QString::number(ms / 1000.0, 'f', 2) + QStringLiteral(" s");
-}
-
-// The record of a reply: from its first character to the CR (or a NUL) that ends it.
-QByteArray payloadOf(const QByteArray &text, int payloadPos)
-{
-    const records::Payload p(text, payloadPos);
-    return p.mid(0, p.size());
 }
 
 // Bytes of a record as a line of the journal shows them, quoted so that a space shows.
@@ -236,6 +230,11 @@ void Tool::readControllers(const QList<int> &coms, const std::function<void(Port
 {
     startJobs(coms, [this, done](PortRun &run) {
         PortRun *r = &run;
+        // A reply cut short or shifted would save (or compare) the start values in place
+        // of what the controller holds: it is asked for again as a write asks.
+        r->job->checkSettings = settingsreply::replyFault;
+        if (m_command == QLatin1String("read"))
+            r->job->onFailed = [this, r](const QString &why) { finish(*r, DeviceFailure, why + QStringLiteral("; nothing saved")); };
         r->job->onSettings = [this, r, done](const QByteArray &text, int pos) { done(*r, decoded(text, pos)); };
         r->job->readSettings();
     });
@@ -447,12 +446,10 @@ int Tool::write(const QList<int> &coms, const QString &file)
         };
         // The record is written over what the controller holds: a reply that cannot be
         // its record (shifted by noise, cut short) is asked for again, never built on.
-        r->job->checkSettings = [](const QByteArray &text, int pos) {
-            return records::settingsRecordFault(payloadOf(text, pos));
-        };
+        r->job->checkSettings = settingsreply::replyFault;
         r->job->onSettings = [this, r, wanted](const QByteArray &text, int pos) {
             if (r->verifying) {
-                r->byteDiffs = compareRecords(r->sent, payloadOf(text, pos));
+                r->byteDiffs = compareRecords(r->sent, settingsreply::recordOf(text, pos));
                 if (r->byteDiffs.isEmpty()) {
                     finish(*r, Done, QStringLiteral("written and verified"));
                 } else {
@@ -482,6 +479,12 @@ int Tool::write(const QList<int> &coms, const QString &file)
             for (const config::Change &c : std::as_const(r->formChanges))
                 m_err << r->name << ": the record stores " << m_catalog.changeLine(c) << '\n';
             m_err.flush();
+            // Whatever the file and the held record made, a record that a read would take
+            // for a malformed reply is never stored: the controller could not be read again.
+            if (const QString fault = settingsreply::fault(r->sent); !fault.isEmpty()) {
+                finish(*r, DeviceFailure, QStringLiteral("the record to write would read as malformed: %1; nothing written").arg(fault));
+                return;
+            }
             r->job->checkSettings = nullptr;
             r->job->writeSettings(r->sent);
         };

@@ -4,11 +4,14 @@
 #include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"
 #include "protocol/records/fieldmeaning.h"
+#include "protocol/records/readable.h"
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
 #include "protocol/records/startvalues.h"
 #include "protocol/records/wiretext.h"
+#include "protocol/replies.h"
 #include "protocol/replybuffer.h"
+#include "protocol/settingsreply.h"
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
 
@@ -201,6 +204,39 @@ std::optional<QString> uncarried(char32_t ch)
     return std::nullopt;
 }
 
+// The item numbers a read can show, as a message names them: "-1 (nothing selected) or
+// an item number from 0 to 9".
+QString indexChoices(const QList<int> &readable)
+{
+    QList<int> items = readable;
+    const bool none = items.removeAll(-1) > 0;
+    QString out;
+    if (!items.isEmpty()) {
+        const bool run = items.last() - items.first() + 1 == items.size();
+        out = run ? QStringLiteral("an item number from %1 to %2").arg(items.first()).arg(items.last())
+                  : QStringLiteral("one of the item numbers %1").arg([&] {
+                        QStringList numbers;
+                        for (int i : items)
+                            numbers << QString::number(i);
+                        return numbers.join(QStringLiteral(", "));
+                    }());
+    }
+    if (none)
+        out = out.isEmpty() ? QStringLiteral("-1 (nothing selected)") : QStringLiteral("-1 (nothing selected) or ") + out;
+    return out;
+}
+
+// A reply word inside a record makes every later read of it malformed: the first word
+// the text holds, or nothing.
+std::optional<QString> replyWordIn(const QString &text)
+{
+    for (const ReplyRow &row : kReplyTable) {
+        if (text.contains(QLatin1String(row.word)))
+            return QString::fromLatin1(row.word);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 QString ControlInfo::description() const
@@ -296,20 +332,23 @@ std::optional<QString> Catalog::refusal(const ControlInfo &info, const QString &
             return QStringLiteral("%1 takes 0 or 1, not \"%2\"").arg(info.name, excerpt(value));
         return std::nullopt;
     case ControlInfo::List: {
-        // A read selects an item of the list: the record's digit is its number.
+        // What the list's decoder can make of any byte, "nothing selected" included.
+        QList<int> readable = records::readableIndices(info.name);
+        if (readable.isEmpty()) {
+            for (int i = 0; i < info.items.size(); ++i)
+                readable << i;
+        }
         bool ok = false;
         const int i = value.toInt(&ok);
-        if (!ok || i < 0 || i >= info.items.size())
-            return QStringLiteral("%1 takes an item number from 0 to %2, not \"%3\"")
-                .arg(info.name)
-                .arg(info.items.size() - 1)
-                .arg(excerpt(value));
+        if (!ok || !readable.contains(i))
+            return QStringLiteral("%1 takes %2, not \"%3\"").arg(info.name, indexChoices(readable), excerpt(value));
         return std::nullopt;
     }
     case ControlInfo::Text: {
         // The characters first: the length message quotes the text. What may be typed
         // does not matter here: a controller may hold what no one could type.
         const QList<char32_t> chars = codePoints(value);
+        const bool derived = records::readShowsCharactersOf(info.name);
         for (char32_t ch : chars) {
             if (const auto why = uncarried(ch))
                 return QStringLiteral("%1 cannot hold %2: %3").arg(info.name, characterName(ch), *why);
@@ -317,7 +356,13 @@ std::optional<QString> Catalog::refusal(const ControlInfo &info, const QString &
                 return QStringLiteral("%1 cannot hold a space: a read shows its slot only up to the first space "
                                       "(\"%2\" would come back as \"%3\")")
                     .arg(info.name, excerpt(value), excerpt(value.left(value.indexOf(QLatin1Char(' ')))));
+            if (derived && !records::readCanShowCharacter(info.name, ch))
+                return QStringLiteral("%1 cannot hold %2: no read of a controller shows it there")
+                    .arg(info.name, characterName(ch));
         }
+        if (const auto word = replyWordIn(value))
+            return QStringLiteral("%1 cannot hold \"%2\": a record holding a reply word reads as a malformed reply")
+                .arg(info.name, *word);
         switch (info.readForm) {
         case ControlInfo::ReadForm::UpToSpace:
             if (chars.size() > info.slot)
@@ -388,6 +433,34 @@ std::optional<FileError> Catalog::quotedRefusal(const Configuration &cfg, const 
                              QStringLiteral("%1: a read never shows \"%2\" (its quotes and separators would be "
                                             "taken for the record's own; it would come back as \"%3\")")
                                  .arg(name, excerpt(e->value), excerpt(read.text(name)))};
+    }
+    const QString fault = settingsreply::fault(record + QByteArray(41, ' '));
+    if (!fault.isEmpty()) {
+        const Entry *e = nullptr;
+        for (const QString &name : names) {
+            if (!e)
+                e = cfg.find(name);
+        }
+        return FileError{fileName, e ? e->line : 0,
+                         QStringLiteral("the access point, server and port would make a record that reads as "
+                                        "malformed: %1")
+                             .arg(fault)};
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> Catalog::valueRefusal(const QString &name, const QString &value) const
+{
+    const ControlInfo *info = find(name);
+    if (!info)
+        return QStringLiteral("%1 is not a configuration control").arg(excerpt(name));
+    if (auto reason = refusal(*info, value))
+        return reason;
+    if (info->kind == ControlInfo::Text && info->readForm == ControlInfo::ReadForm::Quoted) {
+        Configuration one;
+        one.set(name, value);
+        if (auto error = quotedRefusal(one, QString()))
+            return error->reason;
     }
     return std::nullopt;
 }
@@ -487,7 +560,10 @@ QString Catalog::shown(const ControlInfo &info, const QString &value) const
 {
     switch (info.kind) {
     case ControlInfo::List: {
-        const int i = value.toInt();
+        bool ok = false;
+        const int i = value.toInt(&ok);
+        if (ok && i == -1)
+            return QStringLiteral("-1 (nothing selected)");
         return i >= 0 && i < info.items.size() ? QStringLiteral("%1 (%2)").arg(canonical(info, value), info.items[i]) : value;
     }
     case ControlInfo::Text:

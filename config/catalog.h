@@ -74,9 +74,14 @@ public:
 
     // Refuses names that are no configuration control and values that no read of a
     // controller could show in the control: a text outside its slot's width or with a
-    // character the record cannot carry, a list item outside the list, a box other than
-    // 0 or 1. A radio set that the file names needs exactly one button at 1.
+    // character the record cannot carry, a list item its decoder never selects, a box
+    // other than 0 or 1. A radio set that the file names needs exactly one button at 1.
     std::optional<FileError> check(const Configuration &cfg, const QString &fileName) const;
+
+    // Why a read of a controller never shows the value in the control, or nothing when
+    // one can: the rule of check() for one value (lists take what their decoder makes of
+    // any byte, "nothing selected" as -1 included; texts what their slot and decoder give).
+    std::optional<QString> valueRefusal(const QString &name, const QString &value) const;
 
     // A value in the form a read writes it: list items as plain numbers ("03" and "+3"
     // are item 3); every other value as it is.

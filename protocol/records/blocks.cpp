@@ -270,40 +270,41 @@ void encodeGprsTail(Controls &c, QByteArray &out)
         out += ' ';
 }
 
-void decodeGprsTail(Controls &c, const Payload &p)
+GprsShape gprsShape(const Payload &p)
 {
+    GprsShape shape;
     // The access point's closing quote is the first quote followed by nothing but
     // spaces and the protocol group, which finds it for any name the writer sends.
     // The writer's word is "TCP"; a device that reports another one is read as well.
-    const int open = p.at(kGprsOffset) != ' ' ? p.indexOf(kQuote, kGprsOffset) : -1;
-    int close = -1;
-    int group = -1;
-    int groupEnd = -1;
+    shape.open = p.at(kGprsOffset) != ' ' ? p.indexOf(kQuote, kGprsOffset) : -1;
     for (const bool anyWord : {false, true}) {
-        for (int q = p.indexOf(kQuote, open >= 0 ? open + 1 : kGprsOffset); q >= 0 && group < 0;
+        for (int q = p.indexOf(kQuote, shape.open >= 0 ? shape.open + 1 : kGprsOffset); q >= 0 && shape.group < 0;
              q = p.indexOf(kQuote, q + 1)) {
             int t = q + 1;
             while (p.at(t) == ' ')
                 ++t;
             const int end = protocolGroupEnd(p, t, anyWord);
             if (end >= 0) {
-                close = q;
-                group = t;
-                groupEnd = end;
+                shape.close = q;
+                shape.group = t;
+                shape.groupEnd = end;
             }
         }
     }
-    if (open >= 0) {
-        if (close < 0)
-            close = p.indexOf(kQuote, open + 1);
-        if (close >= 0)
-            c.setText(kApnEdit, wire::decode(p.mid(open + 1, close - open - 1)));
-    }
-    QString server;
-    QString port;
-    if (group >= 0 && parseServerPort(p, groupEnd, server, port)) {
-        c.setText(kServerEdit, server);
-        c.setText(kPortEdit, port);
+    if (shape.open >= 0 && shape.close < 0)
+        shape.close = p.indexOf(kQuote, shape.open + 1);
+    shape.serverPort = shape.group >= 0 && parseServerPort(p, shape.groupEnd, shape.server, shape.port);
+    return shape;
+}
+
+void decodeGprsTail(Controls &c, const Payload &p)
+{
+    const GprsShape shape = gprsShape(p);
+    if (shape.open >= 0 && shape.close >= 0)
+        c.setText(kApnEdit, wire::decode(p.mid(shape.open + 1, shape.close - shape.open - 1)));
+    if (shape.serverPort) {
+        c.setText(kServerEdit, shape.server);
+        c.setText(kPortEdit, shape.port);
     }
 }
 

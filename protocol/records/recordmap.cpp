@@ -2,6 +2,7 @@
 
 #include "protocol/records/blocks.h"
 #include "protocol/records/controlnames.h"
+#include "protocol/records/payload.h"
 #include "protocol/records/settingsfields.h"
 
 namespace records {
@@ -98,13 +99,27 @@ QString settingsRecordFault(const QByteArray &payload)
         return QStringLiteral("the record has %1 characters, fewer than the %2 of its fixed part")
             .arg(length)
             .arg(kSettingsFixedWidth);
-    for (int at = 0; at < kSettingsFieldsWidth; ++at) {
-        const char byte = payload.at(at);
-        if (byte < '0' || byte > '9')
-            return QStringLiteral("offset %1 holds %2, which its field cannot hold (%3)")
-                .arg(at)
-                .arg(quotedByte(byte), placeAt(payload, at).meaning);
-    }
+    // The fields before the internet block have fixed widths and take any character, so
+    // a byte lost or gained anywhere before it shows only here, where the block's quotes
+    // and separators stand.
+    const Payload p(payload, 0);
+    const GprsShape shape = gprsShape(p);
+    if (shape.open != kGprsOffset)
+        return QStringLiteral("offset %1 holds %2, not the quote that opens the internet settings "
+                              "(the record is shifted)")
+            .arg(kGprsOffset)
+            .arg(quotedByte(payload.at(kGprsOffset)));
+    if (shape.group < 0)
+        return QStringLiteral("the internet settings have no protocol group (\"TCP\",) after the access point");
+    // The access point fills its field with spaces; only a longer name moves the group.
+    const int groupAt = qMax(kGprsOffset + 2 + kApnField, shape.close + 1);
+    if (shape.group != groupAt)
+        return QStringLiteral("the protocol group stands at offset %1, not %2 (the record is shifted)")
+            .arg(shape.group)
+            .arg(groupAt);
+    if (!shape.serverPort)
+        return QStringLiteral("the server and port after offset %1 are not \"server\",\"port\" followed by spaces")
+            .arg(shape.groupEnd);
     return {};
 }
 

@@ -27,10 +27,10 @@ struct RecordPlace
 // its end has no place of its own.
 RecordPlace placeAt(const QByteArray &record, int offset);
 
-// Why a received record cannot be one that a controller holds, or empty when it can:
-// shorter than the fixed part, or a byte that its field cannot hold (the settings
-// fields are digits). A reply taken from the wrong place, such as one shifted by a
-// stray word before it, fails here.
+// Why a received record is not one in the layout a controller keeps, or empty when it
+// is: shorter than the fixed part, or the internet block's quotes and separators away
+// from their offsets (what a record shifted by a lost or stray byte looks like). A field
+// holding an unexpected character is no fault: it reads as its decoder says.
 QString settingsRecordFault(const QByteArray &payload);
 
 // A byte as a message quotes it: 'R', or \xNN for a byte that is not printable ASCII.

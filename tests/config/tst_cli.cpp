@@ -8,6 +8,7 @@
 #include "protocol/records/blocks.h"
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
+#include "protocol/settingsreply.h"
 #include "sim/simulator.h"
 #include "tests/support/recordingdesktop.h"
 #include "ui/widgetcontrols.h"
@@ -39,6 +40,8 @@ private slots:
     void eachPortTakesItsOwnTime();
     void lineFaultsOfTheWindowsMatrix_data();
     void lineFaultsOfTheWindowsMatrix();
+    void unusualControllersAreBackedUpAndRestored_data();
+    void unusualControllersAreBackedUpAndRestored();
 
 private:
     struct Result
@@ -192,10 +195,16 @@ void TestCli::exitStatuses_data()
                                     << "store ComboBox22 changed" << 3 << "\"name\": \"ComboBox22\"" << "";
     QTest::newRow("a reply shifted once is asked again") << QStringList{"write", "COM3", "GOOD"}
                                                          << "READ_SET_ before the first reply" << 0 << ""
-                                                         << "malformed, asking again: offset 0 holds 'R'";
+                                                         << "malformed, asking again: the reply word READ_SET_ "
+                                                            "stands inside the record at offset 0";
     QTest::newRow("every reply shifted: nothing written")
         << QStringList{"write", "COM3", "GOOD", "--timeout", "3"} << "READ_SET_ before every reply" << 1 << ""
-        << "COM3: every answer to READ_SET within 3 s was malformed.*offset 0 holds 'R'.*nothing written";
+        << "COM3: every answer to READ_SET within 3 s was malformed.*READ_SET_ stands inside.*nothing written";
+    QTest::newRow("read: every reply cut short, nothing saved")
+        << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "3"} << "every reply cut to 300 bytes" << 1 << ""
+        << "COM3: every answer to READ_SET within 3 s was malformed.*291 characters.*nothing saved";
+    QTest::newRow("diff: every reply cut short") << QStringList{"diff", "COM3", "GOOD", "--timeout", "3"}
+                                                 << "every reply cut to 300 bytes" << 1 << "" << "COM3: .*291 characters";
     QTest::newRow("a reply short of the fixed part") << QStringList{"write", "COM3", "GOOD", "--timeout", "3"}
                                                      << "every reply cut to 300 bytes" << 1 << ""
                                                      << "COM3: .*291 characters, fewer than the 567";
@@ -344,6 +353,9 @@ void TestCli::exitStatuses()
     }
     if (status == 2)
         QVERIFY(!r.err.isEmpty());
+    // A read that fails leaves no backup behind.
+    if (args.first() == QLatin1String("read") && status != 0)
+        QVERIFY(!QFile::exists(m_home->filePath(QStringLiteral("out.cfg"))));
     // A file refused for its size is refused before it is read whole, at once.
     if (args.contains(huge) || args.contains(QStringLiteral("/dev/zero")))
         QVERIFY2(clock.elapsed() < 5000 && r.err.contains(QStringLiteral("larger than 1048576 bytes")), qPrintable(r.err));
@@ -515,6 +527,106 @@ void TestCli::lineFaultsOfTheWindowsMatrix()
     QCOMPARE(reads, requests);
     if (args.contains(out))
         QVERIFY(QFileInfo(out).size() > 0);
+}
+
+using RecordBytes = QList<QPair<int, QByteArray>>;
+
+// Controllers holding what their history put there: what a read shows is saved, the
+// backup restores with each value the record stores otherwise named, and a reply that is
+// cut short or shifted is asked for again, never saved and never written over.
+void TestCli::unusualControllersAreBackedUpAndRestored_data()
+{
+    QTest::addColumn<RecordBytes>("held"); // bytes of the start record replaced
+    QTest::addColumn<QString>("firstReply");                 // "short", "shifted" or good
+    QTest::addColumn<QStringList>("told");                   // what the write names as stored otherwise
+
+    using Edits = RecordBytes;
+    int listen = -1;
+    int password = -1;
+    for (const records::Field &f : records::settingsFields()) {
+        if (f.controls.value(0) == QLatin1String("ComboBox30"))
+            listen = f.offset;
+        if (f.controls.value(0) == QLatin1String("Edit31"))
+            password = f.offset;
+    }
+    const Edits beyondList{{listen, ":"}};
+    const Edits lettersInNumbers{{password, "12ab"}, {3, "A"}};
+    const QStringList listTold{"the record stores ComboBox30 -1 (nothing selected) becomes 0"};
+    QTest::newRow("list digit beyond its list") << beyondList << "" << listTold;
+    QTest::newRow("letters in a number field") << lettersInNumbers << "" << QStringList{};
+    QTest::newRow("a short reply, then a good one") << beyondList + lettersInNumbers << "short" << listTold;
+    QTest::newRow("a shifted reply, then a good one") << beyondList + lettersInNumbers << "shifted" << listTold;
+}
+
+void TestCli::unusualControllersAreBackedUpAndRestored()
+{
+    QFETCH(RecordBytes, held);
+    QFETCH(QString, firstReply);
+    QFETCH(QStringList, told);
+    const Catalog &catalog = windowCatalog();
+
+    sim::Simulator *device = startSim(3);
+    QVERIFY(device);
+    QByteArray record = device->record();
+    for (const auto &[offset, bytes] : held)
+        record.replace(offset, bytes.size(), bytes);
+    // A byte lost in the phone slots moves every later one: the internet block is off.
+    QByteArray shifted = record;
+    shifted.remove(records::kPhoneOffset + 10, 1);
+    // Each command's first reply is spoilt as the row says, the rest are good.
+    const auto spoil = [&] {
+        sim::Simulator::Faults faults;
+        faults.once = true;
+        if (firstReply == QLatin1String("short")) {
+            faults.truncateTo = 300;
+            faults.garbageAfter = "\r";
+        }
+        device->setFaults(faults);
+        device->setRecord(firstReply == QLatin1String("shifted") ? shifted : record);
+    };
+    // The reply is made before the command is announced, so the good record goes in for
+    // the next one.
+    QByteArray storeAfterRead = record;
+    QStringList writes;
+    connect(device, &sim::Simulator::commandReceived, this, [&](const QByteArray &line) {
+        if (line == "READ_SET" && device->record() == shifted)
+            device->setRecord(storeAfterRead);
+        if (line.startsWith("WRITE_SET_"))
+            writes << settingsreply::fault(line.mid(10));
+    });
+    int reads = 0;
+    connect(device, &sim::Simulator::commandReceived, this, [&](const QByteArray &line) { reads += line == "READ_SET"; });
+    const int asked = firstReply.isEmpty() ? 1 : 2;
+
+    spoil();
+    const QString backup = m_home->filePath(QStringLiteral("backup.cfg"));
+    Result r = cli({QStringLiteral("read"), QStringLiteral("COM3"), QStringLiteral("-o"), backup});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    QCOMPARE(reads, asked);
+    ConfigForm window;
+    records::applySettings(window.controls(), "READ_SET_" + record + '\r', 9);
+    Configuration saved;
+    QCOMPARE(load(backup, catalog, &saved), std::nullopt);
+    QCOMPARE(catalog.compare(saved, catalog.capture(window.controls())).size(), 0);
+
+    // Restored onto a controller holding the factory values.
+    ConfigForm factory;
+    factory.applyFactoryConfiguration();
+    record = records::buildSettings(factory.controls());
+    storeAfterRead = record;
+    shifted = record;
+    shifted.remove(records::kPhoneOffset + 10, 1);
+    spoil();
+    reads = 0;
+    r = cli({QStringLiteral("write"), QStringLiteral("COM3"), backup, QStringLiteral("--verify")});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    QCOMPARE(reads, asked + 1); // and the read back
+    for (const QString &line : told)
+        QVERIFY2(r.err.contains(QStringLiteral("COM3: ") + line), qPrintable(r.err));
+    if (told.isEmpty())
+        QVERIFY2(!r.err.contains(QStringLiteral("the record stores")), qPrintable(r.err));
+    QCOMPARE(writes, QStringList{QString()});
+    QCOMPARE(device->record(), records::buildSettings(window.controls()));
 }
 
 QTEST_MAIN(TestCli)

@@ -72,7 +72,10 @@ void TestConfigFile::malformedFilesAreRefusedWhole_data()
     QTest::newRow("short threshold") << ok + "Edit32 = 7\n" << 3 << "takes exactly 2 characters";
     QTest::newRow("short key") << ok + "Edit10 = 0123456789ABCDE\n" << 3 << "takes exactly 16 characters";
     QTest::newRow("erased key left empty") << ok + "Edit10 = \"\"\n" << 3 << "takes exactly 16 characters";
-    QTest::newRow("list without a selection") << ok + "ComboBox22 = -1\n" << 3 << "item number from 0 to 9";
+    QTest::newRow("list number no read selects") << ok + "ComboBox22 = -2\n" << 3
+                                                 << "takes -1 (nothing selected) or an item number from 0 to 9, not \"-2\"";
+    QTest::newRow("reply word in an SMS word") << ok + "Edit20 = READ_SET_\n" << 3 << "reply word reads as a malformed";
+    QTest::newRow("reply word in the server") << ok + "Edit35 = WRITE_SET_OK\n" << 3 << "reply word";
     QTest::newRow("carriage return in a text") << ok + "Edit38 = \"1\r\"\n" << 3 << "a carriage return (U+000D)";
     QTest::newRow("NUL in a text") << ok + "Edit35 = \"a\\x00b\"\n" << 3 << "NUL (U+0000)";
     QTest::newRow("control character in a box") << ok + "CheckBox2 = \x01\n" << 3 << "not \"\\x01\"";
@@ -180,16 +183,12 @@ void TestConfigFile::recordsReadFromAControllerSurviveTheFile()
     QRandomGenerator g(seed);
     ConfigForm start;
     const QByteArray startRecord = records::buildSettings(start.controls());
-    QSet<int> numbers;
-    for (const records::Field &f : records::settingsFields()) {
-        const bool digitsOnly = f.kind == records::FieldKind::Number || f.kind == records::FieldKind::Index;
-        for (int i = 0; digitsOnly && i < f.width; ++i)
-            numbers << f.offset + i;
-    }
+    // Any field may hold what its decoder handles: a letter in a number, a list digit
+    // beyond the list (nothing selected).
     for (int round = 0; round < 60; ++round) {
         QByteArray record = startRecord;
         for (int i = 0; i < 90; ++i)
-            record[i] = !numbers.contains(i) && g.bounded(8) == 0 ? "x: "[g.bounded(3)] : char('0' + g.bounded(10));
+            record[i] = g.bounded(8) == 0 ? "x: "[g.bounded(3)] : char('0' + g.bounded(10));
         ConfigForm read;
         records::applySettings(read.controls(), "READ_SET_" + record + '\r', 9);
         Configuration loaded;
@@ -299,6 +298,18 @@ void TestConfigFile::readFileWriteStoresWhatTheWindowWritesBack_data()
         << everySlot(kPhoneOffset, kPhoneWidth, 9, "+3") + everySlot(kSmsOffset, kSmsWidth, 12, "A")
                + QList<RecordEdit>{{26, "12 4"}, {32, "5 "}, {34, " 7"}, {67, "9A"}, {69, "1 1"}, {85, "6  "}}
         << gprsTail("a", "b", "1");
+    QTest::newRow("list digits beyond their lists, letters in numbers")
+        << [] {
+               QList<RecordEdit> out;
+               for (const records::Field &f : records::settingsFields()) {
+                   if (f.kind == records::FieldKind::Index)
+                       out.append({f.offset, QByteArray(1, char('0' + 10 + f.offset % 5))});
+                   else if (f.kind == records::FieldKind::Number)
+                       out.append({f.offset, QByteArray("ab1Z").right(f.width)});
+               }
+               return out;
+           }()
+        << none;
     QTest::newRow("characters no one could type")
         << everySlot(kPhoneOffset, kPhoneWidth, 9, "\xcd\xee\xec\xe5\xf0*#") // "Номер*#"
                + everySlot(kSmsOffset, kSmsWidth, 12, "\xce\xf5\x98\t\n\x01_\x7f")

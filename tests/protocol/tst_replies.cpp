@@ -1,5 +1,9 @@
 #include "protocol/replies.h"
 #include "protocol/replybuffer.h"
+#include "protocol/records/blocks.h"
+#include "protocol/records/records.h"
+#include "protocol/records/startvalues.h"
+#include "protocol/settingsreply.h"
 
 #include <QtTest>
 
@@ -15,6 +19,8 @@ private slots:
     void wordsAreFoundInTableOrder_data();
     void wordsAreFoundInTableOrder();
     void noReplyWordIsPartOfAnother();
+    void settingsRepliesAreMalformedOnlyWhenTheirShapeIs_data();
+    void settingsRepliesAreMalformedOnlyWhenTheirShapeIs();
 };
 
 void TestReplies::bufferCompletesOnATrailingCarriageReturn_data()
@@ -115,4 +121,48 @@ void TestReplies::noReplyWordIsPartOfAnother()
 }
 
 QTEST_GUILESS_MAIN(TestReplies)
+void TestReplies::settingsRepliesAreMalformedOnlyWhenTheirShapeIs_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<QString>("fault"); // a part of the reason; empty: well formed
+
+    MemoryControls c = records::startControls();
+    const QByteArray start = records::buildSettings(c);
+    const auto with = [&](int offset, const QByteArray &bytes) { return QByteArray(start).replace(offset, bytes.size(), bytes); };
+    const QByteArray head = start.left(records::kGprsOffset);
+    const QByteArray port = "\"TCP\",\"host\",\"80\"" + QByteArray(20, ' ');
+
+    QTest::newRow("start record") << start << "";
+    // Every field decodes whatever it holds: letters, signs, bytes no one could type.
+    QTest::newRow("any byte in the fields") << with(0, QByteArray(90, 'A')) << "";
+    QTest::newRow("high and control bytes in the slots") << with(100, "\xff\x01\t\x98") << "";
+    QTest::newRow("access point filling its field") << head + '"' + QByteArray(46, 'a') + '"' + port << "";
+    QTest::newRow("access point longer than its field") << head + '"' + QByteArray(60, 'a') + '"' + port << "";
+    QTest::newRow("another protocol word") << head + "\"a\"" + QByteArray(45, ' ') + "\"UDP\",\"h\",\"1\"" << "";
+
+    QTest::newRow("cut short") << start.left(300) << "300 characters, fewer than the 567";
+    QTest::newRow("NUL in a slot") << with(100, QByteArray(1, '\0')) << "100 characters";
+    QTest::newRow("reply word inside") << with(230, "WRITE_SET_OK") << "reply word WRITE_SET_OK stands inside the record at offset 230";
+    QTest::newRow("the word of a second reply") << "READ_SET_" + start << "READ_SET_ stands inside the record at offset 0";
+    QTest::newRow("a byte lost") << QByteArray(start).remove(200, 1) << "offset 513 holds";
+    QTest::newRow("a stray byte") << QByteArray(start).insert(400, 'x') << "offset 513 holds";
+    QTest::newRow("spaces gained after the access point")
+        << head + "\"a\"" + QByteArray(46, ' ') + port << "protocol group stands at offset 562, not 561";
+    QTest::newRow("no protocol group") << head + "\"a\"" + QByteArray(80, ' ') << "no protocol group";
+    QTest::newRow("cut inside the port") << head + "\"a\"" + QByteArray(45, ' ') + "\"TCP\",\"host\",\"8"
+                                         << "are not \"server\",\"port\"";
+}
+
+void TestReplies::settingsRepliesAreMalformedOnlyWhenTheirShapeIs()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(QString, fault);
+    const QByteArray reply = "READ_SET_" + record + "\r";
+    const QString found = settingsreply::replyFault(reply, 9);
+    if (fault.isEmpty())
+        QVERIFY2(found.isEmpty(), qPrintable(found));
+    else
+        QVERIFY2(found.contains(fault), qPrintable(found));
+}
+
 #include "tst_replies.moc"

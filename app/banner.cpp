@@ -69,11 +69,32 @@ static void initBannerResource()
     Q_INIT_RESOURCE(app);
 }
 
-QImage bannerImage()
+static QImage decodeResource(const QString &path)
 {
     initBannerResource();
-    QFile file(QStringLiteral(":/app/banner.jpg"));
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return decodeJpeg(file.readAll());
+}
+
+QImage bannerImage()
+{
+    return decodeResource(QStringLiteral(":/app/banner.jpg"));
+}
+
+QPixmap bannerPixmap(qreal devicePixelRatio)
+{
+    const QImage base = bannerImage();
+    if (devicePixelRatio <= 1.0 || base.isNull())
+        return QPixmap::fromImage(base);
+    QImage image = decodeResource(QStringLiteral(":/app/banner@2x.jpg"));
+    if (image.isNull())
+        image = base;
+    const QSize pixels = (QSizeF(base.size()) * devicePixelRatio).toSize();
+    if (image.size() != pixels)
+        image = image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
 }

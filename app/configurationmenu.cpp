@@ -1,5 +1,7 @@
 #include "app/configurationmenu.h"
 
+#include "app/windowactions.h"
+
 #include "config/configform.h"
 #include "ui/desktop.h"
 
@@ -31,6 +33,9 @@ ConfigurationMenu::ConfigurationMenu(QWidget *form, QWidget *connectionBar, Cont
     m_open = new QAction(QStringLiteral("Открыть конфигурацию…"), this);
     m_open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     m_compare = new QAction(QStringLiteral("Сравнить с файлом…"), this);
+    m_save->setObjectName(QStringLiteral("saveConfiguration"));
+    m_open->setObjectName(QStringLiteral("openConfiguration"));
+    m_compare->setObjectName(QStringLiteral("compareConfiguration"));
     for (QAction *action : {m_save, m_open, m_compare})
         action->setShortcutContext(Qt::WindowShortcut);
     // The shortcuts work anywhere in the window, the menu shows them.
@@ -60,14 +65,13 @@ bool ConfigurationMenu::eventFilter(QObject *watched, QEvent *event)
 
 void ConfigurationMenu::showMenu(const QPoint &globalPos)
 {
+    // The same table as the window's menu bar, so an entry added there is offered here too.
     QMenu menu(m_bar);
-    menu.addAction(m_save);
-    menu.addAction(m_open);
-    menu.addSeparator();
-    menu.addAction(m_compare);
-    if (!m_more.isEmpty()) {
-        menu.addSeparator();
-        menu.addActions(m_more);
+    for (QAction *action : contextMenuActions(m_form, m_more)) {
+        if (action)
+            menu.addAction(action);
+        else
+            menu.addSeparator();
     }
     menu.exec(globalPos);
 }

@@ -35,6 +35,7 @@ public:
     void showMenu(const QPoint &globalPos);
     // Another entry for the bar's menu, below the configuration files.
     void addMenuAction(QAction *action) { m_more << action; }
+    const QList<QAction *> &moreActions() const { return m_more; }
 
 signals:
     // The window holds what a file holds: it has just been saved to it or opened from it.

@@ -45,7 +45,10 @@ JournalWindow::JournalWindow(ExchangeJournal &journal, QWidget *owner)
 
     m_view = new QPlainTextEdit(this);
     m_view->setReadOnly(true);
-    m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A settings record is one word of several hundred characters: it wraps anywhere,
+    // so a long reply reads without scrolling sideways.
+    m_view->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_spellControls = !someFontHasControlPictures(m_view->font());
     // The view keeps no more than the journal does.
@@ -125,6 +128,7 @@ bool JournalWindow::saveTo(const QString &path)
 QAction *JournalWindow::openAction(ExchangeJournal &journal, QWidget *owner)
 {
     auto *action = new QAction(QStringLiteral("Журнал обмена…"), owner);
+    action->setObjectName(QStringLiteral("openJournal"));
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
     action->setShortcutContext(Qt::WindowShortcut);
     owner->addAction(action);

@@ -1,5 +1,6 @@
 #include "app/configurationmenu.h"
 #include "app/configuratorcommandline.h"
+#include "app/configuratorwindow.h"
 #include "app/desktopidentity.h"
 #include "app/qttranslations.h"
 #include "app/tform1.h"
@@ -76,12 +77,13 @@ int main(int argc, char *argv[])
     useQtTranslations();
     useWindowFont();
 
-    TForm1 form;
-    form.move(form.screen()->availableGeometry().center() - form.rect().center());
-    form.show();
+    auto *form = new TForm1;
+    ConfiguratorWindow window(form);
+    window.move(window.screen()->availableGeometry().center() - window.rect().center());
+    window.show();
     // Once the window is up, so that a refusal shows over it; a refused file leaves the
     // window as it starts.
     if (const QString file = commandLine.configurationFile(); !file.isEmpty())
-        QTimer::singleShot(0, &form, [&form, file] { form.findChild<ConfigurationMenu *>()->openFrom(file); });
+        QTimer::singleShot(0, form, [form, file] { form->findChild<ConfigurationMenu *>()->openFrom(file); });
     return app.exec();
 }

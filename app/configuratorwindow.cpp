@@ -1,0 +1,230 @@
+#include "app/configuratorwindow.h"
+
+#include "app/banner.h"
+#include "app/configurationmenu.h"
+#include "app/tform1.h"
+#include "app/windowactions.h"
+#include "ui/desktop.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+
+const char kWebAddress[] = "https://www.tavrix.example/";
+
+// The keys that no menu entry shows.
+const struct
+{
+    const char *keys;
+    const char *what;
+} kOtherKeys[] = {
+    {"Ctrl+Tab", "Следующая страница"},
+    {"Ctrl+Shift+Tab", "Предыдущая страница"},
+    {"Tab, Shift+Tab", "Следующий, предыдущий элемент страницы"},
+    {"Alt+буква", "Меню и пункт с подчёркнутой буквой"},
+    {"F10", "Строка меню"},
+};
+
+} // namespace
+
+ConfiguratorWindow::ConfiguratorWindow(TForm1 *form, QWidget *parent)
+    : QMainWindow(parent), m_form(form), m_scroll(new QScrollArea(this))
+{
+    setObjectName(QStringLiteral("ConfiguratorWindow"));
+    setWindowTitle(form->windowTitle());
+    m_scroll->setObjectName(QStringLiteral("formScroller"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(false);
+    m_scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Not a Tab stop of its own: Tab goes from control to control and the area scrolls
+    // to the one that takes the focus.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setWidget(form);
+    setCentralWidget(m_scroll);
+    buildMenus();
+    fitToScreen();
+}
+
+void ConfiguratorWindow::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    m_file = bar->addMenu(QStringLiteral("&Файл"));
+    m_file->setObjectName(QStringLiteral("fileMenu"));
+    m_controller = bar->addMenu(QStringLiteral("&Контроллер"));
+    m_controller->setObjectName(QStringLiteral("controllerMenu"));
+    m_help = bar->addMenu(QStringLiteral("&Справка"));
+    m_help->setObjectName(QStringLiteral("helpMenu"));
+
+    QStringList named;
+    for (const WindowActionRow &row : windowActionRows()) {
+        named << QLatin1String(row.source);
+        QObject *source = windowActionSource(m_form, row.source);
+        if (!source)
+            continue;
+        QMenu *menu = row.menu == WindowMenu::File ? m_file : m_controller;
+        if (row.separatorBefore && !menu->isEmpty())
+            menu->addSeparator();
+        addMirror(menu, source);
+    }
+    // Entries given to the bar's menu without a row of their own are file work too.
+    if (auto *configurations = m_form->findChild<ConfigurationMenu *>()) {
+        bool separated = false;
+        for (QAction *action : configurations->moreActions()) {
+            if (named.contains(action->objectName()) && !action->objectName().isEmpty())
+                continue;
+            if (!std::exchange(separated, true))
+                m_file->addSeparator();
+            addMirror(m_file, action);
+        }
+    }
+    m_file->addSeparator();
+    QAction *quit = m_file->addAction(withMnemonic(QStringLiteral("Выход"), m_file), this, &QWidget::close);
+    quit->setObjectName(QStringLiteral("menuQuit"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QAction *about = m_help->addAction(QStringLiteral("&О программе"), this, &ConfiguratorWindow::showAbout);
+    about->setObjectName(QStringLiteral("menuAbout"));
+    QAction *keys = m_help->addAction(QStringLiteral("&Горячие клавиши"), this, &ConfiguratorWindow::showShortcuts);
+    keys->setObjectName(QStringLiteral("menuShortcuts"));
+    keys->setShortcut(QKeySequence(Qt::Key_F1));
+}
+
+QSize ConfiguratorWindow::sizeFor(const QSize &room) const
+{
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+    const int bar = menuBar()->sizeHint().height();
+    int width = m_form->width();
+    int height = m_form->height() + bar;
+    // A scroll bar in one direction takes room from the other and may call for a second.
+    bool vertical = height > room.height();
+    if (vertical)
+        width += extent;
+    if (width > room.width()) {
+        height += extent;
+        if (!vertical && height > room.height())
+            width += extent;
+    }
+    return {qMin(width, room.width()), qMin(height, room.height())};
+}
+
+void ConfiguratorWindow::fitToScreen()
+{
+    QScreen *on = screen();
+    if (!on)
+        return;
+    const QRect available = on->availableGeometry();
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    setFixedSize(sizeFor(available.size().shrunkBy(frame)));
+    if (isVisible()) {
+        // The whole frame on the screen, the title bar first.
+        QRect placed = frameGeometry();
+        placed.moveRight(qMin(placed.right(), available.right()));
+        placed.moveBottom(qMin(placed.bottom(), available.bottom()));
+        placed.moveLeft(qMax(placed.left(), available.left()));
+        placed.moveTop(qMax(placed.top(), available.top()));
+        if (placed.topLeft() != frameGeometry().topLeft())
+            move(placed.topLeft());
+    }
+    // The banner as sharp as the screen can show it.
+    if (auto *banner = m_form->findChild<QLabel *>(QStringLiteral("Image1")))
+        banner->setPixmap(bannerPixmap(devicePixelRatioF()));
+}
+
+void ConfiguratorWindow::followScreen(QScreen *screen)
+{
+    if (m_screen)
+        disconnect(m_screen, nullptr, this, nullptr);
+    m_screen = screen;
+    if (screen) {
+        connect(screen, &QScreen::availableGeometryChanged, this, &ConfiguratorWindow::fitToScreen);
+        connect(screen, &QScreen::logicalDotsPerInchChanged, this, &ConfiguratorWindow::fitToScreen);
+    }
+    fitToScreen();
+}
+
+void ConfiguratorWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (QWindow *window = windowHandle(); window && !m_screen) {
+        connect(window, &QWindow::screenChanged, this, &ConfiguratorWindow::followScreen);
+        followScreen(window->screen());
+    }
+}
+
+void ConfiguratorWindow::closeEvent(QCloseEvent *event)
+{
+    // The form asks about edits that would be lost; its answer is the window's.
+    if (m_form->isVisible() && !m_form->close()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+QString ConfiguratorWindow::aboutText()
+{
+    return QStringLiteral("<p><b>Конфигуратор Tavrix</b><br>Версия %1</p>"
+                          "<p>Qt %2</p>"
+                          "<p>Порт: 9600 бод, 8 бит данных, без чётности, 1 стоповый бит</p>"
+                          "<p><a href=\"%3\">%3</a></p>")
+        .arg(QStringLiteral(TAVRIX_VERSION), QString::fromLatin1(qVersion()), QLatin1String(kWebAddress));
+}
+
+QDialog *ConfiguratorWindow::textWindow(QPointer<QDialog> &kept, const QString &title, const QString &html)
+{
+    if (!kept) {
+        auto *dialog = new QDialog(this);
+        dialog->setWindowTitle(title);
+        auto *layout = new QVBoxLayout(dialog);
+        auto *text = new QLabel(html, dialog);
+        text->setObjectName(QStringLiteral("text"));
+        text->setTextFormat(Qt::RichText);
+        text->setTextInteractionFlags(Qt::TextBrowserInteraction);
+        connect(text, &QLabel::linkActivated, this, [](const QString &link) { Desktop::instance().openUrl(QUrl(link)); });
+        layout->addWidget(text);
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+        buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Закрыть"));
+        connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+        layout->addWidget(buttons);
+        kept = dialog;
+    }
+    kept->show();
+    kept->raise();
+    kept->activateWindow();
+    return kept;
+}
+
+QDialog *ConfiguratorWindow::showAbout()
+{
+    return textWindow(m_about, QStringLiteral("О программе"), aboutText());
+}
+
+QDialog *ConfiguratorWindow::showShortcuts()
+{
+    QString rows;
+    auto row = [&rows](const QString &keys, const QString &what) {
+        rows += QStringLiteral("<tr><td><b>%1</b></td><td>&nbsp;&nbsp;%2</td></tr>").arg(keys.toHtmlEscaped(), what.toHtmlEscaped());
+    };
+    for (QMenu *menu : {m_file, m_controller, m_help}) {
+        for (const QAction *action : menu->actions()) {
+            if (!action->shortcut().isEmpty())
+                row(action->shortcut().toString(QKeySequence::NativeText), action->iconText());
+        }
+    }
+    for (const auto &other : kOtherKeys)
+        row(QString::fromUtf8(other.keys), QString::fromUtf8(other.what));
+    return textWindow(m_shortcuts, QStringLiteral("Горячие клавиши"), QStringLiteral("<table>%1</table>").arg(rows));
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QDialog;
+class QMenu;
+class QScreen;
+class QScrollArea;
+class TForm1;
+
+// The program's window: a menu bar over the configuration form. The form keeps its own
+// size below the bar; on a screen too small for both the window fits the screen and the
+// form scrolls inside it.
+class ConfiguratorWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Takes the form.
+    explicit ConfiguratorWindow(TForm1 *form, QWidget *parent = nullptr);
+
+    TForm1 *form() const { return m_form; }
+    QScrollArea *scrollArea() const { return m_scroll; }
+    QMenu *fileMenu() const { return m_file; }
+    QMenu *controllerMenu() const { return m_controller; }
+    QMenu *helpMenu() const { return m_help; }
+
+    // The size the window takes on `room` (a screen's available area less the frame):
+    // the form and the bar whole when they fit, else `room` with scroll bars as needed.
+    QSize sizeFor(const QSize &room) const;
+    // Fits the window to the screen it is on and keeps it there.
+    void fitToScreen();
+
+    // "О программе" and "Горячие клавиши": one window of each, brought forward when open.
+    QDialog *showAbout();
+    QDialog *showShortcuts();
+    static QString aboutText();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildMenus();
+    void followScreen(QScreen *screen);
+    QDialog *textWindow(QPointer<QDialog> &kept, const QString &title, const QString &html);
+
+    TForm1 *m_form;
+    QScrollArea *m_scroll;
+    QMenu *m_file = nullptr;
+    QMenu *m_controller = nullptr;
+    QMenu *m_help = nullptr;
+    QPointer<QDialog> m_about;
+    QPointer<QDialog> m_shortcuts;
+    QPointer<QScreen> m_screen;
+};

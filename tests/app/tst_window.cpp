@@ -1,0 +1,378 @@
+// The program's window around the form: the menu bar, fitting small screens, the help
+// windows and the journal's long lines.
+#include "app/configurationmenu.h"
+#include "app/configuratorwindow.h"
+#include "app/journalwindow.h"
+#include "app/tform1.h"
+#include "app/windowactions.h"
+#include "tests/support/ptypeer.h"
+#include "tests/support/recordingdesktop.h"
+#include "ui/pagecontrol.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDialog>
+#include <QAbstractTextDocumentLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString plain(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
+QAction *entry(QMenu *menu, const QString &caption)
+{
+    for (QAction *action : menu->actions()) {
+        if (plain(action->text()) == caption)
+            return action;
+    }
+    return nullptr;
+}
+
+// The controls a user can reach with the keyboard on one page.
+QList<QWidget *> focusable(QWidget *page)
+{
+    QList<QWidget *> found;
+    for (QWidget *w : page->findChildren<QWidget *>()) {
+        if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(page) && !qobject_cast<QAbstractButton *>(w->parentWidget())
+            && !w->inherits("QComboBoxPrivateContainer") && w->window() == page->window())
+            found << w;
+    }
+    return found;
+}
+
+// Run in a child on a display of the row's size and scale: fits the window to the
+// screen and reports, page by page, whether the control furthest down and right can
+// be scrolled into view.
+int fitCheck()
+{
+    QTemporaryDir ports;
+    auto *form = new TForm1(PortMap(ports.path(), {}));
+    ConfiguratorWindow window(form);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 2;
+    QTextStream out(stdout);
+    const QRect available = window.screen()->availableGeometry();
+    out << "fits " << int(available.contains(window.frameGeometry())) << '\n';
+    const QSize need(form->width(), form->height() + window.menuBar()->height());
+    out << "whole " << int(available.width() >= need.width() && available.height() >= need.height()) << '\n';
+    out << "grown " << int(window.size() == need) << '\n';
+    QScrollArea *scroll = window.scrollArea();
+    out << "scrollbars " << int(scroll->horizontalScrollBar()->isVisible()) << ' '
+        << int(scroll->verticalScrollBar()->isVisible()) << '\n';
+    PageControl *pages = form->pageControl();
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        QWidget *last = nullptr;
+        for (QWidget *w : focusable(pages->page(i))) {
+            const QRect r(w->mapTo(form, QPoint()), w->size());
+            if (!last || r.bottom() > QRect(last->mapTo(form, QPoint()), last->size()).bottom()
+                || r.right() > QRect(last->mapTo(form, QPoint()), last->size()).right())
+                last = w;
+        }
+        if (!last)
+            continue;
+        scroll->ensureWidgetVisible(last, 0, 0);
+        QCoreApplication::processEvents();
+        const QRect inView(last->mapTo(scroll->viewport(), QPoint()), last->size());
+        out << "page " << i << ' ' << int(scroll->viewport()->rect().contains(inView)) << '\n';
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void menuEntriesMirrorTheirSources_data();
+    void menuEntriesMirrorTheirSources();
+    void connectEntryFollowsTheLink();
+    void mnemonicsAreUniqueAndOpenTheMenus();
+    void entryGivenToTheBarMenuIsInBothMenus();
+    void formKeepsItsSizeBelowTheBar();
+    void windowFitsEveryScreen_data();
+    void windowFitsEveryScreen();
+    void closingAsksTheFormsQuestion();
+    void aboutNamesProgramVersionQtLineAndPage();
+    void journalWrapsALongReply();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_ports;
+    std::unique_ptr<RecordingDesktop> m_desktop;
+    std::unique_ptr<ConfiguratorWindow> m_window;
+    TForm1 *m_form = nullptr;
+};
+
+void TestWindow::init()
+{
+    m_ports = std::make_unique<QTemporaryDir>();
+    m_desktop = std::make_unique<RecordingDesktop>();
+    m_form = new TForm1(PortMap(m_ports->path(), {}));
+    m_window = std::make_unique<ConfiguratorWindow>(m_form);
+}
+
+void TestWindow::cleanup()
+{
+    m_window.reset();
+    m_desktop.reset();
+    m_ports.reset();
+}
+
+void TestWindow::menuEntriesMirrorTheirSources_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("source");
+    QTest::newRow("open") << "fileMenu" << "Открыть конфигурацию…" << "openConfiguration";
+    QTest::newRow("save") << "fileMenu" << "Сохранить конфигурацию…" << "saveConfiguration";
+    QTest::newRow("compare") << "fileMenu" << "Сравнить с файлом…" << "compareConfiguration";
+    QTest::newRow("connect") << "controllerMenu" << "Соединиться" << "OpenClose";
+    QTest::newRow("read") << "controllerMenu" << "Считать настройки" << "Button11";
+    QTest::newRow("write") << "controllerMenu" << "Записать настройки" << "ButtWrite";
+    QTest::newRow("factory") << "controllerMenu" << "Заводские настройки" << "Button1";
+    QTest::newRow("journal") << "controllerMenu" << "Журнал обмена…" << "openJournal";
+}
+
+void TestWindow::menuEntriesMirrorTheirSources()
+{
+    QFETCH(QString, menu);
+    QFETCH(QString, caption);
+    QFETCH(QString, source);
+    auto *list = m_window->findChild<QMenu *>(menu);
+    QVERIFY(list);
+    QAction *item = entry(list, caption);
+    QVERIFY2(item, qPrintable(caption));
+    auto *button = m_form->findChild<QAbstractButton *>(source);
+    auto *action = m_form->findChild<QAction *>(source);
+    QVERIFY(button || action);
+    // Enabled exactly when its source is, both ways.
+    for (bool enabled : {false, true, false}) {
+        if (button)
+            button->setEnabled(enabled);
+        else
+            action->setEnabled(enabled);
+        QCOMPARE(item->isEnabled(), enabled);
+    }
+    if (action)
+        QCOMPARE(item->shortcut(), action->shortcut());
+
+    // Doing what the source does, and nothing while it is disabled.
+    // Without the source's own work, so that no dialog or port opens.
+    if (button)
+        button->disconnect(m_form);
+    else
+        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+    QSignalSpy clicks(button ? static_cast<QObject *>(button) : action,
+                      button ? SIGNAL(clicked(bool)) : SIGNAL(triggered(bool)));
+    item->trigger();
+    QCOMPARE(clicks.size(), 0);
+    if (button)
+        button->setEnabled(true);
+    else
+        action->setEnabled(true);
+    item->trigger();
+    QCOMPARE(clicks.size(), 1);
+}
+
+void TestWindow::connectEntryFollowsTheLink()
+{
+    PtyPeer peer(m_ports->path(), 3);
+    // The port list was read before the peer existed.
+    m_form->control<QComboBox>("ComboBox1")->showPopup();
+    m_form->control<QComboBox>("ComboBox1")->hidePopup();
+    QAction *item = entry(m_window->controllerMenu(), QStringLiteral("Соединиться"));
+    QVERIFY(item);
+    QTRY_VERIFY(item->isEnabled());
+    item->trigger();
+    QVERIFY(m_form->isConnected());
+    QTRY_COMPARE(plain(item->text()), QStringLiteral("Отсоединиться"));
+    item->trigger();
+    QVERIFY(!m_form->isConnected());
+    QTRY_COMPARE(plain(item->text()), QStringLiteral("Соединиться"));
+}
+
+void TestWindow::mnemonicsAreUniqueAndOpenTheMenus()
+{
+    QStringList titles;
+    for (QAction *title : m_window->menuBar()->actions()) {
+        titles << title->text();
+        QSet<QChar> letters;
+        for (QAction *item : title->menu()->actions()) {
+            if (item->isSeparator())
+                continue;
+            const qsizetype at = item->text().indexOf(QLatin1Char('&'));
+            QVERIFY2(at >= 0 && at + 1 < item->text().size(), qPrintable(item->text()));
+            const QChar letter = item->text().at(at + 1).toLower();
+            QVERIFY2(!letters.contains(letter), qPrintable(item->text()));
+            letters << letter;
+        }
+    }
+    QCOMPARE(titles, (QStringList{"&Файл", "&Контроллер", "&Справка"}));
+
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::sendKeyEvent(QTest::Click, m_window.get(), Qt::Key(QChar(u'К').unicode()), QStringLiteral("к"),
+                        Qt::AltModifier);
+    QTRY_COMPARE(QApplication::activePopupWidget(), m_window->controllerMenu());
+    m_window->controllerMenu()->close();
+}
+
+void TestWindow::entryGivenToTheBarMenuIsInBothMenus()
+{
+    auto *form = new TForm1(PortMap(m_ports->path(), {}));
+    auto *sheet = new QAction(QStringLiteral("Отчёт о конфигурации…"), form);
+    form->findChild<ConfigurationMenu *>()->addMenuAction(sheet);
+    ConfiguratorWindow window(form);
+    QVERIFY(entry(window.fileMenu(), sheet->text()));
+    QVERIFY(contextMenuActions(form, form->findChild<ConfigurationMenu *>()->moreActions()).contains(sheet));
+}
+
+void TestWindow::formKeepsItsSizeBelowTheBar()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(m_form->size(), QSize(762, 580));
+    const int bar = m_window->menuBar()->height();
+    QVERIFY(bar > 0);
+    QCOMPARE(m_form->mapTo(m_window.get(), QPoint()), QPoint(0, bar));
+    QCOMPARE(m_window->size(), QSize(762, 580 + bar));
+    QVERIFY(!m_window->scrollArea()->verticalScrollBar()->isVisible());
+    QVERIFY(!m_window->scrollArea()->horizontalScrollBar()->isVisible());
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Конфигуратор Tavrix   v2.0"));
+}
+
+void TestWindow::windowFitsEveryScreen_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("scale");
+    QTest::addColumn<bool>("mustScroll"); // whatever the menu bar's height
+    QTest::newRow("1366×768 at 125 %") << "1366x768" << "1.25" << false;
+    QTest::newRow("1366×768 at 150 %") << "1366x768" << "1.5" << true;
+    QTest::newRow("1024×600 at 100 %") << "1024x600" << "1" << false;
+    QTest::newRow("1024×600 at 125 %") << "1024x600" << "1.25" << true;
+    QTest::newRow("1366×768 at 100 %") << "1366x768" << "1" << false;
+    QTest::newRow("1920×1080 at 125 %") << "1920x1080" << "1.25" << false;
+}
+
+void TestWindow::windowFitsEveryScreen()
+{
+    QFETCH(QString, screen);
+    QFETCH(QString, scale);
+    QFETCH(bool, mustScroll);
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+        QSKIP("Xvfb is not installed (scripts/install-deps.sh installs it)");
+    QProcess xvfb;
+    xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", screen + "x24", "-nolisten", "tcp"});
+    QVERIFY(xvfb.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 20000);
+    const QString display = QStringLiteral(":") + QString::fromLatin1(xvfb.readLine()).trimmed();
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TAVRIX_FIT_CHECK"), QStringLiteral("1"));
+    env.insert(QStringLiteral("DISPLAY"), display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForFinished(60000));
+    const QString out = QString::fromUtf8(child.readAllStandardOutput());
+    xvfb.terminate();
+    xvfb.waitForFinished();
+    QVERIFY2(child.exitCode() == 0, qPrintable(QString::fromUtf8(child.readAllStandardError())));
+    const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY2(lines.contains(QStringLiteral("fits 1")), qPrintable(out));
+    // A screen large enough changes nothing; on a smaller one the form scrolls.
+    const bool whole = lines.contains(QStringLiteral("whole 1"));
+    QVERIFY2(!(whole && mustScroll), qPrintable(out));
+    QCOMPARE(lines.contains(QStringLiteral("grown 1")), whole);
+    QCOMPARE(lines.contains(QStringLiteral("scrollbars 0 0")), whole);
+    const QStringList pages = lines.filter(QRegularExpression(QStringLiteral("^page ")));
+    QCOMPARE(pages.size(), 10);
+    for (const QString &page : pages)
+        QVERIFY2(page.endsWith(QLatin1String(" 1")), qPrintable(out));
+}
+
+void TestWindow::closingAsksTheFormsQuestion()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_form->control<QLineEdit>("Edit19")->setFocus();
+    QTest::keyClicks(m_form->control<QLineEdit>("Edit19"), "ab");
+    QVERIFY(m_form->hasUnsavedEdits());
+    m_desktop->answer = false;
+    QVERIFY(!m_window->close());
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(m_desktop->boxes.size(), 1);
+    m_desktop->answer = true;
+    QVERIFY(m_window->close());
+    QVERIFY(!m_window->isVisible());
+    QCOMPARE(m_desktop->boxes.size(), 2);
+}
+
+void TestWindow::aboutNamesProgramVersionQtLineAndPage()
+{
+    QDialog *about = m_window->showAbout();
+    QVERIFY(about);
+    QCOMPARE(m_window->showAbout(), about); // one window, brought forward
+    const QString text = about->findChild<QLabel *>(QStringLiteral("text"))->text();
+    for (const QString &part : {QStringLiteral("Конфигуратор Tavrix"), QStringLiteral(TAVRIX_VERSION),
+                                QString::fromLatin1(qVersion()), QStringLiteral("9600 бод"),
+                                QStringLiteral("https://www.tavrix.example/")})
+        QVERIFY2(text.contains(part), qPrintable(part));
+    emit about->findChild<QLabel *>(QStringLiteral("text"))->linkActivated(QStringLiteral("https://www.tavrix.example/"));
+    QCOMPARE(m_desktop->urls, QStringList{"https://www.tavrix.example/"});
+
+    const QString keys = m_window->showShortcuts()->findChild<QLabel *>(QStringLiteral("text"))->text();
+    for (const char *key : {"Ctrl+O", "Ctrl+S", "Ctrl+Tab", "Ctrl+Shift+Tab", "Журнал обмена"})
+        QVERIFY2(keys.contains(QString::fromUtf8(key)), key);
+}
+
+void TestWindow::journalWrapsALongReply()
+{
+    ExchangeJournal journal;
+    const QByteArray reply = "READ_SET_" + QByteArray(617 - 9, '7');
+    journal.record(ExchangeJournal::Direction::Received, QStringLiteral("COM3"), reply, reply.size());
+    JournalWindow window(journal, nullptr);
+    window.resize(700, 400);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QPlainTextEdit *view = window.view();
+    QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
+    // All of the reply is there, over several lines of the view.
+    QVERIFY(view->toPlainText().contains(QString::fromLatin1(reply)));
+    // A plain text layout measures its height in lines.
+    QVERIFY(view->document()->documentLayout()->documentSize().height() > 3);
+}
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsSet("TAVRIX_FIT_CHECK")) {
+        QApplication app(argc, argv);
+        return fitCheck();
+    }
+    QApplication app(argc, argv);
+    TestWindow test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_window.moc"

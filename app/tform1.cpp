@@ -123,6 +123,13 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("Form1"));
+    // A screen reader would otherwise call the port list by the port it shows (or by
+    // nothing while there is none); some desktops take a list's name from its label.
+    ui->ComboBox1->setAccessibleName(QStringLiteral("COM-порт"));
+    auto *portCaption = new QLabel(ui->ComboBox1->accessibleName(), ui->GroupBox3);
+    portCaption->setObjectName(QStringLiteral("portCaption"));
+    portCaption->setBuddy(ui->ComboBox1);
+    portCaption->hide();
 
     ui->Image1->setPixmap(QPixmap::fromImage(bannerImage()));
     ui->Image1->installEventFilter(this);

@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev libjpeg62-turbo-dev libxcb1-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth xdotool imagemagick
+  at-spi2-core python3-pyatspi dbus-daemon
   util-linux
   python3
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl

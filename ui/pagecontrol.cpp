@@ -1,8 +1,12 @@
 #include "ui/pagecontrol.h"
+
+#include "ui/accessiblenames.h"
 #include "ui/pagesetup.h"
 #include "ui/signalcolours.h"
 
+#include <QApplication>
 #include <QButtonGroup>
+#include <QShortcut>
 #include <QKeyEvent>
 #include <QCursor>
 #include <QGuiApplication>
@@ -110,13 +114,29 @@ PageControl::PageControl(QWidget *parent) : QWidget(parent)
     for (int index = 0; index < pages::count(); ++index) {
         const QString caption = pages::caption(index);
         m_captions.push_back(caption);
-        m_stack->addWidget(pages::build(index));
+        QWidget *page = pages::build(index);
+        m_stack->addWidget(page);
         auto *tab = new PageTab(caption, index, this);
         tab->installEventFilter(this);
+        // A screen reader names every control; Tab goes from the selected tab into its
+        // page and through it in reading order.
+        accessible::nameControls(page);
+        if (const QList<QWidget *> stops = accessible::readingOrder(page); !stops.isEmpty())
+            QWidget::setTabOrder(tab, stops.first());
+        accessible::orderTabStops(page);
+        accessible::tabToTheChosenRadio(page);
         m_group->addButton(tab, index);
         m_tabs.push_back(tab);
     }
     connect(m_group, &QButtonGroup::idClicked, this, &PageControl::setCurrentIndex);
+    // Ctrl+Tab and Ctrl+Shift+Tab change pages from anywhere in the window, the
+    // connection bar included.
+    auto *next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this, [this] { cyclePages(+1); });
+    auto *previous = new QShortcut(this);
+    previous->setKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
+    connect(previous, &QShortcut::activated, this, [this] { cyclePages(-1); });
+    for (QShortcut *shortcut : {next, previous})
+        shortcut->setContext(Qt::WindowShortcut);
     connect(m_stack, &QStackedWidget::currentChanged, this, &PageControl::currentChanged);
     fillTitleSwitchesWithThePane();
     setCurrentIndex(kStartPage);
@@ -295,6 +315,18 @@ bool PageControl::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void PageControl::cyclePages(int step)
+{
+    if (count() < 2)
+        return;
+    QWidget *leaving = page(currentIndex());
+    const bool focusLeaves = leaving && leaving->isAncestorOf(QApplication::focusWidget());
+    setCurrentIndex((currentIndex() + step + count()) % count());
+    // A control of the page that went keeps no hidden focus: the new page's tab takes it.
+    if (focusLeaves)
+        m_tabs[size_t(currentIndex())]->setFocus(Qt::TabFocusReason);
+}
+
 void PageControl::keyPressEvent(QKeyEvent *event)
 {
     // Ctrl+Tab and Ctrl+Shift+Tab cycle the pages from anywhere inside the control,
@@ -302,7 +334,7 @@ void PageControl::keyPressEvent(QKeyEvent *event)
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
     if (tab && (event->modifiers() & Qt::ControlModifier) && count() > 1) {
         const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
-        setCurrentIndex((currentIndex() + (back ? count() - 1 : 1)) % count());
+        cyclePages(back ? -1 : +1);
         event->accept();
         return;
     }

@@ -77,6 +77,8 @@ private:
     void placeTabs();
     void refreshHover();
     void selectFromKeyboard(int index);
+    // The next (+1) or previous (-1) page, round the end.
+    void cyclePages(int step);
 
     QStackedWidget *m_stack = nullptr;
     QButtonGroup *m_group = nullptr;

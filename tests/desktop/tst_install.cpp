@@ -125,10 +125,11 @@ void TestInstall::initTestCase()
     }
 
     // A configuration named as the window and tavrix-cli name them, one named without
-    // the ending, and a text that is not one.
+    // the ending, a text that is not one, and another program's .cfg.
     for (const auto &[name, text] : {std::pair{"site.cfg", "# tavrix-configuration 1\nEdit34 = internet\n"},
                                      std::pair{"backup-COM3", "# tavrix-configuration 1\nEdit31 = 7913\n"},
-                                     std::pair{"notes.txt", "Edit34 = internet\n"}}) {
+                                     std::pair{"notes.txt", "Edit34 = internet\n"},
+                                     std::pair{"router.cfg", "hostname gw\ninterface eth0\n"}}) {
         QFile file(m_files.filePath(QString::fromLatin1(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(text);
@@ -226,6 +227,7 @@ void TestInstall::configurationFilesOpenWithTheConfigurator_data()
     QTest::newRow("by its name") << QStringList{"filetype", m_files.filePath("site.cfg")} << kFileType;
     QTest::newRow("by its first line") << QStringList{"filetype", m_files.filePath("backup-COM3")} << kFileType;
     QTest::newRow("another text") << QStringList{"filetype", m_files.filePath("notes.txt")} << "text/plain";
+    QTest::newRow("another program's .cfg") << QStringList{"filetype", m_files.filePath("router.cfg")} << "text/plain";
     QTest::newRow("the program that opens it") << QStringList{"default", kFileType} << kId + ".desktop";
 }
 

@@ -27,8 +27,8 @@ namespace {
 
 constexpr int kCom = 5;
 const char kWindowTitle[] = "Конфигуратор Tavrix   v2.0";
-// Where the connection bar's buttons and status line sit in the window's client area.
-const QPoint kConnectButton(264 + 56, 168 + 12);
+// Where the connection bar's buttons and status line sit in the form, which the menu bar
+// sits above in the window's client area.
 const QPoint kWriteButton(504 + 56, 168 + 12);
 const QRect kStatusLine(119, 171, 140, 16);
 
@@ -389,11 +389,16 @@ void TestWine::windowConnectsReadsAndWrites()
     const QString id = waitForWindow(QString::fromUtf8(kWindowTitle), 60000);
     QVERIFY2(!id.isEmpty(), "the window did not appear");
     const QString geometry = x({QStringLiteral("xdotool"), QStringLiteral("getwindowgeometry"), id});
-    QVERIFY2(geometry.contains(QStringLiteral("Geometry: 762x580")), qPrintable(geometry));
+    // The form keeps its 762 × 580; the window is taller by the menu bar.
+    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(geometry);
+    QVERIFY2(size.hasMatch() && size.captured(1).toInt() == 762, qPrintable(geometry));
+    const int bar = size.captured(2).toInt() - 580;
+    QVERIFY2(bar >= 15 && bar <= 40, qPrintable(geometry));
+    const QPoint below(0, bar);
 
     auto blueInStatusLine = [&] {
         const QImage shot = screenshot();
-        const QRect area = kStatusLine.translated(clientOrigin(id));
+        const QRect area = kStatusLine.translated(clientOrigin(id) + below);
         int blue = 0;
         for (int y = area.top(); y <= area.bottom(); ++y) {
             for (int x = area.left(); x <= area.right(); ++x) {
@@ -408,7 +413,33 @@ void TestWine::windowConnectsReadsAndWrites()
     // Only COM5 is listed, so it is the one chosen.
     QSignalSpy commands(&m_device, &sim::Simulator::commandReceived);
     QSignalSpy replies(&m_device, &sim::Simulator::replySent);
-    click(id, kConnectButton);
+    // Connected from the menu: "Контроллер", the second title along the bar, then its
+    // first entry, "Соединиться".
+    const QPoint origin = clientOrigin(id);
+    const QImage bareBar = screenshot();
+    QList<QPair<int, int>> titles; // runs of text along the bar, gaps between letters closed
+    for (int column = 0, start = -1, last = -1; column < 420; ++column) {
+        bool ink = false;
+        for (int row = 3; row < bar - 3 && !ink; ++row)
+            ink = bareBar.pixelColor(origin + QPoint(column, row)).lightness() < 100;
+        if (ink) {
+            if (start >= 0 && column - last > 10) {
+                titles << qMakePair(start, last);
+                start = -1;
+            }
+            if (start < 0)
+                start = column;
+            last = column;
+        }
+        if (column == 419 && start >= 0)
+            titles << qMakePair(start, last);
+    }
+    QVERIFY2(titles.size() >= 2, "no menu titles on the bar");
+    click(id, QPoint((titles[1].first + titles[1].second) / 2, bar / 2));
+    const QPoint firstEntry(titles[1].first + 30, bar + 13);
+    // The menu opens over the dark banner.
+    QTRY_VERIFY_WITH_TIMEOUT(screenshot().pixelColor(origin + firstEntry).lightness() > 180, 10000);
+    click(id, firstEntry);
     QVERIFY(replies.wait(20000));
     const QString box = waitForWindow(QStringLiteral("Конфигуратор Tavrix"), 20000);
     QVERIFY2(!box.isEmpty(), "no box after reading");
@@ -422,7 +453,7 @@ void TestWine::windowConnectsReadsAndWrites()
     QTRY_VERIFY_WITH_TIMEOUT(waitForWindow(QStringLiteral("Конфигуратор Tavrix"), 0).isEmpty(), 10000);
 
     QSignalSpy stored(&m_device, &sim::Simulator::recordChanged);
-    click(id, kWriteButton);
+    click(id, kWriteButton + below);
     QVERIFY(stored.wait(20000));
     QCOMPARE(m_device.record(), linuxWritten);
 }

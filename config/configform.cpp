@@ -3,25 +3,20 @@
 #include "config/catalog.h"
 #include "protocol/records/records.h"
 #include "protocol/records/startvalues.h"
-#include "ui/desktop.h"
 #include "ui/factorydefaults.h"
+#include "ui/interlocks.h"
 #include "ui/pagecontrol.h"
-#include "ui/widgetcontrols.h"
-#include "ui/windowrules.h"
 
 namespace config {
 
-ConfigForm::ConfigForm() : m_pages(std::make_unique<PageControl>())
+ConfigForm::ConfigForm() : m_controls(std::make_unique<MemoryControls>(records::startControls()))
 {
-    m_controls = std::make_unique<WidgetControls>(m_pages.get());
-    new WindowRules(m_pages.get(), *m_controls, Desktop::instance());
+    // The window's interlocks over the window's start values: the only rules that act on
+    // what a record holds (the key filters and counters act on typing alone).
+    interlocks::install(*m_controls);
 }
 
-ConfigForm::~ConfigForm()
-{
-    // The rules watch the controls: the pages (and the rules with them) go first.
-    m_pages.reset();
-}
+ConfigForm::~ConfigForm() = default;
 
 Controls &ConfigForm::controls()
 {

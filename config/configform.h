@@ -5,23 +5,23 @@
 #include <memory>
 
 class Controls;
-class PageControl;
-class WidgetControls;
+class MemoryControls;
 
 namespace config {
 
 class Catalog;
 
-// The window's ten pages with their interlocks and key filters, never shown: a
-// configuration set here behaves exactly as in the window. For programs without the
-// window; needs a QApplication.
+// The window's configuration controls in memory, with the window's start values and its
+// interlocks: a configuration set here behaves as in the window and builds the same
+// record, without a widget.
 class ConfigForm
 {
 public:
     ConfigForm();
     ~ConfigForm();
+    ConfigForm(const ConfigForm &) = delete;
+    ConfigForm &operator=(const ConfigForm &) = delete;
 
-    PageControl &pages() { return *m_pages; }
     Controls &controls();
 
     // The controls as "Заводские настройки" and the four reset buttons of the pages
@@ -29,8 +29,8 @@ public:
     void applyFactoryConfiguration();
 
 private:
-    std::unique_ptr<PageControl> m_pages;
-    std::unique_ptr<WidgetControls> m_controls;
+    // The interlocks hold on to the controls: they stay where they were made.
+    std::unique_ptr<MemoryControls> m_controls;
 };
 
 // The catalog of the window's pages, taken once per program.
@@ -39,7 +39,7 @@ const Catalog &windowCatalog();
 // The configuration a read of a controller shows once the record these controls build
 // has been written to it: what a write stores, in the forms a file takes (a short
 // threshold zero-padded, an empty key as the erased code, an empty SMS word as its
-// default). The controls themselves are not touched. Needs a QApplication.
+// default). The controls themselves are not touched.
 Configuration storedForm(const Controls &c);
 
 } // namespace config

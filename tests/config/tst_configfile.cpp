@@ -8,6 +8,11 @@
 #include "protocol/records/controls.h"
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
+#include "ui/desktop.h"
+#include "ui/factorydefaults.h"
+#include "ui/pagecontrol.h"
+#include "ui/widgetcontrols.h"
+#include "ui/windowrules.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,6 +29,7 @@ private slots:
     void awkwardTextsSurviveTheFile_data();
     void awkwardTextsSurviveTheFile();
     void windowFileWindowGivesTheSameRecord();
+    void theWindowAndTheMemoryFormBuildTheSameRecord();
     void recordsReadFromAControllerSurviveTheFile();
     void readFileWriteStoresWhatTheWindowWritesBack_data();
     void readFileWriteStoresWhatTheWindowWritesBack();
@@ -141,6 +147,56 @@ void TestConfigFile::awkwardTextsSurviveTheFile()
     Configuration back;
     QCOMPARE(parseAndCheck(windowCatalog().render(cfg), &back), std::nullopt);
     QCOMPARE(back.value(name), text);
+}
+
+// The tool works on the controls in memory; the window on its widgets with their rules.
+// Every generated configuration, and every generated record read back, builds the same
+// record (and the same configuration) in both.
+void TestConfigFile::theWindowAndTheMemoryFormBuildTheSameRecord()
+{
+    const Catalog &catalog = windowCatalog();
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator g(seed);
+    PageControl pages;
+    WidgetControls window(&pages);
+    new WindowRules(&pages, window, Desktop::instance());
+    const auto same = [&](ConfigForm &memory, const QString &what) {
+        const QString where = QStringLiteral("seed %1, %2").arg(seed).arg(what);
+        const auto diffs = catalog.compare(catalog.capture(window), catalog.capture(memory.controls()));
+        QVERIFY2(diffs.isEmpty(), qPrintable(where + QStringLiteral(": ") + (diffs.isEmpty() ? QString() : diffs.first().control->name)));
+        QVERIFY2(records::buildSettings(window) == records::buildSettings(memory.controls()), qPrintable(where));
+    };
+
+    ConfigForm start;
+    same(start, QStringLiteral("start values"));
+    ConfigForm factory;
+    factory.applyFactoryConfiguration();
+    applyFactoryDefaults(window);
+    records::resetPhones(window);
+    records::resetKeys(window);
+    records::resetSmsTexts(window);
+    records::setGprsDefaults(window);
+    same(factory, QStringLiteral("factory values"));
+
+    const QByteArray startRecord = records::buildSettings(start.controls());
+    for (int round = 0; round < 100; ++round) {
+        // A configuration applied over the last one, as a template is.
+        const Configuration cfg = generatedConfiguration(catalog, g);
+        ConfigForm memory;
+        catalog.apply(memory.controls(), catalog.capture(window));
+        catalog.apply(window, cfg);
+        catalog.apply(memory.controls(), cfg);
+        same(memory, QStringLiteral("configuration %1").arg(round));
+
+        // A record a controller may hold, read in both.
+        QByteArray record = startRecord;
+        for (int i = 0; i < 90; ++i)
+            record[i] = g.bounded(8) == 0 ? "x: "[g.bounded(3)] : char('0' + g.bounded(10));
+        const QByteArray reply = "READ_SET_" + record + '\r';
+        records::applySettings(window, reply, 9);
+        records::applySettings(memory.controls(), reply, 9);
+        same(memory, QStringLiteral("record %1").arg(round));
+    }
 }
 
 void TestConfigFile::windowFileWindowGivesTheSameRecord()

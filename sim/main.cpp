@@ -2,6 +2,7 @@
 // configurator's ports folder, with faults to provoke on purpose.
 #include "commandline/commandline.h"
 #include "link/portmap.h"
+#include "sim/bench.h"
 #include "sim/simulator.h"
 
 #include <QCommandLineParser>
@@ -74,6 +75,32 @@ bool readInt(const QCommandLineParser &parser, const RangedOption &option, QText
     return true;
 }
 
+// A time in seconds (decimals allowed) for the bench options, to the millisecond.
+struct SecondsOption
+{
+    QString name;
+    double min;
+    int *ms;
+};
+
+bool readSeconds(const QCommandLineParser &parser, const SecondsOption &option, QTextStream &err)
+{
+    if (!parser.isSet(option.name))
+        return true;
+    bool ok = false;
+    const double v = parser.value(option.name).toDouble(&ok);
+    if (!ok || !(v >= option.min) || v > kMostMs / 1000.0) {
+        commandline::usageError(kProgram,
+                                QStringLiteral("--%1 takes %2 to %3 seconds, not '%4'")
+                                    .arg(option.name).arg(option.min).arg(kMostMs / 1000)
+                                    .arg(parser.value(option.name)),
+                                err);
+        return false;
+    }
+    *option.ms = int(v * 1000 + 0.5);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -104,12 +131,25 @@ int main(int argc, char *argv[])
         {QStringLiteral("corrupt-write"),
          QStringLiteral("Store each settings record with the byte at this offset changed, and acknowledge it."),
          QStringLiteral("OFFSET")},
+        {QStringLiteral("units"),
+         QStringLiteral("Controllers connected one after another, each with its own configuration."),
+         QStringLiteral("N")},
+        {QStringLiteral("present"), QStringLiteral("Seconds each unit stays connected (default 5)."),
+         QStringLiteral("S")},
+        {QStringLiteral("absent"), QStringLiteral("Seconds the cable stays empty between units (default 2)."),
+         QStringLiteral("S")},
+        {QStringLiteral("appear-after"), QStringLiteral("Create the port's link only after this many seconds."),
+         QStringLiteral("S")},
+        {QStringLiteral("vanish-after"),
+         QStringLiteral("Remove the port this many seconds after the start, then exit."), QStringLiteral("S")},
         {QStringLiteral("no-pacing"), QStringLiteral("Send replies at once instead of at 9600 baud.")},
         {QStringLiteral("quiet"), QStringLiteral("No traffic trace on stderr.")},
     });
     int com = 1;
     int hangUpAfter = -1;
     sim::Simulator::Faults faults;
+    sim::Bench::Schedule schedule;
+    constexpr int kMostUnits = 10000;
     const RangedOption ranged[] = {
         {QStringLiteral("com"), PortMap::kFirstCom, PortMap::kLastCom, &com},
         {QStringLiteral("latency"), 0, kMostMs, &faults.latencyMs},
@@ -118,6 +158,13 @@ int main(int argc, char *argv[])
         {QStringLiteral("truncate"), 0, kMostBytes, &faults.truncateTo},
         {QStringLiteral("hang-up-after"), 0, kMostMs, &hangUpAfter},
         {QStringLiteral("corrupt-write"), 0, kMostBytes, &faults.corruptOffset},
+        {QStringLiteral("units"), 1, kMostUnits, &schedule.units},
+    };
+    const SecondsOption seconds[] = {
+        {QStringLiteral("present"), 0.001, &schedule.presentMs},
+        {QStringLiteral("absent"), 0, &schedule.absentMs},
+        {QStringLiteral("appear-after"), 0, &schedule.appearAfterMs},
+        {QStringLiteral("vanish-after"), 0, &schedule.vanishAfterMs},
     };
     // A number option left without its value at the end says what it takes.
     const QStringList arguments = app.arguments();
@@ -131,6 +178,14 @@ int main(int argc, char *argv[])
     for (const RangedOption &option : ranged)
         if (!readInt(parser, option, err))
             return commandline::kUsageError;
+    for (const SecondsOption &option : seconds)
+        if (!readSeconds(parser, option, err))
+            return commandline::kUsageError;
+    for (const char *name : {"present", "absent"})
+        if (parser.isSet(QLatin1String(name)) && !parser.isSet(QStringLiteral("units")))
+            return commandline::usageError(kProgram, QStringLiteral("--%1 needs --units").arg(QLatin1String(name)), err);
+    if (schedule.vanishAfterMs >= 0 && schedule.vanishAfterMs < schedule.appearAfterMs)
+        return commandline::usageError(kProgram, QStringLiteral("--vanish-after comes before --appear-after"), err);
     // The wire is single-byte text; take the option's bytes as the terminal gave them.
     faults.garbageBefore = parser.value(QStringLiteral("garbage-before")).toLocal8Bit();
     faults.garbageAfter = parser.value(QStringLiteral("garbage-after")).toLocal8Bit();
@@ -158,12 +213,28 @@ int main(int argc, char *argv[])
     simulator.setPacing(!parser.isSet(QStringLiteral("no-pacing")));
     simulator.setFaults(faults);
 
+    sim::Bench bench(simulator);
+    const auto announce = [&out, &simulator, com] {
+        out << "COM" << com << ": " << simulator.linkPath() << " -> " << simulator.slavePath() << Qt::endl;
+    };
+    QObject::connect(&bench, &sim::Bench::appeared, &app, announce);
+    QObject::connect(&bench, &sim::Bench::unitConnected, &app,
+                     [&out](int unit) { out << "unit " << unit << " connected" << Qt::endl; });
+    QObject::connect(&bench, &sim::Bench::unitDisconnected, &app,
+                     [&out](int unit) { out << "unit " << unit << " disconnected" << Qt::endl; });
+    int failedStatus = 0;
+    QObject::connect(&bench, &sim::Bench::failed, &app, [&err, &failedStatus](const QString &why) {
+        err << "tavrix-sim: " << why << Qt::endl;
+        failedStatus = 1;
+        QCoreApplication::exit(1);
+    });
+    QObject::connect(&bench, &sim::Bench::vanished, &app, [] { QCoreApplication::quit(); });
+
     QString error;
-    if (!simulator.start(portsDir, com, &error)) {
+    if (!bench.start(portsDir, com, schedule, &error)) {
         err << "tavrix-sim: " << error << "\n";
         return 1;
     }
-    out << "COM" << com << ": " << simulator.linkPath() << " -> " << simulator.slavePath() << Qt::endl;
 
     if (hangUpAfter >= 0) {
         QTimer::singleShot(hangUpAfter, &simulator, [&simulator] {
@@ -174,5 +245,5 @@ int main(int argc, char *argv[])
 
     const int rc = app.exec();
     simulator.stop();
-    return rc;
+    return failedStatus ? failedStatus : rc;
 }

@@ -116,6 +116,18 @@ void Simulator::setRecord(const QByteArray &record)
     emit recordChanged();
 }
 
+void Simulator::setAnswering(bool on)
+{
+    if (on == m_answering)
+        return;
+    m_answering = on;
+    if (!on) {
+        resetOutput();
+        m_input.clear();
+    }
+    traceLine(on ? QStringLiteral("controller connected") : QStringLiteral("controller disconnected"));
+}
+
 void Simulator::onReadable()
 {
     char buffer[4096];
@@ -136,6 +148,10 @@ void Simulator::onReadable()
         break;
     }
 
+    if (!m_answering) {
+        m_input.clear();
+        return;
+    }
     const QPointer<Simulator> alive(this);
     qsizetype cr;
     while ((cr = m_input.indexOf('\r')) >= 0) {

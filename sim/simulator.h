@@ -56,6 +56,11 @@ public:
     void hangUp();
     bool isRunning() const { return m_pty.isOpen(); }
 
+    // Off: no controller is on the cable. Commands are read and thrown away without
+    // effect, and a reply still on its way is cut off.
+    bool answering() const { return m_answering; }
+    void setAnswering(bool on);
+
     QString slavePath() const { return m_slavePath; }
     QString linkPath() const { return m_linkPath; }
 
@@ -109,6 +114,7 @@ private:
     Faults m_faults;
     bool m_pacing = true;
     bool m_trace = false;
+    bool m_answering = true;
 
     QList<Job> m_jobs;
     QTimer m_pump;

@@ -56,6 +56,7 @@ private slots:
     void noAnswer_data();
     void noAnswer();
     void hangUpMakesThePortVanish();
+    void disconnectedControllerIgnoresTheLine();
     void pacingKeepsToTheLineRate();
     void startRefuses_data();
     void startRefuses();
@@ -352,6 +353,28 @@ void TestSim::hangUpMakesThePortVanish()
     QVERIFY(!m_client->port.isOpen());
     QCOMPARE(sent.size(), 0);
     QVERIFY(m_client->received.size() < 617);
+}
+
+void TestSim::disconnectedControllerIgnoresTheLine()
+{
+    // Cut off in the middle of a paced reply, as a controller pulled off its cable.
+    m_sim->setPacing(true);
+    QSignalSpy arrived(&m_client->port, &QSerialPort::readyRead);
+    m_client->send("READ_SET");
+    QVERIFY(arrived.wait(kReplyWaitMs));
+    m_sim->setAnswering(false);
+    QCOMPARE(m_sim->pendingReplies(), 0);
+
+    QSignalSpy commands(m_sim.get(), &Simulator::commandReceived);
+    m_client->send("WRITE_ABON_+380991234567");
+    QVERIFY(!arrived.wait(400));
+    QCOMPARE(commands.size(), 0);
+    QCOMPARE(m_sim->record(), expected::startRecord());
+
+    m_sim->setPacing(false);
+    m_sim->setAnswering(true);
+    m_client->send("READ_ABON");
+    QTRY_COMPARE_WITH_TIMEOUT(m_client->received, kStartPhones, kReplyWaitMs);
 }
 
 void TestSim::pacingKeepsToTheLineRate()

@@ -1,4 +1,5 @@
 #include "cli/tool.h"
+#include "cli/watch.h"
 #include "commandline/commandline.h"
 
 #include <QApplication>
@@ -23,6 +24,10 @@ const char kSynopsis[] =
     "  diff A B                      compare two files or controllers (COMn)\n"
     "  show FILE|COMn                every control with its page and caption\n"
     "  defaults [-o FILE]            the factory configuration as a file\n"
+    "  watch TEMPLATE [COMn...]      the production line: every controller that answers gets\n"
+    "        [--units UNITS.csv] [--log LOG.jsonl] [--backups DIR] [--count N] [--settle S]\n"
+    "                                TEMPLATE and its own row, verified and logged; --check\n"
+    "                                only checks TEMPLATE and the rows\n"
     "\n"
     "--trace FILE writes the exchange with every port (time, direction, bytes, text),\n"
     "each line headed by its COM number.\n"
@@ -67,8 +72,23 @@ int main(int argc, char *argv[])
     const QCommandLineOption trace(QStringLiteral("trace"),
                                    QStringLiteral("Write every command sent and every reply received, for each port, to FILE."),
                                    QStringLiteral("file"));
-    parser.addOptions({output, verify, json, timeout, trace});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("ports, read, write, diff, show or defaults"));
+    const QCommandLineOption units(QStringLiteral("units"), QStringLiteral("watch: one row of values per unit (CSV)."),
+                                   QStringLiteral("file"));
+    const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("watch: append one JSON line per unit to FILE."),
+                                 QStringLiteral("file"));
+    const QCommandLineOption backups(QStringLiteral("backups"),
+                                     QStringLiteral("watch: the folder for what each unit held before."),
+                                     QStringLiteral("dir"));
+    const QCommandLineOption count(QStringLiteral("count"), QStringLiteral("watch: end after N units passed."),
+                                   QStringLiteral("N"));
+    const QCommandLineOption settle(QStringLiteral("settle"),
+                                    QStringLiteral("watch: seconds to wait after a port appears (default 1)."),
+                                    QStringLiteral("seconds"), QStringLiteral("1"));
+    const QCommandLineOption check(QStringLiteral("check"),
+                                   QStringLiteral("watch: only check the template and every row; no port is opened."));
+    parser.addOptions({output, verify, json, timeout, trace, units, log, backups, count, settle, check});
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("ports, read, write, diff, show, defaults or watch"));
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("Ports (COMn) and files."),
                                  QStringLiteral("[arguments...]"));
 
@@ -136,6 +156,10 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("--verify belongs to write"));
     if (!needs(command == QLatin1String("read") || command == QLatin1String("defaults"), "o"))
         return fail(QStringLiteral("-o belongs to read and defaults"));
+    for (const char *option : {"units", "log", "backups", "count", "settle", "check"}) {
+        if (!needs(command == QLatin1String("watch"), option))
+            return fail(QStringLiteral("--%1 belongs to watch").arg(QLatin1String(option)));
+    }
 
     // Ports are named COMn; the remaining arguments are files.
     QList<int> coms;
@@ -151,6 +175,30 @@ int main(int argc, char *argv[])
         } else {
             files << arg;
         }
+    }
+
+    if (command == QLatin1String("watch")) {
+        if (files.size() != 1)
+            return fail(QStringLiteral("watch takes one template file and the ports to watch: watch TEMPLATE [COM3...]"));
+        WatchOptions watch;
+        watch.templatePath = files.first();
+        watch.coms = coms;
+        watch.unitsPath = parser.value(units);
+        watch.logPath = parser.value(log);
+        watch.backupsDir = parser.value(backups);
+        watch.check = parser.isSet(check);
+        watch.json = options.json;
+        watch.timeoutMs = options.timeoutMs;
+        if (parser.isSet(count)) {
+            watch.count = parser.value(count).toInt(&ok);
+            if (!ok || watch.count < 1)
+                return fail(QStringLiteral("--count takes a whole number from 1 up, not '%1'").arg(parser.value(count)));
+        }
+        const double settleSeconds = parser.value(settle).toDouble(&ok);
+        if (!ok || !std::isfinite(settleSeconds) || settleSeconds < 0 || settleSeconds > 3600)
+            return fail(QStringLiteral("--settle takes 0 to 3600 seconds, not '%1'").arg(parser.value(settle)));
+        watch.settleMs = int(settleSeconds * 1000 + 0.5);
+        return runWatch(PortMap::system(), watch, out, err);
     }
 
     Tool tool(PortMap::system(), options, out, err);

@@ -189,7 +189,8 @@ void Simulator::handleLine(QByteArray line)
     emit commandReceived(line);
     if (alive && response.recordChanged)
         emit recordChanged();
-    if (!alive || !isRunning())
+    // Pulled off the cable or hung up by a listener: no reply leaves.
+    if (!alive || !isRunning() || !m_answering)
         return;
     if (!response.answered) {
         traceLine(QStringLiteral("   (unknown command, no answer)"));

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QCryptographicHash>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -251,6 +252,23 @@ void TestCli::exitStatuses_data()
     QTest::newRow("timeout not finite") << QStringList{"read", "COM3", "-o", "-", "--timeout", "inf"} << none << 2 << "" << "";
     QTest::newRow("timeout not a number") << QStringList{"read", "COM3", "-o", "-", "--timeout", "nan"} << none << 2 << "" << "";
     QTest::newRow("file larger than 1 MiB") << QStringList{"write", "COM3", "HUGE"} << none << 2 << "" << "";
+    QTest::newRow("watch checks every row") << QStringList{"watch", "GOOD", "--units", "UNITS", "--check"} << none << 0
+                                            << "line 3 \\(B\\): Edit1 = \\+380501000002" << "";
+    QTest::newRow("watch refuses a bad row before any port")
+        << QStringList{"watch", "GOOD", "COM3", "--units", "BADUNITS"} << none << 2 << ""
+        << "badunits.csv: line 3, column Edit1: ";
+    QTest::newRow("watch without the log's folder") << QStringList{"watch", "GOOD", "COM3", "--log", "NOLOGDIR"}
+                                                    << none << 2 << "" << "the log's folder .* does not exist";
+    QTest::newRow("watch one unit") << QStringList{"watch", "GOOD", "COM3", "--count", "1", "--settle", "0",
+                                                   "--backups", "NEWDIR/", "--log", "LOG"}
+                                    << none << 0 << "COM3  unit 1  записан и проверен  \\d+\\.\\d s" << "";
+    QTest::newRow("watch summary as JSON")
+        << QStringList{"watch", "GOOD", "COM3", "--count", "1", "--settle", "0", "--backups", "NEWDIR/", "--json"}
+        << none << 0 << "\"passed\": 1" << "COM3  unit 1  записан и проверен";
+    QTest::newRow("--units outside watch") << QStringList{"read", "COM3", "-o", "OUT", "--units", "UNITS"} << none << 2
+                                           << "" << "--units belongs to watch";
+    QTest::newRow("watch count not a number") << QStringList{"watch", "GOOD", "--count", "many"} << none << 2 << ""
+                                              << "--count takes";
     QTest::newRow("endless device as a file") << QStringList{"diff", "/dev/zero", "GOOD"} << none << 2 << "" << "";
 }
 
@@ -279,6 +297,9 @@ void TestCli::exitStatuses()
     const QString blocker = writeFile(QStringLiteral("blocker"), "x");
     const QString trace = m_home->filePath(QStringLiteral("trace.txt"));
     const QString forms = writeFile(QStringLiteral("forms.cfg"), "# tavrix-configuration 1\nEdit1 = \"\"\nEdit19 = \"\"\n");
+    const QString units = writeFile(QStringLiteral("units.csv"), "unit,Edit1\nA,+380501000001\nB,+380501000002\n");
+    const QString badUnits = writeFile(QStringLiteral("badunits.csv"), "unit,Edit1\nA,+380501000001\nB,+3805010000021234\n");
+    const QString log = m_home->filePath(QStringLiteral("line.jsonl"));
 
     sim::Simulator *device = startSim(3);
     QVERIFY(device);
@@ -329,6 +350,14 @@ void TestCli::exitStatuses()
             arg = trace;
         else if (arg == QLatin1String("FORMS"))
             arg = forms;
+        else if (arg == QLatin1String("UNITS"))
+            arg = units;
+        else if (arg == QLatin1String("BADUNITS"))
+            arg = badUnits;
+        else if (arg == QLatin1String("LOG"))
+            arg = log;
+        else if (arg == QLatin1String("NOLOGDIR"))
+            arg = m_home->filePath(QStringLiteral("nodir/line.jsonl"));
     }
     QSignalSpy commands(device, &sim::Simulator::commandReceived);
     QElapsedTimer clock;
@@ -356,6 +385,22 @@ void TestCli::exitStatuses()
     // A read that fails leaves no backup behind.
     if (args.first() == QLatin1String("read") && status != 0)
         QVERIFY(!QFile::exists(m_home->filePath(QStringLiteral("out.cfg"))));
+    if (args.first() == QLatin1String("watch")) {
+        // A refused template or row touches no port; a unit that passed holds the file.
+        if (status == 2 || args.contains(QStringLiteral("--check")))
+            QCOMPARE(commands.count(), 0);
+        else if (status == 0)
+            QCOMPARE(device->record(), goodRecord);
+        if (args.contains(log)) {
+            QFile file(log);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QJsonObject entry = QJsonDocument::fromJson(file.readLine()).object();
+            QCOMPARE(entry.value(QStringLiteral("result")).toString(), QStringLiteral("pass"));
+            QCOMPARE(entry.value(QStringLiteral("sha256")).toString(),
+                     QString::fromLatin1(QCryptographicHash::hash(goodRecord, QCryptographicHash::Sha256).toHex()));
+            QVERIFY(QFile::exists(entry.value(QStringLiteral("backup")).toString()));
+        }
+    }
     // A file refused for its size is refused before it is read whole, at once.
     if (args.contains(huge) || args.contains(QStringLiteral("/dev/zero")))
         QVERIFY2(clock.elapsed() < 5000 && r.err.contains(QStringLiteral("larger than 1048576 bytes")), qPrintable(r.err));

@@ -1,0 +1,187 @@
+// The production line against paced simulated benches (9600 8N1, as the real line):
+//
+//   bench_line [--units R] [--latency MS]
+//
+// 1. Cycle per unit, from the first byte of its reply to the logged pass, against the
+//    time the replies need on the line (READ_SET reply, acknowledgement, read-back)
+//    plus the controller's latency before each of its two later replies. The commands
+//    the line writes leave at once on a pseudo-terminal, so their 618 + 9 bytes are
+//    not in the measured cycle; on a real line they add 0.65 s, and the figure printed
+//    for that case adds them to both sides.
+// 2. Four stations busy at once against one: the median cycles.
+// 3. How long after a port's link appears its station notices it.
+//
+// Prints ratios; the aims are ≤ 1.25, ≤ 1.1 and < 1 s.
+#include "line/productionline.h"
+#include "line/recipe.h"
+#include "sim/bench.h"
+#include "sim/simulator.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr double kByteSeconds = 10.0 / 9600;
+constexpr int kSettingsReply = 617;  // "READ_SET_" + 607 + CR
+constexpr int kAck = 13;             // "WRITE_SET_OK" + CR
+constexpr int kWriteCommand = 618;   // "WRITE_SET_" + 607 + CR
+constexpr int kReadCommand = 9;      // "READ_SET" + CR
+
+double median(QList<double> v)
+{
+    std::sort(v.begin(), v.end());
+    if (v.isEmpty())
+        return 0;
+    const qsizetype n = v.size();
+    return n % 2 ? v.at(n / 2) : (v.at(n / 2 - 1) + v.at(n / 2)) / 2;
+}
+
+struct Run
+{
+    QList<double> cycles;
+    int failed = 0;
+};
+
+Run runStations(const line::Recipe &recipe, int stations, int units, int latencyMs)
+{
+    QTemporaryDir dir;
+    const QString portsDir = dir.filePath("ports");
+    std::vector<std::unique_ptr<sim::Simulator>> sims;
+    std::vector<std::unique_ptr<sim::Bench>> rigs;
+    QList<int> coms;
+    for (int i = 0; i < stations; ++i) {
+        auto device = std::make_unique<sim::Simulator>();
+        sim::Simulator::Faults faults;
+        faults.latencyMs = latencyMs;
+        device->setFaults(faults);
+        auto rig = std::make_unique<sim::Bench>(*device);
+        sim::Bench::Schedule schedule;
+        schedule.units = units;
+        schedule.presentMs = 5000;
+        schedule.absentMs = 4500; // longer than the two silent periods that mean "gone"
+        rig->start(portsDir, 11 + i, schedule);
+        coms << 11 + i;
+        sims.push_back(std::move(device));
+        rigs.push_back(std::move(rig));
+    }
+    line::ProductionLine::Options options;
+    options.coms = coms;
+    options.backupsDir = dir.filePath("backups");
+    options.count = stations * units;
+    options.timing.settleMs = 0;
+    line::ProductionLine productionLine(PortMap(portsDir, {}), recipe, options);
+    QString why;
+    productionLine.prepare(&why);
+    Run run;
+    QObject::connect(&productionLine, &line::ProductionLine::unitDone, [&run](const line::UnitResult &r) {
+        if (r.pass)
+            run.cycles << r.seconds;
+        else
+            ++run.failed;
+    });
+    QEventLoop loop;
+    QObject::connect(&productionLine, &line::ProductionLine::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(stations * units * 15000 + 20000, &loop, &QEventLoop::quit);
+    productionLine.start();
+    loop.exec();
+    return run;
+}
+
+QList<double> noticeTimes(const line::Recipe &recipe, int trials)
+{
+    QList<double> out;
+    for (int t = 0; t < trials; ++t) {
+        QTemporaryDir dir;
+        const QString portsDir = dir.filePath("ports");
+        line::ProductionLine::Options options;
+        options.coms = {21};
+        options.backupsDir = dir.filePath("backups");
+        options.timing.settleMs = 1000;
+        line::ProductionLine productionLine(PortMap(portsDir, {}), recipe, options);
+        QString why;
+        productionLine.prepare(&why);
+        sim::Simulator device;
+        sim::Bench rig(device);
+        QElapsedTimer appeared;
+        QObject::connect(&rig, &sim::Bench::appeared, [&appeared] { appeared.start(); });
+        QEventLoop loop;
+        double noticed = -1;
+        QObject::connect(&productionLine, &line::ProductionLine::stationUpdated, [&](int com) {
+            if (noticed < 0 && appeared.isValid()
+                && productionLine.station(com)->state() == line::Station::State::Settling) {
+                noticed = appeared.nsecsElapsed() / 1e9;
+                loop.quit();
+            }
+        });
+        productionLine.start();
+        sim::Bench::Schedule schedule;
+        // At different points of the rescan period.
+        schedule.appearAfterMs = 300 + 137 * t;
+        rig.start(portsDir, 21, schedule);
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
+        out << noticed;
+        productionLine.abort();
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    const QStringList args = app.arguments();
+    const int units = args.contains("--units") ? args.value(args.indexOf("--units") + 1).toInt() : 3;
+    const int latency = args.contains("--latency") ? args.value(args.indexOf("--latency") + 1).toInt() : 0;
+
+    QTemporaryDir dir;
+    const QString tpl = dir.filePath("t.cfg");
+    QFile file(tpl);
+    file.open(QIODevice::WriteOnly);
+    file.write("# tavrix-configuration 1\nEdit34 = internet\nEdit1 = +380501234567\n");
+    file.close();
+    line::Recipe recipe;
+    if (const auto error = recipe.load(tpl, {})) {
+        out << error->message() << '\n';
+        return 2;
+    }
+
+    const double paced = (kSettingsReply + kAck + kSettingsReply) * kByteSeconds + 2 * latency / 1000.0;
+    const double commands = (kWriteCommand + kReadCommand) * kByteSeconds;
+    const Run one = runStations(recipe, 1, units, latency);
+    const Run four = runStations(recipe, 4, units, latency);
+    const double m1 = median(one.cycles);
+    const double m4 = median(four.cycles);
+    out << QStringLiteral("one station:   %1 units passed, %2 failed, median cycle %3 s; line time %4 s; ratio %5 "
+                          "(with the commands on a real line %6)\n")
+               .arg(one.cycles.size()).arg(one.failed).arg(m1, 0, 'f', 3).arg(paced, 0, 'f', 3)
+               .arg(m1 / paced, 0, 'f', 3).arg((m1 + commands) / (paced + commands), 0, 'f', 3);
+    out << QStringLiteral("four stations: %1 units passed, %2 failed, median cycle %3 s, slowest %4 s; ratio to one "
+                          "station %5\n")
+               .arg(four.cycles.size()).arg(four.failed).arg(m4, 0, 'f', 3)
+               .arg(four.cycles.isEmpty() ? 0 : *std::max_element(four.cycles.begin(), four.cycles.end()), 0, 'f', 3)
+               .arg(m1 > 0 ? m4 / m1 : 0, 0, 'f', 3);
+    const QList<double> notice = noticeTimes(recipe, 5);
+    QStringList shown;
+    for (double s : notice)
+        shown << QString::number(s, 'f', 3);
+    out << QStringLiteral("new port noticed after: %1 s (worst %2 s)\n")
+               .arg(shown.join(QStringLiteral(", ")))
+               .arg(*std::max_element(notice.begin(), notice.end()), 0, 'f', 3);
+    out.flush();
+    return 0;
+}

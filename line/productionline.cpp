@@ -1,0 +1,270 @@
+#include "line/productionline.h"
+
+#include "config/catalog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTimer>
+#include <algorithm>
+
+namespace line {
+
+QString defaultBackupsDir()
+{
+#ifdef Q_OS_WIN
+    const QString base = qEnvironmentVariable("LOCALAPPDATA");
+    return QDir(base).filePath(QStringLiteral("Tavrix/backups"));
+#else
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::home().filePath(QStringLiteral(".local/state"));
+    return QDir(base).filePath(QStringLiteral("tavrix/backups"));
+#endif
+}
+
+ProductionLine::ProductionLine(PortMap map, const Recipe &recipe, Options options, QObject *parent)
+    : QObject(parent), m_map(std::move(map)), m_recipe(recipe), m_options(std::move(options)),
+      m_queue(recipe.hasUnits() ? UnitQueue(recipe.rows()) : UnitQueue())
+{
+    if (m_options.coms.isEmpty()) {
+        for (int com = PortMap::kFirstCom; com <= PortMap::kLastCom; ++com)
+            m_options.coms << com;
+    }
+    m_backupsDir = m_options.backupsDir.isEmpty() ? defaultBackupsDir() : m_options.backupsDir;
+}
+
+ProductionLine::~ProductionLine()
+{
+    if (m_watcher)
+        m_watcher->stop();
+    m_stations.clear();
+}
+
+bool ProductionLine::prepare(QString *why)
+{
+    if (!QDir().mkpath(m_backupsDir)) {
+        *why = QStringLiteral("the backups folder %1 cannot be made").arg(m_backupsDir);
+        return false;
+    }
+    if (!m_options.logPath.isEmpty()) {
+        const QFileInfo info(m_options.logPath);
+        if (!info.absoluteDir().exists()) {
+            *why = QStringLiteral("the log's folder %1 does not exist").arg(info.absolutePath());
+            return false;
+        }
+        m_log.setFileName(m_options.logPath);
+        if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            *why = QStringLiteral("the log %1 cannot be written: %2").arg(m_options.logPath, m_log.errorString());
+            return false;
+        }
+    }
+    return true;
+}
+
+void ProductionLine::start()
+{
+    m_running = true;
+    m_clock.start();
+    for (int com : std::as_const(m_options.coms))
+        m_stations.push_back(std::make_unique<Station>(com, *this, m_options.timing));
+    m_watcher = std::make_unique<PortWatcher>(m_map, m_options.coms);
+    connect(m_watcher.get(), &PortWatcher::appeared, this, [this](int com, const QString &device) {
+        // One device has one owner, even when two COM numbers name it.
+        for (const auto &s : m_stations) {
+            if (s->com() != com && s->device() == device)
+                return;
+        }
+        if (Station *s = station(com))
+            s->setDevice(device);
+    });
+    connect(m_watcher.get(), &PortWatcher::gone, this, [this](int com) {
+        if (Station *s = station(com))
+            s->setDevice({});
+    });
+    m_watcher->start();
+    // Nothing to serve (no rows at all): end once the loop runs.
+    QTimer::singleShot(0, this, &ProductionLine::checkEnd);
+}
+
+void ProductionLine::stop()
+{
+    m_stopping = true;
+    checkEnd();
+}
+
+void ProductionLine::abort()
+{
+    m_stopping = true;
+    for (const auto &s : m_stations)
+        s->shutDown();
+    checkEnd();
+}
+
+Station *ProductionLine::station(int com) const
+{
+    for (const auto &s : m_stations) {
+        if (s->com() == com)
+            return s.get();
+    }
+    return nullptr;
+}
+
+bool ProductionLine::anyBusy() const
+{
+    return std::any_of(m_stations.begin(), m_stations.end(), [](const auto &s) { return s->busy(); });
+}
+
+void ProductionLine::checkEnd()
+{
+    if (!m_running || m_ended || anyBusy())
+        return;
+    const bool countReached = m_options.count > 0 && m_passed >= m_options.count;
+    if (!(m_stopping || countReached || m_queue.exhausted()))
+        return;
+    m_ended = true;
+    m_running = false;
+    m_watcher->stop();
+    for (const auto &s : m_stations)
+        s->shutDown();
+    emit finished();
+}
+
+std::optional<UnitRow> ProductionLine::takeRow(int *ordinal)
+{
+    if (!m_running || m_stopping)
+        return std::nullopt;
+    if (m_options.count > 0 && m_passed + m_queue.out() >= m_options.count)
+        return std::nullopt;
+    std::optional<UnitRow> row = m_queue.take();
+    if (row)
+        *ordinal = ++m_ordinals;
+    return row;
+}
+
+QString ProductionLine::saveBackup(const Station &station, const QByteArray &record, QString *why)
+{
+    const QString stem = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-")) + station.portName();
+    QDir dir(m_backupsDir);
+    QString path = dir.filePath(stem + QStringLiteral(".cfg"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = dir.filePath(QStringLiteral("%1-%2.cfg").arg(stem).arg(n));
+    if (!config::save(path, m_recipe.backupText(record), why))
+        return {};
+    return path;
+}
+
+void ProductionLine::unitFinished(Station &, const UnitResult &result)
+{
+    if (result.pass) {
+        ++m_passed;
+        m_queue.usedUp();
+        m_cycles << result.seconds;
+    } else {
+        ++m_failed;
+        // Its row goes to the next unit that arrives.
+        m_queue.giveBack(result.row);
+    }
+    if (m_log.isOpen()) {
+        const QByteArray line = QJsonDocument(logObject(result)).toJson(QJsonDocument::Compact) + '\n';
+        // Each line on disk as it happens: a crash loses nothing already logged.
+        if (m_log.write(line) != line.size() || !m_log.flush())
+            emit notice(QStringLiteral("the log %1 cannot be written: %2").arg(m_log.fileName(), m_log.errorString()));
+    }
+    emit unitDone(result);
+    QTimer::singleShot(0, this, &ProductionLine::checkEnd);
+}
+
+void ProductionLine::stationChanged(Station &station)
+{
+    const QString refusal = station.refusal();
+    if (refusal != m_refusalsTold.value(station.com())) {
+        m_refusalsTold.insert(station.com(), refusal);
+        if (!refusal.isEmpty())
+            emit notice(QStringLiteral("%1  %2").arg(station.portName(), refusal));
+    }
+    emit stationUpdated(station.com());
+}
+
+ProductionLine::Summary ProductionLine::summary() const
+{
+    Summary s;
+    s.passed = m_passed;
+    s.failed = m_failed;
+    s.rowsLeft = m_queue.limited() ? m_queue.left() + m_queue.out() : -1;
+    s.runSeconds = m_clock.isValid() ? m_clock.elapsed() / 1000.0 : 0;
+    if (s.runSeconds > 0)
+        s.unitsPerHour = m_passed * 3600.0 / s.runSeconds;
+    QList<double> cycles = m_cycles;
+    std::sort(cycles.begin(), cycles.end());
+    if (!cycles.isEmpty()) {
+        const qsizetype n = cycles.size();
+        s.medianSeconds = n % 2 ? cycles.at(n / 2) : (cycles.at(n / 2 - 1) + cycles.at(n / 2)) / 2;
+    }
+    return s;
+}
+
+QJsonObject ProductionLine::logObject(const UnitResult &r)
+{
+    QJsonObject o {
+        {QStringLiteral("time"), r.time.toString(Qt::ISODateWithMs)},
+        {QStringLiteral("port"), QStringLiteral("COM%1").arg(r.com)},
+        {QStringLiteral("device"), r.device},
+        {QStringLiteral("unit"), r.row.label.isEmpty() ? QString::number(r.ordinal) : r.row.label},
+        {QStringLiteral("attempt"), r.ordinal},
+        {QStringLiteral("row"), r.row.line > 0 ? QJsonValue(r.row.line) : QJsonValue()},
+        {QStringLiteral("result"), r.pass ? QStringLiteral("pass") : QStringLiteral("fail")},
+        {QStringLiteral("seconds"), qRound(r.seconds * 1000) / 1000.0},
+        {QStringLiteral("backup"), r.backup},
+        {QStringLiteral("changes"), QJsonArray::fromStringList(r.changes)},
+        {QStringLiteral("sha256"), r.sha256.isEmpty() ? QJsonValue() : QJsonValue(r.sha256)},
+    };
+    if (!r.pass) {
+        o.insert(QStringLiteral("phase"), r.phase);
+        o.insert(QStringLiteral("reason"), r.reason);
+    }
+    if (!r.notes.isEmpty())
+        o.insert(QStringLiteral("notes"), QJsonArray::fromStringList(r.notes));
+    return o;
+}
+
+QString ProductionLine::eventLine(const UnitResult &r)
+{
+    QString unit = QStringLiteral("unit %1").arg(r.ordinal);
+    if (!r.row.label.isEmpty())
+        unit += QStringLiteral(" (%1)").arg(r.row.label);
+    static const QHash<QString, QString> phases {
+        {QStringLiteral("backup"), QStringLiteral("при резервной копии")},
+        {QStringLiteral("write"), QStringLiteral("при записи")},
+        {QStringLiteral("verify"), QStringLiteral("при проверке")},
+    };
+    const QString what = r.pass ? QStringLiteral("записан и проверен")
+                                : QStringLiteral("ошибка %1: %2").arg(phases.value(r.phase, r.phase), r.reason);
+    return QStringLiteral("COM%1  %2  %3  %4 s").arg(r.com).arg(unit, what, QString::number(r.seconds, 'f', 1));
+}
+
+QJsonObject ProductionLine::summaryObject(const Summary &s)
+{
+    QJsonObject o {{QStringLiteral("passed"), s.passed},
+                   {QStringLiteral("failed"), s.failed},
+                   {QStringLiteral("unitsPerHour"), qRound(s.unitsPerHour * 10) / 10.0},
+                   {QStringLiteral("medianSeconds"), qRound(s.medianSeconds * 1000) / 1000.0},
+                   {QStringLiteral("seconds"), qRound(s.runSeconds * 1000) / 1000.0}};
+    if (s.rowsLeft >= 0)
+        o.insert(QStringLiteral("rowsLeft"), s.rowsLeft);
+    return o;
+}
+
+QString ProductionLine::summaryLine(const Summary &s)
+{
+    QString line = QStringLiteral("Итого: записано %1, ошибок %2, %3 в час, медиана цикла %4 s")
+                       .arg(s.passed)
+                       .arg(s.failed)
+                       .arg(QString::number(s.unitsPerHour, 'f', 0), QString::number(s.medianSeconds, 'f', 1));
+    if (s.rowsLeft >= 0)
+        line += QStringLiteral(", строк осталось %1").arg(s.rowsLeft);
+    return line;
+}
+
+} // namespace line

@@ -1,0 +1,130 @@
+#include "line/recipe.h"
+
+#include "config/catalog.h"
+#include "config/configform.h"
+#include "protocol/records/records.h"
+
+#include <QFileInfo>
+
+namespace line {
+
+namespace {
+
+QByteArray settingsText(const QByteArray &record)
+{
+    return "READ_SET_" + record + '\r';
+}
+
+} // namespace
+
+Recipe::Recipe() : m_catalog(config::windowCatalog())
+{
+}
+
+std::optional<UnitsError> Recipe::load(const QString &templatePath, const QString &unitsPath)
+{
+    config::Configuration loaded;
+    if (const auto error = config::load(templatePath, m_catalog, &loaded))
+        return UnitsError {error->file, error->line, {}, error->reason};
+
+    QList<UnitRow> rows;
+    if (!unitsPath.isEmpty()) {
+        QByteArray bytes;
+        if (const auto error = config::readFile(unitsPath, &bytes))
+            return UnitsError {unitsPath, 0, {}, error->reason};
+        QStringList header;
+        if (auto error = parseUnits(bytes, unitsPath, &header, &rows))
+            return error;
+        for (const QString &name : std::as_const(header)) {
+            if (name != QLatin1String("unit") && !m_catalog.find(name))
+                return UnitsError {unitsPath, 1, name, QStringLiteral("is not a configuration control")};
+        }
+    }
+    m_template = loaded;
+    m_templatePath = templatePath;
+    m_hasUnits = !unitsPath.isEmpty();
+    for (const UnitRow &row : std::as_const(rows)) {
+        if (auto error = checkRow(row, unitsPath)) {
+            m_template = {};
+            m_hasUnits = false;
+            return error;
+        }
+    }
+    m_rows = rows;
+    return std::nullopt;
+}
+
+std::optional<UnitsError> Recipe::checkRow(const UnitRow &row, const QString &unitsPath) const
+{
+    // Each cell on its own first, so that the refusal names its column.
+    for (const auto &[name, value] : row.values) {
+        config::Configuration cell;
+        cell.set(name, value, row.line);
+        if (const auto error = m_catalog.check(cell, unitsPath))
+            return UnitsError {unitsPath, row.line, name, error->reason};
+    }
+    // Then with the template, for what only the whole shows (one radio button of a set,
+    // the quoted internet texts together).
+    if (const auto error = m_catalog.check(merged(row), unitsPath)) {
+        const int line = error->line ? error->line : row.line;
+        if (line == row.line)
+            return UnitsError {unitsPath, row.line, {}, error->reason};
+        return UnitsError {m_templatePath, line, {},
+                           QStringLiteral("%1 (with line %2 of %3)").arg(error->reason).arg(row.line).arg(unitsPath)};
+    }
+    return std::nullopt;
+}
+
+config::Configuration Recipe::merged(const UnitRow &row) const
+{
+    config::Configuration out;
+    for (const config::Entry &e : m_template.entries()) {
+        const auto own = std::find_if(row.values.begin(), row.values.end(),
+                                      [&](const auto &cell) { return cell.first == e.name; });
+        if (own != row.values.end())
+            out.set(e.name, own->second, row.line);
+        else
+            out.set(e.name, e.value, e.line);
+    }
+    for (const auto &[name, value] : row.values) {
+        if (!out.contains(name))
+            out.set(name, value, row.line);
+    }
+    return out;
+}
+
+Recipe::Applied Recipe::apply(const QByteArray &held, const UnitRow &row) const
+{
+    const config::Configuration wanted = merged(row);
+    config::ConfigForm form;
+    records::applySettings(form.controls(), settingsText(held), 9);
+    const config::Configuration before = m_catalog.capture(form.controls());
+    Applied out;
+    const QList<config::Change> ruled = m_catalog.applyNoting(form.controls(), wanted);
+    out.record = records::buildSettings(form.controls());
+
+    // What a read of the record written shows, against what the unit held and what was named.
+    config::ConfigForm stored;
+    records::applySettings(stored.controls(), settingsText(out.record), 9);
+    const config::Configuration after = m_catalog.capture(stored.controls());
+    for (const config::Difference &d : m_catalog.compare(before, after))
+        out.changes << d.control->name;
+    for (const config::Change &c : ruled)
+        out.notes << m_catalog.changeLine(c);
+    for (const config::Change &c : m_catalog.changes(wanted, after)) {
+        const bool told = std::any_of(ruled.begin(), ruled.end(),
+                                      [&](const config::Change &t) { return t.control == c.control; });
+        if (!told)
+            out.notes << m_catalog.changeLine(c);
+    }
+    return out;
+}
+
+QByteArray Recipe::backupText(const QByteArray &held) const
+{
+    config::ConfigForm form;
+    records::applySettings(form.controls(), settingsText(held), 9);
+    return m_catalog.render(m_catalog.capture(form.controls()));
+}
+
+} // namespace line

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "line/recipe.h"
+#include "line/stationlink.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+namespace line {
+
+// How one unit attempt ended.
+struct UnitResult
+{
+    QDateTime time;        // when it was logged
+    int com = 0;
+    QString device;
+    int ordinal = 0;       // the unit's number in order of arrival across all stations
+    UnitRow row;
+    bool pass = false;
+    QString phase;         // where it failed: "backup", "write", "verify"
+    QString reason;
+    double seconds = 0;
+    QString backup;
+    QStringList changes;
+    QStringList notes;
+    QString sha256;        // of the record read back
+};
+
+class Station;
+
+// What the stations share: the rows, the backups, the log.
+class StationHost
+{
+public:
+    virtual ~StationHost() = default;
+    // A row for a unit that has just answered; nothing when no unit is to be taken now.
+    virtual std::optional<UnitRow> takeRow(int *ordinal) = 0;
+    // Saves what the unit holds; the file's path, or an empty text with the reason.
+    virtual QString saveBackup(const Station &station, const QByteArray &record, QString *why) = 0;
+    virtual const Recipe &recipe() const = 0;
+    virtual void unitFinished(Station &station, const UnitResult &result) = 0;
+    virtual void stationChanged(Station &station) = 0;
+};
+
+// One watched port, on its own: absent → settling → probing (READ_SET at the repeat
+// period) → a unit answers → backup → write → read back and compare → the unit is
+// logged → waiting for it to leave (silence for two repeat periods, or the port gone)
+// → probing. It is the only owner of its port.
+class Station : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class State { Absent, Settling, Probing, Working, Leaving };
+
+    struct Timing
+    {
+        int settleMs = 1000;
+        int repeatMs = 2000;
+        int timeoutMs = 10000;
+    };
+
+    Station(int com, StationHost &host, Timing timing, QObject *parent = nullptr);
+
+    int com() const { return m_com; }
+    QString portName() const { return QStringLiteral("COM%1").arg(m_com); }
+    QString device() const { return m_device; }
+    State state() const { return m_state; }
+    bool busy() const { return m_state == State::Working; }
+    // "backup", "write" or "verify" while working.
+    QString phase() const { return m_phase; }
+    // The last unit's result, while the station waits for it to leave.
+    const std::optional<UnitResult> &last() const { return m_last; }
+    // Why the port could not be opened, while it cannot.
+    QString refusal() const { return m_refusal; }
+    // The unit under way.
+    int ordinal() const { return m_ordinal; }
+    const UnitRow &row() const { return m_row; }
+
+    void setJournal(ExchangeJournal *journal) { m_link.setJournal(journal, portName()); }
+
+public slots:
+    // The COM number stands for this device now (empty: the port has gone).
+    void setDevice(const QString &device);
+    // Ends at once: the port closes, a unit under way fails.
+    void shutDown();
+
+private:
+    void setState(State state);
+    void settled();
+    void tick();
+    void poll();
+    void deadline();
+    void portLost();
+    void unitAnswered(const QByteArray &record);
+    void fail(const QString &reason, bool portGone = false);
+    void pass(const QByteArray &readBack);
+    void finish(UnitResult result, bool portGone);
+
+    int m_com;
+    StationHost &m_host;
+    Timing m_timing;
+    StationLink m_link;
+    QString m_device;
+    State m_state = State::Absent;
+    QString m_refusal;
+    QTimer m_settle;
+    QTimer m_repeat;
+    QTimer m_poll;
+    QTimer m_deadline;
+    QElapsedTimer m_firstByte; // the current probe's answer began
+    QElapsedTimer m_lastHeard;
+    QElapsedTimer m_unitClock;
+
+    // The unit under way.
+    QString m_phase;
+    int m_ordinal = 0;
+    UnitRow m_row;
+    QString m_backup;
+    Recipe::Applied m_applied;
+    QString m_malformed;
+    std::optional<UnitResult> m_last;
+};
+
+} // namespace line

@@ -1,0 +1,362 @@
+// The production line: stations side by side driven by simulated benches, and the
+// units file it hands out.
+#include "line/productionline.h"
+#include "line/recipe.h"
+#include "line/unitqueue.h"
+#include "sim/bench.h"
+#include "sim/simulator.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using line::ProductionLine;
+
+namespace {
+
+constexpr int kPhoneAt = 90; // the first subscriber's number in the record
+
+// One simulated bench: a COM number, its schedule, and what its units do wrong.
+struct BenchScript
+{
+    int com = 0;
+    int appearMs = 0;
+    int vanishMs = -1;
+    int units = 1;
+    int presentMs = 4000;
+    int absentMs = 500;
+    QString fault; // "pulled at write", "silent", "corrupt"
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<BenchScript>)
+
+class TestLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void unitsFile_data();
+    void unitsFile();
+    void rowsAreCheckedBeforeAnyPort_data();
+    void rowsAreCheckedBeforeAnyPort();
+    void queueHandsRowsOutInOrder();
+    void benches_data();
+    void benches();
+    void logFolderMissingStopsBeforeStarting();
+
+private:
+    QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(text);
+        return path;
+    }
+};
+
+void TestLine::unitsFile_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("parsed"); // rows as "line:label:Name=value;..." joined by "|", or the error
+    QTest::newRow("plain with label") << QByteArray("unit,Edit1\nA,+380501\nB,+380502\n")
+                                      << "2:A:Edit1=+380501|3:B:Edit1=+380502";
+    QTest::newRow("byte-order mark, CR LF, blank line")
+        << QByteArray("\xEF\xBB\xBF" "Edit1,Edit2\r\n+3801,+3802\r\n\r\n+3803,+3804\r\n")
+        << "2::Edit1=+3801;Edit2=+3802|4::Edit1=+3803;Edit2=+3804";
+    QTest::newRow("quotes keep commas, spaces and quotes")
+        << QByteArray("unit,Edit19\n\"Объект, Липова 4\",\" a \"\"b\"\" \"\n")
+        << "2:Объект, Липова 4:Edit19= a \"b\" ";
+    QTest::newRow("quoted line break counts its lines")
+        << QByteArray("unit,Edit1\n\"two\nlines\",+3801\nC,+3802\n") << "2:two\nlines:Edit1=+3801|4:C:Edit1=+3802";
+    QTest::newRow("too few fields") << QByteArray("Edit1,Edit2\n+3801\n") << "line 2: has 1 field(s), the header 2";
+    QTest::newRow("quote not closed") << QByteArray("Edit1\n\"+3801\n") << "line 2: a quote is not closed";
+    QTest::newRow("column twice") << QByteArray("Edit1,Edit1\n1,2\n") << "line 1, column Edit1: named twice";
+    QTest::newRow("empty file") << QByteArray("") << "line 1: has no header of control names";
+    QTest::newRow("not UTF-8") << QByteArray("unit\n\xff\n") << "is not UTF-8 text";
+}
+
+void TestLine::unitsFile()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, parsed);
+    QStringList header;
+    QList<line::UnitRow> rows;
+    const auto error = line::parseUnits(csv, QStringLiteral("u.csv"), &header, &rows);
+    if (error) {
+        QCOMPARE(error->message(), QStringLiteral("u.csv") + (parsed.startsWith("line") ? ": " : ": ") + parsed);
+        return;
+    }
+    QStringList got;
+    for (const line::UnitRow &row : rows) {
+        QStringList cells;
+        for (const auto &[name, value] : row.values)
+            cells << name + '=' + value;
+        got << QStringLiteral("%1:%2:%3").arg(row.line).arg(row.label, cells.join(';'));
+    }
+    QCOMPARE(got.join('|'), parsed);
+}
+
+void TestLine::rowsAreCheckedBeforeAnyPort_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("refusal"); // what follows the file's name; empty: accepted
+    QTest::newRow("good rows") << QByteArray("unit,Edit1,Edit31\nA,+380501234567,1234\nB,+380507654321,4321\n")
+                               << QString();
+    QTest::newRow("number too long on line 3")
+        << QByteArray("unit,Edit1\nA,+380501234567\nB,+3805012345678901\n") << "line 3, column Edit1: ";
+    QTest::newRow("list item outside the list") << QByteArray("ComboBox22\n4\n99\n") << "line 3, column ComboBox22: ";
+    QTest::newRow("no such control") << QByteArray("Edit1,Bogus\n+380501,1\n") << "line 1, column Bogus: is not a configuration control";
+}
+
+void TestLine::rowsAreCheckedBeforeAnyPort()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, refusal);
+    QTemporaryDir dir;
+    const QString tpl = writeFile(dir, "t.cfg", "# tavrix-configuration 1\nEdit34 = internet\n");
+    const QString units = writeFile(dir, "u.csv", csv);
+    line::Recipe recipe;
+    const auto error = recipe.load(tpl, units);
+    if (refusal.isEmpty()) {
+        QVERIFY2(!error, qPrintable(error ? error->message() : QString()));
+        QCOMPARE(recipe.rows().size(), 2);
+        // The row's own value wins over the template's, the template's stays otherwise.
+        const config::Configuration merged = recipe.merged(recipe.rows().at(1));
+        QCOMPARE(merged.value("Edit1"), QStringLiteral("+380507654321"));
+        QCOMPARE(merged.value("Edit34"), QStringLiteral("internet"));
+        return;
+    }
+    QVERIFY(error);
+    QVERIFY2(error->message().startsWith(units + ": " + refusal), qPrintable(error->message()));
+    QVERIFY(recipe.rows().isEmpty());
+}
+
+void TestLine::queueHandsRowsOutInOrder()
+{
+    line::UnitRow a, b, c;
+    a.line = 2;
+    b.line = 3;
+    c.line = 4;
+    line::UnitQueue queue({a, b, c});
+    const auto first = queue.take();
+    const auto second = queue.take();
+    QCOMPARE(first->line, 2);
+    QCOMPARE(second->line, 3);
+    // A failed unit's row goes to the front, before the rows nobody had yet.
+    queue.giveBack(*first);
+    QCOMPARE(queue.take()->line, 2);
+    queue.usedUp();
+    queue.usedUp();
+    QVERIFY(!queue.exhausted());
+    QCOMPARE(queue.take()->line, 4);
+    QVERIFY(!queue.take());
+    QVERIFY(!queue.exhausted()); // one row is still out
+    queue.usedUp();
+    QVERIFY(queue.exhausted());
+
+    line::UnitQueue endless;
+    QVERIFY(endless.take() && endless.take() && !endless.exhausted());
+}
+
+void TestLine::benches_data()
+{
+    QTest::addColumn<QList<BenchScript>>("benches");
+    QTest::addColumn<QByteArray>("csv"); // empty: no units file
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QStringList>("log"); // "COMn pass|fail[/phase] row" in order of the log
+    QTest::addColumn<QStringList>("stored"); // "COMn unit k phone" held at the end
+
+    const QByteArray twoRows = "unit,Edit1\nA,+380501000001\nB,+380501000002\n";
+    QTest::newRow("two units in turn take the rows in order")
+        << QList<BenchScript> {{7, 0, -1, 2, 1500, 700, {}}} << twoRows << 0
+        << QStringList {"COM7 pass 2", "COM7 pass 3"}
+        << QStringList {"COM7 1 +380501000001", "COM7 2 +380501000002"};
+    QTest::newRow("unit pulled mid-write: its row goes to the next unit")
+        << QList<BenchScript> {{7, 0, -1, 2, 2500, 300, "pulled at write"}} << twoRows.left(twoRows.lastIndexOf("B,"))
+        << 0 << QStringList {"COM7 fail/write 2", "COM7 pass 2"} << QStringList {"COM7 2 +380501000001"};
+    QTest::newRow("adapter pulled mid-write: its row goes to the next station's unit")
+        << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, "hung up at write"}, {8, 1500, -1, 1, 60000, 0, {}}}
+        << twoRows.left(twoRows.lastIndexOf("B,")) << 0 << QStringList {"COM7 fail/write 2", "COM8 pass 2"}
+        << QStringList {"COM8 1 +380501000001"};
+    QTest::newRow("a unit that never answers is never logged")
+        << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, "silent"}, {8, 0, -1, 1, 60000, 0, {}}} << QByteArray() << 1
+        << QStringList {"COM8 pass 0"} << QStringList {"COM7 1 +380670000001"};
+    QTest::newRow("a port that appears and vanishes at once")
+        << QList<BenchScript> {{7, 200, 260, 1, 60000, 0, {}}, {8, 400, -1, 1, 60000, 0, {}}} << twoRows << 1
+        << QStringList {"COM8 pass 2"} << QStringList {"COM8 1 +380501000001"};
+    QTest::newRow("two stations ending at the same moment")
+        << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, {}}, {8, 0, -1, 1, 60000, 0, {}}} << twoRows << 0
+        << QStringList {"pass 2", "pass 3"} << QStringList {};
+    QTest::newRow("a unit that stores another byte fails at verify")
+        << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, "corrupt"}} << QByteArray() << 0
+        << QStringList {} << QStringList {};
+}
+
+void TestLine::benches()
+{
+    QFETCH(QList<BenchScript>, benches);
+    QFETCH(QByteArray, csv);
+    QFETCH(int, count);
+    QFETCH(QStringList, log);
+    QFETCH(QStringList, stored);
+
+    QTemporaryDir dir;
+    const QString portsDir = dir.filePath("ports");
+    std::vector<std::unique_ptr<sim::Simulator>> sims;
+    std::vector<std::unique_ptr<sim::Bench>> rigs;
+    QList<int> coms;
+    for (const BenchScript &script : std::as_const(benches)) {
+        auto device = std::make_unique<sim::Simulator>();
+        device->setPacing(false);
+        sim::Simulator *d = device.get();
+        if (script.fault == QLatin1String("pulled at write")) {
+            // The first unit goes off its cable the moment the write arrives.
+            auto pulled = std::make_shared<bool>(false);
+            connect(d, &sim::Simulator::commandReceived, d, [d, pulled](const QByteArray &line) {
+                if (line.startsWith("WRITE_SET_") && !*pulled) {
+                    *pulled = true;
+                    d->setAnswering(false);
+                }
+            });
+        }
+        if (script.fault == QLatin1String("hung up at write")) {
+            connect(d, &sim::Simulator::commandReceived, d, [d](const QByteArray &line) {
+                if (line.startsWith("WRITE_SET_"))
+                    d->hangUp();
+            });
+        }
+        if (script.fault == QLatin1String("silent")) {
+            sim::Simulator::Faults f;
+            f.silent = true;
+            d->setFaults(f);
+        }
+        if (script.fault == QLatin1String("corrupt")) {
+            sim::Simulator::Faults f;
+            f.corruptOffset = 20;
+            d->setFaults(f);
+        }
+        auto rig = std::make_unique<sim::Bench>(*d);
+        sim::Bench::Schedule schedule;
+        schedule.appearAfterMs = script.appearMs;
+        schedule.vanishAfterMs = script.vanishMs;
+        schedule.units = script.units;
+        schedule.presentMs = script.presentMs;
+        schedule.absentMs = script.absentMs;
+        QString why;
+        QVERIFY2(rig->start(portsDir, script.com, schedule, &why), qPrintable(why));
+        coms << script.com;
+        sims.push_back(std::move(device));
+        rigs.push_back(std::move(rig));
+    }
+
+    const QString tpl = writeFile(dir, "t.cfg", "# tavrix-configuration 1\nEdit34 = internet\n");
+    line::Recipe recipe;
+    const auto error = recipe.load(tpl, csv.isEmpty() ? QString() : writeFile(dir, "u.csv", csv));
+    QVERIFY2(!error, qPrintable(error ? error->message() : QString()));
+
+    ProductionLine::Options options;
+    options.coms = coms;
+    options.backupsDir = dir.filePath("backups");
+    options.logPath = dir.filePath("line.jsonl");
+    options.count = count;
+    options.timing = {100, 200, 1000};
+    ProductionLine productionLine(PortMap(portsDir, {}), recipe, options);
+    QString why;
+    QVERIFY2(productionLine.prepare(&why), qPrintable(why));
+    QSignalSpy finished(&productionLine, &ProductionLine::finished);
+    QList<line::UnitResult> results;
+    connect(&productionLine, &ProductionLine::unitDone, this,
+            [&results](const line::UnitResult &r) { results << r; });
+    productionLine.start();
+    if (log.isEmpty() && stored.isEmpty()) {
+        // The corrupting unit: one failure, then the line is stopped by hand.
+        QTRY_VERIFY_WITH_TIMEOUT(!results.isEmpty(), 10000);
+        productionLine.stop();
+    }
+    QVERIFY(finished.wait(20000) || finished.size() == 1);
+
+    QFile file(options.logPath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QStringList lines;
+    for (const QByteArray &text : file.readAll().split('\n')) {
+        if (text.isEmpty())
+            continue;
+        QJsonParseError parseError;
+        const QJsonObject o = QJsonDocument::fromJson(text, &parseError).object();
+        QVERIFY2(parseError.error == QJsonParseError::NoError, text.constData());
+        for (const char *key : {"time", "port", "device", "unit", "row", "result", "seconds", "backup", "changes", "sha256"})
+            QVERIFY2(o.contains(QLatin1String(key)), key);
+        QString line = o.value("result").toString();
+        if (line == QLatin1String("fail")) {
+            line += '/' + o.value("phase").toString();
+            QVERIFY(!o.value("reason").toString().isEmpty());
+        } else {
+            QVERIFY(QFile::exists(o.value("backup").toString()));
+            QCOMPARE(o.value("sha256").toString().size(), 64);
+            QVERIFY(o.value("changes").toArray().contains(QJsonValue("Edit34")));
+        }
+        line += ' ' + QString::number(o.value("row").toInt());
+        if (coms.size() == 1 || !stored.isEmpty())
+            line.prepend(o.value("port").toString() + ' ');
+        lines << line;
+    }
+    if (log.isEmpty() && stored.isEmpty()) {
+        QCOMPARE(lines.value(0), QStringLiteral("COM7 fail/verify 0"));
+        QVERIFY2(results.value(0).reason.contains("offset 20"), qPrintable(results.value(0).reason));
+        return;
+    }
+    if (!stored.isEmpty() || coms.size() == 1) {
+        QCOMPARE(lines, log);
+    } else {
+        // Side by side, either may log first; each row is used exactly once.
+        lines.sort();
+        QCOMPARE(lines, log);
+    }
+    for (const QString &s : std::as_const(stored)) {
+        const QStringList parts = s.split(' ');
+        const int index = int(coms.indexOf(parts[0].mid(3).toInt()));
+        QCOMPARE(rigs.at(index)->unitRecord(parts[1].toInt()).mid(kPhoneAt, parts[2].size()), parts[2].toLatin1());
+    }
+    // A pass logs the hash of the record some unit of its bench now holds.
+    for (const line::UnitResult &r : std::as_const(results)) {
+        if (!r.pass)
+            continue;
+        const sim::Bench &rig = *rigs.at(coms.indexOf(r.com));
+        bool found = false;
+        for (int unit = 1; unit <= benches.at(coms.indexOf(r.com)).units; ++unit)
+            found = found
+                    || QCryptographicHash::hash(rig.unitRecord(unit), QCryptographicHash::Sha256).toHex() == r.sha256;
+        QVERIFY2(found, qPrintable(r.sha256));
+    }
+}
+
+void TestLine::logFolderMissingStopsBeforeStarting()
+{
+    QTemporaryDir dir;
+    const QString tpl = writeFile(dir, "t.cfg", "# tavrix-configuration 1\nEdit34 = internet\n");
+    line::Recipe recipe;
+    QVERIFY(!recipe.load(tpl, {}));
+    ProductionLine::Options options;
+    options.coms = {7};
+    options.backupsDir = dir.filePath("backups");
+    options.logPath = dir.filePath("no/such/folder/line.jsonl");
+    ProductionLine productionLine(PortMap(dir.filePath("ports"), {}), recipe, options);
+    QString why;
+    QVERIFY(!productionLine.prepare(&why));
+    QVERIFY2(why.contains(dir.filePath("no/such/folder")), qPrintable(why));
+    QVERIFY(!QFile::exists(options.logPath));
+}
+
+QTEST_MAIN(TestLine)
+#include "tst_line.moc"

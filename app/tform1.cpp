@@ -3,6 +3,7 @@
 #include "app/banner.h"
 #include "app/configurationmenu.h"
 #include "app/journalwindow.h"
+#include "app/productionwindow.h"
 #include "app/portdiscovery.h"
 #include "app/unsavededits.h"
 #include "link/portdiagnosis.h"
@@ -148,6 +149,13 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
     auto *menu = new ConfigurationMenu(this, ui->GroupBox3, *m_controls);
     m_channel.setJournal(&m_journal);
     menu->addMenuAction(JournalWindow::openAction(m_journal, this));
+    // While the line runs its stations own the ports: this window lets go of its own.
+    menu->addMenuAction(ProductionWindow::openAction(m_portMap, this, [this](bool running) {
+        m_lineRunning = running;
+        if (running && m_state == LinkState::Connected)
+            disconnectPort();
+        ui->OpenClose->setEnabled(!running && ui->ComboBox1->count() > 0);
+    }));
     // The start values count as stored: closing an untouched window asks nothing.
     m_edits = std::make_unique<UnsavedEdits>(ui->PageControl1);
     connect(menu, &ConfigurationMenu::inStepWithFile, this, [this] { m_edits->markStored(); });
@@ -171,7 +179,7 @@ void TForm1::fillPortList()
     combo->addItems(ports.items);
     for (int i = 0; i < ports.tooltips.size(); ++i)
         combo->setItemData(i, ports.tooltips.at(i), Qt::ToolTipRole);
-    ui->OpenClose->setEnabled(!ports.items.isEmpty());
+    ui->OpenClose->setEnabled(!ports.items.isEmpty() && !m_lineRunning);
     const int index = m_portTable.indexOf(chosen);
     combo->setCurrentIndex(index >= 0 ? index : ports.items.isEmpty() ? -1 : 0);
     showPortTip();
@@ -272,11 +280,13 @@ void TForm1::ComboBox1Select(int index)
 {
     // A new choice takes effect at the next connect.
     if (index >= 0)
-        ui->OpenClose->setEnabled(true);
+        ui->OpenClose->setEnabled(!m_lineRunning);
 }
 
 void TForm1::OpenCloseClick()
 {
+    if (m_lineRunning)
+        return;
     if (isConnected())
         disconnectPort();
     else

@@ -108,4 +108,6 @@ private:
     // A write has gone out and its acknowledgement has not come back.
     bool m_writeUnanswered = false;
     bool m_askingToClose = false;
+    // The production line owns the ports while it runs.
+    bool m_lineRunning = false;
 };

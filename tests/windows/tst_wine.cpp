@@ -52,6 +52,7 @@ private slots:
     void readWritesTheLinuxFile();
     void verifiedWriteStoresTheLinuxRecord();
     void aPortThatGoesAwayEndsTheRun();
+    void watchWritesAUnitAndLogsIt();
     void windowConnectsReadsAndWrites();
     void installerInstallsAndUninstalls();
 
@@ -280,6 +281,36 @@ void TestWine::verifiedWriteStoresTheLinuxRecord()
                           {QStringLiteral("write"), QStringLiteral("COM5"), winePath(file), QStringLiteral("--verify")});
     QVERIFY2(w.status == 0, w.err.constData());
     QVERIFY2(m_device.record() == linuxStored, qPrintable(QStringLiteral("seed %1").arg(seed)));
+}
+
+// The production line finds COM5 by polling (no folder to watch there), writes the unit,
+// verifies it and logs it, as on Linux.
+void TestWine::watchWritesAUnitAndLogsIt()
+{
+    m_device.setPacing(false);
+    m_device.setRecord(generatedRecord(QRandomGenerator::global()->generate()));
+    const QString tpl = m_home.filePath(QStringLiteral("line.cfg"));
+    const QString units = m_home.filePath(QStringLiteral("line.csv"));
+    const QString log = m_home.filePath(QStringLiteral("line.jsonl"));
+    QFile t(tpl), u(units);
+    QVERIFY(t.open(QIODevice::WriteOnly) && u.open(QIODevice::WriteOnly));
+    t.write("# tavrix-configuration 1\nEdit34 = internet\n");
+    u.write("unit,Edit1\nОбъект Липова 4,+380501000001\n");
+    t.close();
+    u.close();
+    const Result r = wine(stage(QStringLiteral("tavrix-cli.exe")),
+                          {QStringLiteral("watch"), winePath(tpl), QStringLiteral("COM5"), QStringLiteral("--units"),
+                           winePath(units), QStringLiteral("--log"), winePath(log), QStringLiteral("--backups"),
+                           winePath(m_home.filePath(QStringLiteral("backups"))), QStringLiteral("--settle"),
+                           QStringLiteral("0")});
+    const QString said = QString::fromUtf8(r.out);
+    QVERIFY2(r.status == 0, qPrintable(said + QString::fromUtf8(r.err)));
+    QVERIFY2(said.contains(QStringLiteral("COM5  unit 1 (Объект Липова 4)  записан и проверен")), qPrintable(said));
+    QCOMPARE(m_device.record().mid(90, 13), QByteArray("+380501000001"));
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray line = file.readAll();
+    QVERIFY2(line.contains("\"result\":\"pass\"") && line.count('\n') == 1, line.constData());
 }
 
 // A pulled adapter: the port disappears while the tool waits for the reply.

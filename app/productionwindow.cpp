@@ -1,0 +1,380 @@
+#include "app/productionwindow.h"
+
+#include "ui/desktop.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char kTitle[] = "Серийная запись";
+constexpr int kPortColumns = 10;
+constexpr int kTileColumns = 4;
+
+QString phaseText(const QString &phase)
+{
+    if (phase == QLatin1String("backup"))
+        return QStringLiteral("резервная копия");
+    if (phase == QLatin1String("write"))
+        return QStringLiteral("запись");
+    if (phase == QLatin1String("verify"))
+        return QStringLiteral("проверка");
+    return phase;
+}
+
+QString unitName(int ordinal, const line::UnitRow &row)
+{
+    return row.label.isEmpty() ? QStringLiteral("блок %1").arg(ordinal)
+                               : QStringLiteral("блок %1 (%2)").arg(ordinal).arg(row.label);
+}
+
+} // namespace
+
+ProductionWindow::ProductionWindow(PortMap map, QWidget *owner)
+    : QWidget(owner, Qt::Window), m_map(std::move(map)), m_backupsDir(line::defaultBackupsDir())
+{
+    setWindowTitle(QString::fromUtf8(kTitle));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    m_template = new QLineEdit;
+    m_units = new QLineEdit;
+    m_units->setPlaceholderText(QStringLiteral("необязательно: по строке на блок"));
+    m_chooseTemplate = new QPushButton(QStringLiteral("Выбрать…"));
+    m_chooseUnits = new QPushButton(QStringLiteral("Выбрать…"));
+    auto *templateRow = new QHBoxLayout;
+    templateRow->addWidget(m_template);
+    templateRow->addWidget(m_chooseTemplate);
+    auto *unitsRow = new QHBoxLayout;
+    unitsRow->addWidget(m_units);
+    unitsRow->addWidget(m_chooseUnits);
+    auto *files = new QFormLayout;
+    files->addRow(QStringLiteral("Шаблон конфигурации:"), templateRow);
+    files->addRow(QStringLiteral("Значения блоков (CSV):"), unitsRow);
+
+    auto *portsGroup = new QGroupBox(QStringLiteral("Порты"));
+    m_portsBox = portsGroup;
+    m_portsGrid = new QGridLayout(portsGroup);
+
+    m_start = new QPushButton(QStringLiteral("Начать"));
+    m_stop = new QPushButton(QStringLiteral("Остановить"));
+    m_stop->setEnabled(false);
+    m_counters = new QLabel;
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_stop);
+    buttons->addSpacing(20);
+    buttons->addWidget(m_counters, 1);
+
+    m_tilesBox = new QWidget;
+    m_tilesGrid = new QGridLayout(m_tilesBox);
+
+    m_table = new QTableWidget(0, 7);
+    m_table->setHorizontalHeaderLabels({QStringLiteral("Время"), QStringLiteral("Порт"), QStringLiteral("Блок"),
+                                        QStringLiteral("Результат"), QStringLiteral("Секунд"), QStringLiteral("Причина"),
+                                        QStringLiteral("Резервная копия")});
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->verticalHeader()->hide();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(files);
+    layout->addWidget(portsGroup);
+    layout->addLayout(buttons);
+    layout->addWidget(m_tilesBox);
+    layout->addWidget(m_table, 1);
+    resize(760, 560);
+
+    connect(m_chooseTemplate, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Шаблон конфигурации"),
+                                                          QDir::homePath(),
+                                                          QStringLiteral("Конфигурации Tavrix (*.cfg);;Все файлы (*)"));
+        if (!path.isEmpty())
+            m_template->setText(path);
+    });
+    connect(m_chooseUnits, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Значения блоков"), QDir::homePath(),
+                                                          QStringLiteral("Таблицы CSV (*.csv);;Все файлы (*)"));
+        if (!path.isEmpty())
+            m_units->setText(path);
+    });
+    connect(m_start, &QPushButton::clicked, this, &ProductionWindow::startLine);
+    connect(m_stop, &QPushButton::clicked, this, &ProductionWindow::stopLine);
+    // Adapters come and go: the boxes follow, without opening any port.
+    m_portsTimer.setInterval(line::PortWatcher::kRescanMs * 2);
+    connect(&m_portsTimer, &QTimer::timeout, this, &ProductionWindow::refreshPorts);
+    m_portsTimer.start();
+    refreshPorts();
+    updateCounters();
+}
+
+ProductionWindow::~ProductionWindow() = default;
+
+QAction *ProductionWindow::openAction(PortMap map, QWidget *owner, std::function<void(bool)> onRunning)
+{
+    auto *action = new QAction(QStringLiteral("Серийная запись…"), owner);
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    action->setShortcutContext(Qt::WindowShortcut);
+    owner->addAction(action);
+    auto window = std::make_shared<QPointer<ProductionWindow>>();
+    QObject::connect(action, &QAction::triggered, owner, [map, owner, onRunning, window] {
+        if (!*window) {
+            *window = new ProductionWindow(map, owner);
+            QObject::connect(window->data(), &ProductionWindow::runningChanged, owner, onRunning);
+        }
+        (*window)->show();
+        (*window)->raise();
+        (*window)->activateWindow();
+    });
+    return action;
+}
+
+void ProductionWindow::refreshPorts()
+{
+    // Ports that exist now, and the ones ticked that have gone for a moment (kept, so
+    // that a tick survives an adapter being replugged).
+    QList<int> present;
+    for (int com = PortMap::kFirstCom; com <= PortMap::kLastCom; ++com) {
+        if (!m_map.resolve(com).device.isEmpty() || (m_portBoxes.contains(com) && m_portBoxes[com]->isChecked()))
+            present << com;
+    }
+    QList<int> shown = m_portBoxes.keys();
+    std::sort(shown.begin(), shown.end());
+    if (shown == present)
+        return;
+    for (int com : shown) {
+        if (!present.contains(com))
+            delete m_portBoxes.take(com);
+    }
+    int index = 0;
+    for (int com : std::as_const(present)) {
+        QCheckBox *box = m_portBoxes.value(com);
+        if (!box) {
+            box = new QCheckBox(QStringLiteral("COM%1").arg(com));
+            box->setChecked(true);
+            box->setEnabled(!running());
+            m_portBoxes.insert(com, box);
+        }
+        m_portsGrid->addWidget(box, index / kPortColumns, index % kPortColumns);
+        ++index;
+    }
+    if (present.isEmpty() && !m_portsBox->findChild<QLabel *>()) {
+        m_portsGrid->addWidget(new QLabel(QStringLiteral("Нет ни одного порта: подключите адаптер")), 0, 0);
+    } else if (!present.isEmpty()) {
+        delete m_portsBox->findChild<QLabel *>();
+    }
+}
+
+void ProductionWindow::setEditable(bool on)
+{
+    for (QWidget *w : {static_cast<QWidget *>(m_template), static_cast<QWidget *>(m_units),
+                       static_cast<QWidget *>(m_chooseTemplate), static_cast<QWidget *>(m_chooseUnits)})
+        w->setEnabled(on);
+    for (QCheckBox *box : std::as_const(m_portBoxes))
+        box->setEnabled(on);
+    m_start->setEnabled(on);
+    m_stop->setEnabled(!on);
+}
+
+bool ProductionWindow::startLine()
+{
+    if (running())
+        return false;
+    auto recipe = std::make_unique<line::Recipe>();
+    if (m_template->text().trimmed().isEmpty()) {
+        Desktop::instance().showError(QStringLiteral("Выберите шаблон конфигурации."));
+        return false;
+    }
+    if (const auto error = recipe->load(m_template->text().trimmed(), m_units->text().trimmed())) {
+        Desktop::instance().showError(QStringLiteral("Серийная запись не начата: %1").arg(error->message()));
+        return false;
+    }
+    QList<int> coms;
+    for (auto it = m_portBoxes.cbegin(); it != m_portBoxes.cend(); ++it) {
+        if (it.value()->isChecked())
+            coms << it.key();
+    }
+    std::sort(coms.begin(), coms.end());
+    if (coms.isEmpty()) {
+        Desktop::instance().showError(QStringLiteral("Отметьте хотя бы один порт."));
+        return false;
+    }
+
+    line::ProductionLine::Options options;
+    options.coms = coms;
+    options.backupsDir = m_backupsDir;
+    // The log goes beside the backups, one file per run.
+    m_logPath = QDir(m_backupsDir).filePath(
+        QStringLiteral("line-%1.jsonl").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    options.logPath = m_logPath;
+    options.timing.settleMs = m_settleMs;
+    QDir().mkpath(m_backupsDir);
+    auto productionLine = std::make_unique<line::ProductionLine>(m_map, *recipe, options);
+    QString why;
+    if (!productionLine->prepare(&why)) {
+        Desktop::instance().showError(QStringLiteral("Серийная запись не начата: %1").arg(why));
+        return false;
+    }
+    m_line.reset();
+    m_recipe = std::move(recipe);
+    m_line = std::move(productionLine);
+
+    // One tile per watched port.
+    qDeleteAll(m_tiles);
+    m_tiles.clear();
+    int index = 0;
+    for (int com : std::as_const(coms)) {
+        auto *tile = new QLabel;
+        tile->setAlignment(Qt::AlignCenter);
+        tile->setWordWrap(true);
+        tile->setMinimumSize(170, 80);
+        tile->setFrameShape(QFrame::Box);
+        QFont font = tile->font();
+        font.setPointSizeF(font.pointSizeF() * 1.4);
+        tile->setFont(font);
+        tile->setAutoFillBackground(true);
+        m_tiles.insert(com, tile);
+        m_tilesGrid->addWidget(tile, index / kTileColumns, index % kTileColumns);
+        ++index;
+    }
+    m_table->setRowCount(0);
+
+    connect(m_line.get(), &line::ProductionLine::stationUpdated, this, &ProductionWindow::updateTile);
+    connect(m_line.get(), &line::ProductionLine::unitDone, this, [this](const line::UnitResult &r) {
+        addLogRow(r);
+        updateCounters();
+    });
+    connect(m_line.get(), &line::ProductionLine::finished, this, &ProductionWindow::lineFinished);
+    // The owner lets go of its port before any station opens one.
+    emit runningChanged(true);
+    setEditable(false);
+    m_line->start();
+    for (int com : std::as_const(coms))
+        updateTile(com);
+    updateCounters();
+    return true;
+}
+
+void ProductionWindow::stopLine()
+{
+    if (running()) {
+        m_stop->setEnabled(false);
+        m_line->stop();
+    }
+}
+
+void ProductionWindow::lineFinished()
+{
+    for (auto it = m_tiles.cbegin(); it != m_tiles.cend(); ++it)
+        updateTile(it.key());
+    updateCounters();
+    setEditable(true);
+    emit runningChanged(false);
+}
+
+void ProductionWindow::updateTile(int com)
+{
+    QLabel *tile = m_tiles.value(com);
+    const line::Station *station = m_line ? m_line->station(com) : nullptr;
+    if (!tile || !station)
+        return;
+    QString text;
+    QColor colour;
+    const auto &last = station->last();
+    if (station->busy()) {
+        text = QStringLiteral("%1…\n%2").arg(phaseText(station->phase()), unitName(station->ordinal(), station->row()));
+        colour = QColor(255, 236, 160);
+    } else if (last && last->pass) {
+        text = QStringLiteral("✓ записан\n%1").arg(unitName(last->ordinal, last->row));
+        colour = QColor(150, 220, 150);
+    } else if (last) {
+        text = QStringLiteral("✗ ошибка: %1\n%2").arg(phaseText(last->phase), last->reason);
+        colour = QColor(240, 150, 150);
+    } else if (!m_line->running()) {
+        text = QStringLiteral("остановлено");
+    } else if (!station->refusal().isEmpty()) {
+        text = QStringLiteral("порт занят: %1").arg(station->refusal());
+    } else if (station->state() == line::Station::State::Absent) {
+        text = QStringLiteral("нет порта");
+    } else {
+        text = QStringLiteral("ожидание блока");
+    }
+    tile->setText(QStringLiteral("COM%1\n%2").arg(com).arg(text));
+    QPalette palette = tile->palette();
+    palette.setColor(QPalette::Window, colour.isValid() ? colour : palette.color(QPalette::Base));
+    tile->setPalette(palette);
+}
+
+void ProductionWindow::updateCounters()
+{
+    if (!m_line) {
+        m_counters->setText(QStringLiteral("Записано: 0   Ошибок: 0"));
+        return;
+    }
+    const line::ProductionLine::Summary s = m_line->summary();
+    QString text = QStringLiteral("Записано: %1   Ошибок: %2").arg(s.passed).arg(s.failed);
+    if (s.rowsLeft >= 0)
+        text += QStringLiteral("   Осталось строк: %1").arg(s.rowsLeft);
+    m_counters->setText(text);
+}
+
+void ProductionWindow::addLogRow(const line::UnitResult &r)
+{
+    const int row = m_table->rowCount();
+    m_table->insertRow(row);
+    const QStringList cells {
+        r.time.toString(QStringLiteral("HH:mm:ss")),
+        QStringLiteral("COM%1").arg(r.com),
+        unitName(r.ordinal, r.row),
+        r.pass ? QStringLiteral("✓ записан и проверен") : QStringLiteral("✗ ошибка: %1").arg(phaseText(r.phase)),
+        QString::number(r.seconds, 'f', 1),
+        r.reason,
+        r.backup,
+    };
+    for (int c = 0; c < cells.size(); ++c) {
+        auto *item = new QTableWidgetItem(cells.at(c));
+        if (c == 3)
+            item->setForeground(r.pass ? QColor(0, 128, 0) : QColor(192, 0, 0));
+        m_table->setItem(row, c, item);
+    }
+    m_table->scrollToBottom();
+}
+
+void ProductionWindow::closeEvent(QCloseEvent *event)
+{
+    if (!running()) {
+        event->accept();
+        return;
+    }
+    const bool busy = std::any_of(m_line->stations().begin(), m_line->stations().end(),
+                                  [](const auto &s) { return s->busy(); });
+    if (busy) {
+        const bool stop = Desktop::instance().confirm(
+            this,
+            QStringLiteral("Идёт запись блоков. Прервать её и закрыть окно?\n"
+                           "Прерванные блоки будут записаны в журнал как ошибки."),
+            QStringLiteral("Прервать и закрыть"), QStringLiteral("Продолжить запись"));
+        if (!stop) {
+            event->ignore();
+            return;
+        }
+    }
+    m_line->abort();
+    event->accept();
+}

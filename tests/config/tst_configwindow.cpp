@@ -88,7 +88,7 @@ void TestConfigWindow::connectionBarMenuAndShortcuts()
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(w, &click);
         QCOMPARE(shown, (QStringList{"Сохранить конфигурацию…", "Открыть конфигурацию…", "Сравнить с файлом…",
-                                     "Журнал обмена…"}));
+                                     "Журнал обмена…", "Серийная запись…"}));
     }
 }
 

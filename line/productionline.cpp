@@ -1,5 +1,6 @@
 #include "line/productionline.h"
 
+#include "config/backups.h"
 #include "config/catalog.h"
 
 #include <QDir>
@@ -13,15 +14,7 @@ namespace line {
 
 QString defaultBackupsDir()
 {
-#ifdef Q_OS_WIN
-    const QString base = qEnvironmentVariable("LOCALAPPDATA");
-    return QDir(base).filePath(QStringLiteral("Tavrix/backups"));
-#else
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::home().filePath(QStringLiteral(".local/state"));
-    return QDir(base).filePath(QStringLiteral("tavrix/backups"));
-#endif
+    return backups::folder();
 }
 
 ProductionLine::ProductionLine(PortMap map, const Recipe &recipe, Options options, QObject *parent)
@@ -145,14 +138,13 @@ std::optional<UnitRow> ProductionLine::takeRow(int *ordinal)
 
 QString ProductionLine::saveBackup(const Station &station, const QByteArray &record, QString *why)
 {
-    const QString stem = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-")) + station.portName();
-    QDir dir(m_backupsDir);
-    QString path = dir.filePath(stem + QStringLiteral(".cfg"));
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = dir.filePath(QStringLiteral("%1-%2.cfg").arg(stem).arg(n));
-    if (!config::save(path, m_recipe.backupText(record), why))
+    const backups::Saved saved = backups::save(m_recipe.backupText(record), station.com(),
+                                               QDateTime::currentDateTime(), m_backupsDir);
+    if (!saved.ok) {
+        *why = QStringLiteral("%1: %2").arg(saved.folder, saved.reason);
         return {};
-    return path;
+    }
+    return saved.path;
 }
 
 void ProductionLine::unitFinished(Station &, const UnitResult &result)

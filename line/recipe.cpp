@@ -58,10 +58,8 @@ std::optional<UnitsError> Recipe::checkRow(const UnitRow &row, const QString &un
 {
     // Each cell on its own first, so that the refusal names its column.
     for (const auto &[name, value] : row.values) {
-        config::Configuration cell;
-        cell.set(name, value, row.line);
-        if (const auto error = m_catalog.check(cell, unitsPath))
-            return UnitsError {unitsPath, row.line, name, error->reason};
+        if (const auto reason = m_catalog.valueRefusal(name, value))
+            return UnitsError {unitsPath, row.line, name, *reason};
     }
     // Then with the template, for what only the whole shows (one radio button of a set,
     // the quoted internet texts together).

@@ -1,6 +1,6 @@
 #include "line/station.h"
 
-#include "protocol/records/recordmap.h"
+#include "protocol/settingsreply.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -124,7 +124,7 @@ void Station::poll()
         if (heard->settings) {
             // Only a complete, well-formed record says a unit is there: a controller
             // being plugged in may deliver half a reply.
-            if (records::settingsRecordFault(heard->record).isEmpty()) {
+            if (settingsreply::fault(heard->record).isEmpty()) {
                 unitAnswered(heard->record);
             } else {
                 m_firstByte.invalidate();
@@ -141,7 +141,7 @@ void Station::poll()
             m_deadline.start(m_timing.timeoutMs);
             m_host.stationChanged(*this);
         } else if (m_phase == QLatin1String("verify") && heard->settings) {
-            const QString fault = records::settingsRecordFault(heard->record);
+            const QString fault = settingsreply::fault(heard->record);
             if (fault.isEmpty()) {
                 pass(heard->record);
             } else {
@@ -182,6 +182,12 @@ void Station::unitAnswered(const QByteArray &record)
     m_applied = m_host.recipe().apply(record, m_row);
     m_phase = QStringLiteral("write");
     m_host.stationChanged(*this);
+    // A record that a read would take for a malformed reply is never stored: the unit
+    // could not be read again.
+    if (const QString fault = settingsreply::fault(m_applied.record); !fault.isEmpty()) {
+        fail(QStringLiteral("the record to write would read as malformed: %1; nothing written").arg(fault));
+        return;
+    }
     if (!m_link.writeSettings(m_applied.record)) {
         if (m_link.isOpen())
             fail(QStringLiteral("the command could not be sent"));

@@ -2,7 +2,7 @@
 
 #include "link/portdiagnosis.h"
 #include "protocol/commands.h"
-#include "protocol/records/payload.h"
+#include "protocol/settingsreply.h"
 
 namespace line {
 
@@ -59,9 +59,8 @@ std::optional<StationLink::Heard> StationLink::collect()
     Heard heard;
     for (const FoundReply &found : received->replies) {
         if (found.row->reply == Reply::Settings && !heard.settings) {
-            const records::Payload p(received->text, found.payloadPos);
             heard.settings = true;
-            heard.record = p.mid(0, p.size());
+            heard.record = settingsreply::recordOf(received->text, found.payloadPos);
         } else if (found.row->reply == Reply::SettingsWritten) {
             heard.written = true;
         }

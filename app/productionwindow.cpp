@@ -129,6 +129,7 @@ ProductionWindow::~ProductionWindow() = default;
 QAction *ProductionWindow::openAction(PortMap map, QWidget *owner, std::function<void(bool)> onRunning)
 {
     auto *action = new QAction(QStringLiteral("Серийная запись…"), owner);
+    action->setObjectName(QStringLiteral("openProductionLine"));
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     action->setShortcutContext(Qt::WindowShortcut);
     owner->addAction(action);

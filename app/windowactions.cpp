@@ -20,6 +20,7 @@ const WindowActionRow kRows[] = {
     {"ButtWrite", WindowMenu::Controller, 0, false},
     {"Button1", WindowMenu::Controller, 0, false},
     {"openJournal", WindowMenu::Controller, 4, true},
+    {"openProductionLine", WindowMenu::Controller, 5, false},
 };
 
 QString plainText(QString text)

@@ -149,6 +149,7 @@ void TestWindow::menuEntriesMirrorTheirSources_data()
     QTest::newRow("write") << "controllerMenu" << "Записать настройки" << "ButtWrite";
     QTest::newRow("factory") << "controllerMenu" << "Заводские настройки" << "Button1";
     QTest::newRow("journal") << "controllerMenu" << "Журнал обмена…" << "openJournal";
+    QTest::newRow("production line") << "controllerMenu" << "Серийная запись…" << "openProductionLine";
 }
 
 void TestWindow::menuEntriesMirrorTheirSources()

@@ -4,6 +4,7 @@
 #include "ui/pagesetup.h"
 #include "ui/signalcolours.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QShortcut>
@@ -27,9 +28,44 @@ const QColor kHotCaption(0, 0, 255);
 
 } // namespace
 
+namespace {
+
+// A screen reader says "tab" and whether it is the selected one, not "check box".
+class PageTabAccessible : public QAccessibleWidget
+{
+public:
+    explicit PageTabAccessible(PageTab *tab) : QAccessibleWidget(tab, QAccessible::PageTab) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<PageTab *>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.selectable = true;
+        s.selected = static_cast<PageTab *>(widget())->isChecked();
+        return s;
+    }
+};
+
+QAccessibleInterface *pageTabAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("PageTab") && object && object->isWidgetType())
+        return new PageTabAccessible(static_cast<PageTab *>(object));
+    return nullptr;
+}
+
+} // namespace
+
 PageTab::PageTab(const QString &caption, int index, QWidget *parent)
     : QAbstractButton(parent), m_index(index)
 {
+    static const bool accessible = (QAccessible::installFactory(pageTabAccessible), true);
+    Q_UNUSED(accessible);
     setText(caption);
     setCheckable(true);
     setFocusPolicy(Qt::ClickFocus);
@@ -157,6 +193,8 @@ void PageControl::setCurrentIndex(int index)
     if (index < 0 || index >= count())
         return;
     m_tabs[size_t(index)]->setChecked(true);
+    QAccessibleEvent selected(m_tabs[size_t(index)], QAccessible::Selection);
+    QAccessible::updateAccessibility(&selected);
     // Only the selected tab is a Tab-key stop; the arrows move between tabs.
     for (PageTab *tab : m_tabs)
         tab->setFocusPolicy(tab->index() == index ? Qt::StrongFocus : Qt::ClickFocus);

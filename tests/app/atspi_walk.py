@@ -118,7 +118,8 @@ def main():
                 s = c.getState()
                 names.append({"name": spoken(c), "description": c.description, "role": c.getRoleName(),
                               "enabled": s.contains(pyatspi.STATE_SENSITIVE),
-                              "checked": s.contains(pyatspi.STATE_CHECKED)})
+                              "checked": s.contains(pyatspi.STATE_CHECKED),
+                              "selected": s.contains(pyatspi.STATE_SELECTED)})
             # A whole round of Tab: as many presses as there are controls, and a few more.
             focused.clear()
             visited = []

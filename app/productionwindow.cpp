@@ -244,10 +244,14 @@ bool ProductionWindow::startLine()
         auto *tile = new QLabel;
         tile->setAlignment(Qt::AlignCenter);
         tile->setWordWrap(true);
-        tile->setMinimumSize(170, 80);
+        tile->setMinimumSize(170, 90);
         tile->setFrameShape(QFrame::Box);
         QFont font = tile->font();
-        font.setPointSizeF(font.pointSizeF() * 1.4);
+        if (font.pointSizeF() > 0)
+            font.setPointSizeF(font.pointSizeF() * 1.3);
+        else
+            font.setPixelSize(font.pixelSize() * 13 / 10);
+        font.setBold(true);
         tile->setFont(font);
         tile->setAutoFillBackground(true);
         m_tiles.insert(com, tile);
@@ -305,7 +309,7 @@ void ProductionWindow::updateTile(int com)
         text = QStringLiteral("✓ записан\n%1").arg(unitName(last->ordinal, last->row));
         colour = QColor(150, 220, 150);
     } else if (last) {
-        text = QStringLiteral("✗ ошибка: %1\n%2").arg(phaseText(last->phase), last->reason);
+        text = QStringLiteral("✗ ошибка: %1\n%2").arg(phaseText(last->phase), last->reasonRu);
         colour = QColor(240, 150, 150);
     } else if (!m_line->running()) {
         text = QStringLiteral("остановлено");
@@ -345,7 +349,7 @@ void ProductionWindow::addLogRow(const line::UnitResult &r)
         unitName(r.ordinal, r.row),
         r.pass ? QStringLiteral("✓ записан и проверен") : QStringLiteral("✗ ошибка: %1").arg(phaseText(r.phase)),
         QString::number(r.seconds, 'f', 1),
-        r.reason,
+        r.reasonRu,
         r.backup,
     };
     for (int c = 0; c < cells.size(); ++c) {

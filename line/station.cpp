@@ -176,7 +176,8 @@ void Station::unitAnswered(const QByteArray &record)
     QString why;
     m_backup = m_host.saveBackup(*this, record, &why);
     if (m_backup.isEmpty()) {
-        fail(QStringLiteral("the backup cannot be saved: %1").arg(why));
+        fail(QStringLiteral("the backup cannot be saved: %1").arg(why),
+             QStringLiteral("резервная копия не сохранена: %1").arg(why));
         return;
     }
     m_applied = m_host.recipe().apply(record, m_row);
@@ -185,12 +186,13 @@ void Station::unitAnswered(const QByteArray &record)
     // A record that a read would take for a malformed reply is never stored: the unit
     // could not be read again.
     if (const QString fault = settingsreply::fault(m_applied.record); !fault.isEmpty()) {
-        fail(QStringLiteral("the record to write would read as malformed: %1; nothing written").arg(fault));
+        fail(QStringLiteral("the record to write would read as malformed: %1; nothing written").arg(fault),
+             QStringLiteral("такая запись читалась бы как искажённая (%1); ничего не записано").arg(fault));
         return;
     }
     if (!m_link.writeSettings(m_applied.record)) {
         if (m_link.isOpen())
-            fail(QStringLiteral("the command could not be sent"));
+            fail(QStringLiteral("the command could not be sent"), QStringLiteral("команда не отправлена"));
         return; // a port that went is reported through lost()
     }
     m_deadline.start(m_timing.timeoutMs);
@@ -202,11 +204,14 @@ void Station::deadline()
         return;
     const double s = m_timing.timeoutMs / 1000.0;
     if (m_phase == QLatin1String("write"))
-        fail(QStringLiteral("no answer to WRITE_SET_ within %1 s").arg(s));
+        fail(QStringLiteral("no answer to WRITE_SET_ within %1 s").arg(s),
+             QStringLiteral("нет ответа на запись за %1 с").arg(s));
     else if (!m_malformed.isEmpty())
-        fail(QStringLiteral("every answer to READ_SET within %1 s was malformed, the last: %2").arg(s).arg(m_malformed));
+        fail(QStringLiteral("every answer to READ_SET within %1 s was malformed, the last: %2").arg(s).arg(m_malformed),
+             QStringLiteral("все ответы на чтение за %1 с искажены").arg(s));
     else
-        fail(QStringLiteral("no answer to READ_SET within %1 s").arg(s));
+        fail(QStringLiteral("no answer to READ_SET within %1 s").arg(s),
+             QStringLiteral("нет ответа на чтение за %1 с").arg(s));
 }
 
 void Station::portLost()
@@ -216,7 +221,7 @@ void Station::portLost()
     m_settle.stop();
     m_link.close();
     if (m_state == State::Working) {
-        fail(QStringLiteral("the port went away"), true);
+        fail(QStringLiteral("the port went away"), QStringLiteral("порт пропал"), true);
         return;
     }
     m_last.reset();
@@ -230,7 +235,7 @@ void Station::portLost()
 void Station::shutDown()
 {
     if (m_state == State::Working)
-        fail(QStringLiteral("stopped"), true);
+        fail(QStringLiteral("stopped"), QStringLiteral("остановлено"), true);
     m_settle.stop();
     m_poll.stop();
     m_repeat.stop();
@@ -240,12 +245,13 @@ void Station::shutDown()
     m_state = State::Absent;
 }
 
-void Station::fail(const QString &reason, bool portGone)
+void Station::fail(const QString &reason, const QString &reasonRu, bool portGone)
 {
     UnitResult result;
     result.pass = false;
     result.phase = m_phase;
     result.reason = reason;
+    result.reasonRu = reasonRu;
     finish(result, portGone);
 }
 
@@ -271,6 +277,9 @@ void Station::pass(const QByteArray &readBack)
         result.reason = QStringLiteral("%1 byte(s) read back differ from those written, the first at offset %2")
                             .arg(count)
                             .arg(first);
+        result.reasonRu = QStringLiteral("считано не то, что записано: байтов %1, первый на позиции %2")
+                              .arg(count)
+                              .arg(first);
     }
     finish(result, false);
 }

@@ -21,6 +21,7 @@ struct UnitResult
     bool pass = false;
     QString phase;         // where it failed: "backup", "write", "verify"
     QString reason;
+    QString reasonRu;      // the same for the window
     double seconds = 0;
     QString backup;
     QStringList changes;
@@ -95,7 +96,7 @@ private:
     void deadline();
     void portLost();
     void unitAnswered(const QByteArray &record);
-    void fail(const QString &reason, bool portGone = false);
+    void fail(const QString &reason, const QString &reasonRu, bool portGone = false);
     void pass(const QByteArray &readBack);
     void finish(UnitResult result, bool portGone);
 

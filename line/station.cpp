@@ -73,8 +73,7 @@ void Station::settled()
     m_poll.start();
     m_repeat.start();
     m_link.welcomeAnyAnswer();
-    m_firstByte.invalidate();
-    m_link.askSettings();
+    probe();
     setState(State::Probing);
 }
 
@@ -82,10 +81,8 @@ void Station::tick()
 {
     switch (m_state) {
     case State::Probing:
-        if (m_link.mayAskAgain()) {
-            m_firstByte.invalidate();
-            m_link.askSettings();
-        }
+        if (m_link.mayAskAgain())
+            probe();
         break;
     case State::Leaving:
         if (m_lastHeard.elapsed() >= 2 * m_timing.repeatMs) {
@@ -95,7 +92,7 @@ void Station::tick()
             setState(State::Probing);
         }
         if (m_link.mayAskAgain())
-            m_link.askSettings();
+            probe();
         break;
     case State::Working:
         if (m_phase == QLatin1String("verify") && m_link.mayAskAgain())
@@ -113,7 +110,9 @@ void Station::poll()
     if (m_link.received() > 0) {
         if (m_state == State::Leaving)
             m_lastHeard.restart();
-        if (m_state == State::Probing && !m_firstByte.isValid())
+        // A unit's cycle starts with the first byte of the reply that shows it, which
+        // may begin while the last unit is still thought to be leaving.
+        if ((m_state == State::Probing || m_state == State::Leaving) && !m_firstByte.isValid())
             m_firstByte.start();
     }
     const auto heard = m_link.collect();
@@ -127,8 +126,7 @@ void Station::poll()
             if (settingsreply::fault(heard->record).isEmpty()) {
                 unitAnswered(heard->record);
             } else {
-                m_firstByte.invalidate();
-                m_link.askSettings();
+                probe();
             }
         }
         break;
@@ -153,6 +151,12 @@ void Station::poll()
     default:
         break;
     }
+}
+
+void Station::probe()
+{
+    m_firstByte.invalidate();
+    m_link.askSettings();
 }
 
 void Station::unitAnswered(const QByteArray &record)
@@ -306,7 +310,7 @@ void Station::finish(UnitResult result, bool portGone)
         m_lastHeard.start();
         m_repeat.start();
         if (m_link.mayAskAgain())
-            m_link.askSettings();
+            probe();
     }
     m_host.unitFinished(*this, result);
     m_host.stationChanged(*this);

@@ -92,6 +92,8 @@ private:
     void setState(State state);
     void settled();
     void tick();
+    // READ_SET while no unit is being worked on; its reply's first byte is timed anew.
+    void probe();
     void poll();
     void deadline();
     void portLost();

@@ -23,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+
 using namespace config;
 
 class TestCli : public QObject
@@ -39,6 +41,7 @@ private slots:
     void readsSeveralPortsIntoAFolder();
     void backupsAndTheFactoryFileRestore();
     void eachPortTakesItsOwnTime();
+    void watchEndsAfterTheUnitInProgressOnInterrupt();
     void lineFaultsOfTheWindowsMatrix_data();
     void lineFaultsOfTheWindowsMatrix();
     void unusualControllersAreBackedUpAndRestored_data();
@@ -503,6 +506,37 @@ void TestCli::backupsAndTheFactoryFileRestore()
 }
 
 // A port that fails at once says so in its own time, not in the time of the slowest.
+void TestCli::watchEndsAfterTheUnitInProgressOnInterrupt()
+{
+    sim::Simulator *device = startSim(3);
+    QVERIFY(device);
+    // Slow enough to interrupt while the unit is being written.
+    sim::Simulator::Faults slow;
+    slow.latencyMs = 600;
+    device->setFaults(slow);
+    const QString tpl = writeFile(QStringLiteral("site.cfg"), "# tavrix-configuration 1\nEdit34 = internet\n");
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->path());
+    env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), QString());
+    process.setProcessEnvironment(env);
+    QSignalSpy commands(device, &sim::Simulator::commandReceived);
+    process.start(QStringLiteral(TAVRIX_CLI_PATH), {"watch", tpl, "COM3", "--settle", "0", "--backups",
+                                                    m_home->filePath(QStringLiteral("backups"))});
+    QTRY_VERIFY_WITH_TIMEOUT(!commands.isEmpty() && commands.last().first().toByteArray().startsWith("WRITE_SET_"),
+                             20000);
+    QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+    QSignalSpy finished(&process, &QProcess::finished);
+    QVERIFY(finished.wait(20000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == 0, qPrintable(out));
+    // The unit under way was finished and verified, and no other was begun.
+    QVERIFY2(out.contains(QStringLiteral("COM3  unit 1  записан и проверен")), qPrintable(out));
+    QVERIFY2(out.contains(QStringLiteral("Итого: записано 1, ошибок 0")), qPrintable(out));
+    QCOMPARE(device->record().mid(513, 10), QByteArray("\"internet\""));
+}
+
 void TestCli::eachPortTakesItsOwnTime()
 {
     sim::Simulator *device = startSim(3);

@@ -28,12 +28,17 @@ const char kSynopsis[] =
     "        [--units UNITS.csv] [--log LOG.jsonl] [--backups DIR] [--count N] [--settle S]\n"
     "                                TEMPLATE and its own row, verified and logged; --check\n"
     "                                only checks TEMPLATE and the rows\n"
+    "  report FILE|COMn -o SHEET.pdf|SHEET.html [--mask]\n"
+    "                                the configuration sheet (--mask: numbers and keys hidden)\n"
+    "  audit COMn FILE|SHEET         whether the controller holds that configuration\n"
     "\n"
     "--trace FILE writes the exchange with every port (time, direction, bytes, text),\n"
     "each line headed by its COM number.\n"
     "\n"
     "Exit status: 0 done and identical, 1 device or port failure, 2 usage or file error,\n"
-    "3 differences found (diff, write --verify).";
+    "3 differences found (diff, write --verify, audit).\n"
+    "\n"
+    "write saves what each controller held first, as a snapshot in the backups folder.";
 
 // stdout and stderr carry the results; the toolkit's notes on a headless session
 // (no runtime folder, no screen) are not among them.
@@ -86,9 +91,11 @@ int main(int argc, char *argv[])
                                     QStringLiteral("seconds"), QStringLiteral("1"));
     const QCommandLineOption check(QStringLiteral("check"),
                                    QStringLiteral("watch: only check the template and every row; no port is opened."));
-    parser.addOptions({output, verify, json, timeout, trace, units, log, backups, count, settle, check});
+    const QCommandLineOption mask(QStringLiteral("mask"),
+                                  QStringLiteral("report: phone numbers and keys shown by their last three characters only."));
+    parser.addOptions({output, verify, json, timeout, trace, units, log, backups, count, settle, check, mask});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("ports, read, write, diff, show, defaults or watch"));
+                                 QStringLiteral("ports, read, write, diff, show, defaults, watch, report or audit"));
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("Ports (COMn) and files."),
                                  QStringLiteral("[arguments...]"));
 
@@ -139,6 +146,7 @@ int main(int argc, char *argv[])
     options.verify = parser.isSet(verify);
     options.json = parser.isSet(json);
     options.trace = parser.value(trace);
+    options.mask = parser.isSet(mask);
     bool ok = false;
     const double seconds = parser.value(timeout).toDouble(&ok);
     if (!ok || !std::isfinite(seconds) || seconds < 0.1)
@@ -154,8 +162,10 @@ int main(int argc, char *argv[])
     };
     if (!needs(command == QLatin1String("write"), "verify"))
         return fail(QStringLiteral("--verify belongs to write"));
-    if (!needs(command == QLatin1String("read") || command == QLatin1String("defaults"), "o"))
-        return fail(QStringLiteral("-o belongs to read and defaults"));
+    if (!needs(command == QLatin1String("read") || command == QLatin1String("defaults") || command == QLatin1String("report"), "o"))
+        return fail(QStringLiteral("-o belongs to read, defaults and report"));
+    if (!needs(command == QLatin1String("report"), "mask"))
+        return fail(QStringLiteral("--mask belongs to report"));
     for (const char *option : {"units", "log", "backups", "count", "settle", "check"}) {
         if (!needs(command == QLatin1String("watch"), option))
             return fail(QStringLiteral("--%1 belongs to watch").arg(QLatin1String(option)));
@@ -235,6 +245,18 @@ int main(int argc, char *argv[])
         if (!args.isEmpty())
             return fail(QStringLiteral("defaults takes no arguments, only -o FILE"));
         return tool.defaults();
+    }
+    if (command == QLatin1String("report")) {
+        if (args.size() != 1)
+            return fail(QStringLiteral("report takes one file or port: report FILE|COMn -o SHEET.pdf|SHEET.html"));
+        if (!parser.isSet(output))
+            return fail(QStringLiteral("report needs -o SHEET.pdf or -o SHEET.html"));
+        return tool.report(args[0]);
+    }
+    if (command == QLatin1String("audit")) {
+        if (coms.size() != 1 || files.size() != 1 || !Tool::comNumber(args[0]))
+            return fail(QStringLiteral("audit takes a port and a file or sheet: audit COMn FILE|SHEET"));
+        return tool.audit(coms.first(), files.first());
     }
     return fail(QStringLiteral("unknown command '%1'").arg(command));
 }

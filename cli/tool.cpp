@@ -1,6 +1,7 @@
 #include "cli/tool.h"
 
 #include "cli/devicejob.h"
+#include "cli/portrun.h"
 #include "cli/verification.h"
 #include "config/configform.h"
 #include "link/exchangejournal.h"
@@ -52,24 +53,6 @@ QString quotedBytes(const QByteArray &bytes)
 }
 
 } // namespace
-
-struct Tool::PortRun
-{
-    int com = 0;
-    QString name;
-    std::unique_ptr<DeviceJob> job;
-    QElapsedTimer clock;
-    qint64 elapsedMs = -1; // the port's own time, taken when it finished
-    int status = -1;
-    QString message;
-    QString file;
-    QByteArray sent;
-    bool verifying = false;
-    QList<config::Change> ruleChanges; // named values the pages' rules set otherwise
-    QList<config::Change> formChanges; // named values the record's own forms store otherwise
-    QByteArray text;                   // read -o -: the file's text for stdout
-    QList<ByteDifference> byteDiffs; // write --verify: the record read back against the one sent
-};
 
 Tool::Tool(PortMap map, Options options, QTextStream &out, QTextStream &err)
     : m_map(std::move(map)), m_options(std::move(options)), m_out(out), m_err(err),
@@ -256,6 +239,8 @@ QJsonArray Tool::portsJson() const
             port.insert(QStringLiteral("changedByRules"), changesJson(run->ruleChanges));
         if (m_command == QLatin1String("write"))
             port.insert(QStringLiteral("changedByRecord"), changesJson(run->formChanges));
+        if (!run->snapshot.isEmpty())
+            port.insert(QStringLiteral("snapshot"), run->snapshot);
         ports.append(port);
     }
     return ports;
@@ -462,6 +447,9 @@ int Tool::write(const QList<int> &coms, const QString &file)
                 }
                 return;
             }
+            // Nothing is sent before what the controller holds is safe in a file.
+            if (!snapshot(*r, text, pos))
+                return;
             // The file goes onto what the controller holds, so a template changes only
             // what it names.
             config::ConfigForm form;

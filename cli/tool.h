@@ -16,6 +16,9 @@ class DeviceJob;
 struct ByteDifference;
 class ExchangeJournal;
 class QFile;
+namespace config {
+class ConfigForm;
+}
 
 // The sub-commands of tavrix-cli. Ports are worked on side by side on the one event
 // loop; run() returns the exit status when all of them are done.
@@ -33,6 +36,7 @@ public:
         bool json = false;
         int timeoutMs = 10000;
         QString trace; // the exchange journal of every port goes here
+        bool mask = false; // report: phone numbers and keys all but their last three characters hidden
     };
 
     Tool(PortMap map, Options options, QTextStream &out, QTextStream &err);
@@ -44,6 +48,11 @@ public:
     int diff(const QString &a, const QString &b);
     int show(const QString &source);
     int defaults();
+    // The configuration sheet of a file or a controller, as PDF or HTML (-o).
+    int report(const QString &source);
+    // Whether the controller holds exactly the configuration of a file, or the one whose
+    // fingerprint a sheet carries.
+    int audit(int com, const QString &evidence);
 
     // Opens the trace file of Options::trace (if any) and starts its journal; false
     // with the reason when the file cannot be written.
@@ -82,6 +91,11 @@ private:
     QJsonArray byteDifferencesJson(const QList<ByteDifference> &diffs) const;
     void emitJson(const QJsonObject &object);
     int worstStatus() const;
+    // Saves what the controller holds as a snapshot before anything is written to it;
+    // false (the port finished with the reason) when it cannot be saved.
+    bool snapshot(PortRun &run, const QByteArray &text, int payloadPos);
+    // Reads one controller into a form whose rules have run; false when it failed.
+    bool readForm(int com, config::ConfigForm &form);
 
     PortMap m_map;
     Options m_options;

@@ -13,6 +13,7 @@ packages=(
   qt6-translations-l10n qt6-wayland weston
   dpkg-dev file help2man lintian
   fonts-liberation2 fonts-dejavu-core
+  poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

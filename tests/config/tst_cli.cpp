@@ -62,6 +62,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_home;
     std::vector<std::unique_ptr<sim::Simulator>> m_sims;
     QString m_defaultPorts;
+    QString m_stateHome; // where the program keeps its snapshots; the test's own folder unless set
 };
 
 void TestCli::init()
@@ -74,6 +75,7 @@ void TestCli::cleanup()
     m_sims.clear();
     m_home.reset();
     m_defaultPorts.clear();
+    m_stateHome.clear();
 }
 
 sim::Simulator *TestCli::startSim(int com)
@@ -93,6 +95,7 @@ TestCli::Result TestCli::cli(const QStringList &args)
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->path());
     // Only the simulators' links: no port of the machine is opened.
     env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), m_defaultPorts);
+    env.insert(QStringLiteral("XDG_STATE_HOME"), m_stateHome.isEmpty() ? m_home->filePath(QStringLiteral("state")) : m_stateHome);
     process.setProcessEnvironment(env);
     QSignalSpy finished(&process, &QProcess::finished);
     process.start(QStringLiteral(TAVRIX_CLI_PATH), args);
@@ -272,6 +275,26 @@ void TestCli::exitStatuses_data()
                                            << "" << "--units belongs to watch";
     QTest::newRow("watch count not a number") << QStringList{"watch", "GOOD", "--count", "many"} << none << 2 << ""
                                               << "--count takes";
+    QTest::newRow("write saves a snapshot first") << QStringList{"write", "COM3", "GOOD"} << none << 0 << ""
+                                                  << "COM3: snapshot of what the controller held: .*/\\d{8}-\\d{6}-COM3\\.cfg\n";
+    QTest::newRow("snapshot in JSON") << QStringList{"write", "COM3", "GOOD", "--json"} << none << 0
+                                      << "\"snapshot\": \".*COM3\\.cfg\"" << "";
+    QTest::newRow("snapshot folder cannot be made: nothing written") << QStringList{"write", "COM3", "GOOD"} << "state blocked"
+                                                                     << 2 << "" << "cannot be saved in .*blocker.*; nothing written";
+    QTest::newRow("audit of the file it holds") << QStringList{"audit", "COM3", "HELD"} << none << 0 << "^COM3 matches " << "";
+    QTest::newRow("audit of a file one value apart") << QStringList{"audit", "COM3", "GOOD"} << none << 3 << "ComboBox22" << "";
+    QTest::newRow("audit, one byte changed in the controller") << QStringList{"audit", "COM3", "HELD"} << "held byte changed"
+                                                               << 3 << "ComboBox22" << "";
+    QTest::newRow("audit of its own sheet") << QStringList{"audit", "COM3", "SHEET"} << none << 0 << "^COM3 matches " << "";
+    QTest::newRow("audit of a sheet, one byte changed") << QStringList{"audit", "COM3", "SHEET"} << "held byte changed" << 3
+                                                        << "fingerprint is [0-9a-f]{12}, the sheet's [0-9a-f]{12}" << "";
+    QTest::newRow("audit of another configuration's sheet") << QStringList{"audit", "COM3", "OTHERSHEET"} << none << 3
+                                                            << "fingerprint is [0-9a-f]{12}, the sheet's [0-9a-f]{12}" << "";
+    QTest::newRow("audit as JSON") << QStringList{"audit", "COM3", "GOOD", "--json"} << none << 3 << "\"matches\": false" << "";
+    QTest::newRow("audit of a page that is no sheet") << QStringList{"audit", "COM3", "PLAINPAGE"} << none << 2 << ""
+                                                      << "without a configuration sheet's fingerprint";
+    QTest::newRow("report to a name that is no sheet") << QStringList{"report", "GOOD", "-o", "OUT"} << none << 2 << "" << "";
+    QTest::newRow("--mask outside report") << QStringList{"read", "COM3", "-o", "OUT", "--mask"} << none << 2 << "" << "";
     QTest::newRow("endless device as a file") << QStringList{"diff", "/dev/zero", "GOOD"} << none << 2 << "" << "";
 }
 
@@ -306,7 +329,30 @@ void TestCli::exitStatuses()
 
     sim::Simulator *device = startSim(3);
     QVERIFY(device);
+    if (fault == QLatin1String("held byte changed")) {
+        QByteArray changed = device->record();
+        for (const records::Field &f : records::settingsFields()) {
+            if (f.controls.value(0) == QLatin1String("ComboBox22"))
+                changed[f.offset] = changed[f.offset] == '2' ? '3' : '2';
+        }
+        device->setRecord(changed);
+    }
+    if (fault == QLatin1String("state blocked"))
+        m_stateHome = blocker;
     const QByteArray before = device->record();
+    // What the controller held when the test began, as a file and as the sheet of it.
+    QString held;
+    {
+        ConfigForm start;
+        const QByteArray startRecord = fault == QLatin1String("held byte changed") ? sim::Simulator().record() : before;
+        records::applySettings(start.controls(), "READ_SET_" + startRecord + '\r', 9);
+        held = writeFile(QStringLiteral("held.cfg"), catalog.render(catalog.capture(start.controls())));
+    }
+    const auto sheetOf = [&](const QString &file, const QString &name) {
+        const QString path = m_home->filePath(name);
+        const Result made = cli({QStringLiteral("report"), file, QStringLiteral("-o"), path});
+        return made.status == 0 ? path : QString();
+    };
     QVERIFY(before != goodRecord);
     sim::Simulator::Faults faults;
     faults.silent = fault == QLatin1String("silent");
@@ -361,6 +407,14 @@ void TestCli::exitStatuses()
             arg = log;
         else if (arg == QLatin1String("NOLOGDIR"))
             arg = m_home->filePath(QStringLiteral("nodir/line.jsonl"));
+        else if (arg == QLatin1String("HELD"))
+            arg = held;
+        else if (arg == QLatin1String("SHEET"))
+            arg = sheetOf(held, QStringLiteral("held.pdf"));
+        else if (arg == QLatin1String("OTHERSHEET"))
+            arg = sheetOf(good, QStringLiteral("good.html"));
+        else if (arg == QLatin1String("PLAINPAGE"))
+            arg = writeFile(QStringLiteral("page.html"), "<!DOCTYPE html><html><body>Tavrix</body></html>");
     }
     QSignalSpy commands(device, &sim::Simulator::commandReceived);
     QElapsedTimer clock;

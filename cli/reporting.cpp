@@ -1,0 +1,153 @@
+// tavrix-cli's configuration sheet, the audit of a controller against a file or a
+// sheet, and the snapshot taken before a write.
+#include "cli/tool.h"
+
+#include "cli/devicejob.h"
+#include "cli/portrun.h"
+#include "config/backups.h"
+#include "config/configform.h"
+#include "link/exchangejournal.h"
+#include "protocol/records/records.h"
+#include "report/render.h"
+#include "report/sheet.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonObject>
+
+bool Tool::snapshot(PortRun &run, const QByteArray &text, int payloadPos)
+{
+    const backups::Saved saved = backups::save(m_catalog.render(decoded(text, payloadPos)), run.com);
+    if (!saved.ok) {
+        finish(run, UsageError, QStringLiteral("the snapshot of what the controller holds cannot be saved in %1: %2; nothing written")
+                                    .arg(saved.folder, saved.reason));
+        return false;
+    }
+    run.snapshot = saved.path;
+    m_err << run.name << ": snapshot of what the controller held: " << saved.path << '\n';
+    m_err.flush();
+    if (m_traceFile) {
+        m_traceFile->write(QStringLiteral("# %1 snapshot before the write: %2\n").arg(run.name, saved.path).toUtf8());
+        m_traceFile->flush();
+    }
+    return true;
+}
+
+bool Tool::readForm(int com, config::ConfigForm &form)
+{
+    startJobs({com}, [this, &form](PortRun &run) {
+        PortRun *r = &run;
+        r->job->onSettings = [this, r, &form](const QByteArray &text, int pos) {
+            records::applySettings(form.controls(), text, pos);
+            finish(*r, Done, QStringLiteral("read"));
+        };
+        r->job->readSettings();
+    });
+    return runJobs() == Done;
+}
+
+int Tool::report(const QString &source)
+{
+    m_command = QStringLiteral("report");
+    const QString path = m_options.output;
+    if (path.isEmpty() || !report::isSheetName(path))
+        return usage(QStringLiteral("report needs -o SHEET.pdf or -o SHEET.html"));
+
+    config::ConfigForm form;
+    report::Origin origin;
+    origin.version = report::configuratorVersion();
+    origin.mask = m_options.mask;
+    if (const int com = comNumber(source)) {
+        if (!readForm(com, form)) {
+            emitPorts();
+            return worstStatus();
+        }
+        const QString device = m_map.devicePath(com);
+        origin.source = device.isEmpty() ? QStringLiteral("COM%1").arg(com) : QStringLiteral("COM%1 (%2)").arg(com).arg(device);
+    } else {
+        config::Configuration cfg;
+        if (const auto error = config::load(source, m_catalog, &cfg))
+            return fileError(*error);
+        m_catalog.apply(form.controls(), cfg);
+        origin.source = QFileInfo(source).fileName();
+    }
+
+    const report::Sheet sheet = report::build(m_catalog, form.controls(), origin);
+    QString error;
+    if (!report::write(sheet, path, &error))
+        return usage(QStringLiteral("%1 cannot be written: %2").arg(path, error));
+    if (m_options.json)
+        emitJson({{QStringLiteral("command"), m_command}, {QStringLiteral("source"), source},
+                  {QStringLiteral("file"), path}, {QStringLiteral("fingerprint"), sheet.fingerprint},
+                  {QStringLiteral("ports"), portsJson()}});
+    else
+        m_err << "Sheet " << path << " written, fingerprint " << sheet.fingerprint << ".\n";
+    m_err.flush();
+    return Done;
+}
+
+int Tool::audit(int com, const QString &evidence)
+{
+    m_command = QStringLiteral("audit");
+    QByteArray bytes;
+    if (const auto error = config::readFile(evidence, &bytes))
+        return fileError(*error);
+    std::optional<QString> sheetPrint;
+    config::Configuration wanted;
+    if (report::looksLikeSheet(bytes)) {
+        sheetPrint = report::fingerprintOf(bytes);
+        if (!sheetPrint)
+            return fileError({evidence, 0, QStringLiteral("a PDF or HTML file without a configuration sheet's fingerprint")});
+    } else if (const auto error = config::load(evidence, m_catalog, &wanted)) {
+        return fileError(*error);
+    }
+
+    config::ConfigForm held;
+    if (!readForm(com, held)) {
+        emitPorts();
+        return worstStatus();
+    }
+    const QByteArray heldRecord = report::recordOf(m_catalog, held.controls());
+    const QString heldPrint = report::fingerprint(heldRecord);
+
+    QList<config::Difference> diffs;
+    QString evidencePrint;
+    bool matches = false;
+    if (sheetPrint) {
+        evidencePrint = *sheetPrint;
+        matches = heldPrint == evidencePrint;
+    } else {
+        // What the controller would hold once the file were written: the file onto what it
+        // holds, as write does. It holds the file exactly when that changes no byte.
+        config::ConfigForm written;
+        m_catalog.copy(held.controls(), written.controls());
+        m_catalog.apply(written.controls(), wanted);
+        const QByteArray wantedRecord = report::recordOf(m_catalog, written.controls());
+        evidencePrint = report::fingerprint(wantedRecord);
+        matches = wantedRecord == heldRecord;
+        if (!matches)
+            diffs = m_catalog.compare(config::storedForm(held.controls()), config::storedForm(written.controls()));
+    }
+
+    const QString port = QStringLiteral("COM%1").arg(com);
+    if (m_options.json) {
+        QJsonObject result{{QStringLiteral("command"), m_command}, {QStringLiteral("port"), port},
+                           {QStringLiteral("evidence"), evidence}, {QStringLiteral("matches"), matches},
+                           {QStringLiteral("fingerprint"), heldPrint},
+                           {QStringLiteral("evidenceFingerprint"), evidencePrint},
+                           {QStringLiteral("ports"), portsJson()}};
+        if (!sheetPrint)
+            result.insert(QStringLiteral("differences"), differencesJson(diffs));
+        emitJson(result);
+    } else if (matches) {
+        m_out << port << " matches " << evidence << " (fingerprint " << heldPrint << ")\n";
+    } else if (sheetPrint || diffs.isEmpty()) {
+        m_out << port << " does not match " << evidence << ": the controller's fingerprint is " << heldPrint
+              << ", the " << (sheetPrint ? "sheet's " : "file's ") << evidencePrint << '\n';
+    } else {
+        m_out << port << " does not match " << evidence << ":\n";
+        printDifferences(diffs, port, QFileInfo(evidence).fileName());
+    }
+    m_out.flush();
+    return matches ? Done : Differences;
+}

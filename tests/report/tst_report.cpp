@@ -1,0 +1,229 @@
+// The configuration sheet as tavrix-cli writes it, read back the way a person's tools
+// read it: the PDF's text, information and fonts through poppler, the HTML as text.
+#include "config/catalog.h"
+#include "config/configform.h"
+#include "protocol/records/controls.h"
+#include "protocol/records/records.h"
+#include "protocol/records/settingsfields.h"
+#include "sim/simulator.h"
+
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTextDocumentFragment>
+#include <QtTest>
+
+using namespace config;
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void sheets_data();
+    void sheets();
+
+private:
+    struct Run
+    {
+        int status = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+    Run run(const QString &program, const QStringList &args, bool events = false);
+
+    std::unique_ptr<QTemporaryDir> m_home;
+};
+
+namespace {
+
+const QString kPhone = QStringLiteral("+38050123456789");  // 15 characters, a full slot
+const QString kWord = QStringLiteral("Тревога!Окно");      // 12 characters, Cyrillic
+const QString kKey = QStringLiteral("0123456789ABCDEF");
+
+QString sha12(const QByteArray &record)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(record, QCryptographicHash::Sha256).toHex().left(12));
+}
+
+int offsetOf(const char *control)
+{
+    for (const records::Field &f : records::settingsFields()) {
+        if (f.controls.contains(QLatin1String(control)))
+            return f.offset;
+    }
+    return -1;
+}
+
+} // namespace
+
+void TestReport::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+}
+
+void TestReport::cleanup()
+{
+    m_home.reset();
+}
+
+TestReport::Run TestReport::run(const QString &program, const QStringList &args, bool events)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->path());
+    env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), QString());
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    if (events) {
+        // The simulator answers from this event loop.
+        QSignalSpy finished(&process, &QProcess::finished);
+        if (!finished.wait(60000))
+            return {};
+    } else if (!process.waitForFinished(60000)) {
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+void TestReport::sheets_data()
+{
+    QTest::addColumn<QString>("source"); // factory, odd (a file), controller
+    QTest::addColumn<bool>("mask");
+    QTest::addColumn<QString>("format");
+    for (const char *source : {"factory", "odd", "controller"}) {
+        for (const bool mask : {false, true}) {
+            for (const char *format : {"pdf", "html"})
+                QTest::addRow("%s, %s, %s", source, mask ? "masked" : "plain", format) << source << mask << format;
+        }
+    }
+}
+
+void TestReport::sheets()
+{
+    QFETCH(QString, source);
+    QFETCH(bool, mask);
+    QFETCH(QString, format);
+
+    const Catalog &catalog = windowCatalog();
+    ConfigForm form;
+    QString fingerprint;
+    QString arg;
+    sim::Simulator device;
+    if (source == QLatin1String("controller")) {
+        // What no file can say: a list digit beyond its items selects nothing.
+        QByteArray record = device.record();
+        record.replace(90, 15, kPhone.toLatin1());
+        // A character outside '0' to '9' leaves a list with nothing selected; a write
+        // sends '0' for it.
+        const int list = offsetOf("ComboBox18");
+        QVERIFY(list > 0);
+        record[list] = 'x';
+        device.setRecord(record);
+        QVERIFY(device.start(m_home->filePath(QStringLiteral("tavrix/ports")), 3));
+        device.setPacing(false);
+        // The sheet's fingerprint is of the record the configuration writes: read and
+        // built again, the controller's own record.
+        records::applySettings(form.controls(), "READ_SET_" + device.record() + '\r', 9);
+        QByteArray written = device.record();
+        written[list] = '0';
+        QCOMPARE(records::buildSettings(form.controls()), written);
+        fingerprint = sha12(written);
+        arg = QStringLiteral("COM3");
+    } else {
+        if (source == QLatin1String("factory"))
+            form.applyFactoryConfiguration();
+        Configuration cfg = storedForm(form.controls());
+        if (source == QLatin1String("odd")) {
+            cfg.set(QStringLiteral("Edit1"), kPhone);
+            cfg.set(QStringLiteral("Edit19"), kWord);
+            cfg.set(QStringLiteral("Edit10"), kKey);
+            cfg.set(QStringLiteral("Edit11"), QString());
+            cfg.set(QStringLiteral("CheckBox57"), QStringLiteral("0")); // the server's boxes greyed out
+            cfg.set(QStringLiteral("Edit35"), QStringLiteral("сервер.пример"));
+        }
+        catalog.apply(form.controls(), cfg);
+        arg = m_home->filePath(QStringLiteral("%1.cfg").arg(source));
+        QString error;
+        QVERIFY2(save(arg, catalog.render(storedForm(form.controls())), &error), qPrintable(error));
+        fingerprint = sha12(records::buildSettings(form.controls()));
+    }
+
+    const QString sheet = m_home->filePath(QStringLiteral("sheet.") + format);
+    QStringList args{QStringLiteral("report"), arg, QStringLiteral("-o"), sheet};
+    if (mask)
+        args << QStringLiteral("--mask");
+    const Run made = run(QStringLiteral(TAVRIX_CLI_PATH), args, true);
+    QVERIFY2(made.status == 0, made.err.constData());
+
+    QString text;
+    if (format == QLatin1String("pdf")) {
+        const Run pdftext = run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), sheet, QStringLiteral("-")});
+        QVERIFY2(pdftext.status == 0, "pdftotext (poppler-utils) is needed");
+        text = QString::fromUtf8(pdftext.out);
+        const Run info = run(QStringLiteral("pdfinfo"), {sheet});
+        QVERIFY2(QRegularExpression(QStringLiteral("(?m)^Keywords: +%1$").arg(fingerprint)).match(QString::fromUtf8(info.out)).hasMatch(),
+                 info.out.constData());
+        QVERIFY2(info.out.contains("595 x 842 pts (A4)"), info.out.constData());
+        // Every font the text uses travels inside the file.
+        const QStringList fonts = QString::fromUtf8(run(QStringLiteral("pdffonts"), {sheet}).out).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+        QVERIFY(!fonts.isEmpty());
+        static const QRegularExpression flags(QStringLiteral("\\s(yes|no)\\s+(yes|no)\\s+(yes|no)\\s+\\d+\\s+\\d+\\s*$"));
+        for (const QString &font : fonts) {
+            const auto m = flags.match(font);
+            QVERIFY2(m.hasMatch() && m.captured(1) == QLatin1String("yes"), qPrintable(font));
+        }
+        // Nothing runs off the page: every word lies inside the paper's width.
+        const QString boxes = QString::fromUtf8(run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), sheet, QStringLiteral("-")}).out);
+        static const QRegularExpression word(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"[\\d.]+\" xMax=\"([\\d.]+)\""));
+        int words = 0;
+        for (auto it = word.globalMatch(boxes); it.hasNext(); ++words) {
+            const auto m = it.next();
+            QVERIFY2(m.captured(1).toDouble() >= 30 && m.captured(2).toDouble() <= 595 - 30, qPrintable(m.captured(0)));
+        }
+        QVERIFY(words > 200);
+    } else {
+        QFile file(sheet);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(file.readAll());
+        QVERIFY(page.contains(QStringLiteral("<meta name=\"tavrix-fingerprint\" content=\"%1\">").arg(fingerprint)));
+        // One file: nothing fetched from elsewhere, nothing run.
+        for (const char *outside : {"src=", "href=", "url(", "<script", "<link"})
+            QVERIFY2(!page.contains(QLatin1String(outside)), outside);
+        text = QTextDocumentFragment::fromHtml(page).toPlainText();
+    }
+
+    QVERIFY2(text.contains(QStringLiteral("Конфигурация контроллера Tavrix")), qPrintable(text));
+    QVERIFY(text.contains(fingerprint));
+    for (int page = 0; page < catalog.pageCount(); ++page)
+        QVERIFY2(text.contains(catalog.pageTitle(page)), qPrintable(catalog.pageTitle(page)));
+    // Pages in the window's order.
+    QVERIFY(text.indexOf(catalog.pageTitle(0)) < text.indexOf(catalog.pageTitle(9)));
+    QVERIFY(text.contains(QStringLiteral("Температура")) && text.contains(QStringLiteral("Абонент")));
+
+    const QString phone = form.controls().text(QStringLiteral("Edit1"));
+    QVERIFY(phone.size() > 3);
+    const QString hidden = QString(phone.size() - 3, QLatin1Char('*')) + phone.right(3);
+    QCOMPARE(text.contains(phone), !mask);
+    QCOMPARE(text.contains(hidden), mask);
+    if (source != QLatin1String("controller"))
+        QCOMPARE(text.contains(QStringLiteral("сервер.пример")), source == QLatin1String("odd"));
+    if (source == QLatin1String("odd")) {
+        QVERIFY(text.contains(kWord));
+        QCOMPARE(text.contains(kKey), !mask);
+        QCOMPARE(text.contains(QStringLiteral("*************DEF")), mask);
+        QVERIFY(text.contains(QStringLiteral("не используется")));
+    }
+    if (source == QLatin1String("controller"))
+        QVERIFY(text.contains(QStringLiteral("не выбрано")));
+    // The start and factory configurations hold no key.
+    QVERIFY(text.contains(QStringLiteral("стёрт")));
+}
+
+QTEST_MAIN(TestReport)
+#include "tst_report.moc"

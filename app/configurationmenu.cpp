@@ -3,6 +3,8 @@
 #include "app/windowactions.h"
 
 #include "config/configform.h"
+#include "report/render.h"
+#include "report/sheet.h"
 #include "ui/desktop.h"
 
 #include <QAction>
@@ -33,18 +35,23 @@ ConfigurationMenu::ConfigurationMenu(QWidget *form, QWidget *connectionBar, Cont
     m_open = new QAction(QStringLiteral("Открыть конфигурацию…"), this);
     m_open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     m_compare = new QAction(QStringLiteral("Сравнить с файлом…"), this);
+    m_report = new QAction(QStringLiteral("Отчёт о конфигурации…"), this);
+    m_report->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     m_save->setObjectName(QStringLiteral("saveConfiguration"));
     m_open->setObjectName(QStringLiteral("openConfiguration"));
     m_compare->setObjectName(QStringLiteral("compareConfiguration"));
-    for (QAction *action : {m_save, m_open, m_compare})
+    m_report->setObjectName(QStringLiteral("reportConfiguration"));
+    for (QAction *action : {m_save, m_open, m_compare, m_report})
         action->setShortcutContext(Qt::WindowShortcut);
     // The shortcuts work anywhere in the window, the menu shows them.
     form->addAction(m_save);
     form->addAction(m_open);
+    form->addAction(m_report);
 
     connect(m_save, &QAction::triggered, this, &ConfigurationMenu::chooseAndSave);
     connect(m_open, &QAction::triggered, this, &ConfigurationMenu::chooseAndOpen);
     connect(m_compare, &QAction::triggered, this, &ConfigurationMenu::chooseAndCompare);
+    connect(m_report, &QAction::triggered, this, &ConfigurationMenu::chooseAndReport);
 
     // Every part of the bar offers the menu, its buttons and the port list too (which
     // would otherwise keep the right click to themselves).
@@ -106,6 +113,38 @@ void ConfigurationMenu::chooseAndCompare()
                                                       QString::fromUtf8(kFilter));
     if (!path.isEmpty())
         compareWith(path);
+}
+
+void ConfigurationMenu::chooseAndReport()
+{
+    const QString pdf = QStringLiteral("Документ PDF (*.pdf)");
+    const QString html = QStringLiteral("Страница HTML (*.html *.htm)");
+    QString chosen;
+    QString path = QFileDialog::getSaveFileName(m_form, QStringLiteral("Отчёт о конфигурации"), startFolder(),
+                                                pdf + QStringLiteral(";;") + html, &chosen);
+    if (path.isEmpty())
+        return;
+    if (!report::isSheetName(path))
+        path += chosen == html ? QStringLiteral(".html") : QStringLiteral(".pdf");
+    reportTo(path);
+}
+
+bool ConfigurationMenu::reportTo(const QString &path)
+{
+    report::Origin origin;
+    origin.source = sheetSource ? sheetSource() : QString();
+    if (origin.source.isEmpty())
+        origin.source = QStringLiteral("окно конфигуратора");
+    origin.version = report::configuratorVersion();
+    const report::Sheet sheet = report::build(config::windowCatalog(), m_controls, origin);
+    QString error;
+    if (!report::write(sheet, path, &error)) {
+        Desktop::instance().showError(QStringLiteral("Отчёт не сохранён: %1: %2").arg(path, error));
+        return false;
+    }
+    m_lastPath = path;
+    Desktop::instance().showInformation(QStringLiteral("Отчёт о конфигурации сохранён: %1").arg(path));
+    return true;
 }
 
 bool ConfigurationMenu::saveTo(const QString &path)

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 class Controls;
 class QAction;
@@ -23,6 +24,7 @@ public:
     QAction *saveAction() const { return m_save; }
     QAction *openAction() const { return m_open; }
     QAction *compareAction() const { return m_compare; }
+    QAction *reportAction() const { return m_report; }
 
     // The file side of the three actions; failures are shown in an error box.
     bool saveTo(const QString &path);
@@ -30,6 +32,11 @@ public:
     // Shows the differing controls in a dialog (an information box when there are
     // none) and returns the dialog, or nullptr.
     QDialog *compareWith(const QString &path);
+    // The configuration sheet of what the pages hold now, as PDF or HTML by the name's
+    // ending; failures are shown in an error box.
+    bool reportTo(const QString &path);
+    // What the sheet names as its source (the port and its device while connected).
+    std::function<QString()> sheetSource;
 
     // The menu of the connection bar, at a point on the screen.
     void showMenu(const QPoint &globalPos);
@@ -49,6 +56,7 @@ private:
     void chooseAndSave();
     void chooseAndOpen();
     void chooseAndCompare();
+    void chooseAndReport();
     QString startFolder() const;
 
     QWidget *m_form;
@@ -57,6 +65,7 @@ private:
     QAction *m_save;
     QAction *m_open;
     QAction *m_compare;
+    QAction *m_report;
     QList<QAction *> m_more;
     QString m_lastPath;
     QPointer<QDialog> m_dialog;

@@ -4,6 +4,7 @@
 #include "app/configurationmenu.h"
 #include "app/journalwindow.h"
 #include "app/productionwindow.h"
+#include "app/writesnapshots.h"
 #include "app/portdiscovery.h"
 #include "app/unsavededits.h"
 #include "link/portdiagnosis.h"
@@ -156,6 +157,10 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
             disconnectPort();
         ui->OpenClose->setEnabled(!running && ui->ComboBox1->count() > 0);
     }));
+    m_snapshots = new WriteSnapshots(*m_controls, m_journal, this);
+    menu->addMenuAction(m_snapshots->revertAction());
+    connect(m_snapshots, &WriteSnapshots::writeRequested, this, &TForm1::ButtWriteClick);
+    menu->sheetSource = [this] { return m_snapshots->connection(); };
     // The start values count as stored: closing an untouched window asks nothing.
     m_edits = std::make_unique<UnsavedEdits>(ui->PageControl1);
     connect(menu, &ConfigurationMenu::inStepWithFile, this, [this] { m_edits->markStored(); });
@@ -323,6 +328,7 @@ void TForm1::connectPort()
         return;
     }
     m_state = LinkState::Connected;
+    m_snapshots->connected(com, device);
     m_readRepeatTimer.start();
     m_pollTimer.start(kPollMs);
     enableDeviceButtons(true);
@@ -337,6 +343,7 @@ void TForm1::disconnectPort()
     m_state = LinkState::Disconnected;
     m_writeUnanswered = false;
     m_sentSettings.clear();
+    m_snapshots->disconnected();
     m_channel.close();
     m_conversation.end();
     m_readRepeatTimer.stop();
@@ -425,6 +432,7 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
             m_edits->markStored(m_sentSettings);
         m_sentSettings.clear();
         m_writeUnanswered = false;
+        m_snapshots->written();
         break;
     case Reply::PhonesWritten:
     case Reply::KeysWritten:
@@ -434,6 +442,7 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
         break;
     case Reply::Settings:
         records::applySettings(c, text, found.payloadPos);
+        m_snapshots->settingsRead();
         m_edits->markStored();
         m_readRepeatTimer.stop();
         ui->ButtWrite->setEnabled(true);
@@ -455,6 +464,9 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
     if (stored)
         m_edits->markStored();
     Desktop::instance().showInformation(QString::fromUtf8(found.row->message));
+    // Settings written back from a snapshot are read back at once.
+    if (found.row->reply == Reply::SettingsWritten && m_snapshots->takeReadBack() && m_channel.isOpen())
+        Button11Click();
 }
 
 void TForm1::setStatusConnected(bool recognised)
@@ -465,7 +477,11 @@ void TForm1::setStatusConnected(bool recognised)
 
 void TForm1::ButtWriteClick()
 {
+    // What the controller holds is saved first; if it cannot be, nothing is sent.
+    if (!m_snapshots->beforeWrite())
+        return;
     send(commandButton("ButtWrite"));
+    m_snapshots->writeSent();
     // After the send: the encoders have written their defaults back into the boxes.
     m_sentSettings = m_edits->values();
 }

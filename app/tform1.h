@@ -104,6 +104,7 @@ private:
     std::unique_ptr<WidgetControls> m_controls;
     WindowRules *m_rules = nullptr;
     std::unique_ptr<UnsavedEdits> m_edits;
+    class WriteSnapshots *m_snapshots = nullptr; // what the controller held before each write
     QStringList m_sentSettings; // the pages as the last settings write sent them
     // A write has gone out and its acknowledgement has not come back.
     bool m_writeUnanswered = false;

@@ -15,12 +15,14 @@ const WindowActionRow kRows[] = {
     {"openConfiguration", WindowMenu::File, 2, false},
     {"saveConfiguration", WindowMenu::File, 1, false},
     {"compareConfiguration", WindowMenu::File, 3, true},
+    {"reportConfiguration", WindowMenu::File, 4, false},
     {"OpenClose", WindowMenu::Controller, 0, false},
     {"Button11", WindowMenu::Controller, 0, true},
     {"ButtWrite", WindowMenu::Controller, 0, false},
+    {"revertSettings", WindowMenu::Controller, 7, false},
     {"Button1", WindowMenu::Controller, 0, false},
-    {"openJournal", WindowMenu::Controller, 4, true},
-    {"openProductionLine", WindowMenu::Controller, 5, false},
+    {"openJournal", WindowMenu::Controller, 5, true},
+    {"openProductionLine", WindowMenu::Controller, 6, false},
 };
 
 QString plainText(QString text)

@@ -16,6 +16,12 @@ void ExchangeJournal::record(Direction direction, const QString &port, const QBy
     emit recorded(m_entries.back());
 }
 
+void ExchangeJournal::note(const QString &port, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    record(Direction::Note, port, bytes, 0);
+}
+
 void ExchangeJournal::clear()
 {
     m_entries.clear();
@@ -51,6 +57,8 @@ QString ExchangeJournal::line(const Entry &entry, bool withPort)
     if (withPort)
         out += (entry.port.isEmpty() ? QStringLiteral("-") : entry.port) + QStringLiteral("  ");
     out += QDateTime::fromMSecsSinceEpoch(entry.msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
+    if (entry.direction == Direction::Note)
+        return out + QStringLiteral("  ·         ") + QString::fromUtf8(entry.bytes);
     out += sent ? QStringLiteral("  →  ") : QStringLiteral("  ←  ");
     out += count.rightJustified(5);
     out += QStringLiteral("  ");

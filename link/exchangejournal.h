@@ -15,7 +15,8 @@ class ExchangeJournal : public QObject
     Q_OBJECT
 
 public:
-    enum class Direction { Sent, Received };
+    // A note is the program's own line among the exchange (a snapshot saved, say).
+    enum class Direction { Sent, Received, Note };
 
     struct Entry
     {
@@ -31,6 +32,8 @@ public:
     explicit ExchangeJournal(int capacity = kDefaultCapacity, QObject *parent = nullptr);
 
     void record(Direction direction, const QString &port, const QByteArray &bytes, qint64 count);
+    // The text is kept as UTF-8 in the entry's bytes.
+    void note(const QString &port, const QString &text);
 
     const std::deque<Entry> &entries() const { return m_entries; }
     int capacity() const { return m_capacity; }

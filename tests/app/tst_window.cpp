@@ -144,10 +144,12 @@ void TestWindow::menuEntriesMirrorTheirSources_data()
     QTest::newRow("open") << "fileMenu" << "Открыть конфигурацию…" << "openConfiguration";
     QTest::newRow("save") << "fileMenu" << "Сохранить конфигурацию…" << "saveConfiguration";
     QTest::newRow("compare") << "fileMenu" << "Сравнить с файлом…" << "compareConfiguration";
+    QTest::newRow("report") << "fileMenu" << "Отчёт о конфигурации…" << "reportConfiguration";
     QTest::newRow("connect") << "controllerMenu" << "Соединиться" << "OpenClose";
     QTest::newRow("read") << "controllerMenu" << "Считать настройки" << "Button11";
     QTest::newRow("write") << "controllerMenu" << "Записать настройки" << "ButtWrite";
     QTest::newRow("factory") << "controllerMenu" << "Заводские настройки" << "Button1";
+    QTest::newRow("revert") << "controllerMenu" << "Вернуть прежние настройки" << "revertSettings";
     QTest::newRow("journal") << "controllerMenu" << "Журнал обмена…" << "openJournal";
     QTest::newRow("production line") << "controllerMenu" << "Серийная запись…" << "openProductionLine";
 }

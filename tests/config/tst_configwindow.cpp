@@ -6,7 +6,10 @@
 #include "app/journalwindow.h"
 #include "app/tform1.h"
 #include "config/configform.h"
+#include "config/backups.h"
+#include "link/exchangejournal.h"
 #include "protocol/records/records.h"
+#include "sim/simulator.h"
 #include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"
 #include "ui/widgetcontrols.h"
@@ -39,6 +42,9 @@ private slots:
     void hostileFileIsRefusedInAShortBox_data();
     void hostileFileIsRefusedInAShortBox();
     void exchangeJournalFollowsTheLine();
+    void sheetOfWhatThePagesHold();
+    void snapshotBeforeEveryWrite_data();
+    void snapshotBeforeEveryWrite();
 
 private:
     std::unique_ptr<TForm1> newForm() { return std::make_unique<TForm1>(PortMap(m_dir->path(), {})); }
@@ -67,6 +73,8 @@ void TestConfigWindow::connectionBarMenuAndShortcuts()
     QVERIFY(menu);
     QCOMPARE(menu->saveAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
     QCOMPARE(menu->openAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    QCOMPARE(menu->reportAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+    QVERIFY(form->actions().contains(menu->reportAction()));
     QVERIFY(form->actions().contains(menu->saveAction()));
     QVERIFY(form->actions().contains(menu->openAction()));
 
@@ -88,7 +96,8 @@ void TestConfigWindow::connectionBarMenuAndShortcuts()
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(w, &click);
         QCOMPARE(shown, (QStringList{"Сохранить конфигурацию…", "Открыть конфигурацию…", "Сравнить с файлом…",
-                                     "Журнал обмена…", "Серийная запись…"}));
+                                     "Отчёт о конфигурации…", "Журнал обмена…", "Серийная запись…",
+                                     "Вернуть прежние настройки"}));
     }
 }
 
@@ -269,6 +278,110 @@ void TestConfigWindow::exchangeJournalFollowsTheLine()
     window->clearButton()->click();
     QVERIFY(form->journal().entries().empty());
     QCOMPARE(window->view()->toPlainText(), QString());
+}
+
+void TestConfigWindow::sheetOfWhatThePagesHold()
+{
+    auto form = newForm();
+    form->controls().setText(QStringLiteral("Edit2"), QStringLiteral("+380671112233"));
+    const QString path = m_dir->filePath(QStringLiteral("sheet.html"));
+    QVERIFY(menuOf(*form)->reportTo(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(file.readAll());
+    QVERIFY(page.contains(QStringLiteral("+380671112233")));
+    QVERIFY(page.contains(QStringLiteral("окно конфигуратора")));
+    // The window's controls are left as they are: the record is built from a copy.
+    QCOMPARE(form->controls().text(QStringLiteral("Edit2")), QStringLiteral("+380671112233"));
+    QVERIFY(!menuOf(*form)->reportTo(m_dir->filePath(QStringLiteral("no/such/folder/sheet.pdf"))));
+    QVERIFY(m_desktop->boxes.last().error);
+}
+
+void TestConfigWindow::snapshotBeforeEveryWrite_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("folder writable") << true;
+    QTest::newRow("folder cannot be made") << false;
+}
+
+void TestConfigWindow::snapshotBeforeEveryWrite()
+{
+    QFETCH(bool, writable);
+    const QString stateHome = m_dir->filePath(QStringLiteral("state"));
+    if (!writable) {
+        QFile blocker(stateHome); // a file where the folder would have to be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    const QByteArray oldState = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", stateHome.toUtf8());
+    const auto restore = qScopeGuard([&] { qputenv("XDG_STATE_HOME", oldState); });
+    const QString folder = backups::folder();
+
+    sim::Simulator device;
+    QVERIFY(device.start(m_dir->path(), 1));
+    auto form = std::make_unique<TForm1>(PortMap(m_dir->path(), {}));
+    const auto box = [&](int n) {
+        return QTest::qWaitFor([&] { return m_desktop->boxes.size() >= n; }, 10000) ? m_desktop->boxes.at(n - 1).text
+                                                                                   : QStringLiteral("<no box>");
+    };
+    QAction *revert = nullptr;
+    for (QAction *a : form->findChildren<QAction *>()) {
+        if (a->text() == QStringLiteral("Вернуть прежние настройки"))
+            revert = a;
+    }
+    QVERIFY(revert);
+    form->control<QPushButton>("OpenClose")->click();
+    QCOMPARE(box(1), QStringLiteral("Чтение НАСТРОЕК прошло успешно"));
+    QVERIFY(!revert->isEnabled());
+    const QByteArray before = device.record();
+    const int siren = form->controls().index(QStringLiteral("ComboBox22"));
+    form->controls().setIndex(QStringLiteral("ComboBox22"), siren == 4 ? 5 : 4);
+
+    const auto sentWrites = [&] {
+        int n = 0;
+        for (const ExchangeJournal::Entry &e : form->journal().entries())
+            n += e.direction == ExchangeJournal::Direction::Sent && e.bytes.startsWith("WRITE_SET_");
+        return n;
+    };
+    form->control<QPushButton>("ButtWrite")->click();
+    if (!writable) {
+        QCOMPARE(m_desktop->boxes.size(), 2);
+        QVERIFY(m_desktop->boxes.last().error);
+        QVERIFY2(m_desktop->boxes.last().text.contains(QDir::toNativeSeparators(folder)), qPrintable(m_desktop->boxes.last().text));
+        QCOMPARE(sentWrites(), 0);
+        QVERIFY(!revert->isEnabled());
+        QCOMPARE(device.record(), before);
+        return;
+    }
+    QCOMPARE(box(2), QStringLiteral("Запись НАСТРОЕК прошла успешно"));
+    QVERIFY(device.record() != before);
+    const QStringList saved = QDir(folder).entryList(QDir::Files);
+    QCOMPARE(saved.size(), 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d{8}-\\d{6}-COM1\\.cfg$")).match(saved.first()).hasMatch(), qPrintable(saved.first()));
+    // The snapshot is what the controller held: written, it gives that record again.
+    Configuration snapshot;
+    QVERIFY(!load(QDir(folder).filePath(saved.first()), windowCatalog(), &snapshot));
+    ConfigForm check;
+    windowCatalog().apply(check.controls(), snapshot);
+    QCOMPARE(records::buildSettings(check.controls()), before);
+    bool noted = false;
+    for (const ExchangeJournal::Entry &e : form->journal().entries())
+        noted = noted || (e.direction == ExchangeJournal::Direction::Note && QString::fromUtf8(e.bytes).contains(saved.first()));
+    QVERIFY(noted);
+
+    // Back to what it held, with the usual boxes, and read back.
+    QVERIFY(revert->isEnabled());
+    revert->trigger();
+    QCOMPARE(box(3), QStringLiteral("Запись НАСТРОЕК прошла успешно"));
+    QCOMPARE(box(4), QStringLiteral("Чтение НАСТРОЕК прошло успешно"));
+    QCOMPARE(device.record(), before);
+    QCOMPARE(form->controls().index(QStringLiteral("ComboBox22")), siren);
+    QCOMPARE(sentWrites(), 2);
+
+    // Another controller may be on the cable after a disconnect; the files stay.
+    form->control<QPushButton>("OpenClose")->click();
+    QVERIFY(!revert->isEnabled());
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 2);
 }
 
 QTEST_MAIN(TestConfigWindow)

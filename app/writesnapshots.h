@@ -1,0 +1,64 @@
+#pragma once
+
+#include "config/configfile.h"
+
+#include <QObject>
+#include <QString>
+
+class Controls;
+class ExchangeJournal;
+class QAction;
+
+// What the controller on the open connection holds, kept from its last settings read
+// (and from each acknowledged settings write), so that "Записать настройки" first saves
+// it as a snapshot in the backups folder, and "Вернуть прежние настройки" can write it
+// back while the same connection is open.
+class WriteSnapshots : public QObject
+{
+    Q_OBJECT
+
+public:
+    WriteSnapshots(Controls &controls, ExchangeJournal &journal, QObject *parent = nullptr);
+
+    QAction *revertAction() const { return m_revert; }
+    QString lastSnapshot() const { return m_snapshot; }
+
+    void connected(int com, const QString &device);
+    // "COM3 (/dev/ttyUSB0)" while connected, empty otherwise.
+    QString connection() const;
+    // The controller on the cable may be another one now: nothing is reverted onto it.
+    void disconnected();
+    // The window's controls now hold what the controller sent.
+    void settingsRead();
+    // Before a settings write: saves what the controller holds. False, with the error box
+    // shown, when it cannot be saved; then nothing may be sent.
+    bool beforeWrite();
+    // Right after the write was sent: the controls hold what the controller will.
+    void writeSent();
+    // The controller acknowledged the write.
+    void written();
+    // Whether a revert's write has just been acknowledged and the settings are to be
+    // read back; asks once.
+    bool takeReadBack();
+
+signals:
+    // The controls hold the snapshot; the window writes them.
+    void writeRequested();
+
+private:
+    void revert();
+    void update();
+
+    Controls &m_controls;
+    ExchangeJournal &m_journal;
+    QAction *m_revert;
+    int m_com = 0;
+    QString m_device;
+    bool m_haveHeld = false;
+    config::Configuration m_held;    // what the controller holds, as far as this connection knows
+    config::Configuration m_pending; // what the write under way will leave there
+    QString m_snapshot;              // saved before the last acknowledged write
+    bool m_writtenSinceSnapshot = false;
+    bool m_reverting = false;
+    bool m_readBack = false;
+};

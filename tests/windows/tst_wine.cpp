@@ -52,6 +52,7 @@ private slots:
     void readWritesTheLinuxFile();
     void verifiedWriteStoresTheLinuxRecord();
     void aPortThatGoesAwayEndsTheRun();
+    void sheetsAndSnapshotsOnWindows();
     void watchWritesAUnitAndLogsIt();
     void windowConnectsReadsAndWrites();
     void installerInstallsAndUninstalls();
@@ -311,6 +312,57 @@ void TestWine::watchWritesAUnitAndLogsIt()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray line = file.readAll();
     QVERIFY2(line.contains("\"result\":\"pass\"") && line.count('\n') == 1, line.constData());
+}
+
+// The sheet from tavrix-cli.exe says what the Linux one says, with the same fingerprint;
+// a write leaves its snapshot in the local application data folder.
+void TestWine::sheetsAndSnapshotsOnWindows()
+{
+    const quint32 seed = QRandomGenerator::global()->generate();
+    m_device.setRecord(generatedRecord(seed));
+    m_device.setPacing(false);
+    for (const char *format : {"pdf", "html"}) {
+        const QString windowsSheet = m_home.filePath(QStringLiteral("windows.") + QLatin1String(format));
+        const QString linuxSheet = m_home.filePath(QStringLiteral("linux.") + QLatin1String(format));
+        const Result w = wine(stage(QStringLiteral("tavrix-cli.exe")),
+                              {QStringLiteral("report"), QStringLiteral("COM5"), QStringLiteral("-o"), winePath(windowsSheet)});
+        QVERIFY2(w.status == 0, w.err.constData());
+        const Result l = linuxCli({QStringLiteral("report"), QStringLiteral("COM5"), QStringLiteral("-o"), linuxSheet});
+        QVERIFY2(l.status == 0, l.err.constData());
+        const QString print = QString::fromUtf8(l.err).section(QStringLiteral("fingerprint "), 1).left(12);
+        QCOMPARE(QString::fromUtf8(w.err).section(QStringLiteral("fingerprint "), 1).left(12), print);
+        if (QLatin1String(format) == QLatin1String("pdf")) {
+            // The fingerprint in the document's information, as on Linux.
+            QProcess pdfinfo;
+            pdfinfo.start(QStringLiteral("pdfinfo"), {windowsSheet});
+            QVERIFY(pdfinfo.waitForFinished(30000) && pdfinfo.exitCode() == 0);
+            QVERIFY2(QString::fromUtf8(pdfinfo.readAllStandardOutput()).contains(QStringLiteral("Keywords:        ") + print),
+                     qPrintable(print));
+            continue;
+        }
+        QFile page(windowsSheet);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(page.readAll());
+        QVERIFY2(text.contains(QStringLiteral("Конфигурация контроллера Tavrix")) && text.contains(print)
+                     && text.contains(QStringLiteral("Телефоны и SMS")),
+                 qPrintable(text.left(2000)));
+    }
+
+    const QString file = m_home.filePath(QStringLiteral("snapshot-source.cfg"));
+    QCOMPARE(linuxCli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), file}).status, 0);
+    const Result w = wine(stage(QStringLiteral("tavrix-cli.exe")), {QStringLiteral("write"), QStringLiteral("COM5"), winePath(file)});
+    QVERIFY2(w.status == 0, w.err.constData());
+    const auto m = QRegularExpression(QStringLiteral("snapshot of what the controller held: (C:\\\\users\\\\[^\\\\]+\\\\AppData\\\\Local\\\\Tavrix\\\\backups\\\\\\d{8}-\\d{6}-COM5\\.cfg)"),
+                                       QRegularExpression::CaseInsensitiveOption)
+                       .match(QString::fromUtf8(w.err));
+    QVERIFY2(m.hasMatch(), w.err.constData());
+    QString unixPath = m.captured(1);
+    unixPath.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QFile snapshot(m_prefix + QStringLiteral("/drive_c") + unixPath.mid(2));
+    QVERIFY2(snapshot.open(QIODevice::ReadOnly), qPrintable(snapshot.fileName()));
+    QFile original(file);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(snapshot.readAll(), original.readAll());
 }
 
 // A pulled adapter: the port disappears while the tool waits for the reply.

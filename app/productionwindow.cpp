@@ -124,7 +124,15 @@ ProductionWindow::ProductionWindow(PortMap map, QWidget *owner)
     updateCounters();
 }
 
-ProductionWindow::~ProductionWindow() = default;
+ProductionWindow::~ProductionWindow()
+{
+    // Going with the main window: the units under way are logged as stopped, and nothing
+    // is told to a window that is being taken apart.
+    if (m_line) {
+        disconnect(m_line.get(), nullptr, this, nullptr);
+        m_line->abort();
+    }
+}
 
 QAction *ProductionWindow::openAction(PortMap map, QWidget *owner, std::function<void(bool)> onRunning)
 {

@@ -27,6 +27,7 @@ private slots:
     void refusesBeforeAnyPort_data();
     void refusesBeforeAnyPort();
     void closingWhileAUnitIsWrittenAsksFirst();
+    void goingWithTheMainWindowLogsTheUnitInProgress();
 
 private:
     QString writeFile(const QString &name, const QByteArray &text)
@@ -175,6 +176,30 @@ void TestProductionWindow::closingWhileAUnitIsWrittenAsksFirst()
     QCOMPARE(window->logTable()->rowCount(), 1);
     QVERIFY(window->logTable()->item(0, 3)->text().startsWith(QStringLiteral("✗ ошибка")));
     QVERIFY(form.control<QPushButton>("OpenClose")->isEnabled());
+}
+
+void TestProductionWindow::goingWithTheMainWindowLogsTheUnitInProgress()
+{
+    sim::Simulator::Faults faults;
+    faults.latencyMs = 1500;
+    QString logPath;
+    {
+        TForm1 form(PortMap(m_dir->filePath("ports"), {}));
+        ProductionWindow *window = openFrom(form);
+        QVERIFY(window);
+        window->templateEdit()->setText(writeFile("t.cfg", "# tavrix-configuration 1\nEdit34 = internet\n"));
+        QSignalSpy commands(m_sim.get(), &sim::Simulator::commandReceived);
+        QVERIFY(window->startLine());
+        QVERIFY(commands.wait(5000));
+        m_sim->setFaults(faults);
+        QTRY_VERIFY_WITH_TIMEOUT(window->tile(7)->text().contains(QStringLiteral("запись")), 10000);
+        logPath = window->logPath();
+    }
+    QFile log(logPath);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    QVERIFY2(text.count('\n') == 1 && text.contains("\"result\":\"fail\"") && text.contains("\"reason\":\"stopped\""),
+             text.constData());
 }
 
 QTEST_MAIN(TestProductionWindow)

@@ -2,13 +2,15 @@
 #include "cli/watch.h"
 #include "commandline/commandline.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -53,12 +55,17 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
 int main(int argc, char *argv[])
 {
     commandline::useStartingConsole();
-    // The pages are built to run the window's own rules but never shown.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietMessages);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(kProgram);
+    // Only a sheet is drawn (its PDF needs the fonts of a GUI application, on the
+    // offscreen platform); every other command starts as a plain console program.
+    bool draws = false;
+    for (int i = 1; i < argc; ++i)
+        draws = draws || qstrcmp(argv[i], "report") == 0;
+    if (draws && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app(draws ? new QGuiApplication(argc, argv)
+                                                      : new QCoreApplication(argc, argv));
+    QCoreApplication::setApplicationName(kProgram);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -101,7 +108,7 @@ int main(int argc, char *argv[])
 
     // With --json every outcome is one JSON document on stdout, a usage error too; the
     // option is looked for before parsing, since parsing may be what fails.
-    const QStringList arguments = QApplication::arguments();
+    const QStringList arguments = QCoreApplication::arguments();
     const bool jsonWanted = arguments.mid(1).contains(QStringLiteral("--json"));
     QString command;
     const auto failAsJson = [&](const QString &line) {

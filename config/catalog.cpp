@@ -4,6 +4,7 @@
 #include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"
 #include "protocol/records/fieldmeaning.h"
+#include "protocol/records/formstart.h"
 #include "protocol/records/readable.h"
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
@@ -12,15 +13,9 @@
 #include "protocol/replies.h"
 #include "protocol/replybuffer.h"
 #include "protocol/settingsreply.h"
-#include "ui/pagecontrol.h"
-#include "ui/widgetcontrols.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
 #include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
+#include <QRect>
 #include <QSaveFile>
 #include <QSet>
 #include <algorithm>
@@ -47,9 +42,7 @@ private:
     }
 };
 
-// The names in the order a read of the settings record sets them; a radio set stands
-// where its first button is set.
-QStringList readOrder()
+QStringList readOrderOfTheRecord()
 {
     MemoryControls start = records::startControls();
     const QByteArray record = "READ_SET_" + records::buildSettings(start) + '\r';
@@ -76,79 +69,6 @@ QStringList readOrder()
             add(name);
     }
     return order;
-}
-
-// A grid's box (or an edit box without a hint) has no caption of its own: the header
-// above its column and the label to its left say what it is.
-QString gridCaption(const QWidget *w)
-{
-    const QRect box = w->geometry();
-    const QLabel *row = nullptr;
-    const QLabel *column = nullptr;
-    for (const QLabel *label : w->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
-        const QRect at = label->geometry();
-        if (label->text().trimmed().isEmpty())
-            continue;
-        if (at.right() < box.left() && qAbs(at.center().y() - box.center().y()) <= box.height() / 2
-            && (!row || at.right() > row->geometry().right()))
-            row = label;
-        if (at.bottom() < box.top() && at.left() <= box.center().x() && at.right() >= box.center().x()
-            && (!column || at.bottom() > column->geometry().bottom()))
-            column = label;
-    }
-    QStringList parts;
-    for (const QLabel *label : {column, row}) {
-        if (label)
-            parts << label->text().simplified();
-    }
-    return parts.join(QStringLiteral(", "));
-}
-
-// A button's caption that goes on in a label just under its text ("Работает отправка SMS"
-// / "и включение сирены"): the whole caption, or the button's own text alone.
-QString continued(const QAbstractButton *b, const QString &own)
-{
-    const QRect box = b->geometry();
-    for (const QLabel *label : b->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
-        const QRect at = label->geometry();
-        const QString text = label->text().simplified();
-        if (!text.isEmpty() && text.front().isLower() && at.top() > box.bottom() - 2 && at.top() <= box.bottom() + 4
-            && at.left() >= box.left() && at.left() <= box.left() + 2 * box.height())
-            return own + QLatin1Char(' ') + text;
-    }
-    return own;
-}
-
-// What the control says on its page; *group gets the title of the group box it is in.
-QString captionOf(const QWidget *w, QString *group)
-{
-    QString own;
-    bool fromHint = false;
-    if (auto *b = qobject_cast<const QAbstractButton *>(w)) {
-        own = b->text().simplified();
-        if (!own.isEmpty())
-            own = continued(b, own);
-    }
-    if (own.isEmpty()) {
-        own = w->toolTip().simplified();
-        fromHint = true;
-    }
-    if (own.isEmpty()) {
-        own = gridCaption(w);
-        fromHint = false;
-    }
-    group->clear();
-    for (const QWidget *p = w->parentWidget(); p; p = p->parentWidget()) {
-        if (auto *g = qobject_cast<const QGroupBox *>(p)) {
-            *group = g->title().simplified();
-            break;
-        }
-    }
-    if (own.isEmpty())
-        return *group;
-    if (group->isEmpty() || fromHint)
-        return own;
-    return *group + QStringLiteral(": ") + own;
 }
 
 // How a read shows a text box: from the field tables of the record and its blocks.
@@ -237,7 +157,153 @@ std::optional<QString> replyWordIn(const QString &text)
     return std::nullopt;
 }
 
+// The pages in tab order, each with the form it is made from (the sheet numbers are
+// the forms' names and do not follow the tabs).
+const PageForm kPageForms[] = {
+    {"Телефоны и SMS", "TabSheet1"},
+    {"Настройки", "TabSheet2"},
+    {"Входы", "TabSheet3"},
+    {"Выходы", "TabSheet4"},
+    {"Ключи Dallas", "TabSheet5"},
+    {"Тексты SMS", "TabSheet9"},
+    {"GPRS-канал", "TabSheet8"},
+    {"Термометр", "TabSheet7"},
+    {"Звуковые сообщения", "TabSheet11"},
+    {"GSM-домофон", "TabSheet10"},
+};
+
+int pageOfForm(QLatin1String form)
+{
+    for (int i = 0; i < int(std::size(kPageForms)); ++i) {
+        if (form == QLatin1String(kPageForms[i].form))
+            return i;
+    }
+    return -1;
+}
+
+// What an edit box takes when its form sets no limit (QLineEdit's own).
+constexpr int kDefaultMaxLength = 32767;
+
+// The forms' widgets as the build read them, with the window's way of finding what a
+// control says: the same rules as over the widgets, over their recorded geometry.
+class FormTable
+{
+public:
+    FormTable()
+    {
+        for (int i = 0; i < records::kFormWidgetCount; ++i) {
+            const records::FormWidget &w = records::kFormWidgets[i];
+            m_byName.insert(QLatin1String(w.name), &w);
+            m_children[QLatin1String(w.parent)] << &w;
+        }
+    }
+
+    const records::FormWidget *find(const QString &name) const { return m_byName.value(name); }
+
+    static bool isButton(QLatin1String cls)
+    {
+        return cls == QLatin1String("QCheckBox") || cls == QLatin1String("QRadioButton")
+               || cls == QLatin1String("QPushButton") || cls == QLatin1String("QToolButton");
+    }
+
+    QString captionOf(const records::FormWidget &w, QString *group) const
+    {
+        QString own;
+        bool fromHint = false;
+        if (isButton(QLatin1String(w.cls))) {
+            own = text(w.text).simplified();
+            if (!own.isEmpty())
+                own = continued(w, own);
+        }
+        if (own.isEmpty()) {
+            own = text(w.toolTip).simplified();
+            fromHint = true;
+        }
+        if (own.isEmpty()) {
+            own = gridCaption(w);
+            fromHint = false;
+        }
+        group->clear();
+        for (const records::FormWidget *p = find(text(w.parent)); p; p = find(text(p->parent))) {
+            if (QLatin1String(p->cls) == QLatin1String("QGroupBox")) {
+                *group = text(p->title).simplified();
+                break;
+            }
+        }
+        if (own.isEmpty())
+            return *group;
+        if (group->isEmpty() || fromHint)
+            return own;
+        return *group + QStringLiteral(": ") + own;
+    }
+
+private:
+    static QString text(const char *utf8) { return QString::fromUtf8(utf8); }
+    static QRect rect(const records::FormWidget &w) { return QRect(w.x, w.y, w.width, w.height); }
+
+    QList<const records::FormWidget *> labelsBeside(const records::FormWidget &w) const
+    {
+        QList<const records::FormWidget *> out;
+        for (const records::FormWidget *sibling : m_children.value(QLatin1String(w.parent))) {
+            if (QLatin1String(sibling->cls) == QLatin1String("QLabel"))
+                out << sibling;
+        }
+        return out;
+    }
+
+    QString continued(const records::FormWidget &b, const QString &own) const
+    {
+        const QRect box = rect(b);
+        for (const records::FormWidget *label : labelsBeside(b)) {
+            const QRect at = rect(*label);
+            const QString t = text(label->text).simplified();
+            if (!t.isEmpty() && t.front().isLower() && at.top() > box.bottom() - 2 && at.top() <= box.bottom() + 4
+                && at.left() >= box.left() && at.left() <= box.left() + 2 * box.height())
+                return own + QLatin1Char(' ') + t;
+        }
+        return own;
+    }
+
+    QString gridCaption(const records::FormWidget &w) const
+    {
+        const QRect box = rect(w);
+        const records::FormWidget *row = nullptr;
+        const records::FormWidget *column = nullptr;
+        for (const records::FormWidget *label : labelsBeside(w)) {
+            const QRect at = rect(*label);
+            if (text(label->text).trimmed().isEmpty())
+                continue;
+            if (at.right() < box.left() && qAbs(at.center().y() - box.center().y()) <= box.height() / 2
+                && (!row || at.right() > rect(*row).right()))
+                row = label;
+            if (at.bottom() < box.top() && at.left() <= box.center().x() && at.right() >= box.center().x()
+                && (!column || at.bottom() > rect(*column).bottom()))
+                column = label;
+        }
+        QStringList parts;
+        for (const records::FormWidget *label : {column, row}) {
+            if (label)
+                parts << text(label->text).simplified();
+        }
+        return parts.join(QStringLiteral(", "));
+    }
+
+    QHash<QString, const records::FormWidget *> m_byName;
+    QHash<QString, QList<const records::FormWidget *>> m_children;
+};
+
 } // namespace
+
+QStringList Catalog::readOrder()
+{
+    return readOrderOfTheRecord();
+}
+
+const QList<PageForm> &pageForms()
+{
+    static const QList<PageForm> pages(std::begin(kPageForms), std::end(kPageForms));
+    return pages;
+}
 
 QString ControlInfo::description() const
 {
@@ -246,55 +312,67 @@ QString ControlInfo::description() const
     return caption + QStringLiteral(" — ") + meaning;
 }
 
-Catalog::Catalog(const PageControl &pages)
+Catalog::Catalog()
 {
-    for (int i = 0; i < pages.count(); ++i)
-        m_pageTitles << pages.tabText(i);
+    const FormTable forms;
+    for (const PageForm &page : pageForms())
+        m_pageTitles << QString::fromUtf8(page.title);
 
-    const QList<QStringList> sets = records::radioGroups();
     QStringList groups;
     for (const QString &name : readOrder()) {
-        auto *w = pages.findChild<QWidget *>(name);
+        const records::FormWidget *w = forms.find(name);
         if (!w)
             continue;
         ControlInfo info;
         info.name = name;
         QString group;
-        info.caption = captionOf(w, &group);
-        // "Page: meaning"; the page is known from the widget.
-        const QString meaning = records::meaningOf(name);
-        info.meaning = meaning.mid(meaning.indexOf(QStringLiteral(": ")) + 1).trimmed();
-        for (int i = 0; i < pages.count(); ++i) {
-            if (pages.page(i)->isAncestorOf(w))
-                info.page = i;
-        }
-        if (auto *list = qobject_cast<QComboBox *>(w)) {
+        info.caption = forms.captionOf(*w, &group);
+        info.page = pageOfForm(QLatin1String(w->form));
+        const QLatin1String cls(w->cls);
+        if (cls == QLatin1String("QComboBox")) {
             info.kind = ControlInfo::List;
-            for (int i = 0; i < list->count(); ++i)
-                info.items << list->itemText(i);
-        } else if (auto *edit = qobject_cast<QLineEdit *>(w)) {
+            if (*w->items)
+                info.items = QString::fromUtf8(w->items).split(QLatin1Char('\n'));
+        } else if (cls == QLatin1String("QLineEdit")) {
             info.kind = ControlInfo::Text;
-            info.limit = typedLimit(edit);
-            for (const EditBoxRule &rule : editBoxRules()) {
-                if (name == QLatin1String(rule.edit))
-                    info.chars = rule.cls;
-            }
-            setReadForm(info);
+            info.limit = w->maxLength >= 0 ? w->maxLength : kDefaultMaxLength;
         } else if (name.startsWith(QLatin1String("RadioButton"))) {
             info.kind = ControlInfo::Radio;
-            for (int s = 0; s < sets.size(); ++s) {
-                if (sets[s].contains(name))
-                    info.radioSet = s;
-            }
-        } else if (qobject_cast<QAbstractButton *>(w)) {
+        } else if (FormTable::isButton(cls)) {
             info.kind = ControlInfo::Check;
         } else {
             continue;
         }
-        m_index.insert(name, int(m_controls.size()));
-        m_controls.append(info);
+        add(info);
         groups.append(group);
     }
+    finish(groups);
+}
+
+void Catalog::add(ControlInfo info)
+{
+    // "Page: meaning"; the page is known from the form.
+    const QString meaning = records::meaningOf(info.name);
+    info.meaning = meaning.mid(meaning.indexOf(QStringLiteral(": ")) + 1).trimmed();
+    if (info.kind == ControlInfo::Text) {
+        for (const EditBoxRule &rule : editBoxRules()) {
+            if (info.name == QLatin1String(rule.edit))
+                info.chars = rule.cls;
+        }
+        setReadForm(info);
+    } else if (info.kind == ControlInfo::Radio) {
+        const QList<QStringList> sets = records::radioGroups();
+        for (int s = 0; s < sets.size(); ++s) {
+            if (sets[s].contains(info.name))
+                info.radioSet = s;
+        }
+    }
+    m_index.insert(info.name, int(m_controls.size()));
+    m_controls.append(info);
+}
+
+void Catalog::finish(const QStringList &groups)
+{
     // Two controls of a page with one hint (the entry delays of two inputs) are told
     // apart by their group boxes.
     QHash<QPair<int, QString>, int> uses;

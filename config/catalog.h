@@ -1,7 +1,7 @@
 #pragma once
 
 #include "config/configfile.h"
-#include "ui/keyfilters.h"
+#include "ui/editboxrules.h"
 
 #include <QHash>
 #include <QList>
@@ -40,6 +40,14 @@ struct ControlInfo
     QString description() const;
 };
 
+// A page of the window in tab order, and the form it is made from.
+struct PageForm
+{
+    const char *title; // UTF-8, as its tab reads
+    const char *form;  // the form's class
+};
+const QList<PageForm> &pageForms();
+
 // One control whose values differ between two configurations.
 struct Difference
 {
@@ -60,11 +68,13 @@ struct Change
 };
 
 // Every configuration control with its kind, page, caption and limits, in the order a
-// read of the settings record sets them. Taken once from a set of pages; the catalog
-// needs no widgets afterwards.
+// read of the settings record sets them.
 class Catalog
 {
 public:
+    // From the page forms as the build read them: no widget is made.
+    Catalog();
+    // From a set of pages, as the window shows them (tavrix_config_pages).
     explicit Catalog(const PageControl &pages);
 
     const QList<ControlInfo> &controls() const { return m_controls; }
@@ -124,6 +134,11 @@ public:
     QList<const ControlInfo *> byPage() const;
 
 private:
+    // The names in the order a read of the settings record sets them; a radio set
+    // stands where its first button is set.
+    static QStringList readOrder();
+    void add(ControlInfo info);
+    void finish(const QStringList &groups);
     std::optional<QString> refusal(const ControlInfo &info, const QString &value) const;
     std::optional<FileError> quotedRefusal(const Configuration &cfg, const QString &fileName) const;
 

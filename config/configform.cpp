@@ -5,7 +5,6 @@
 #include "protocol/records/startvalues.h"
 #include "ui/factorydefaults.h"
 #include "ui/interlocks.h"
-#include "ui/pagecontrol.h"
 
 namespace config {
 
@@ -46,10 +45,7 @@ Configuration storedForm(const Controls &c)
 
 const Catalog &windowCatalog()
 {
-    static const Catalog catalog = [] {
-        const PageControl pages;
-        return Catalog(pages);
-    }();
+    static const Catalog catalog;
     return catalog;
 }
 

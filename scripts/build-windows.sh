@@ -142,7 +142,7 @@ stage() {
   dll_search=("$qt/bin" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
   rm -rf "$stage_dir"; mkdir -p "$stage_dir/platforms" "$stage_dir/styles" "$stage_dir/translations"
   cp "$build/tavrix-configurator.exe" "$build/tavrix-cli.exe" "$stage_dir/"
-  # The window draws on the desktop; tavrix-cli builds its pages without showing them.
+  # The window draws on the desktop; tavrix-cli draws only a report's sheet, off screen.
   cp "$qt/plugins/platforms/qwindows.dll" "$qt/plugins/platforms/qoffscreen.dll" "$stage_dir/platforms/"
   cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage_dir/styles/"
   local f

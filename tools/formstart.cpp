@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
+#include <QStringList>
 #include <QXmlStreamReader>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <vector>
@@ -23,6 +26,12 @@ struct Control
     int index = -2; // -2: no currentIndex property
     int items = 0;
     QString text;
+    QString form;      // the form's class: the page it stands on
+    QString title;     // group box
+    QString toolTip;
+    int geometry[4] = {0, 0, 0, 0}; // x, y, width, height within the parent
+    int maxLength = -1;
+    QStringList itemTexts;
 };
 
 const char *kindOf(const QString &cls)
@@ -55,27 +64,56 @@ QByteArray literal(const QString &text)
 }
 
 // The value of the property the reader stands on (<property name=..><bool>..), or a
-// null string for a value of another type.
-QString propertyValue(QXmlStreamReader &xml)
+// null string for a value of another type; a rectangle goes into *rect.
+QString propertyValue(QXmlStreamReader &xml, int *rect = nullptr)
 {
     QString value;
     while (xml.readNextStartElement()) {
         const QStringView type = xml.name();
         if (type == QLatin1String("bool") || type == QLatin1String("string")
-            || type == QLatin1String("number"))
+            || type == QLatin1String("number")) {
             value = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-        else
+        } else if (type == QLatin1String("rect") && rect) {
+            while (xml.readNextStartElement()) {
+                const QStringView side = xml.name();
+                const int v = xml.readElementText().toInt();
+                if (side == QLatin1String("x"))
+                    rect[0] = v;
+                else if (side == QLatin1String("y"))
+                    rect[1] = v;
+                else if (side == QLatin1String("width"))
+                    rect[2] = v;
+                else if (side == QLatin1String("height"))
+                    rect[3] = v;
+            }
+        } else {
             xml.skipCurrentElement();
+        }
     }
     return value;
 }
 
-bool readWidget(QXmlStreamReader &xml, const QString &parent, bool parentEnabled,
+// An item's text (<item><property name="text"><string>..).
+QString itemText(QXmlStreamReader &xml)
+{
+    QString text;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("property")
+            && xml.attributes().value(QLatin1String("name")) == QLatin1String("text"))
+            text = propertyValue(xml);
+        else
+            xml.skipCurrentElement();
+    }
+    return text;
+}
+
+bool readWidget(QXmlStreamReader &xml, const QString &form, const QString &parent, bool parentEnabled,
                 std::vector<Control> &out)
 {
     Control c;
     c.cls = xml.attributes().value(QLatin1String("class")).toString();
     c.name = xml.attributes().value(QLatin1String("name")).toString();
+    c.form = form.isEmpty() ? c.name : form;
     c.parent = parent;
     c.parentEnabled = parentEnabled;
     const size_t at = out.size();
@@ -84,8 +122,11 @@ bool readWidget(QXmlStreamReader &xml, const QString &parent, bool parentEnabled
         const QStringView element = xml.name();
         if (element == QLatin1String("property")) {
             const QString property = xml.attributes().value(QLatin1String("name")).toString();
-            const QString value = propertyValue(xml);
+            int rect[4] = {-1, -1, -1, -1};
+            const QString value = propertyValue(xml, rect);
             Control &self = out[at];
+            if (property == QLatin1String("geometry"))
+                std::copy(rect, rect + 4, self.geometry);
             if (property == QLatin1String("checked"))
                 self.checked = value == QLatin1String("true");
             else if (property == QLatin1String("enabled"))
@@ -94,12 +135,18 @@ bool readWidget(QXmlStreamReader &xml, const QString &parent, bool parentEnabled
                 self.index = value.toInt();
             else if (property == QLatin1String("text"))
                 self.text = value;
+            else if (property == QLatin1String("title"))
+                self.title = value;
+            else if (property == QLatin1String("toolTip"))
+                self.toolTip = value;
+            else if (property == QLatin1String("maxLength"))
+                self.maxLength = value.toInt();
         } else if (element == QLatin1String("item")) {
             ++out[at].items;
-            xml.skipCurrentElement();
+            out[at].itemTexts << itemText(xml);
         } else if (element == QLatin1String("widget")) {
-            const Control &self = out[at];
-            if (!readWidget(xml, self.name, self.parentEnabled && self.enabled, out))
+            const Control self = out[at];
+            if (!readWidget(xml, self.form, self.name, self.parentEnabled && self.enabled, out))
                 return false;
         } else {
             xml.skipCurrentElement();
@@ -120,7 +167,7 @@ bool readForm(const QString &path, std::vector<Control> &out)
         return false;
     while (xml.readNextStartElement()) {
         if (xml.name() == QLatin1String("widget")) {
-            if (!readWidget(xml, QString(), true, out))
+            if (!readWidget(xml, QString(), QString(), true, out))
                 break;
         } else {
             xml.skipCurrentElement();
@@ -168,7 +215,18 @@ int main(int argc, char **argv)
           << ", " << literal(c.cls == QLatin1String("QLineEdit") ? c.text : QString()) << "},\n";
         ++count;
     }
-    s << "};\n\nconst int kFormControlCount = " << count << ";\n\n} // namespace records\n";
+    s << "};\n\nconst int kFormControlCount = " << count << ";\n\n";
+
+    // Every widget with what it says and where it stands, for the catalog of controls.
+    s << "const FormWidget kFormWidgets[] = {\n";
+    for (const Control &c : controls) {
+        s << "    {" << literal(c.name) << ", " << literal(c.cls) << ", " << literal(c.form) << ", "
+          << literal(c.parent) << ", " << literal(c.text) << ", " << literal(c.title) << ", "
+          << literal(c.toolTip) << ", " << c.geometry[0] << ", " << c.geometry[1] << ", " << c.geometry[2]
+          << ", " << c.geometry[3] << ", " << c.maxLength << ", " << literal(c.itemTexts.join(QLatin1Char('\n')))
+          << "},\n";
+    }
+    s << "};\n\nconst int kFormWidgetCount = " << controls.size() << ";\n\n} // namespace records\n";
     s.flush();
     return file.commit() ? 0 : 1;
 }

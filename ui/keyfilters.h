@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/editboxrules.h"
+
 #include <QClipboard>
 #include <QLineEdit>
 #include <QObject>
@@ -13,31 +15,11 @@ class QInputMethodEvent;
 class QKeyEvent;
 class QMenu;
 
-// What an edit box accepts is judged by the character's Windows-1251 code, the code
-// the controller receives. Cyrillic (128-255) and characters the code page lacks
-// belong to no class.
-enum class CharClass {
-    Phone,   // backspace, "+", digits
-    Digits,  // backspace, digits
-    KeyCode, // backspace, digits, "A" to "F"
-    Text,    // backspace, space and "!" to "~" without "_" (the list commands' separator)
-};
-
 bool inClass(CharClass cls, QChar ch);
 
 // The text without the characters outside the class; *removed tells whether any went.
 QString keepInClass(CharClass cls, const QString &text, bool *removed = nullptr);
 
-// One edit box of the pages: its class and its counter label (nullptr: the box has
-// no counter). The most characters that may be typed are the box's own (typedLimit).
-struct EditBoxRule
-{
-    const char *edit;
-    CharClass cls;
-    const char *counter;
-};
-
-const std::vector<EditBoxRule> &editBoxRules();
 
 // The most characters a user may type into the box: its maximum length in the form.
 // Text set by code may be longer (a controller's reply is shown as received), so the

@@ -21,4 +21,24 @@ struct FormControl
 extern const FormControl kFormControls[];
 extern const int kFormControlCount;
 
+// Every widget of the page forms (the forms themselves first, each before what it
+// holds) with what it says and where it stands: the catalog of controls is built from
+// these without a widget.
+struct FormWidget
+{
+    const char *name;
+    const char *cls;     // "QLabel", "QGroupBox", ...
+    const char *form;    // the form's class, "TabSheet2"
+    const char *parent;  // the widget it stands in; empty for a form
+    const char *text;    // UTF-8
+    const char *title;   // group box
+    const char *toolTip;
+    int x, y, width, height; // within the parent
+    int maxLength;       // edit box: -1 when the form does not say
+    const char *items;   // drop-down list: the item texts, one a line
+};
+
+extern const FormWidget kFormWidgets[];
+extern const int kFormWidgetCount;
+
 } // namespace records

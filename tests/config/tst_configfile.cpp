@@ -30,6 +30,7 @@ private slots:
     void awkwardTextsSurviveTheFile();
     void windowFileWindowGivesTheSameRecord();
     void theWindowAndTheMemoryFormBuildTheSameRecord();
+    void theCatalogFromTheFormsIsTheWindows();
     void recordsReadFromAControllerSurviveTheFile();
     void readFileWriteStoresWhatTheWindowWritesBack_data();
     void readFileWriteStoresWhatTheWindowWritesBack();
@@ -196,6 +197,32 @@ void TestConfigFile::theWindowAndTheMemoryFormBuildTheSameRecord()
         records::applySettings(window, reply, 9);
         records::applySettings(memory.controls(), reply, 9);
         same(memory, QStringLiteral("record %1").arg(round));
+    }
+}
+
+// The catalog the tool takes from the forms' tables says of every control what the
+// window's own pages say: page, caption, items, limit, key filter, read form.
+void TestConfigFile::theCatalogFromTheFormsIsTheWindows()
+{
+    const PageControl pages;
+    const Catalog window(pages);
+    const Catalog &forms = windowCatalog();
+    QCOMPARE(forms.pageCount(), pages.count());
+    for (int i = 0; i < pages.count(); ++i)
+        QCOMPARE(forms.pageTitle(i), pages.tabText(i));
+    QCOMPARE(forms.controls().size(), window.controls().size());
+    QVERIFY(forms.controls().size() > 200);
+    for (int i = 0; i < window.controls().size(); ++i) {
+        const ControlInfo &a = forms.controls()[i];
+        const ControlInfo &b = window.controls()[i];
+        QCOMPARE(a.name, b.name);
+        const QString name = b.name;
+        QVERIFY2(a.kind == b.kind && a.page == b.page && a.radioSet == b.radioSet && a.limit == b.limit
+                     && a.chars == b.chars && a.readForm == b.readForm && a.slot == b.slot,
+                 qPrintable(name));
+        QCOMPARE(a.caption, b.caption);
+        QCOMPARE(a.meaning, b.meaning);
+        QCOMPARE(a.items, b.items);
     }
 }
 

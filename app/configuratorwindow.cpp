@@ -105,7 +105,11 @@ void ConfiguratorWindow::buildMenus()
 QSize ConfiguratorWindow::sizeFor(const QSize &room) const
 {
     const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
-    const int bar = menuBar()->sizeHint().height();
+    // Once shown, the bar's height as laid out (a style may give it more than its size
+    // hint says); before, the height the layout will give it.
+    const int bar = isVisible() ? m_scroll->y()
+        : menuBar()->hasHeightForWidth() ? menuBar()->heightForWidth(m_form->width())
+                                         : menuBar()->sizeHint().height();
     int width = m_form->width();
     int height = m_form->height() + bar;
     // A scroll bar in one direction takes room from the other and may call for a second.

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
@@ -32,6 +33,16 @@ QByteArray pdfString(const QString &text)
         out += ch;
     }
     return out + ')';
+}
+
+void registerSheetFonts()
+{
+    static const bool once = [] {
+        for (const char *face : {":/sheet/DejaVuSans.ttf", ":/sheet/DejaVuSans-Bold.ttf"})
+            QFontDatabase::addApplicationFont(QString::fromLatin1(face));
+        return true;
+    }();
+    Q_UNUSED(once);
 }
 
 } // namespace
@@ -111,8 +122,9 @@ bool writePdf(const Sheet &sheet, const QString &path, QString *error)
 
         QTextDocument doc;
         doc.documentLayout()->setPaintDevice(&writer);
-        // Fonts with Cyrillic glyphs that the package installs; the writer embeds what
-        // it uses.
+        // The bundled DejaVu first: the writer embeds what it uses, and the system may
+        // have no font with Cyrillic glyphs at all (a bare Windows or Wine prefix).
+        registerSheetFonts();
         QFont font(QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
         font.setPointSizeF(9);
         doc.setDefaultFont(font);

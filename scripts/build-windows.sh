@@ -35,6 +35,7 @@ deps() {
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
     cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
     qt6-translations-l10n nsis zip unzip wine wine64 xvfb xauth xdotool imagemagick
+    fonts-dejavu-core
   )
   local missing=() p
   for p in "${packages[@]}"; do

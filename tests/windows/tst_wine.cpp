@@ -338,6 +338,12 @@ void TestWine::sheetsAndSnapshotsOnWindows()
             QVERIFY(pdfinfo.waitForFinished(30000) && pdfinfo.exitCode() == 0);
             QVERIFY2(QString::fromUtf8(pdfinfo.readAllStandardOutput()).contains(QStringLiteral("Keywords:        ") + print),
                      qPrintable(print));
+            // The Cyrillic text survives: the sheet brings its own font.
+            QProcess text;
+            text.start(QStringLiteral("pdftotext"), {windowsSheet, QStringLiteral("-")});
+            QVERIFY(text.waitForFinished(30000) && text.exitCode() == 0);
+            const QString words = QString::fromUtf8(text.readAllStandardOutput());
+            QVERIFY2(words.contains(QStringLiteral("Конфигурация контроллера Tavrix")), qPrintable(words.left(2000)));
             continue;
         }
         QFile page(windowsSheet);

@@ -56,20 +56,6 @@ void setTextColour(QWidget *w, QPalette::ColorRole role, const QColor &colour)
     w->setPalette(p);
 }
 
-// Clears the may-read flag for as long as a poll or a send is under way and sets it
-// again on the way out, so that a poll nested under a message box skips one read.
-class ReadHold
-{
-public:
-    explicit ReadHold(bool &mayRead) : m_mayRead(mayRead) { m_mayRead = false; }
-    ~ReadHold() { m_mayRead = true; }
-    ReadHold(const ReadHold &) = delete;
-    ReadHold &operator=(const ReadHold &) = delete;
-
-private:
-    bool &m_mayRead;
-};
-
 } // namespace
 
 // What a sender does with ButtWrite around its write.
@@ -106,9 +92,6 @@ const CommandButton kCommandButtons[] = {
      true},
 };
 
-// The request that a connect sends and Timer2 repeats.
-const CommandButton kReadRequest = {nullptr, nullptr, command::kReadSettings, nullptr, AroundWrite::Nothing, false};
-
 const CommandButton &commandButton(const char *name)
 {
     for (const CommandButton &b : kCommandButtons) {
@@ -138,12 +121,6 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
     setSignalColour(ui->Label22, QPalette::WindowText, kRed);
     setTextColour(ui->Button6, QPalette::ButtonText, QColor(0, 128, 0));
 
-    // A coarse timer may fire 5 % early, which would cut into a reply that is on time.
-    m_pollTimer.setTimerType(Qt::PreciseTimer);
-    m_readRepeatTimer.setTimerType(Qt::PreciseTimer);
-    m_pollTimer.setInterval(kPollMs);
-    m_readRepeatTimer.setInterval(Conversation::kRepeatMs);
-
     m_controls = std::make_unique<WidgetControls>(this);
     m_rules = new WindowRules(this, *m_controls, Desktop::instance());
     initActionsConnections();
@@ -153,7 +130,7 @@ TForm1::TForm1(PortMap portMap, QWidget *parent)
     // While the line runs its stations own the ports: this window lets go of its own.
     menu->addMenuAction(ProductionWindow::openAction(m_portMap, this, [this](bool running) {
         m_lineRunning = running;
-        if (running && m_state == LinkState::Connected)
+        if (running && isConnected())
             disconnectPort();
         ui->OpenClose->setEnabled(!running && ui->ComboBox1->count() > 0);
     }));
@@ -215,12 +192,13 @@ void TForm1::initActionsConnections()
         if (!isConnected())
             fillPortList();
     });
-    connect(&m_pollTimer, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    connect(&m_readRepeatTimer, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     for (const CommandButton &b : kCommandButtons)
         connect(control<QPushButton>(b.button), &QPushButton::clicked, this, b.handler);
-    connect(&m_channel, &SerialChannel::lost, this, &TForm1::onPortLost);
+    connect(&m_session, &Session::lost, this, &TForm1::onPortLost);
+    connect(&m_session, &Session::stateChanged, this, &TForm1::onStateChanged);
+    connect(&m_session, &Session::sent, this, &TForm1::onSent);
+    connect(&m_session, &Session::replied, this, &TForm1::handleReply);
 
     // The page buttons that only set controls.
     const struct { const char *button; void (*apply)(Controls &); } pageButtons[] = {
@@ -327,12 +305,8 @@ void TForm1::connectPort()
         ui->OpenClose->setText(QString::fromUtf8(kConnect));
         return;
     }
-    m_state = LinkState::Connected;
     m_snapshots->connected(com, device);
-    m_readRepeatTimer.start();
-    m_pollTimer.start(kPollMs);
-    enableDeviceButtons(true);
-    send(kReadRequest);
+    m_session.start();
 }
 
 void TForm1::disconnectPort()
@@ -340,80 +314,71 @@ void TForm1::disconnectPort()
     ui->Label22->setText(QString::fromUtf8(kNotConnected));
     setSignalColour(ui->Label22, QPalette::WindowText, kRed);
     ui->OpenClose->setText(QString::fromUtf8(kConnect));
-    m_state = LinkState::Disconnected;
-    m_writeUnanswered = false;
-    m_sentSettings.clear();
     m_snapshots->disconnected();
     m_channel.close();
-    m_conversation.end();
-    m_readRepeatTimer.stop();
-    m_pollTimer.stop();
-    enableDeviceButtons(false);
+    m_session.end();
 }
 
-void TForm1::enableDeviceButtons(bool connected)
+void TForm1::onStateChanged(Session::State state, Session::State before)
 {
+    // A connect enables the device buttons; the settings buttons wait for the first
+    // settings reply (handleReply). A disconnect disables them all.
+    const bool connected = state != Session::State::Disconnected;
+    if (connected && before != Session::State::Disconnected)
+        return;
+    if (!connected)
+        m_sentSettings.clear();
     for (const CommandButton &b : kCommandButtons)
         control<QPushButton>(b.button)->setEnabled(connected && b.withConnection);
 }
 
-void TForm1::onPortLost()
+void TForm1::onPortLost(Session::State was)
 {
     // The port is gone (adapter pulled, far end closed): one disconnect, one message,
     // instead of an error box on every repeat.
-    if (!isConnected())
-        return;
-    const bool writing = m_writeUnanswered;
     disconnectPort();
     Desktop::instance().showError(QString::fromUtf8(kPortLost),
-                                  writing ? QString::fromUtf8(kLostDuringWrite) : QString());
+                                  was == Session::State::AwaitingAck ? QString::fromUtf8(kLostDuringWrite)
+                                                                     : QString());
 }
 
 void TForm1::send(const CommandButton &command)
 {
-    ReadHold hold(m_mayRead);
-    m_pollTimer.stop();
     QByteArray text = command.word;
     if (command.payload)
         text += command.payload(*m_controls);
     text += command::kCarriageReturn;
-    if (command.payload)
-        m_writeUnanswered = true;
     if (command.around == AroundWrite::DisableWrite)
         ui->ButtWrite->setEnabled(false);
-    const Conversation::SendResult sent =
-        &command == &kReadRequest ? m_conversation.ask(text) : m_conversation.send(text);
-    if (command.around != AroundWrite::Nothing)
+    m_sending = &command;
+    if (command.payload)
+        m_session.write(text);
+    else if (command.around == AroundWrite::EnableWriteAfter)
+        m_session.reread();
+    else
+        m_session.send(text);
+    m_sending = nullptr;
+}
+
+void TForm1::onSent(Conversation::SendResult result)
+{
+    // Right after the write, before the poll restarts. A repeat or a connect sends on
+    // no button's behalf; a port that vanished is reported once, by onPortLost.
+    const CommandButton *command = std::exchange(m_sending, nullptr);
+    if (command && command->around != AroundWrite::Nothing)
         ui->ButtWrite->setEnabled(true);
-    // A port that vanished is reported once, by onPortLost.
-    if (sent == Conversation::SendResult::ShortWrite)
+    if (result == Conversation::SendResult::ShortWrite)
         Desktop::instance().showError(QString::fromUtf8(kSendFailed));
-    if (m_channel.isOpen())
-        m_pollTimer.start(kPollMs);
 }
 
 void TForm1::Timer2Timer()
 {
-    // The repeat purges the line, so it waits while a reply is arriving.
-    if (m_conversation.mayRepeat())
-        send(kReadRequest);
+    m_session.repeat();
 }
 
 void TForm1::Timer1Timer()
 {
-    // A tick nested under a message box of the outer tick skips one read.
-    if (!m_mayRead) {
-        m_mayRead = true;
-        return;
-    }
-    ReadHold hold(m_mayRead);
-    if (const auto received = m_conversation.collect()) {
-        for (const FoundReply &found : received->replies) {
-            handleReply(found, received->text);
-            if (!m_channel.isOpen())
-                break; // the port was lost while a message box was open
-        }
-    }
+    m_session.poll();
 }
 
 void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
@@ -431,20 +396,18 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
         if (!m_sentSettings.isEmpty())
             m_edits->markStored(m_sentSettings);
         m_sentSettings.clear();
-        m_writeUnanswered = false;
         m_snapshots->written();
         break;
     case Reply::PhonesWritten:
     case Reply::KeysWritten:
     case Reply::SmsWritten:
     case Reply::GprsWritten:
-        m_writeUnanswered = false;
         break;
     case Reply::Settings:
+        // The session has stopped the repeat already.
         records::applySettings(c, text, found.payloadPos);
         m_snapshots->settingsRead();
         m_edits->markStored();
-        m_readRepeatTimer.stop();
         ui->ButtWrite->setEnabled(true);
         ui->Button11->setEnabled(true);
         break;
@@ -496,7 +459,6 @@ void TForm1::Button11Click()
     // Enabled again by the next settings reply. Asked for by the user, any settings
     // answer is welcome again.
     ui->Button11->setEnabled(false);
-    m_conversation.welcomeAnyAnswer();
     send(commandButton("Button11"));
 }
 

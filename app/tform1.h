@@ -3,7 +3,7 @@
 #include "link/exchangejournal.h"
 #include "link/portmap.h"
 #include "link/serialchannel.h"
-#include "protocol/conversation.h"
+#include "protocol/session.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -25,8 +25,6 @@ class TForm1 : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr int kPollMs = 1000;
-
     explicit TForm1(PortMap portMap = PortMap::system(), QWidget *parent = nullptr);
     ~TForm1() override;
 
@@ -39,16 +37,18 @@ public:
     // The device each entry of the port selector was found as. A connect resolves the
     // COM number again and never opens what the number no longer stands for.
     const QStringList &portDevices() const { return m_portDevices; }
-    const ReplyBuffer &replies() const { return m_conversation.replies(); }
-    bool isConnected() const { return m_state == LinkState::Connected; }
+    const ReplyBuffer &replies() const { return m_session.conversation().replies(); }
+    // The connection: what it waits for, what it has; the buttons follow it.
+    Session &session() { return m_session; }
+    bool isConnected() const { return m_session.isConnected(); }
     // The pages hold edits that neither the controller nor a file has.
     bool hasUnsavedEdits() const;
     // Clear while a poll or a send is under way, so that a poll nested under one of
     // its message boxes skips one read.
-    bool mayRead() const { return m_mayRead; }
+    bool mayRead() const { return m_session.mayRead(); }
     // Timer1 polls for replies, Timer2 repeats the read request until it is answered.
-    QTimer &timer1() { return m_pollTimer; }
-    QTimer &timer2() { return m_readRepeatTimer; }
+    QTimer &timer1() { return m_session.pollPeriod().timer(); }
+    QTimer &timer2() { return m_session.repeatPeriod().timer(); }
     template<typename T>
     T *control(const char *name) const { return findChild<T *>(QLatin1String(name)); }
 
@@ -75,16 +75,15 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    enum class LinkState { Disconnected, Connected };
-
     void initActionsConnections();
     void fillPortList();
     void showPortTip();
     void connectPort();
     void disconnectPort();
-    void onPortLost();
+    void onPortLost(Session::State was);
+    void onStateChanged(Session::State state, Session::State before);
+    void onSent(Conversation::SendResult result);
     void send(const CommandButton &command);
-    void enableDeviceButtons(bool connected);
     void handleReply(const FoundReply &found, const QByteArray &text);
     void setStatusConnected(bool recognised);
 
@@ -92,22 +91,18 @@ private:
     PortMap m_portMap;
     ExchangeJournal m_journal; // outlives the channel that writes into it
     SerialChannel m_channel;
-    Conversation m_conversation {m_channel};
+    Session m_session {m_channel};
     QVector<int> m_portTable;
     QStringList m_portDevices;
     QStringList m_portLinks;
     QString m_emptyPortsHint;
-    LinkState m_state = LinkState::Disconnected;
-    bool m_mayRead = false;
-    QTimer m_pollTimer;
-    QTimer m_readRepeatTimer;
+    // The button whose command is being written, for what it does around the write.
+    const CommandButton *m_sending = nullptr;
     std::unique_ptr<WidgetControls> m_controls;
     WindowRules *m_rules = nullptr;
     std::unique_ptr<UnsavedEdits> m_edits;
     class WriteSnapshots *m_snapshots = nullptr; // what the controller held before each write
     QStringList m_sentSettings; // the pages as the last settings write sent them
-    // A write has gone out and its acknowledgement has not come back.
-    bool m_writeUnanswered = false;
     bool m_askingToClose = false;
     // The production line owns the ports while it runs.
     bool m_lineRunning = false;

@@ -2,23 +2,22 @@
 
 #include "link/portmap.h"
 #include "link/serialchannel.h"
-#include "protocol/conversation.h"
+#include "protocol/session.h"
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 #include <functional>
 
 // One controller on one port, driven by the event loop so that several run side by
 // side: "READ_SET" repeated every two seconds until the record comes, "WRITE_SET_" until
-// its acknowledgement. Each command has its own time limit. The job only talks; what a
-// record means is up to its owner.
+// its acknowledgement, each within the time limit. The session does the talking; the job
+// resolves the port, words the faults in English and reports progress. What a record
+// means is up to its owner.
 class DeviceJob : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int kPollMs = 20;
     static constexpr int kProgressMs = 250;
 
     DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent = nullptr);
@@ -45,12 +44,6 @@ public:
     std::function<void(const QString &line)> onProgress;
 
 private:
-    enum class Waiting { Nothing, Settings, Written };
-
-    void ask();
-    void sent(Conversation::SendResult result);
-    void collectReply();
-    void repeat();
     void fail(const QString &why);
     void report(bool force);
 
@@ -59,13 +52,8 @@ private:
     QString m_device;
     QString m_missing; // why there is no device, when a link names one that has gone
     SerialChannel m_channel;
-    Conversation m_conversation {m_channel};
-    QTimer m_poll;
-    QTimer m_repeat;
-    QTimer m_deadline;
+    Session m_session;
     QElapsedTimer m_lastProgress;
-    Waiting m_waiting = Waiting::Nothing;
-    QByteArray m_command;
     int m_timeoutMs;
     bool m_failed = false;
     QString m_refused; // the fault of the last settings reply refused

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "link/serialline.h"
 #include "link/serialdevice.h"
-
-#include <QObject>
 
 class ExchangeJournal;
 
 // The program's one serial link. Reads never wait; every write starts from a clean
 // line (both purges first), so a reply can only come from the command just sent.
 // The platform's serial API stays behind SerialDevice.
-class SerialChannel : public QObject
+class SerialChannel : public SerialLine
 {
     Q_OBJECT
 
@@ -18,7 +17,7 @@ public:
 
     explicit SerialChannel(QObject *parent = nullptr);
 
-    bool isOpen() const { return m_open; }
+    bool isOpen() const override { return m_open; }
     QString devicePath() const { return m_devicePath; }
 
     // Opens the serial device exclusively at the baud rate, 8N1. Refused while already
@@ -28,11 +27,11 @@ public:
     void close();
 
     // Writes the whole text synchronously; returns the number of bytes the driver took.
-    qint64 write(const QByteArray &bytes);
+    qint64 write(const QByteArray &bytes) override;
     // Copies up to capacity bytes that have already arrived; returns at once.
-    qint64 read(char *buffer, qint64 capacity);
+    qint64 read(char *buffer, qint64 capacity) override;
     // Bytes received and not read yet.
-    qint64 bytesWaiting() const { return m_device.bytesWaiting(); }
+    qint64 bytesWaiting() const override { return m_device.bytesWaiting(); }
 
     // Why the last open failed.
     OpenError openError() const { return m_device.openError(); }
@@ -46,10 +45,8 @@ public:
     // under the port's name. The journal must outlive the channel or be unset first.
     void setJournal(ExchangeJournal *journal, const QString &port = {});
 
-signals:
-    // The port went away while open (adapter pulled, far end gone). The channel has
-    // closed itself already; emitted once, from the event loop.
-    void lost();
+    // lost(): the port went away while open (adapter pulled, far end gone). The channel
+    // has closed itself already.
 
 private:
     void loseConnection();

@@ -1,9 +1,9 @@
 #include "protocol/conversation.h"
 
-#include "link/serialchannel.h"
+#include "link/serialline.h"
 #include "protocol/commands.h"
 
-Conversation::Conversation(SerialChannel &channel) : m_channel(channel)
+Conversation::Conversation(SerialLine &line) : m_channel(line)
 {
 }
 

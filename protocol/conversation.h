@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-class SerialChannel;
+class SerialLine;
 
 // The talk with one controller on one serial channel, held alike by the window and by
 // the command-line tool: how a command goes out, how its reply is gathered, when a
@@ -36,7 +36,7 @@ public:
     // asked once a period.
     static constexpr int kRepeatMs = 2000;
 
-    explicit Conversation(SerialChannel &channel);
+    explicit Conversation(SerialLine &line);
 
     // Writes one command; the channel purges the line first, and the partial reply
     // gathered so far goes with it. expectedReplyBytes is how long its answer is about to
@@ -68,7 +68,7 @@ public:
 private:
     bool isOwedCopy(const FoundReply &found, const QByteArray &text);
 
-    SerialChannel &m_channel;
+    SerialLine &m_channel;
     ReplyBuffer m_replies;
     qint64 m_bytesRead = 0;
     // How many had been received at the last repeat or purge.

@@ -1,0 +1,78 @@
+#include "tests/support/scriptedline.h"
+
+#include "sim/responder.h"
+
+#include <algorithm>
+
+ScriptedLine::ScriptedLine(StepClock &clock, QByteArray record, Script script)
+    : m_clock(clock), m_record(std::move(record)), m_script(std::move(script)), m_loss(m_script.loseAtMs, &clock)
+{
+    m_loss.setSingleShot(true);
+    connect(&m_loss, &Period::timeout, this, [this] {
+        if (!m_open)
+            return;
+        m_open = false;
+        m_inFlight.clear();
+        m_arrived.clear();
+        emit lost();
+    });
+    if (m_script.loseAtMs >= 0)
+        m_loss.start();
+}
+
+void ScriptedLine::arrive() const
+{
+    const qint64 nowUs = m_clock.now() * 1000;
+    auto due = std::find_if(m_inFlight.begin(), m_inFlight.end(), [nowUs](const Byte &b) { return b.atUs > nowUs; });
+    for (auto it = m_inFlight.begin(); it != due; ++it)
+        m_arrived.append(it->value);
+    m_inFlight.erase(m_inFlight.begin(), due);
+}
+
+qint64 ScriptedLine::write(const QByteArray &bytes)
+{
+    if (!m_open)
+        return -1;
+    // The purge throws away what has arrived unread; what the controller is still
+    // sending comes all the same.
+    arrive();
+    m_arrived.clear();
+    const int index = int(m_commands.size());
+    QByteArray line = bytes;
+    if (line.endsWith('\r'))
+        line.chop(1);
+    m_commands.append(line);
+    if (index == m_script.shortWriteAt)
+        return bytes.size() - 1;
+
+    const sim::Response response = sim::respond(m_record, line);
+    if (!response.answered || index < m_script.silentFor)
+        return bytes.size();
+    QByteArray reply = m_script.garbageBefore + response.reply;
+    if (m_script.truncateTo >= 0)
+        reply.truncate(m_script.truncateTo);
+    qint64 atUs = std::max(m_clock.now() * 1000 + qint64(m_script.latencyMs) * 1000, m_lineFreeUs);
+    for (int i = 0; i < reply.size(); ++i) {
+        if (m_script.chunkBytes > 0 && i > 0 && i % m_script.chunkBytes == 0)
+            atUs += qint64(m_script.chunkPauseMs) * 1000;
+        atUs += kUsPerByte;
+        m_inFlight.append({atUs, reply.at(i)});
+    }
+    m_lineFreeUs = atUs;
+    return bytes.size();
+}
+
+qint64 ScriptedLine::read(char *buffer, qint64 capacity)
+{
+    arrive();
+    const qint64 n = std::min<qint64>(capacity, m_arrived.size());
+    std::copy_n(m_arrived.constData(), n, buffer);
+    m_arrived.remove(0, n);
+    return n;
+}
+
+qint64 ScriptedLine::bytesWaiting() const
+{
+    arrive();
+    return m_arrived.size();
+}

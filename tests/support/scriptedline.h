@@ -1,0 +1,63 @@
+#pragma once
+
+#include "link/serialline.h"
+#include "protocol/period.h"
+
+#include <QByteArray>
+#include <QList>
+
+// A controller on an in-process line, in stepped time. It answers each command with the
+// simulator's responder, one reply after another as a queueing controller does, paced at
+// 9600 baud, with the faults of its script. Nothing waits: the clock is moved on by the
+// test.
+class ScriptedLine : public SerialLine
+{
+    Q_OBJECT
+
+public:
+    struct Script
+    {
+        int latencyMs = 30;       // from the command to the reply's first byte
+        int chunkBytes = 0;       // > 0: the reply comes in chunks of this size ...
+        int chunkPauseMs = 0;     // ... with this pause between them
+        int silentFor = 0;        // the first N commands are not answered
+        int truncateTo = -1;      // >= 0: every reply is cut to this many bytes
+        QByteArray garbageBefore; // sent just before each reply
+        int shortWriteAt = -1;    // >= 0: this write (counted from 0) takes a byte less
+        int loseAtMs = -1;        // >= 0: the line goes away at this moment
+    };
+
+    // One byte of 8N1 at 9600 baud, in microseconds.
+    static constexpr qint64 kUsPerByte = 1'000'000LL * 10 / 9600;
+
+    ScriptedLine(StepClock &clock, QByteArray record, Script script);
+
+    bool isOpen() const override { return m_open; }
+    qint64 write(const QByteArray &bytes) override;
+    qint64 read(char *buffer, qint64 capacity) override;
+    qint64 bytesWaiting() const override;
+
+    // Every command written, without its CR.
+    const QList<QByteArray> &commands() const { return m_commands; }
+    int count(const QByteArray &command) const { return int(m_commands.count(command)); }
+    const QByteArray &record() const { return m_record; }
+
+private:
+    struct Byte
+    {
+        qint64 atUs;
+        char value;
+    };
+
+    void arrive() const;
+
+    StepClock &m_clock;
+    QByteArray m_record;
+    Script m_script;
+    Period m_loss;
+    bool m_open = true;
+    QList<QByteArray> m_commands;
+    mutable QList<Byte> m_inFlight; // in order of arrival
+    mutable QByteArray m_arrived;
+    qint64 m_lineFreeUs = 0; // when the controller's last queued reply has gone out
+};

@@ -1,6 +1,6 @@
 #include "link/exchangejournal.h"
 
-#include "protocol/records/wiretext.h"
+#include "wire/wiretext.h"
 
 #include <QDateTime>
 

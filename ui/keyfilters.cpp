@@ -1,7 +1,7 @@
 #include "ui/keyfilters.h"
 
 #include "protocol/records/controlnames.h"
-#include "protocol/records/wiretext.h"
+#include "wire/wiretext.h"
 
 #include <QAction>
 #include <QCoreApplication>

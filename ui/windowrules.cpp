@@ -1,7 +1,7 @@
 #include "ui/windowrules.h"
 
 #include "protocol/records/controls.h"
-#include "protocol/records/wiretext.h"
+#include "wire/wiretext.h"
 #include "ui/desktop.h"
 #include "ui/interlocks.h"
 

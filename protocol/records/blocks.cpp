@@ -5,7 +5,7 @@
 #include "protocol/records/payload.h"
 #include "protocol/records/presets.h"
 #include "protocol/records/records.h"
-#include "protocol/records/wiretext.h"
+#include "wire/wiretext.h"
 
 #include <QList>
 

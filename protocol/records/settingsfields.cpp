@@ -3,7 +3,7 @@
 #include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"
 #include "protocol/records/payload.h"
-#include "protocol/records/wiretext.h"
+#include "wire/wiretext.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Key filters, the phone-box hook, the typed limit, paste filtering and counters, on a
 // small form of real line edits named like the window's.
-#include "protocol/records/wiretext.h"
+#include "wire/wiretext.h"
 #include "tests/support/recordingdesktop.h"
 #include "ui/desktop.h"
 #include "ui/keyfilters.h"

@@ -1,29 +1,15 @@
-#include "protocol/records/wiretext.h"
+#include "wire/wiretext.h"
 
-#include "protocol/records/codepage.h"
+#include "wire/codepage.h"
 
 namespace wire {
-namespace {
-
-struct CodePage
-{
-    std::array<char16_t, 128> upper = upperHalfOfWindows1251();
-};
-
-const CodePage &codePage()
-{
-    static const CodePage page;
-    return page;
-}
-
-} // namespace
 
 int codeOf(QChar ch)
 {
     const char16_t u = ch.unicode();
     if (u < 128)
         return u;
-    const auto &upper = codePage().upper;
+    const auto &upper = kWindows1251UpperHalf;
     for (size_t i = 0; i < upper.size(); ++i) {
         if (upper[i] == u)
             return int(i) + 128;
@@ -44,7 +30,7 @@ QByteArray encode(const QString &text)
 
 QString decode(const QByteArray &bytes)
 {
-    const auto &upper = codePage().upper;
+    const auto &upper = kWindows1251UpperHalf;
     QString out;
     out.reserve(bytes.size());
     for (char b : bytes) {

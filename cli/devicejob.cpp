@@ -13,7 +13,7 @@ int settingsReplyLength()
 {
     static const int length = [] {
         MemoryControls c = records::startControls();
-        return int(qstrlen("READ_SET_") + records::buildSettings(c).size() + 1);
+        return replyLength(Reply::Settings, records::buildSettings(c).size());
     }();
     return length;
 }
@@ -75,10 +75,8 @@ bool DeviceJob::open()
         return false;
     }
     if (!m_channel.open(m_device, Conversation::kBaudRate)) {
-        QString reason;
-        const PortStatus::State state = explainRefusal(m_device, m_channel, &reason);
         // The tool speaks English; the window's Russian reason is for the window.
-        fail(QStringLiteral("%1 cannot be opened: %2").arg(m_device, refusalInEnglish(state, m_device, m_channel)));
+        fail(QStringLiteral("%1 cannot be opened: %2").arg(m_device, refusalToOpen(m_device, m_channel).inEnglish));
         return false;
     }
     m_session.attach();
@@ -100,7 +98,7 @@ void DeviceJob::readSettings()
 void DeviceJob::writeSettings(const QByteArray &record)
 {
     m_session.write(QByteArray(command::kWriteSettings) + record + command::kCarriageReturn,
-                    int(qstrlen("WRITE_SET_OK") + 1));
+                    replyLength(Reply::SettingsWritten));
 }
 
 void DeviceJob::report(bool force)

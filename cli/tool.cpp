@@ -8,6 +8,7 @@
 #include "link/portdiagnosis.h"
 #include "protocol/records/payload.h"
 #include "protocol/records/records.h"
+#include "protocol/replies.h"
 #include "protocol/settingsreply.h"
 
 #include <QDir>
@@ -286,7 +287,8 @@ void Tool::printDifferences(const QList<config::Difference> &diffs, const QStrin
 QList<config::Change> Tool::storedChanges(const config::Configuration &wanted, const QByteArray &record,
                                           const QList<config::Change> &told) const
 {
-    const config::Configuration stored = decoded("READ_SET_" + record + '\r', 9);
+    const FramedReply reply = settingsReply(record);
+    const config::Configuration stored = decoded(reply.text, reply.payloadPos);
     QList<config::Change> out;
     for (const config::Change &c : m_catalog.changes(wanted, stored)) {
         const bool known = std::any_of(told.begin(), told.end(), [&](const config::Change &t) {

@@ -9,7 +9,7 @@
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
 #include "protocol/records/startvalues.h"
-#include "protocol/records/wiretext.h"
+#include "wire/wiretext.h"
 #include "protocol/replies.h"
 #include "protocol/replybuffer.h"
 #include "protocol/settingsreply.h"
@@ -45,9 +45,9 @@ private:
 QStringList readOrderOfTheRecord()
 {
     MemoryControls start = records::startControls();
-    const QByteArray record = "READ_SET_" + records::buildSettings(start) + '\r';
+    const FramedReply reply = settingsReply(records::buildSettings(start));
     OrderLog log(records::startControls());
-    records::applySettings(log, record, 9);
+    records::applySettings(log, reply.text, reply.payloadPos);
 
     const QList<QStringList> sets = records::radioGroups();
     QStringList order;
@@ -488,7 +488,7 @@ std::optional<FileError> Catalog::quotedRefusal(const Configuration &cfg, const 
         record += QByteArray(records::kApnField - texts[0].size(), ' ');
     record += "\"TCP\",\"" + wire::encode(texts[1]) + "\",\"" + wire::encode(texts[2]) + '"';
     // The writer pads the tail with up to 41 spaces.
-    const int reply = int(qstrlen("READ_SET_") + record.size() + 41 + 1);
+    const int reply = replyLength(Reply::Settings, record.size() + 41);
     if (reply > ReplyBuffer::kCapacity) {
         const Entry *longest = nullptr;
         for (const QString &name : names) {
@@ -503,7 +503,8 @@ std::optional<FileError> Catalog::quotedRefusal(const Configuration &cfg, const 
                              .arg(ReplyBuffer::kCapacity)};
     }
     MemoryControls read = records::startControls();
-    records::applySettings(read, "READ_SET_" + record + '\r', 9);
+    const FramedReply framed = settingsReply(record);
+    records::applySettings(read, framed.text, framed.payloadPos);
     for (const QString &name : names) {
         const Entry *e = cfg.find(name);
         if (e && read.text(name) != e->value)

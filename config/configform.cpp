@@ -3,6 +3,7 @@
 #include "config/catalog.h"
 #include "protocol/records/records.h"
 #include "protocol/records/startvalues.h"
+#include "protocol/replies.h"
 #include "ui/factorydefaults.h"
 #include "ui/interlocks.h"
 
@@ -39,7 +40,8 @@ Configuration storedForm(const Controls &c)
     catalog.copy(c, copy);
     const QByteArray record = records::buildSettings(copy);
     ConfigForm read;
-    records::applySettings(read.controls(), "READ_SET_" + record + '\r', 9);
+    const FramedReply reply = settingsReply(record);
+    records::applySettings(read.controls(), reply.text, reply.payloadPos);
     return catalog.capture(read.controls());
 }
 

@@ -25,9 +25,7 @@ bool StationLink::open(const QString &device, QString *why)
 {
     if (m_channel.open(device, Conversation::kBaudRate))
         return true;
-    QString reason;
-    const PortStatus::State state = explainRefusal(device, m_channel, &reason);
-    *why = refusalInEnglish(state, device, m_channel);
+    *why = refusalToOpen(device, m_channel).inEnglish;
     return false;
 }
 

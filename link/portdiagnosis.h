@@ -42,12 +42,17 @@ QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe);
 
 // Why the channel has just failed to open the device (call right after the failed
 // open): gone, no permission (owner group, mode and the command that grants it), busy
-// (the program holding it) or the system's own words.
+// (the program holding it) or the system's own words. Worked out once and put into the
+// window's words and into English, for output that is English (tavrix-cli's result lines).
+struct OpenRefusal
+{
+    PortStatus::State state;
+    QString reason;
+    QString inEnglish;
+};
+OpenRefusal refusalToOpen(const QString &device, const SerialChannel &channel);
+// The state and the window's words alone.
 PortStatus::State explainRefusal(const QString &device, const SerialChannel &channel, QString *reason);
-
-// The same reason in English, for output that is English (tavrix-cli's result lines);
-// call right after explainRefusal() gave `state`.
-QString refusalInEnglish(PortStatus::State state, const QString &device, const SerialChannel &channel);
 
 // The table `tavrix-configurator --ports` prints: one row per COM number with its
 // device, whether it is free and the reason when it is not.

@@ -1,6 +1,7 @@
 #include "link/portdiagnosis.h"
 
 #include "link/portmap.h"
+#include "link/portscan.h"
 #include "link/serialchannel.h"
 
 #include <QDir>
@@ -132,16 +133,6 @@ QString programName(qint64 pid)
     return QString::fromLocal8Bit(comm.readAll()).trimmed();
 }
 
-QString busyReason(qint64 pid)
-{
-    if (pid <= 0)
-        return u("занят другой программой");
-    const QString name = programName(pid);
-    if (name.isEmpty())
-        return u("занят процессом с PID %1").arg(pid);
-    return u("занят программой %1 (PID %2)").arg(name).arg(pid);
-}
-
 // "crw-rw----", as ls shows it.
 QString modeText(mode_t mode)
 {
@@ -179,29 +170,172 @@ bool userListedInGroup(const group &gr, const passwd *pw)
     return false;
 }
 
-QString permissionReason(const QString &device)
+// Why this user may not open the device, and what would let them.
+struct Permission
 {
+    enum class Remedy { Unknown, Udev, Relogin, JoinGroup };
+    Remedy remedy = Remedy::Unknown;
+    QString group;
+    QString mode;
+    QString user;
+};
+
+Permission permissionOf(const QString &device)
+{
+    Permission p;
     struct stat st {};
     if (::stat(QFile::encodeName(device).constData(), &st) != 0)
-        return u("нет доступа");
+        return p;
     const group *gr = ::getgrgid(st.st_gid);
-    const QString groupName = gr ? QString::fromLocal8Bit(gr->gr_name) : QString::number(st.st_gid);
+    p.group = gr ? QString::fromLocal8Bit(gr->gr_name) : QString::number(st.st_gid);
+    p.mode = modeText(st.st_mode);
     const passwd *pw = ::getpwuid(::getuid());
-    const QString userName = pw ? QString::fromLocal8Bit(pw->pw_name) : u("с UID %1").arg(::getuid());
-    const QString head = u("нет доступа: устройство принадлежит группе %1 (%2)").arg(groupName, modeText(st.st_mode));
+    p.user = pw ? QString::fromLocal8Bit(pw->pw_name) : u("с UID %1").arg(::getuid());
     const bool groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     if (!groupMayUse || st.st_gid == 0 || processHasGroup(st.st_gid))
-        return head + u(", и его права не дают открыть его пользователю %1; доступ открывает правило udev "
-                        "(например, GROUP=\"dialout\", MODE=\"0660\")").arg(userName);
-    if (gr && userListedInGroup(*gr, pw))
-        return head + u("; пользователь %1 уже в этой группе, но сеанс начат раньше: выйдите из системы и "
-                        "войдите снова").arg(userName);
-    return head + u(", а пользователь %1 в неё не входит; добавьте его в группу командой "
-                    "sudo usermod -aG %2 $USER, затем выйдите из системы и войдите снова").arg(userName, groupName);
+        p.remedy = Permission::Remedy::Udev;
+    else if (gr && userListedInGroup(*gr, pw))
+        p.remedy = Permission::Remedy::Relogin;
+    else
+        p.remedy = Permission::Remedy::JoinGroup;
+    return p;
 }
 
-// Descriptions of the devices the system knows, by canonical path.
-QHash<QString, QString> knownDevices()
+// Why a device cannot be opened, worked out once (lock files and /proc looked at once)
+// and put into the words of either language.
+struct Refusal
+{
+    enum class Cause { Gone, Permission, Busy, StaleLock, Other };
+    Cause cause = Cause::Other;
+    PortStatus::State state = PortStatus::State::Refused;
+    qint64 pid = 0;    // Busy: the holder (0: unknown); StaleLock: who left it (0: unknown)
+    QString program;   // Busy: the holder's name, when known
+    QString lockPath;  // StaleLock
+    QString system;    // Other: the system's words
+    Permission permission;
+};
+
+Refusal refusalOf(const QString &device, const SerialChannel &channel)
+{
+    Refusal r;
+    if (device.isEmpty() || !QFileInfo::exists(device)) {
+        r.cause = Refusal::Cause::Gone;
+        r.state = PortStatus::State::Gone;
+        return r;
+    }
+    if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+        r.cause = Refusal::Cause::Permission;
+        r.state = PortStatus::State::NoPermission;
+        r.permission = permissionOf(device);
+        return r;
+    }
+    const LockFile lock = findLock(device);
+    const bool permissionError = channel.openError() == SerialChannel::OpenError::Permission;
+    // A program that ended without removing its lock (a crashed minicom) still bars the
+    // device; whoever else has it open is not the cause. Qt reports a device held
+    // exclusively (TIOCEXCL) or locked as a permission error.
+    if (lock.alive || (permissionError && lock.path.isEmpty())) {
+        r.cause = Refusal::Cause::Busy;
+        r.state = PortStatus::State::Busy;
+        r.pid = lock.alive ? lock.pid : processHolding(device);
+        if (r.pid > 0)
+            r.program = programName(r.pid);
+    } else if (permissionError) {
+        r.cause = Refusal::Cause::StaleLock;
+        r.lockPath = lock.path;
+        r.pid = lock.pid;
+    } else {
+        r.system = channel.openErrorString();
+    }
+    return r;
+}
+
+// The words of one language for every refusal.
+struct Words
+{
+    const char *gone;
+    const char *busy;            // nobody known
+    const char *busyPid;         // %1 pid
+    const char *busyProgram;     // %1 name, %2 pid
+    const char *staleLock;       // %1 path, %2 who
+    const char *stalePid;        // %1 pid, or empty
+    const char *other;           // %1 the system's words
+    QString (*permission)(const Permission &p);
+};
+
+QString permissionInRussian(const Permission &p)
+{
+    if (p.remedy == Permission::Remedy::Unknown)
+        return u("нет доступа");
+    const QString head = u("нет доступа: устройство принадлежит группе %1 (%2)").arg(p.group, p.mode);
+    switch (p.remedy) {
+    case Permission::Remedy::Unknown:
+    case Permission::Remedy::Udev:
+        break;
+    case Permission::Remedy::Relogin:
+        return head + u("; пользователь %1 уже в этой группе, но сеанс начат раньше: выйдите из системы и "
+                        "войдите снова").arg(p.user);
+    case Permission::Remedy::JoinGroup:
+        return head + u(", а пользователь %1 в неё не входит; добавьте его в группу командой "
+                        "sudo usermod -aG %2 $USER, затем выйдите из системы и войдите снова").arg(p.user, p.group);
+    }
+    return head + u(", и его права не дают открыть его пользователю %1; доступ открывает правило udev "
+                    "(например, GROUP=\"dialout\", MODE=\"0660\")").arg(p.user);
+}
+
+QString permissionInEnglish(const Permission &)
+{
+    return QStringLiteral("no permission to open it (tavrix-configurator --ports says how to get it)");
+}
+
+const Words kRussian = {
+    "устройства больше нет: адаптер отключён или программа, создавшая порт, завершилась; "
+    "откройте список портов, чтобы найти их заново",
+    "занят другой программой",
+    "занят процессом с PID %1",
+    "занят программой %1 (PID %2)",
+    "файл блокировки %1 остался от программы, которая уже завершилась%2; удалите его: sudo rm %1",
+    " (PID %1)",
+    "не открывается: %1",
+    permissionInRussian,
+};
+
+const Words kEnglish = {
+    "the device is gone (the adapter was pulled or the program that made the port has ended)",
+    "busy: another program holds it",
+    "busy: held by the process with PID %1",
+    "busy: held by %1 (PID %2)",
+    "the lock file %1 is left from a program that has ended; delete it: sudo rm %1%2",
+    "",
+    "the system refuses it: %1",
+    permissionInEnglish,
+};
+
+QString inWords(const Refusal &r, const Words &w)
+{
+    switch (r.cause) {
+    case Refusal::Cause::Gone:
+        return u(w.gone);
+    case Refusal::Cause::Permission:
+        return w.permission(r.permission);
+    case Refusal::Cause::Busy:
+        if (r.pid <= 0)
+            return u(w.busy);
+        if (r.program.isEmpty())
+            return u(w.busyPid).arg(r.pid);
+        return u(w.busyProgram).arg(r.program).arg(r.pid);
+    case Refusal::Cause::StaleLock:
+        return u(w.staleLock).arg(r.lockPath, r.pid > 0 && *w.stalePid ? u(w.stalePid).arg(r.pid) : QString());
+    case Refusal::Cause::Other:
+        break;
+    }
+    return u(w.other).arg(r.system);
+}
+
+} // namespace
+
+// By canonical path.
+QHash<QString, QString> portscan::knownDevices()
 {
     QHash<QString, QString> known;
     const auto ports = QSerialPortInfo::availablePorts();
@@ -227,8 +361,10 @@ QHash<QString, QString> knownDevices()
     return known;
 }
 
-QString describe(const PortStatus &s, const QHash<QString, QString> &known)
+QString portscan::describe(const PortStatus &s, const QHash<QString, QString> &known)
 {
+    if (s.state == PortStatus::State::Absent || s.state == PortStatus::State::Gone)
+        return {};
     QStringList parts;
     if (s.device.startsWith(QLatin1String("/dev/pts/")))
         parts << u("псевдотерминал");
@@ -239,104 +375,32 @@ QString describe(const PortStatus &s, const QHash<QString, QString> &known)
     return parts.join(QStringLiteral(" · "));
 }
 
-} // namespace
-
-PortStatus::State explainRefusal(const QString &device, const SerialChannel &channel, QString *reason)
+portscan::Place portscan::locate(const PortMap &map, int com)
 {
-    const QByteArray path = QFile::encodeName(device);
-    if (device.isEmpty() || !QFileInfo::exists(device)) {
-        *reason = u("устройства больше нет: адаптер отключён или программа, создавшая порт, завершилась; "
-                    "откройте список портов, чтобы найти их заново");
-        return PortStatus::State::Gone;
+    PortStatus s;
+    s.com = com;
+    const QFileInfo link(map.linkPath(com));
+    const QString linked = link.canonicalFilePath();
+    s.device = map.devicePath(com);
+    if (!linked.isEmpty()) {
+        s.link = link.filePath();
+    } else if (link.isSymLink() && s.device.isEmpty()) {
+        s.link = link.filePath();
+        s.device = link.symLinkTarget();
+        s.state = PortStatus::State::Gone;
+        s.reason = u("ссылка %1 указывает на %2, а такого устройства нет").arg(s.link, s.device);
     }
-    if (::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES) {
-        *reason = permissionReason(device);
-        return PortStatus::State::NoPermission;
+    if (s.device.isEmpty()) {
+        s.device = map.tableEntry(com);
+        s.reason = u("нет устройства");
     }
-    const LockFile lock = findLock(device);
-    if (lock.alive) {
-        *reason = busyReason(lock.pid);
-        return PortStatus::State::Busy;
-    }
-    // A program that ended without removing its lock (a crashed minicom) still bars the
-    // device; whoever else has it open is not the cause.
-    if (!lock.path.isEmpty() && channel.openError() == SerialChannel::OpenError::Permission) {
-        const QString who = lock.pid > 0 ? u(" (PID %1)").arg(lock.pid) : QString();
-        *reason = u("файл блокировки %1 остался от программы, которая уже завершилась%2; удалите его: sudo rm %1")
-                      .arg(lock.path, who);
-        return PortStatus::State::Refused;
-    }
-    // Qt reports a device held exclusively (TIOCEXCL) or locked as a permission error.
-    if (channel.openError() == SerialChannel::OpenError::Permission) {
-        *reason = busyReason(processHolding(device));
-        return PortStatus::State::Busy;
-    }
-    *reason = u("не открывается: %1").arg(channel.openErrorString());
-    return PortStatus::State::Refused;
+    const bool probe = s.state == PortStatus::State::Absent && !s.device.isEmpty() && QFileInfo::exists(s.device);
+    return {s, probe};
 }
 
-QString refusalInEnglish(PortStatus::State state, const QString &device, const SerialChannel &channel)
+OpenRefusal refusalToOpen(const QString &device, const SerialChannel &channel)
 {
-    switch (state) {
-    case PortStatus::State::Free:
-    case PortStatus::State::Absent:
-    case PortStatus::State::Gone:
-        return QStringLiteral("the device is gone (the adapter was pulled or the program that made the port has ended)");
-    case PortStatus::State::NoPermission:
-        return QStringLiteral("no permission to open it (tavrix-configurator --ports says how to get it)");
-    case PortStatus::State::Busy: {
-        const LockFile lock = findLock(device);
-        const qint64 pid = lock.alive ? lock.pid : processHolding(device);
-        if (pid <= 0)
-            return QStringLiteral("busy: another program holds it");
-        const QString name = programName(pid);
-        if (name.isEmpty())
-            return QStringLiteral("busy: held by the process with PID %1").arg(pid);
-        return QStringLiteral("busy: held by %1 (PID %2)").arg(name).arg(pid);
-    }
-    case PortStatus::State::Refused:
-        break;
-    }
-    const LockFile lock = findLock(device);
-    if (!lock.path.isEmpty() && !lock.alive && channel.openError() == SerialChannel::OpenError::Permission)
-        return QStringLiteral("the lock file %1 is left from a program that has ended; delete it: sudo rm %1").arg(lock.path);
-    return QStringLiteral("the system refuses it: %1").arg(channel.openErrorString());
+    const Refusal r = refusalOf(device, channel);
+    return {r.state, inWords(r, kRussian), inWords(r, kEnglish)};
 }
 
-QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe)
-{
-    const QHash<QString, QString> known = knownDevices();
-    QList<PortStatus> out;
-    for (int com = PortMap::kFirstCom; com <= PortMap::kLastCom; ++com) {
-        PortStatus s;
-        s.com = com;
-        const QFileInfo link(map.linkPath(com));
-        const QString linked = link.canonicalFilePath();
-        s.device = map.devicePath(com);
-        if (!linked.isEmpty()) {
-            s.link = link.filePath();
-        } else if (link.isSymLink() && s.device.isEmpty()) {
-            s.link = link.filePath();
-            s.device = link.symLinkTarget();
-            s.state = PortStatus::State::Gone;
-            s.reason = u("ссылка %1 указывает на %2, а такого устройства нет").arg(s.link, s.device);
-        }
-        if (s.device.isEmpty()) {
-            s.device = map.tableEntry(com);
-            s.reason = u("нет устройства");
-        }
-        if (s.state == PortStatus::State::Absent && !s.device.isEmpty() && QFileInfo::exists(s.device)) {
-            if (probe.open(s.device, 9600)) {
-                probe.close();
-                s.state = PortStatus::State::Free;
-                s.reason.clear();
-            } else {
-                s.state = explainRefusal(s.device, probe, &s.reason);
-            }
-        }
-        if (s.state != PortStatus::State::Absent && s.state != PortStatus::State::Gone)
-            s.description = describe(s, known);
-        out << s;
-    }
-    return out;
-}

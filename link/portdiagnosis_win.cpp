@@ -1,6 +1,7 @@
 #include "link/portdiagnosis.h"
 
 #include "link/portmap.h"
+#include "link/portscan.h"
 #include "link/serialchannel.h"
 #include "link/win32errors.h"
 
@@ -24,9 +25,11 @@ QString deviceText(HDEVINFO set, SP_DEVINFO_DATA &info, DWORD property)
     return QString::fromWCharArray(buffer).trimmed();
 }
 
+} // namespace
+
 // The names Device Manager shows under "Ports (COM & LPT)", by port name ("COM5" ->
 // "USB-SERIAL CH340"). The friendly name ends with the port in brackets; that is dropped.
-QHash<QString, QString> knownDevices()
+QHash<QString, QString> portscan::knownDevices()
 {
     QHash<QString, QString> known;
     HDEVINFO set = SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
@@ -59,49 +62,37 @@ QHash<QString, QString> knownDevices()
     return known;
 }
 
-} // namespace
+QString portscan::describe(const PortStatus &s, const QHash<QString, QString> &known)
+{
+    return known.value(s.device.toUpper());
+}
 
-PortStatus::State explainRefusal(const QString &, const SerialChannel &channel, QString *reason)
+portscan::Place portscan::locate(const PortMap &map, int com)
+{
+    // The COM number is the system's own name: the probe tells whether it is there.
+    PortStatus s;
+    s.com = com;
+    s.device = map.devicePath(com);
+    return {s, true};
+}
+
+OpenRefusal refusalToOpen(const QString &, const SerialChannel &channel)
 {
     const quint32 code = channel.openSystemError();
-    *reason = win32::openRefusalReason(code, channel.openErrorString());
+    OpenRefusal refusal {PortStatus::State::Refused, win32::openRefusalReason(code, channel.openErrorString()),
+                         win32::openRefusalReasonInEnglish(code, channel.openErrorString())};
     switch (win32::classifyOpenError(code)) {
     case win32::PortFault::NoSuchPort:
-        return PortStatus::State::Absent;
+        refusal.state = PortStatus::State::Absent;
+        break;
     case win32::PortFault::Gone:
-        return PortStatus::State::Gone;
+        refusal.state = PortStatus::State::Gone;
+        break;
     case win32::PortFault::InUse:
-        return PortStatus::State::Busy;
+        refusal.state = PortStatus::State::Busy;
+        break;
     case win32::PortFault::Other:
         break;
     }
-    return PortStatus::State::Refused;
-}
-
-QString refusalInEnglish(PortStatus::State, const QString &, const SerialChannel &channel)
-{
-    return win32::openRefusalReasonInEnglish(channel.openSystemError(), channel.openErrorString());
-}
-
-QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe)
-{
-    const QHash<QString, QString> known = knownDevices();
-    QList<PortStatus> out;
-    for (int com = PortMap::kFirstCom; com <= PortMap::kLastCom; ++com) {
-        PortStatus s;
-        s.com = com;
-        s.device = map.devicePath(com);
-        if (probe.open(s.device, 9600)) {
-            probe.close();
-            s.state = PortStatus::State::Free;
-        } else {
-            s.state = explainRefusal(s.device, probe, &s.reason);
-            // Most numbers are simply not there; the long advice is for the port the user picked.
-            if (s.state == PortStatus::State::Absent)
-                s.reason = QString::fromUtf8("нет такого порта");
-        }
-        s.description = known.value(s.device.toUpper());
-        out << s;
-    }
-    return out;
+    return refusal;
 }

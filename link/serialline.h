@@ -11,6 +11,9 @@ class SerialLine : public QObject
     Q_OBJECT
 
 public:
+    // The controller's line runs at this rate, 8N1.
+    static constexpr int kBaudRate = 9600;
+
     using QObject::QObject;
 
     virtual bool isOpen() const = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/serialline.h"
 #include "protocol/replies.h"
 #include "protocol/replybuffer.h"
 
@@ -7,7 +8,6 @@
 #include <optional>
 #include <vector>
 
-class SerialLine;
 
 // The talk with one controller on one serial channel, held alike by the window and by
 // the command-line tool: how a command goes out, how its reply is gathered, when a
@@ -30,8 +30,7 @@ public:
         std::vector<FoundReply> replies;
     };
 
-    // The controller's line runs at this rate, 8N1.
-    static constexpr int kBaudRate = 9600;
+    static constexpr int kBaudRate = SerialLine::kBaudRate;
     // A read request that is not answered goes again after this long; mayRepeat() is
     // asked once a period.
     static constexpr int kRepeatMs = 2000;

@@ -1,5 +1,7 @@
 #include "protocol/replies.h"
 
+#include "protocol/commands.h"
+
 #include <cstring>
 
 const std::array<ReplyRow, 10> kReplyTable = {{
@@ -24,4 +26,20 @@ std::vector<FoundReply> findReplies(const QByteArray &text)
             found.push_back({&row, int(at + qsizetype(std::strlen(row.word)))});
     }
     return found;
+}
+
+const ReplyRow &replyRow(Reply reply)
+{
+    return kReplyTable[size_t(reply)];
+}
+
+FramedReply framedReply(Reply reply, const QByteArray &payload)
+{
+    const QByteArray word = replyRow(reply).word;
+    return {word + payload + command::kCarriageReturn, int(word.size())};
+}
+
+int replyLength(Reply reply, qsizetype payloadBytes)
+{
+    return int(qstrlen(replyRow(reply).word) + payloadBytes + 1);
 }

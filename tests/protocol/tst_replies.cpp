@@ -19,6 +19,7 @@ private slots:
     void wordsAreFoundInTableOrder_data();
     void wordsAreFoundInTableOrder();
     void noReplyWordIsPartOfAnother();
+    void framedRepliesAreFoundWhereTheirPayloadStarts();
     void settingsRepliesAreMalformedOnlyWhenTheirShapeIs_data();
     void settingsRepliesAreMalformedOnlyWhenTheirShapeIs();
 };
@@ -117,6 +118,19 @@ void TestReplies::noReplyWordIsPartOfAnother()
             if (&a != &b)
                 QVERIFY2(!QByteArray(a.word).contains(b.word), a.word);
         }
+    }
+}
+
+void TestReplies::framedRepliesAreFoundWhereTheirPayloadStarts()
+{
+    for (const ReplyRow &row : kReplyTable) {
+        const FramedReply framed = framedReply(row.reply, "0123");
+        const auto found = findReplies(framed.text);
+        QCOMPARE(found.size(), size_t(1));
+        QCOMPARE(found.front().row, &row);
+        QCOMPARE(found.front().payloadPos, framed.payloadPos);
+        QCOMPARE(framed.text.mid(framed.payloadPos), QByteArray("0123\r"));
+        QCOMPARE(replyLength(row.reply, 4), framed.text.size());
     }
 }
 

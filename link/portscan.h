@@ -1,0 +1,22 @@
+#pragma once
+
+#include "link/portdiagnosis.h"
+
+#include <QHash>
+
+// What each platform tells the one port scan: which device a COM number stands for,
+// whether it is worth a probe, and what the device is.
+namespace portscan {
+
+struct Place
+{
+    PortStatus status; // device and link; a reason when there is nothing to open
+    bool probe;        // open it to see whether it is free
+};
+
+Place locate(const PortMap &map, int com);
+// Descriptions of the devices the system knows, keyed as describe() looks them up.
+QHash<QString, QString> knownDevices();
+QString describe(const PortStatus &s, const QHash<QString, QString> &known);
+
+} // namespace portscan

@@ -54,7 +54,7 @@ class ButtonMirror : public QObject
 {
 public:
     ButtonMirror(QAbstractButton *button, QAction *mirror, QMenu *menu)
-        : QObject(mirror), m_button(button), m_mirror(mirror), m_menu(menu)
+        : QObject(mirror), m_button(button), m_buttonObject(button), m_mirror(mirror), m_menu(menu)
     {
         QWidget *bar = button->parentWidget();
         for (QAbstractButton *neighbour : bar ? bar->findChildren<QAbstractButton *>() : QList<QAbstractButton *>{})
@@ -82,13 +82,16 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::EnabledChange || (watched == m_button && event->type() == QEvent::Paint))
+        // Compared as plain objects: the button may be half destroyed when an event comes,
+        // and QPointer<QAbstractButton> would cast it to what it no longer is.
+        if (event->type() == QEvent::EnabledChange || (event->type() == QEvent::Paint && watched == m_buttonObject))
             refresh();
         return false;
     }
 
 private:
     QPointer<QAbstractButton> m_button;
+    const QObject *m_buttonObject;
     QAction *m_mirror;
     QMenu *m_menu;
 };

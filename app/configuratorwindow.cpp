@@ -20,6 +20,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <cmath>
 
 namespace {
 
@@ -129,7 +130,12 @@ void ConfiguratorWindow::fitToScreen()
     QScreen *on = screen();
     if (!on)
         return;
-    const QRect available = on->availableGeometry();
+    // At a fractional scale the screen's size in logical pixels is rounded, and may be half a
+    // device pixel more than the screen has (1024 at 150 % is 683): a logical pixel less keeps
+    // the window on it.
+    const qreal ratio = devicePixelRatioF();
+    const int rounding = ratio == std::floor(ratio) ? 0 : 1;
+    const QRect available = on->availableGeometry().adjusted(0, 0, -rounding, -rounding);
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     setFixedSize(sizeFor(available.size().shrunkBy(frame)));
     if (isVisible()) {

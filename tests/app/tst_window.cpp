@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 namespace {
 
@@ -67,6 +68,15 @@ int fitCheck()
     QTextStream out(stdout);
     const QRect available = window.screen()->availableGeometry();
     out << "fits " << int(available.contains(window.frameGeometry())) << '\n';
+    // In device pixels too: a fractional scale rounds the logical screen up by half a pixel.
+    const QSize screen = QSize(qEnvironmentVariableIntValue("TAVRIX_FIT_WIDTH"),
+                               qEnvironmentVariableIntValue("TAVRIX_FIT_HEIGHT"));
+    const qreal ratio = window.devicePixelRatioF();
+    const QRect frame = window.frameGeometry();
+    out << "fits in device pixels "
+        << int(std::ceil((frame.right() + 1) * ratio) <= screen.width()
+               && std::ceil((frame.bottom() + 1) * ratio) <= screen.height())
+        << '\n';
     const QSize need(form->width(), form->height() + window.menuBar()->height());
     out << "whole " << int(available.width() >= need.width() && available.height() >= need.height()) << '\n';
     out << "grown " << int(window.size() == need) << '\n';
@@ -271,6 +281,7 @@ void TestWindow::windowFitsEveryScreen_data()
     QTest::newRow("1366×768 at 150 %") << "1366x768" << "1.5" << true;
     QTest::newRow("1024×600 at 100 %") << "1024x600" << "1" << false;
     QTest::newRow("1024×600 at 125 %") << "1024x600" << "1.25" << true;
+    QTest::newRow("1024×768 at 150 %") << "1024x768" << "1.5" << true;
     QTest::newRow("1366×768 at 100 %") << "1366x768" << "1" << false;
     QTest::newRow("1920×1080 at 125 %") << "1920x1080" << "1.25" << false;
 }
@@ -294,6 +305,8 @@ void TestWindow::windowFitsEveryScreen()
     env.insert(QStringLiteral("DISPLAY"), display);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+    env.insert(QStringLiteral("TAVRIX_FIT_WIDTH"), screen.section(QLatin1Char('x'), 0, 0));
+    env.insert(QStringLiteral("TAVRIX_FIT_HEIGHT"), screen.section(QLatin1Char('x'), 1, 1));
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(), {});
     QVERIFY(child.waitForFinished(60000));
@@ -303,6 +316,7 @@ void TestWindow::windowFitsEveryScreen()
     QVERIFY2(child.exitCode() == 0, qPrintable(QString::fromUtf8(child.readAllStandardError())));
     const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY2(lines.contains(QStringLiteral("fits 1")), qPrintable(out));
+    QVERIFY2(lines.contains(QStringLiteral("fits in device pixels 1")), qPrintable(out));
     // A screen large enough changes nothing; on a smaller one the form scrolls.
     const bool whole = lines.contains(QStringLiteral("whole 1"));
     QVERIFY2(!(whole && mustScroll), qPrintable(out));

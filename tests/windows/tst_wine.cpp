@@ -55,6 +55,7 @@ private slots:
     void sheetsAndSnapshotsOnWindows();
     void watchWritesAUnitAndLogsIt();
     void windowConnectsReadsAndWrites();
+    void windowFitsAScaledScreen();
     void installerInstallsAndUninstalls();
 
 private:
@@ -545,6 +546,50 @@ void TestWine::windowConnectsReadsAndWrites()
     click(id, kWriteButton + below);
     QVERIFY(stored.wait(20000));
     QCOMPARE(m_device.record(), linuxWritten);
+}
+
+void TestWine::windowFitsAScaledScreen()
+{
+    // At 150 % the window (762 × 580 and its menu bar) needs about 1143 × 900 device pixels:
+    // more than this 1024 × 768 screen. It must fit the screen, and the pages scroll inside.
+    const auto setDpi = [&](int dpi) {
+        return wine(QStringLiteral("reg"), {QStringLiteral("add"), QStringLiteral("HKCU\\Control Panel\\Desktop"),
+                                            QStringLiteral("/v"), QStringLiteral("LogPixels"), QStringLiteral("/t"),
+                                            QStringLiteral("REG_DWORD"), QStringLiteral("/d"), QString::number(dpi),
+                                            QStringLiteral("/f")})
+            .status;
+    };
+    QCOMPARE(setDpi(144), 0);
+    QProcess window;
+    auto stop = qScopeGuard([&] {
+        window.kill();
+        window.waitForFinished(10000);
+        setDpi(96);
+    });
+    window.setProcessEnvironment(wineEnvironment());
+    window.start(QStringLiteral("wine"), {stage(QStringLiteral("tavrix-configurator.exe"))});
+    const QString id = waitForWindow(QString::fromUtf8(kWindowTitle), 60000);
+    QVERIFY2(!id.isEmpty(), "the window did not appear");
+
+    const QString shell = x({QStringLiteral("xdotool"), QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
+    const auto value = [&](const char *key) {
+        return QRegularExpression(QStringLiteral("%1=(-?\\d+)").arg(QLatin1String(key))).match(shell).captured(1).toInt();
+    };
+    const QRect frame(value("X"), value("Y"), value("WIDTH"), value("HEIGHT"));
+    // Larger than at 100 %, so the scale took effect, and yet wholly on the screen.
+    QVERIFY2(frame.width() > 762 && frame.height() > 600, qPrintable(shell));
+    QVERIFY2(QRect(0, 0, 1024, 768).contains(frame), qPrintable(shell));
+
+    // The banner sits under the menu bar; the wheel over the scroll bar moves the pages up
+    // until the connection bar stands where the banner was.
+    const QPoint probe = frame.topLeft() + QPoint(frame.width() / 2, 150);
+    const auto bannerBlue = [](const QColor &c) { return c.blue() > 120 && c.red() < 90; };
+    QTRY_VERIFY_WITH_TIMEOUT(bannerBlue(screenshot().pixelColor(probe)), 10000);
+    x({QStringLiteral("xdotool"), QStringLiteral("mousemove"), QString::number(frame.right() - 8),
+       QString::number(frame.center().y())});
+    for (int i = 0; i < 20; ++i)
+        x({QStringLiteral("xdotool"), QStringLiteral("click"), QStringLiteral("5")});
+    QTRY_VERIFY_WITH_TIMEOUT(!bannerBlue(screenshot().pixelColor(probe)), 10000);
 }
 
 void TestWine::installerInstallsAndUninstalls()

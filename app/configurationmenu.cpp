@@ -3,7 +3,7 @@
 #include "app/windowactions.h"
 
 #include "config/configform.h"
-#include "report/render.h"
+#include "report/pdf.h"
 #include "report/sheet.h"
 #include "ui/desktop.h"
 
@@ -138,7 +138,7 @@ bool ConfigurationMenu::reportTo(const QString &path)
     origin.version = report::configuratorVersion();
     const report::Sheet sheet = report::build(config::windowCatalog(), m_controls, origin);
     QString error;
-    if (!report::write(sheet, path, &error)) {
+    if (!report::write(sheet, path, report::drawPdf, &error)) {
         Desktop::instance().showError(QStringLiteral("Отчёт не сохранён: %1: %2").arg(path, error));
         return false;
     }

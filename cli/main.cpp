@@ -3,14 +3,12 @@
 #include "commandline/commandline.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <memory>
 
 namespace {
 
@@ -56,15 +54,8 @@ int main(int argc, char *argv[])
 {
     commandline::useStartingConsole();
     qInstallMessageHandler(quietMessages);
-    // Only a sheet is drawn (its PDF needs the fonts of a GUI application, on the
-    // offscreen platform); every other command starts as a plain console program.
-    bool draws = false;
-    for (int i = 1; i < argc; ++i)
-        draws = draws || qstrcmp(argv[i], "report") == 0;
-    if (draws && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    const std::unique_ptr<QCoreApplication> app(draws ? new QGuiApplication(argc, argv)
-                                                      : new QCoreApplication(argc, argv));
+    // A console program for every command: a PDF sheet is drawn by tavrix-sheet-pdf.
+    QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(kProgram);
 
     QTextStream out(stdout);

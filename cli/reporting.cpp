@@ -74,7 +74,7 @@ int Tool::report(const QString &source)
 
     const report::Sheet sheet = report::build(m_catalog, form.controls(), origin);
     QString error;
-    if (!report::write(sheet, path, &error))
+    if (!report::write(sheet, path, report::drawPdfByHelper, &error))
         return usage(QStringLiteral("%1 cannot be written: %2").arg(path, error));
     if (m_options.json)
         emitJson({{QStringLiteral("command"), m_command}, {QStringLiteral("source"), source},

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace report {
@@ -12,13 +13,40 @@ namespace report {
 // fingerprint also in its meta data.
 QByteArray html(const Sheet &sheet);
 
-// The sheet as an A4 PDF through Qt's own writer: selectable text, embedded fonts, the
-// fingerprint also in the document's keywords. False with the reason in *error.
-bool writePdf(const Sheet &sheet, const QString &path, QString *error);
+// The sheet's tables as HTML that both the page and the PDF's text document read.
+QString sheetBody(const Sheet &sheet);
 
-// Writes the sheet as PDF or HTML by the name's ending (.pdf, .html, .htm); false
-// with the reason in *error.
-bool write(const Sheet &sheet, const QString &path, QString *error);
+// What the PDF of a sheet is drawn from: the HTML body laid out on A4 pages, each with
+// the fingerprint and its number at the foot.
+struct PdfPage
+{
+    QString title;
+    QString creator;
+    QString fingerprint;
+    QString body;
+
+    // The form in which tavrix-cli hands a page to the program that draws it.
+    QByteArray packed() const;
+    static std::optional<PdfPage> unpacked(const QByteArray &bytes);
+};
+PdfPage pdfPage(const Sheet &sheet);
+
+// Draws a page into PDF bytes (selectable text, embedded fonts); nothing, with the
+// reason in *error, when it cannot.
+using PdfDrawer = std::optional<QByteArray> (*)(const PdfPage &page, QString *error);
+
+// The drawer of tavrix-cli, which has no GUI application and no Qt Gui: the program
+// tavrix-sheet-pdf draws the page, found beside this program or in the installation's
+// helper folder. A missing or failing helper is an error that names it.
+std::optional<QByteArray> drawPdfByHelper(const PdfPage &page, QString *error);
+
+// Where drawPdfByHelper() looks for the helper, the first that exists first.
+QStringList pdfHelperPlaces();
+
+// Writes the sheet as PDF (drawn by `draw`, the fingerprint also in the document's
+// keywords) or HTML by the name's ending (.pdf, .html, .htm); false with the reason in
+// *error. An HTML sheet never draws.
+bool write(const Sheet &sheet, const QString &path, PdfDrawer draw, QString *error);
 
 // Whether the name ends as a sheet's does.
 bool isSheetName(const QString &path);

@@ -118,7 +118,7 @@ app() {
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DJPEG_INCLUDE_DIR="$jpeg/include" -DJPEG_LIBRARY="$jpeg/lib/libjpeg.a" \
     -DTAVRIX_HOST_FORMSTART="$build/host/tavrix-formstart" >/dev/null
-  cmake --build "$build" -j "$jobs" --target tavrix-configurator tavrix-cli
+  cmake --build "$build" -j "$jobs" --target tavrix-configurator tavrix-cli tavrix-sheet-pdf
 }
 
 # The DLLs a Windows binary imports that come from Qt or the compiler, recursively.
@@ -142,9 +142,10 @@ stage() {
   local qt; qt=$(qt_dir)
   dll_search=("$qt/bin" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
   rm -rf "$stage_dir"; mkdir -p "$stage_dir/platforms" "$stage_dir/styles" "$stage_dir/translations"
-  cp "$build/tavrix-configurator.exe" "$build/tavrix-cli.exe" "$stage_dir/"
-  # The window draws on the desktop; tavrix-cli draws only a report's sheet, off screen.
-  cp "$qt/plugins/platforms/qwindows.dll" "$qt/plugins/platforms/qoffscreen.dll" "$stage_dir/platforms/"
+  cp "$build/tavrix-configurator.exe" "$build/tavrix-cli.exe" "$build/tavrix-sheet-pdf.exe" "$stage_dir/"
+  # The window draws on the desktop; tavrix-sheet-pdf, tavrix-cli's drawer of PDF
+  # sheets, takes the same platform for its fonts and opens no window.
+  cp "$qt/plugins/platforms/qwindows.dll" "$stage_dir/platforms/"
   cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage_dir/styles/"
   local f
   for f in "$stage_dir"/*.exe "$stage_dir"/platforms/*.dll "$stage_dir"/styles/*.dll; do dlls_of "$f"; done

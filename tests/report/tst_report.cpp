@@ -26,6 +26,7 @@ private slots:
     void cleanup();
     void sheets_data();
     void sheets();
+    void drawingIsAProgramOfItsOwn();
 
 private:
     struct Run
@@ -34,7 +35,7 @@ private:
         QByteArray out;
         QByteArray err;
     };
-    Run run(const QString &program, const QStringList &args, bool events = false);
+    Run run(const QString &program, const QStringList &args, bool events = false, const QStringList &unset = {});
 
     std::unique_ptr<QTemporaryDir> m_home;
 };
@@ -71,13 +72,16 @@ void TestReport::cleanup()
     m_home.reset();
 }
 
-TestReport::Run TestReport::run(const QString &program, const QStringList &args, bool events)
+TestReport::Run TestReport::run(const QString &program, const QStringList &args, bool events, const QStringList &unset)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->path());
     env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), QString());
+    for (const QString &name : unset)
+        env.remove(name);
     process.setProcessEnvironment(env);
+    process.setStandardInputFile(QProcess::nullDevice());
     process.start(program, args);
     if (events) {
         // The simulator answers from this event loop.
@@ -223,6 +227,44 @@ void TestReport::sheets()
         QVERIFY(text.contains(QStringLiteral("не выбрано")));
     // The start and factory configurations hold no key.
     QVERIFY(text.contains(QStringLiteral("стёрт")));
+}
+
+// tavrix-cli is a console program: neither Qt Gui nor Widgets, and a PDF sheet is drawn
+// by tavrix-sheet-pdf, found beside it, which needs no screen. Without that program an
+// HTML sheet is still written, and a PDF is refused with the program's name and no file.
+void TestReport::drawingIsAProgramOfItsOwn()
+{
+    const QString cli = QStringLiteral(TAVRIX_CLI_PATH);
+    const Run libraries = run(QStringLiteral("ldd"), {cli});
+    QVERIFY2(libraries.status == 0 && libraries.out.contains("libQt6Core"), libraries.out.constData());
+    QVERIFY2(!libraries.out.contains("libQt6Gui") && !libraries.out.contains("libQt6Widgets"), libraries.out.constData());
+
+    const QString cfg = m_home->filePath(QStringLiteral("factory.cfg"));
+    QCOMPARE(run(cli, {QStringLiteral("defaults"), QStringLiteral("-o"), cfg}).status, 0);
+    const QString drawn = m_home->filePath(QStringLiteral("drawn.pdf"));
+    const Run headless = run(cli, {QStringLiteral("report"), cfg, QStringLiteral("-o"), drawn}, false,
+                             {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY")});
+    QVERIFY2(headless.status == 0, headless.err.constData());
+    QFile pdf(drawn);
+    QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
+
+    QDir alone(m_home->filePath(QStringLiteral("alone")));
+    QVERIFY(alone.mkpath(QStringLiteral(".")));
+    const QString lonely = alone.filePath(QStringLiteral("tavrix-cli"));
+    QVERIFY(QFile::copy(cli, lonely));
+    const QString page = m_home->filePath(QStringLiteral("sheet.html"));
+    const Run html = run(lonely, {QStringLiteral("report"), cfg, QStringLiteral("-o"), page});
+    QVERIFY2(html.status == 0 && QFileInfo::exists(page), html.err.constData());
+    const QString refused = m_home->filePath(QStringLiteral("refused.pdf"));
+    const Run missing = run(lonely, {QStringLiteral("report"), cfg, QStringLiteral("-o"), refused});
+    QCOMPARE(missing.status, 2);
+    QVERIFY2(missing.err.contains(alone.filePath(QStringLiteral("tavrix-sheet-pdf")).toUtf8()), missing.err.constData());
+    QVERIFY(!QFileInfo::exists(refused));
+
+    // What the tool hands over is checked: anything else is refused with a reason.
+    const Run junk = run(QStringLiteral(TAVRIX_SHEET_PDF_PATH), {});
+    QCOMPARE(junk.status, 1);
+    QVERIFY2(junk.err.contains("no sheet"), junk.err.constData());
 }
 
 QTEST_MAIN(TestReport)

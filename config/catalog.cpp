@@ -1,5 +1,7 @@
 #include "config/catalog.h"
 
+#include "config/captionrule.h"
+
 #include "protocol/records/blocks.h"
 #include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"
@@ -19,6 +21,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <algorithm>
+#include <memory>
 
 namespace config {
 namespace {
@@ -29,6 +32,7 @@ class OrderLog : public MemoryControls
 public:
     explicit OrderLog(const MemoryControls &start) : MemoryControls(start) {}
     QStringList order;
+    QSet<QString> noted;
 
     void setChecked(const QString &name, bool on) override { note(name); MemoryControls::setChecked(name, on); }
     void setIndex(const QString &name, int index) override { note(name); MemoryControls::setIndex(name, index); }
@@ -37,30 +41,37 @@ public:
 private:
     void note(const QString &name)
     {
-        if (!order.contains(name))
+        if (!noted.contains(name)) {
+            noted.insert(name);
             order << name;
+        }
     }
 };
 
 QStringList readOrderOfTheRecord()
 {
-    MemoryControls start = records::startControls();
+    const MemoryControls fresh = records::startControls();
+    MemoryControls start = fresh; // building writes defaults back into boxes
     const FramedReply reply = settingsReply(records::buildSettings(start));
-    OrderLog log(records::startControls());
+    OrderLog log(fresh);
     records::applySettings(log, reply.text, reply.payloadPos);
 
     const QList<QStringList> sets = records::radioGroups();
+    QHash<QString, int> setOf;
+    for (int i = 0; i < sets.size(); ++i) {
+        for (const QString &name : sets[i])
+            setOf.insert(name, i);
+    }
     QStringList order;
+    QSet<QString> placed;
     const auto add = [&](const QString &name) {
-        if (order.contains(name))
+        if (placed.contains(name))
             return;
-        for (const QStringList &set : sets) {
-            if (set.contains(name)) {
-                order += set;
-                return;
-            }
+        const int set = setOf.value(name, -1);
+        for (const QString &member : set < 0 ? QStringList{name} : sets[set]) {
+            placed.insert(member);
+            order << member;
         }
-        order << name;
     };
     for (const QString &name : log.order)
         add(name);
@@ -184,8 +195,8 @@ int pageOfForm(QLatin1String form)
 // What an edit box takes when its form sets no limit (QLineEdit's own).
 constexpr int kDefaultMaxLength = 32767;
 
-// The forms' widgets as the build read them, with the window's way of finding what a
-// control says: the same rules as over the widgets, over their recorded geometry.
+// The forms' widgets as the build read them, read as the window's pages are: the same
+// caption rule over their recorded geometry.
 class FormTable
 {
 public:
@@ -194,103 +205,65 @@ public:
         for (int i = 0; i < records::kFormWidgetCount; ++i) {
             const records::FormWidget &w = records::kFormWidgets[i];
             m_byName.insert(QLatin1String(w.name), &w);
-            m_children[QLatin1String(w.parent)] << &w;
+            if (QLatin1String(w.cls) == QLatin1String("QLabel"))
+                m_labels[QLatin1String(w.parent)].append({rect(w), text(w.text)});
         }
     }
 
-    const records::FormWidget *find(const QString &name) const { return m_byName.value(name); }
+    std::optional<FoundControl> read(const QString &name) const
+    {
+        const records::FormWidget *w = find(name);
+        if (!w)
+            return std::nullopt;
+        FoundControl found;
+        ControlInfo &info = found.info;
+        const QLatin1String cls(w->cls);
+        if (cls == QLatin1String("QComboBox")) {
+            info.kind = ControlInfo::List;
+            if (*w->items)
+                info.items = text(w->items).split(QLatin1Char('\n'));
+        } else if (cls == QLatin1String("QLineEdit")) {
+            info.kind = ControlInfo::Text;
+            info.limit = w->maxLength >= 0 ? w->maxLength : kDefaultMaxLength;
+        } else if (name.startsWith(QLatin1String("RadioButton"))) {
+            info.kind = ControlInfo::Radio;
+        } else if (!isButton(cls)) {
+            return std::nullopt;
+        }
+        info.page = pageOfForm(QLatin1String(w->form));
+        for (const records::FormWidget *p = find(text(w->parent)); p; p = find(text(p->parent))) {
+            if (QLatin1String(p->cls) == QLatin1String("QGroupBox")) {
+                found.group = text(p->title).simplified();
+                break;
+            }
+        }
+        const CaptionFacts facts{isButton(cls), text(w->text), text(w->toolTip), rect(*w),
+                                 m_labels.value(QLatin1String(w->parent)), found.group};
+        info.caption = captionOf(facts);
+        return found;
+    }
 
+private:
     static bool isButton(QLatin1String cls)
     {
         return cls == QLatin1String("QCheckBox") || cls == QLatin1String("QRadioButton")
                || cls == QLatin1String("QPushButton") || cls == QLatin1String("QToolButton");
     }
-
-    QString captionOf(const records::FormWidget &w, QString *group) const
-    {
-        QString own;
-        bool fromHint = false;
-        if (isButton(QLatin1String(w.cls))) {
-            own = text(w.text).simplified();
-            if (!own.isEmpty())
-                own = continued(w, own);
-        }
-        if (own.isEmpty()) {
-            own = text(w.toolTip).simplified();
-            fromHint = true;
-        }
-        if (own.isEmpty()) {
-            own = gridCaption(w);
-            fromHint = false;
-        }
-        group->clear();
-        for (const records::FormWidget *p = find(text(w.parent)); p; p = find(text(p->parent))) {
-            if (QLatin1String(p->cls) == QLatin1String("QGroupBox")) {
-                *group = text(p->title).simplified();
-                break;
-            }
-        }
-        if (own.isEmpty())
-            return *group;
-        if (group->isEmpty() || fromHint)
-            return own;
-        return *group + QStringLiteral(": ") + own;
-    }
-
-private:
     static QString text(const char *utf8) { return QString::fromUtf8(utf8); }
     static QRect rect(const records::FormWidget &w) { return QRect(w.x, w.y, w.width, w.height); }
-
-    QList<const records::FormWidget *> labelsBeside(const records::FormWidget &w) const
-    {
-        QList<const records::FormWidget *> out;
-        for (const records::FormWidget *sibling : m_children.value(QLatin1String(w.parent))) {
-            if (QLatin1String(sibling->cls) == QLatin1String("QLabel"))
-                out << sibling;
-        }
-        return out;
-    }
-
-    QString continued(const records::FormWidget &b, const QString &own) const
-    {
-        const QRect box = rect(b);
-        for (const records::FormWidget *label : labelsBeside(b)) {
-            const QRect at = rect(*label);
-            const QString t = text(label->text).simplified();
-            if (!t.isEmpty() && t.front().isLower() && at.top() > box.bottom() - 2 && at.top() <= box.bottom() + 4
-                && at.left() >= box.left() && at.left() <= box.left() + 2 * box.height())
-                return own + QLatin1Char(' ') + t;
-        }
-        return own;
-    }
-
-    QString gridCaption(const records::FormWidget &w) const
-    {
-        const QRect box = rect(w);
-        const records::FormWidget *row = nullptr;
-        const records::FormWidget *column = nullptr;
-        for (const records::FormWidget *label : labelsBeside(w)) {
-            const QRect at = rect(*label);
-            if (text(label->text).trimmed().isEmpty())
-                continue;
-            if (at.right() < box.left() && qAbs(at.center().y() - box.center().y()) <= box.height() / 2
-                && (!row || at.right() > rect(*row).right()))
-                row = label;
-            if (at.bottom() < box.top() && at.left() <= box.center().x() && at.right() >= box.center().x()
-                && (!column || at.bottom() > rect(*column).bottom()))
-                column = label;
-        }
-        QStringList parts;
-        for (const records::FormWidget *label : {column, row}) {
-            if (label)
-                parts << text(label->text).simplified();
-        }
-        return parts.join(QStringLiteral(", "));
-    }
+    const records::FormWidget *find(const QString &name) const { return m_byName.value(name); }
 
     QHash<QString, const records::FormWidget *> m_byName;
-    QHash<QString, QList<const records::FormWidget *>> m_children;
+    QHash<QString, QList<NearbyLabel>> m_labels; // by parent
 };
+
+QStringList formPageTitles()
+{
+    QStringList titles;
+    for (const PageForm &page : pageForms())
+        titles << QString::fromUtf8(page.title);
+    return titles;
+}
 
 } // namespace
 
@@ -313,38 +286,20 @@ QString ControlInfo::description() const
 }
 
 Catalog::Catalog()
+    : Catalog(formPageTitles(), [forms = std::make_shared<const FormTable>()](const QString &name) { return forms->read(name); })
 {
-    const FormTable forms;
-    for (const PageForm &page : pageForms())
-        m_pageTitles << QString::fromUtf8(page.title);
+}
 
+Catalog::Catalog(const QStringList &pageTitles, const ControlReader &read) : m_pageTitles(pageTitles)
+{
     QStringList groups;
     for (const QString &name : readOrder()) {
-        const records::FormWidget *w = forms.find(name);
-        if (!w)
+        std::optional<FoundControl> found = read(name);
+        if (!found)
             continue;
-        ControlInfo info;
-        info.name = name;
-        QString group;
-        info.caption = forms.captionOf(*w, &group);
-        info.page = pageOfForm(QLatin1String(w->form));
-        const QLatin1String cls(w->cls);
-        if (cls == QLatin1String("QComboBox")) {
-            info.kind = ControlInfo::List;
-            if (*w->items)
-                info.items = QString::fromUtf8(w->items).split(QLatin1Char('\n'));
-        } else if (cls == QLatin1String("QLineEdit")) {
-            info.kind = ControlInfo::Text;
-            info.limit = w->maxLength >= 0 ? w->maxLength : kDefaultMaxLength;
-        } else if (name.startsWith(QLatin1String("RadioButton"))) {
-            info.kind = ControlInfo::Radio;
-        } else if (FormTable::isButton(cls)) {
-            info.kind = ControlInfo::Check;
-        } else {
-            continue;
-        }
-        add(info);
-        groups.append(group);
+        found->info.name = name;
+        add(found->info);
+        groups.append(found->group);
     }
     finish(groups);
 }
@@ -361,7 +316,7 @@ void Catalog::add(ControlInfo info)
         }
         setReadForm(info);
     } else if (info.kind == ControlInfo::Radio) {
-        const QList<QStringList> sets = records::radioGroups();
+        static const QList<QStringList> sets = records::radioGroups();
         for (int s = 0; s < sets.size(); ++s) {
             if (sets[s].contains(info.name))
                 info.radioSet = s;

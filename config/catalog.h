@@ -6,10 +6,10 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class Controls;
-class PageControl;
 
 namespace config {
 
@@ -67,6 +67,16 @@ struct Change
     int line = 0;  // the file's line; 0 when the value was made in memory
 };
 
+// A configuration control as a reader of the pages finds it: kind, page, caption, items
+// and limit; and the title of the group box around it, which tells apart two controls of
+// a page with one caption.
+struct FoundControl
+{
+    ControlInfo info;
+    QString group;
+};
+using ControlReader = std::function<std::optional<FoundControl>(const QString &name)>;
+
 // Every configuration control with its kind, page, caption and limits, in the order a
 // read of the settings record sets them.
 class Catalog
@@ -74,8 +84,10 @@ class Catalog
 public:
     // From the page forms as the build read them: no widget is made.
     Catalog();
-    // From a set of pages, as the window shows them (tavrix_config_pages).
-    explicit Catalog(const PageControl &pages);
+    // From the pages' titles and a reader asked for each control in read order (one that
+    // finds nothing leaves the control out); the catalog adds meanings, key classes and
+    // read forms.
+    Catalog(const QStringList &pageTitles, const ControlReader &read);
 
     const QList<ControlInfo> &controls() const { return m_controls; }
     const ControlInfo *find(const QString &name) const;

@@ -8,6 +8,7 @@
 #include "protocol/records/controls.h"
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
+#include "tests/support/pagecatalog.h"
 #include "ui/desktop.h"
 #include "ui/factorydefaults.h"
 #include "ui/pagecontrol.h"
@@ -205,7 +206,7 @@ void TestConfigFile::theWindowAndTheMemoryFormBuildTheSameRecord()
 void TestConfigFile::theCatalogFromTheFormsIsTheWindows()
 {
     const PageControl pages;
-    const Catalog window(pages);
+    const Catalog window = catalogOfPages(pages);
     const Catalog &forms = windowCatalog();
     QCOMPARE(forms.pageCount(), pages.count());
     for (int i = 0; i < pages.count(); ++i)

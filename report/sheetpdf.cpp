@@ -40,6 +40,9 @@ int main(int argc, char *argv[])
     // Both streams carry binary data.
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
+    // The one platform plugin the package ships, whatever the environment names; it
+    // opens no window here.
+    qputenv("QT_QPA_PLATFORM", "windows");
 #else
     // Drawing a PDF needs fonts, not a screen.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))

@@ -31,6 +31,7 @@ private slots:
     void configurationFilesOpenWithTheConfigurator_data();
     void configurationFilesOpenWithTheConfigurator();
     void installedConfiguratorRuns();
+    void installedToolDrawsAPdfSheet();
     void windowIsMatchedToTheMenuEntry_data();
     void windowIsMatchedToTheMenuEntry();
 
@@ -261,6 +262,23 @@ void TestInstall::installedConfiguratorRuns()
     // The window's event loop keeps running until it is stopped.
     const ProgramRun window = runProgram(program, {}, environment, 3000);
     QVERIFY2(!window.finished, window.err.constData());
+}
+
+// The tool finds the program that draws its PDF sheets in the helper folder, off the PATH.
+void TestInstall::installedToolDrawsAPdfSheet()
+{
+    QVERIFY(QFileInfo(installed("libexec/tavrix/tavrix-sheet-pdf")).isExecutable());
+    QVERIFY(!QFileInfo::exists(installed("bin/tavrix-sheet-pdf")));
+    const QString cli = installed("bin/tavrix-cli");
+    QProcessEnvironment environment = withoutSerialPorts(QProcessEnvironment::systemEnvironment(), m_config);
+    const QString cfg = m_files.filePath("installed.cfg");
+    const QString sheet = m_files.filePath("installed.pdf");
+    QCOMPARE(runProgram(cli, {"defaults", "-o", cfg}, environment).exitCode, 0);
+    const ProgramRun report = runProgram(cli, {"report", cfg, "-o", sheet}, environment, 60000);
+    QVERIFY2(report.exitCode == 0, report.err.constData());
+    QFile pdf(sheet);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
 }
 
 void TestInstall::windowIsMatchedToTheMenuEntry_data()

@@ -237,7 +237,7 @@ int main(int argc, char *argv[])
     if (command == QLatin1String("show")) {
         if (args.size() != 1)
             return fail(QStringLiteral("show takes one file or port"));
-        return tool.show(args[0]);
+        return tool.showControls(args[0]);
     }
     if (command == QLatin1String("defaults")) {
         if (!args.isEmpty())

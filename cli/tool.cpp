@@ -541,7 +541,7 @@ int Tool::diff(const QString &a, const QString &b)
     return diffs.isEmpty() ? Done : Differences;
 }
 
-int Tool::show(const QString &source)
+int Tool::showControls(const QString &source)
 {
     m_command = QStringLiteral("show");
     config::Configuration cfg;

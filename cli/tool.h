@@ -46,7 +46,7 @@ public:
     int read(const QList<int> &coms);
     int write(const QList<int> &coms, const QString &file);
     int diff(const QString &a, const QString &b);
-    int show(const QString &source);
+    int showControls(const QString &source);
     int defaults();
     // The configuration sheet of a file or a controller, as PDF or HTML (-o).
     int report(const QString &source);

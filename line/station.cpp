@@ -1,31 +1,41 @@
 #include "line/station.h"
 
+#include "link/portdiagnosis.h"
+#include "protocol/commands.h"
+#include "protocol/replies.h"
 #include "protocol/settingsreply.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
+#include <utility>
 
 namespace line {
 
-namespace {
-
-constexpr int kPollMs = 10;
-
-} // namespace
-
 Station::Station(int com, StationHost &host, Timing timing, QObject *parent)
-    : QObject(parent), m_com(com), m_host(host), m_timing(timing)
+    : QObject(parent),
+      m_com(com),
+      m_host(host),
+      m_timing(timing),
+      m_session(m_channel, Session::Timing::station(timing.repeatMs, timing.timeoutMs))
 {
     m_settle.setSingleShot(true);
-    m_deadline.setSingleShot(true);
-    m_repeat.setInterval(m_timing.repeatMs);
-    m_poll.setInterval(kPollMs);
-    m_poll.setTimerType(Qt::PreciseTimer);
     connect(&m_settle, &QTimer::timeout, this, &Station::settled);
-    connect(&m_repeat, &QTimer::timeout, this, &Station::tick);
-    connect(&m_poll, &QTimer::timeout, this, &Station::poll);
-    connect(&m_deadline, &QTimer::timeout, this, &Station::deadline);
-    connect(&m_link, &StationLink::lost, this, &Station::portLost);
+    // Only a complete, well-formed record says a unit is there (a controller being
+    // plugged in may deliver half a reply), and only such a one is read back; a unit
+    // that is leaving may answer anything.
+    m_session.checkRecord = [this](const QByteArray &text, int payloadPos) {
+        return m_state == State::Leaving ? QString() : settingsreply::replyFault(text, payloadPos);
+    };
+    connect(&m_session, &Session::sent, this, &Station::sent);
+    connect(&m_session, &Session::heard, this, &Station::heard);
+    connect(&m_session, &Session::recordTaken, this, &Station::recordTaken);
+    connect(&m_session, &Session::acknowledged, this, &Station::acknowledged);
+    connect(&m_session, &Session::refused, this, [this](const QString &fault) {
+        if (m_state == State::Working)
+            m_malformed = fault;
+    });
+    connect(&m_session, &Session::timedOut, this, &Station::deadline);
+    connect(&m_session, &Session::lost, this, &Station::portLost);
 }
 
 void Station::setState(State state)
@@ -41,11 +51,11 @@ void Station::setDevice(const QString &device)
     if (device.isEmpty()) {
         m_device.clear();
         m_refusal.clear();
-        if (m_link.isOpen() || m_state != State::Absent)
+        if (m_channel.isOpen() || m_state != State::Absent)
             portLost();
         return;
     }
-    if (m_link.isOpen())
+    if (m_channel.isOpen())
         portLost();
     m_device = device;
     m_refusal.clear();
@@ -58,9 +68,9 @@ void Station::settled()
 {
     if (m_device.isEmpty())
         return;
-    QString why;
-    if (!m_link.open(m_device, &why)) {
+    if (!m_channel.open(m_device, SerialLine::kBaudRate)) {
         // Someone else holds it, or it is not ready yet: try again a period later.
+        const QString why = refusalToOpen(m_device, m_channel).inEnglish;
         const bool news = why != m_refusal;
         m_refusal = why;
         m_state = State::Absent;
@@ -70,93 +80,56 @@ void Station::settled()
         return;
     }
     m_refusal.clear();
-    m_poll.start();
-    m_repeat.start();
-    m_link.welcomeAnyAnswer();
-    probe();
+    m_session.attach();
+    m_session.welcomeAnyAnswer();
+    m_session.probe();
     setState(State::Probing);
 }
 
-void Station::tick()
+void Station::sent()
 {
-    switch (m_state) {
-    case State::Probing:
-        if (m_link.mayAskAgain())
-            probe();
-        break;
-    case State::Leaving:
-        if (m_lastHeard.elapsed() >= 2 * m_timing.repeatMs) {
-            // Silence for two periods: the unit has gone; whatever answers next is new.
-            m_last.reset();
-            m_link.welcomeAnyAnswer();
-            setState(State::Probing);
-        }
-        if (m_link.mayAskAgain())
-            probe();
-        break;
-    case State::Working:
-        if (m_phase == QLatin1String("verify") && m_link.mayAskAgain())
-            m_link.askSettings();
-        break;
-    default:
-        break;
-    }
-}
-
-void Station::poll()
-{
-    if (!m_link.isOpen())
+    const bool answered = std::exchange(m_heardSinceSend, false);
+    if (m_state == State::Working)
         return;
-    if (m_link.received() > 0) {
-        if (m_state == State::Leaving)
-            m_lastHeard.restart();
-        // A unit's cycle starts with the first byte of the reply that shows it, which
-        // may begin while the last unit is still thought to be leaving.
-        if ((m_state == State::Probing || m_state == State::Leaving) && !m_firstByte.isValid())
-            m_firstByte.start();
-    }
-    const auto heard = m_link.collect();
-    if (!heard)
-        return;
-    switch (m_state) {
-    case State::Probing:
-        if (heard->settings) {
-            // Only a complete, well-formed record says a unit is there: a controller
-            // being plugged in may deliver half a reply.
-            if (settingsreply::fault(heard->record).isEmpty()) {
-                unitAnswered(heard->record);
-            } else {
-                probe();
-            }
-        }
-        break;
-    case State::Working:
-        if (m_phase == QLatin1String("write") && heard->written) {
-            m_phase = QStringLiteral("verify");
-            m_malformed.clear();
-            m_link.askSettings();
-            m_repeat.start();
-            m_deadline.start(m_timing.timeoutMs);
-            m_host.stationChanged(*this);
-        } else if (m_phase == QLatin1String("verify") && heard->settings) {
-            const QString fault = settingsreply::fault(heard->record);
-            if (fault.isEmpty()) {
-                pass(heard->record);
-            } else {
-                m_malformed = fault;
-                m_link.askSettings();
-            }
-        }
-        break;
-    default:
-        break;
-    }
-}
-
-void Station::probe()
-{
+    // A new request: the first byte of its answer is timed anew.
     m_firstByte.invalidate();
-    m_link.askSettings();
+    if (m_state != State::Leaving)
+        return;
+    m_silentProbes = answered ? 0 : m_silentProbes + 1;
+    if (m_silentProbes >= 2) {
+        // Silence for two periods: the unit has gone; whatever answers next is new.
+        m_last.reset();
+        m_session.welcomeAnyAnswer();
+        setState(State::Probing);
+    }
+}
+
+void Station::heard()
+{
+    m_heardSinceSend = true;
+    // A unit's cycle starts with the first byte of the reply that shows it, which may
+    // begin while the last unit is still thought to be leaving.
+    if ((m_state == State::Probing || m_state == State::Leaving) && !m_firstByte.isValid())
+        m_firstByte.start();
+}
+
+void Station::recordTaken(const QByteArray &text, int payloadPos)
+{
+    if (m_state == State::Probing)
+        unitAnswered(settingsreply::recordOf(text, payloadPos));
+    else if (m_state == State::Working && m_phase == QLatin1String("verify"))
+        pass(settingsreply::recordOf(text, payloadPos));
+}
+
+void Station::acknowledged()
+{
+    if (m_state != State::Working || m_phase != QLatin1String("write"))
+        return;
+    m_phase = QStringLiteral("verify");
+    m_malformed.clear();
+    // Asked again every period, each answer within the time limit.
+    m_session.readRecord(replyLength(Reply::Settings, m_applied.record.size()));
+    m_host.stationChanged(*this);
 }
 
 void Station::unitAnswered(const QByteArray &record)
@@ -173,7 +146,6 @@ void Station::unitAnswered(const QByteArray &record)
     m_backup.clear();
     m_applied = {};
     m_last.reset();
-    m_repeat.stop();
     m_phase = QStringLiteral("backup");
     setState(State::Working);
 
@@ -194,12 +166,12 @@ void Station::unitAnswered(const QByteArray &record)
              QStringLiteral("такая запись читалась бы как искажённая (%1); ничего не записано").arg(fault));
         return;
     }
-    if (!m_link.writeSettings(m_applied.record)) {
-        if (m_link.isOpen())
-            fail(QStringLiteral("the command could not be sent"), QStringLiteral("команда не отправлена"));
-        return; // a port that went is reported through lost()
-    }
-    m_deadline.start(m_timing.timeoutMs);
+    // The write ends the probing; its acknowledgement is awaited within the time limit.
+    const auto result = m_session.write(command::kWriteSettings + m_applied.record + command::kCarriageReturn,
+                                        replyLength(Reply::SettingsWritten));
+    // A port that went is reported through lost().
+    if (result != Conversation::SendResult::Sent && m_channel.isOpen())
+        fail(QStringLiteral("the command could not be sent"), QStringLiteral("команда не отправлена"));
 }
 
 void Station::deadline()
@@ -220,10 +192,9 @@ void Station::deadline()
 
 void Station::portLost()
 {
-    m_poll.stop();
-    m_repeat.stop();
     m_settle.stop();
-    m_link.close();
+    m_channel.close();
+    m_session.end();
     if (m_state == State::Working) {
         fail(QStringLiteral("the port went away"), QStringLiteral("порт пропал"), true);
         return;
@@ -241,10 +212,8 @@ void Station::shutDown()
     if (m_state == State::Working)
         fail(QStringLiteral("stopped"), QStringLiteral("остановлено"), true);
     m_settle.stop();
-    m_poll.stop();
-    m_repeat.stop();
-    m_deadline.stop();
-    m_link.close();
+    m_channel.close();
+    m_session.end();
     m_device.clear();
     m_state = State::Absent;
 }
@@ -290,7 +259,6 @@ void Station::pass(const QByteArray &readBack)
 
 void Station::finish(UnitResult result, bool portGone)
 {
-    m_deadline.stop();
     result.time = QDateTime::currentDateTime();
     result.com = m_com;
     result.device = m_device;
@@ -307,14 +275,13 @@ void Station::finish(UnitResult result, bool portGone)
     } else {
         // The unit stays until it is seen to leave, so that it is never written twice.
         m_state = State::Leaving;
-        m_lastHeard.start();
-        m_repeat.start();
-        if (m_link.mayAskAgain())
-            probe();
+        m_silentProbes = 0;
+        // Asked on at the repeat period, whatever was awaited given up.
+        m_session.probe();
     }
     m_host.unitFinished(*this, result);
     m_host.stationChanged(*this);
-    if (portGone && !m_device.isEmpty() && QFileInfo::exists(m_device) && !m_link.isOpen())
+    if (portGone && !m_device.isEmpty() && QFileInfo::exists(m_device) && !m_channel.isOpen())
         m_settle.start(m_timing.settleMs);
 }
 

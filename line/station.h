@@ -1,12 +1,16 @@
 #pragma once
 
 #include "line/recipe.h"
-#include "line/stationlink.h"
+#include "link/serialchannel.h"
+#include "protocol/session.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <optional>
+
+class ExchangeJournal;
 
 namespace line {
 
@@ -48,7 +52,7 @@ public:
 // One watched port, on its own: absent → settling → probing (READ_SET at the repeat
 // period) → a unit answers → backup → write → read back and compare → the unit is
 // logged → waiting for it to leave (silence for two repeat periods, or the port gone)
-// → probing. It is the only owner of its port.
+// → probing. It is the only owner of its port; a session on it does the talking.
 class Station : public QObject
 {
     Q_OBJECT
@@ -80,7 +84,7 @@ public:
     int ordinal() const { return m_ordinal; }
     const UnitRow &row() const { return m_row; }
 
-    void setJournal(ExchangeJournal *journal) { m_link.setJournal(journal, portName()); }
+    void setJournal(ExchangeJournal *journal) { m_channel.setJournal(journal, portName()); }
 
 public slots:
     // The COM number stands for this device now (empty: the port has gone).
@@ -91,10 +95,11 @@ public slots:
 private:
     void setState(State state);
     void settled();
-    void tick();
-    // READ_SET while no unit is being worked on; its reply's first byte is timed anew.
-    void probe();
-    void poll();
+    // What the session reports.
+    void sent();
+    void heard();
+    void recordTaken(const QByteArray &text, int payloadPos);
+    void acknowledged();
     void deadline();
     void portLost();
     void unitAnswered(const QByteArray &record);
@@ -105,16 +110,15 @@ private:
     int m_com;
     StationHost &m_host;
     Timing m_timing;
-    StationLink m_link;
+    SerialChannel m_channel;
+    Session m_session;
     QString m_device;
     State m_state = State::Absent;
     QString m_refusal;
     QTimer m_settle;
-    QTimer m_repeat;
-    QTimer m_poll;
-    QTimer m_deadline;
     QElapsedTimer m_firstByte; // the current probe's answer began
-    QElapsedTimer m_lastHeard;
+    bool m_heardSinceSend = false;
+    int m_silentProbes = 0;    // requests in a row that no byte followed, while a unit leaves
     QElapsedTimer m_unitClock;
 
     // The unit under way.

@@ -83,6 +83,7 @@ void Session::start(int expectedReplyBytes)
     m_connected = true;
     m_hasRecord = false;
     m_reading = true;
+    m_probing = false;
     m_recordBytes = expectedReplyBytes;
     m_repeat.start();
     m_poll.start();
@@ -95,6 +96,7 @@ void Session::end()
     const State before = state();
     m_connected = false;
     m_reading = false;
+    m_probing = false;
     m_ackOwed = false;
     m_conversation.end();
     m_repeat.stop();
@@ -115,13 +117,33 @@ void Session::onLost()
 
 void Session::readRecord(int expectedReplyBytes)
 {
+    beginAsking(expectedReplyBytes, false);
+}
+
+void Session::probe(int expectedReplyBytes)
+{
+    beginAsking(expectedReplyBytes, true);
+}
+
+void Session::beginAsking(int expectedReplyBytes, bool probing)
+{
     const State before = state();
     m_reading = true;
+    m_probing = probing;
     m_recordBytes = expectedReplyBytes;
+    if (probing) {
+        // Whatever was awaited is given up; no time limit runs.
+        m_ackOwed = false;
+        m_deadline.stop();
+    }
     changed(before);
-    if (m_timing.timeLimitMs > 0)
+    if (!probing && m_timing.timeLimitMs > 0)
         m_deadline.start(m_timing.timeLimitMs);
-    askAgain();
+    // A probe does not purge a reply that is arriving: it goes at the next period.
+    if (!probing || m_conversation.mayRepeat())
+        askAgain();
+    else
+        m_repeat.start();
 }
 
 void Session::askAgain()
@@ -160,6 +182,11 @@ Conversation::SendResult Session::transmit(const QByteArray &command, Kind kind,
         // "WRITE_SET_…" is answered by "WRITE_SET_OK".
         m_ackWord = command.left(command.indexOf('_', command.indexOf('_') + 1) + 1) + "OK";
         m_ackOwed = true;
+        if (m_probing) {
+            m_probing = false;
+            m_reading = false;
+            m_repeat.stop();
+        }
         if (m_timing.timeLimitMs > 0)
             m_deadline.start(m_timing.timeLimitMs);
         changed(before);
@@ -197,12 +224,18 @@ void Session::poll()
     ReadHold hold(m_mayRead);
     const qint64 before = m_conversation.received();
     const auto received = m_conversation.collect();
+    const bool grew = m_conversation.received() > before;
+    QPointer<Session> alive(this);
+    if (grew) {
+        emit heard();
+        if (!alive || !m_line.isOpen())
+            return;
+    }
     if (!received) {
-        if (m_conversation.received() > before)
+        if (grew)
             emit receiving();
         return;
     }
-    QPointer<Session> alive(this);
     for (const FoundReply &found : received->replies) {
         if (!take(found, received->text) || !alive || !m_line.isOpen())
             return; // or the port was lost while the owner's message box was open
@@ -226,9 +259,11 @@ bool Session::take(const FoundReply &found, const QByteArray &text)
             }
         }
         awaited = m_reading;
-        m_reading = false;
         m_hasRecord = true;
-        m_repeat.stop();
+        if (!m_probing) {
+            m_reading = false;
+            m_repeat.stop();
+        }
     } else if (isAcknowledgement(reply) && m_ackOwed && m_ackWord == found.row->word) {
         awaited = true;
         m_ackOwed = false;

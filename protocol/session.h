@@ -41,6 +41,9 @@ public:
 
         static Timing window() { return {}; }
         static Timing tool(int timeLimitMs) { return {20, Conversation::kRepeatMs, false, true, timeLimitMs}; }
+        // A station of the production line: polls fast all the time, so that a unit's
+        // cycle is timed from its first byte and its silence is noticed.
+        static Timing station(int repeatMs, int timeLimitMs) { return {10, repeatMs, true, false, timeLimitMs}; }
     };
 
     explicit Session(SerialLine &line, Timing timing = Timing::window(), StepClock *clock = nullptr,
@@ -56,6 +59,15 @@ public:
 
     // Asks for the record and repeats the request until an answer is taken.
     void readRecord(int expectedReplyBytes = 0);
+    // Asks for the record every repeat period for as long as nothing else is asked: each
+    // record that comes is reported by recordTaken() and the asking goes on, so that the
+    // owner learns both that a controller has come and when it has gone quiet. Whatever
+    // was awaited is given up; no time limit runs. The first request goes at once unless
+    // a reply is arriving. A write, readRecord() or the end stops it.
+    void probe(int expectedReplyBytes = 0);
+    // The next settings answer is taken whatever it holds: a new controller may well
+    // hold what the last one did.
+    void welcomeAnyAnswer() { m_conversation.welcomeAnyAnswer(); }
     // Asks for the record once, on the user's word: whatever settings answer comes is
     // welcome, and nothing is repeated.
     Conversation::SendResult reread();
@@ -75,6 +87,7 @@ public:
 
     State state() const;
     bool isConnected() const { return m_connected; }
+    bool isProbing() const { return m_probing; }
     // A record has been taken since the connect.
     bool hasRecord() const { return m_hasRecord; }
     // Clear while a poll or a send is under way, so that a poll nested under one of the
@@ -99,6 +112,8 @@ signals:
     void refused(const QString &fault);
     // Bytes came in that do not complete a text yet.
     void receiving();
+    // Bytes came in, whether they complete a text or not (a copy passed over too).
+    void heard();
     // After every write, before the poll restarts: result says whether it all went out.
     void sent(Conversation::SendResult result);
     // The awaited answer did not come within the time limit.
@@ -109,6 +124,7 @@ signals:
 private:
     enum class Kind { Plain, Ask, Write };
 
+    void beginAsking(int expectedReplyBytes, bool probing);
     void askAgain();
     Conversation::SendResult transmit(const QByteArray &command, Kind kind, int expectedReplyBytes);
     // What one reply word does to the session; false when the rest of the text predates
@@ -125,6 +141,7 @@ private:
     Period m_deadline;
     bool m_connected = false;
     bool m_reading = false;   // a round of read requests is under way
+    bool m_probing = false;   // ... which no record ends
     bool m_ackOwed = false;
     QByteArray m_ackWord;     // the acknowledgement the last write waits for
     bool m_hasRecord = false;

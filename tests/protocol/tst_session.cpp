@@ -17,6 +17,8 @@ enum class Owner {
     Tool,            // reads the record within the time limit, ending on any fault
     ToolWrite,       // reads, writes the record back, waits for the acknowledgement
     ToolRefuses,     // reads, but every record fails its check
+    Station,         // probes as a station of the production line does
+    StationWrite,    // probes, writes the first record back, waits for the acknowledgement
 };
 
 struct Outcome
@@ -38,7 +40,12 @@ Outcome play(Owner owner, const Script &script, qint64 runMs)
     StepClock clock;
     ScriptedLine line(clock, expected::startRecord(), script);
     const bool tool = owner != Owner::Window && owner != Owner::WindowReconnect;
-    Session session(line, tool ? Session::Timing::tool(5000) : Session::Timing::window(), &clock);
+    const bool station = owner == Owner::Station || owner == Owner::StationWrite;
+    Session session(line,
+                    station ? Session::Timing::station(Conversation::kRepeatMs, 5000)
+                    : tool  ? Session::Timing::tool(5000)
+                            : Session::Timing::window(),
+                    &clock);
     Outcome o;
     QObject::connect(&session, &Session::replied, [&](const FoundReply &found, const QByteArray &) {
         if (found.row->reply == Reply::Settings && o.shown++ == 0)
@@ -46,7 +53,7 @@ Outcome play(Owner owner, const Script &script, qint64 runMs)
     });
     QObject::connect(&session, &Session::recordTaken, [&](const QByteArray &text, int payloadPos) {
         ++o.taken;
-        if (owner == Owner::ToolWrite)
+        if (owner == Owner::ToolWrite || (owner == Owner::StationWrite && o.taken == 1))
             session.write(QByteArray(command::kWriteSettings) + text.mid(payloadPos).chopped(1) + '\r');
     });
     QObject::connect(&session, &Session::acknowledged, [&] { ++o.acks; });
@@ -62,7 +69,10 @@ Outcome play(Owner owner, const Script &script, qint64 runMs)
     if (owner == Owner::ToolRefuses)
         session.checkRecord = [](const QByteArray &, int) { return QStringLiteral("refused"); };
 
-    if (tool) {
+    if (station) {
+        session.attach();
+        session.probe();
+    } else if (tool) {
         session.attach();
         session.readRecord();
     } else {
@@ -164,6 +174,23 @@ void TestSession::exchanges_data()
     QTest::newRow("tool, line lost before the acknowledgement")
         << Owner::ToolWrite << Script {.latencyMs = 300, .loseAtMs = 1100} << qint64(3000) << 1 << 1
         << replyMs(300) << replyMs(300) + 20 << State::Disconnected << State::AwaitingAck << none;
+
+    // Probing goes on whatever comes, with no time limit: every answer is reported.
+    QTest::newRow("station, prompt controller: asked every period, every record reported")
+        << Owner::Station << Script {} << qint64(7000) << 4 << 4 << replyMs(30) << replyMs(30) + 10
+        << State::AwaitingRecord << State::Disconnected << none;
+    QTest::newRow("station, no controller: asked every period, no time limit")
+        << Owner::Station << Script {.silentFor = 100} << qint64(9000) << 5 << 0 << never << never
+        << State::AwaitingRecord << State::Disconnected << none;
+    QTest::newRow("station, a reply arriving slowly is not cut by the next request")
+        << Owner::Station << Script {.chunkBytes = 100, .chunkPauseMs = 1500} << qint64(11000) << 2 << 1
+        << qint64(6 * 1500) << qint64(11000) << State::AwaitingRecord << State::Disconnected << none;
+    QTest::newRow("station, the write ends the probing")
+        << Owner::StationWrite << Script {} << qint64(6500) << 1 << 1 << replyMs(30) << replyMs(30) + 10
+        << State::Ready << State::Disconnected << QVector<int> {0, 1, 0};
+    QTest::newRow("station, line lost while probing")
+        << Owner::Station << Script {.silentFor = 100, .loseAtMs = 2500} << qint64(6000) << 2 << 0 << never
+        << never << State::Disconnected << State::AwaitingRecord << none;
 }
 
 void TestSession::exchanges()

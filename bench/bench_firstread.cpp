@@ -11,6 +11,8 @@
 // Each trial runs in a process of its own, so that concurrent trials do not share an
 // event loop and their timing stays that of one window on one line.
 #include "app/tform1.h"
+#include "protocol/records/recordmap.h"
+#include "protocol/replies.h"
 #include "sim/simulator.h"
 #include "ui/desktop.h"
 #include "ui/widgetcontrols.h"
@@ -47,7 +49,7 @@ struct Trial
         if (kind == QLatin1String("silent"))
             return a * 1000;
         if (kind == QLatin1String("chunks"))
-            return (617 / a) * b + 3000;
+            return (replyLength(Reply::Settings, records::kSettingsFixedWidth) / a) * b + 3000;
         return a + 3000;
     }
 };

@@ -14,6 +14,12 @@
 // Prints ratios; the aims are ≤ 1.25, ≤ 1.1 and < 1 s.
 #include "line/productionline.h"
 #include "line/recipe.h"
+#include "link/serialline.h"
+#include "protocol/commands.h"
+#include "protocol/records/memorycontrols.h"
+#include "protocol/records/records.h"
+#include "protocol/records/startvalues.h"
+#include "protocol/replies.h"
 #include "sim/bench.h"
 #include "sim/simulator.h"
 
@@ -32,11 +38,7 @@
 
 namespace {
 
-constexpr double kByteSeconds = 10.0 / 9600;
-constexpr int kSettingsReply = 617;  // "READ_SET_" + 607 + CR
-constexpr int kAck = 13;             // "WRITE_SET_OK" + CR
-constexpr int kWriteCommand = 618;   // "WRITE_SET_" + 607 + CR
-constexpr int kReadCommand = 9;      // "READ_SET" + CR
+constexpr double kByteSeconds = 10.0 / SerialLine::kBaudRate;
 
 double median(QList<double> v)
 {
@@ -165,8 +167,16 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    const double paced = (kSettingsReply + kAck + kSettingsReply) * kByteSeconds + 2 * latency / 1000.0;
-    const double commands = (kWriteCommand + kReadCommand) * kByteSeconds;
+    // A unit's exchange: its record, the acknowledgement, the record read back; the
+    // write and the read request go the other way.
+    MemoryControls start = records::startControls();
+    const qsizetype record = records::buildSettings(start).size();
+    const int settingsReplyBytes = replyLength(Reply::Settings, record);
+    const int ackBytes = replyLength(Reply::SettingsWritten);
+    const qsizetype writeCommandBytes = qstrlen(command::kWriteSettings) + record + 1;
+    const qsizetype readCommandBytes = qstrlen(command::kReadSettings) + 1;
+    const double paced = (2 * settingsReplyBytes + ackBytes) * kByteSeconds + 2 * latency / 1000.0;
+    const double commands = double(writeCommandBytes + readCommandBytes) * kByteSeconds;
     const Run one = runStations(recipe, 1, units, latency);
     const Run four = runStations(recipe, 4, units, latency);
     const double m1 = median(one.cycles);

@@ -33,27 +33,28 @@ int main(int argc, char *argv[])
     interlocks::install(controls);
 
     const QByteArray payload = records::buildSettings(controls);
-    const QByteArray reply = "READ_SET_" + payload + '\r';
+    const FramedReply reply = settingsReply(payload);
     // A second record that differs in every count field, so that applying it alternately
     // with the first changes boxes and runs the interlocks.
     QByteArray other = payload;
     for (int at : {0, 1, 2, 3, 30, 38, 49, 55, 56, 57, 72})
         other[at] = '5';
-    const QByteArray otherReply = "READ_SET_" + other + '\r';
+    const FramedReply otherReply = settingsReply(other);
 
     QTextStream out(stdout);
     out << "iterations: " << iterations << "\n";
     out << "build settings record:   "
         << nanosPerCall(iterations, [&](int) { records::buildSettings(controls); }) / 1000 << " us\n";
     out << "apply settings record:   " << nanosPerCall(iterations, [&](int i) {
-        records::applySettings(controls, i % 2 ? otherReply : reply, 9);
+        const FramedReply &r = i % 2 ? otherReply : reply;
+        records::applySettings(controls, r.text, r.payloadPos);
     }) / 1000 << " us\n";
     out << "find reply words:        "
-        << nanosPerCall(iterations, [&](int) { (void)findReplies(reply); }) / 1000 << " us\n";
+        << nanosPerCall(iterations, [&](int) { (void)findReplies(reply.text); }) / 1000 << " us\n";
     // What the exchange journal adds to each read that brings a whole reply.
     ExchangeJournal journal;
     out << "journal one reply:       " << nanosPerCall(iterations, [&](int) {
-        journal.record(ExchangeJournal::Direction::Received, QStringLiteral("COM1"), reply, reply.size());
+        journal.record(ExchangeJournal::Direction::Received, QStringLiteral("COM1"), reply.text, reply.text.size());
     }) / 1000 << " us\n";
     out << "record length:           " << payload.size() << " bytes\n";
     return 0;

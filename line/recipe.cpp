@@ -3,6 +3,7 @@
 #include "config/catalog.h"
 #include "config/configform.h"
 #include "protocol/records/records.h"
+#include "protocol/replies.h"
 
 #include <QFileInfo>
 
@@ -10,9 +11,11 @@ namespace line {
 
 namespace {
 
-QByteArray settingsText(const QByteArray &record)
+// The controls as a read of this record sets them.
+void readInto(Controls &controls, const QByteArray &record)
 {
-    return "READ_SET_" + record + '\r';
+    const FramedReply reply = settingsReply(record);
+    records::applySettings(controls, reply.text, reply.payloadPos);
 }
 
 } // namespace
@@ -95,7 +98,7 @@ Recipe::Applied Recipe::apply(const QByteArray &held, const UnitRow &row) const
 {
     const config::Configuration wanted = merged(row);
     config::ConfigForm form;
-    records::applySettings(form.controls(), settingsText(held), 9);
+    readInto(form.controls(), held);
     const config::Configuration before = m_catalog.capture(form.controls());
     Applied out;
     const QList<config::Change> ruled = m_catalog.applyNoting(form.controls(), wanted);
@@ -103,7 +106,7 @@ Recipe::Applied Recipe::apply(const QByteArray &held, const UnitRow &row) const
 
     // What a read of the record written shows, against what the unit held and what was named.
     config::ConfigForm stored;
-    records::applySettings(stored.controls(), settingsText(out.record), 9);
+    readInto(stored.controls(), out.record);
     const config::Configuration after = m_catalog.capture(stored.controls());
     for (const config::Difference &d : m_catalog.compare(before, after))
         out.changes << d.control->name;
@@ -121,7 +124,7 @@ Recipe::Applied Recipe::apply(const QByteArray &held, const UnitRow &row) const
 QByteArray Recipe::backupText(const QByteArray &held) const
 {
     config::ConfigForm form;
-    records::applySettings(form.controls(), settingsText(held), 9);
+    readInto(form.controls(), held);
     return m_catalog.render(m_catalog.capture(form.controls()));
 }
 

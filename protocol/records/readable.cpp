@@ -48,7 +48,8 @@ const Readable &readable()
             QByteArray record = startRecord;
             std::fill(record.begin(), record.begin() + kGprsOffset, char(code));
             MemoryControls read = startControls();
-            applySettings(read, "READ_SET_" + record + '\r', 9);
+            // The record alone is the whole payload: it holds no CR or NUL to end it early.
+            applySettings(read, record, 0);
             for (const QString &name : std::as_const(lists))
                 indices[name].insert(read.index(name));
             for (const QString &name : std::as_const(edits)) {

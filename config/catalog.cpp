@@ -8,6 +8,7 @@
 #include "protocol/records/fieldmeaning.h"
 #include "protocol/records/formstart.h"
 #include "protocol/records/readable.h"
+#include "protocol/records/recordmap.h"
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
 #include "protocol/records/startvalues.h"
@@ -437,11 +438,7 @@ std::optional<FileError> Catalog::quotedRefusal(const Configuration &cfg, const 
     for (const QString &name : names)
         texts << (cfg.contains(name) ? cfg.value(name) : start.text(name));
 
-    QByteArray record = startRecord.left(records::kGprsOffset);
-    record += '"' + wire::encode(texts[0]) + '"';
-    if (texts[0].size() < records::kApnField)
-        record += QByteArray(records::kApnField - texts[0].size(), ' ');
-    record += "\"TCP\",\"" + wire::encode(texts[1]) + "\",\"" + wire::encode(texts[2]) + '"';
+    const QByteArray record = startRecord.left(records::kGprsOffset) + records::gprsTail(texts[0], texts[1], texts[2]);
     // The writer pads the tail with up to 41 spaces.
     const int reply = replyLength(Reply::Settings, record.size() + 41);
     if (reply > ReplyBuffer::kCapacity) {

@@ -4,6 +4,7 @@
 #include "protocol/records/controls.h"
 #include "protocol/records/payload.h"
 #include "protocol/records/presets.h"
+#include "protocol/records/recordmap.h"
 #include "protocol/records/records.h"
 #include "wire/wiretext.h"
 
@@ -106,48 +107,6 @@ QList<QByteArray> splitList(const Payload &p, const QByteArray &marks)
 QString orNoEntry(const QByteArray &field)
 {
     return field.size() < 2 ? noEntry() : wire::decode(field);
-}
-
-const QByteArray kQuote = "\"";
-const QByteArray kProtocolGroup = "\"TCP\",";
-const QByteArray kServerPortSeparator = "\",\"";
-
-// The end of a protocol group (quote, word, quote, comma) at pos, or -1. The word is
-// "TCP", or with anyWord any text without quotes and commas, followed by the server's
-// opening quote.
-int protocolGroupEnd(const Payload &p, int pos, bool anyWord)
-{
-    if (!anyWord)
-        return p.mid(pos, int(kProtocolGroup.size())) == kProtocolGroup
-                   ? pos + int(kProtocolGroup.size())
-                   : -1;
-    if (p.at(pos) != '"')
-        return -1;
-    int t = pos + 1;
-    while (t < p.size() && p.at(t) != '"' && p.at(t) != ',')
-        ++t;
-    return (p.at(t) == '"' && p.at(t + 1) == ',' && p.at(t + 2) == '"') ? t + 2 : -1;
-}
-
-// The quoted server address and port from the opening quote of the address on:
-// "server","port" and then only spaces. The port is taken from the last separator, so
-// an address may hold any character. Returns false when the shape is not there.
-bool parseServerPort(const Payload &p, int from, QString &server, QString &port)
-{
-    if (p.at(from) != '"')
-        return false;
-    QByteArray tail = p.mid(from + 1, p.size());
-    while (tail.endsWith(' '))
-        tail.chop(1);
-    if (!tail.endsWith('"'))
-        return false;
-    tail.chop(1);
-    const qsizetype sep = tail.lastIndexOf(kServerPortSeparator);
-    if (sep < 0)
-        return false;
-    server = wire::decode(tail.left(sep));
-    port = wire::decode(tail.mid(sep + kServerPortSeparator.size()));
-    return true;
 }
 
 Block numberedBlock(const char *name, const char *meaning, int count,
@@ -253,14 +212,9 @@ void decodeKeySlots(Controls &c, const Payload &p, int base)
 void encodeGprsTail(Controls &c, QByteArray &out)
 {
     const QString apn = orDefault(c, kApnEdit, latin(presets::kOperatorApn[0]));
-    out += kQuote + wire::encode(apn) + kQuote;
-    if (apn.size() < kApnField)
-        out += QByteArray(kApnField - apn.size(), ' ');
-    out += kProtocolGroup;
     const QString server = orDefault(c, kServerEdit, latin(presets::kServerAddress));
-    out += kQuote + wire::encode(server) + kQuote + ',';
     const QString port = orDefault(c, kPortEdit, latin(presets::kServerPort));
-    out += kQuote + wire::encode(port) + kQuote;
+    out += gprsTail(apn, server, port);
     // The record has always ended so that the last SMS word, the server, the port and
     // the spaces make 41 characters: the writer counted from the twelfth SMS word's
     // length, in one byte (a long tail wraps it and pads again). Nothing reads these
@@ -268,33 +222,6 @@ void encodeGprsTail(Controls &c, QByteArray &out)
     quint8 count = quint8(c.text(smsEdit(names::kSmsWords)).size() + server.size() + port.size());
     for (; count < 41; ++count)
         out += ' ';
-}
-
-GprsShape gprsShape(const Payload &p)
-{
-    GprsShape shape;
-    // The access point's closing quote is the first quote followed by nothing but
-    // spaces and the protocol group, which finds it for any name the writer sends.
-    // The writer's word is "TCP"; a device that reports another one is read as well.
-    shape.open = p.at(kGprsOffset) != ' ' ? p.indexOf(kQuote, kGprsOffset) : -1;
-    for (const bool anyWord : {false, true}) {
-        for (int q = p.indexOf(kQuote, shape.open >= 0 ? shape.open + 1 : kGprsOffset); q >= 0 && shape.group < 0;
-             q = p.indexOf(kQuote, q + 1)) {
-            int t = q + 1;
-            while (p.at(t) == ' ')
-                ++t;
-            const int end = protocolGroupEnd(p, t, anyWord);
-            if (end >= 0) {
-                shape.close = q;
-                shape.group = t;
-                shape.groupEnd = end;
-            }
-        }
-    }
-    if (shape.open >= 0 && shape.close < 0)
-        shape.close = p.indexOf(kQuote, shape.open + 1);
-    shape.serverPort = shape.group >= 0 && parseServerPort(p, shape.groupEnd, shape.server, shape.port);
-    return shape;
 }
 
 void decodeGprsTail(Controls &c, const Payload &p)

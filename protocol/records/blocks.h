@@ -44,21 +44,6 @@ void encodeKeySlots(Controls &c, QByteArray &out);
 void decodeKeySlots(Controls &c, const Payload &p, int base);
 void encodeGprsTail(Controls &c, QByteArray &out);
 
-// Where a read finds the parts of the internet block: the access point's quotes, the
-// protocol group and the quoted server and port; -1 (and serverPort false) for a part
-// it does not find.
-struct GprsShape
-{
-    int open = -1;       // the access point's opening quote
-    int close = -1;      // and its closing one
-    int group = -1;      // the protocol group's opening quote
-    int groupEnd = -1;   // the server's opening quote
-    bool serverPort = false;
-    QString server;
-    QString port;
-};
-GprsShape gprsShape(const Payload &p);
-
 void decodeGprsTail(Controls &c, const Payload &p);
 
 } // namespace records

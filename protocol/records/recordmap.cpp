@@ -4,9 +4,58 @@
 #include "protocol/records/controlnames.h"
 #include "protocol/records/payload.h"
 #include "protocol/records/settingsfields.h"
+#include "wire/wiretext.h"
+
+#include <algorithm>
 
 namespace records {
 namespace {
+
+const QByteArray kQuote = "\"";
+const QByteArray kProtocolGroup = "\"TCP\",";
+const QByteArray kServerPortSeparator = "\",\"";
+
+// The end of a protocol group (quote, word, quote, comma) at pos, or -1. The word is
+// "TCP", or with anyWord any text without quotes and commas, followed by the server's
+// opening quote.
+int protocolGroupEnd(const Payload &p, int pos, bool anyWord)
+{
+    if (!anyWord)
+        return p.mid(pos, int(kProtocolGroup.size())) == kProtocolGroup
+                   ? pos + int(kProtocolGroup.size())
+                   : -1;
+    if (p.at(pos) != '"')
+        return -1;
+    int t = pos + 1;
+    while (t < p.size() && p.at(t) != '"' && p.at(t) != ',')
+        ++t;
+    return (p.at(t) == '"' && p.at(t + 1) == ',' && p.at(t + 2) == '"') ? t + 2 : -1;
+}
+
+// The quoted server address and port from the opening quote of the address on. The port
+// ends at the last quote and is taken from the last separator before it, so an address
+// may hold any character; only spaces may follow.
+void findServerPort(const Payload &p, GprsShape &shape)
+{
+    const int from = shape.groupEnd;
+    if (p.at(from) != '"')
+        return;
+    const QByteArray rest = p.mid(from + 1, p.size());
+    const qsizetype last = rest.lastIndexOf('"');
+    // The separator stands whole before the port's closing quote.
+    const qsizetype sep =
+        last < kServerPortSeparator.size() ? -1 : rest.lastIndexOf(kServerPortSeparator, last - kServerPortSeparator.size());
+    if (sep < 0)
+        return;
+    shape.serverEnd = from + 1 + int(sep);
+    shape.portEnd = from + 1 + int(last);
+    const QByteArray after = rest.mid(last + 1);
+    shape.serverPort = std::all_of(after.begin(), after.end(), [](char ch) { return ch == ' '; });
+    if (shape.serverPort) {
+        shape.server = wire::decode(rest.left(sep));
+        shape.port = wire::decode(rest.mid(sep + kServerPortSeparator.size(), last - sep - kServerPortSeparator.size()));
+    }
+}
 
 // A fixed-width text slot: the text runs to the first space, the rest is padding.
 RecordPlace textSlot(const QByteArray &record, int offset, int base, int width, int index, const QString &control,
@@ -24,14 +73,14 @@ QString gprsMeaning(int part)
     return blocks().back().meanings.value(part);
 }
 
-// The internet block from offset 513: the quoted access point padded with spaces, the
-// protocol text "TCP", the quoted server and port, and spaces to the end.
+// The part of the internet block that holds offset, where a read finds the parts.
 RecordPlace gprsPlace(const QByteArray &record, int offset)
 {
-    const int apnEnd = int(record.indexOf('"', kGprsOffset + 1));
-    const int group = int(record.indexOf("\"TCP\",", apnEnd + 1));
-    const int serverEnd = group < 0 ? -1 : int(record.indexOf("\",\"", group + 7));
-    const int portEnd = serverEnd < 0 ? -1 : int(record.indexOf('"', serverEnd + 3));
+    const GprsShape shape = gprsShape(Payload(record, 0));
+    const int apnEnd = shape.close;
+    const int group = shape.group;
+    const int serverEnd = shape.serverEnd;
+    const int portEnd = shape.portEnd;
     if (apnEnd < 0 || portEnd < 0) {
         // Not the shape the writer sends: the block as a whole.
         const Block &b = blocks().back();
@@ -40,11 +89,11 @@ RecordPlace gprsPlace(const QByteArray &record, int offset)
     if (offset < group)
         return {kGprsOffset, group - kGprsOffset, {QString::fromLatin1(names::kApnEdit)}, gprsMeaning(0),
                 offset > apnEnd};
-    if (offset < group + 6)
-        return {group, 6, {}, QStringLiteral("GPRS-канал: the protocol text \"TCP\","), false};
+    if (offset < shape.groupEnd)
+        return {group, shape.groupEnd - group, {}, QStringLiteral("GPRS-канал: the protocol text \"TCP\","), false};
     if (offset < serverEnd + 2)
-        return {group + 6, serverEnd + 2 - (group + 6), {QString::fromLatin1(names::kServerEdit)}, gprsMeaning(1),
-                false};
+        return {shape.groupEnd, serverEnd + 2 - shape.groupEnd, {QString::fromLatin1(names::kServerEdit)},
+                gprsMeaning(1), false};
     if (offset <= portEnd)
         return {serverEnd + 2, portEnd + 1 - (serverEnd + 2), {QString::fromLatin1(names::kPortEdit)},
                 gprsMeaning(2), false};
@@ -53,6 +102,44 @@ RecordPlace gprsPlace(const QByteArray &record, int offset)
 }
 
 } // namespace
+
+QByteArray gprsTail(const QString &apn, const QString &server, const QString &port)
+{
+    QByteArray out = kQuote + wire::encode(apn) + kQuote;
+    if (apn.size() < kApnField)
+        out += QByteArray(kApnField - apn.size(), ' ');
+    out += kProtocolGroup;
+    out += kQuote + wire::encode(server) + kServerPortSeparator + wire::encode(port) + kQuote;
+    return out;
+}
+
+GprsShape gprsShape(const Payload &p)
+{
+    GprsShape shape;
+    // The access point's closing quote is the first quote followed by nothing but
+    // spaces and the protocol group, which finds it for any name the writer sends.
+    // The writer's word is "TCP"; a device that reports another one is read as well.
+    shape.open = p.at(kGprsOffset) != ' ' ? p.indexOf(kQuote, kGprsOffset) : -1;
+    for (const bool anyWord : {false, true}) {
+        for (int q = p.indexOf(kQuote, shape.open >= 0 ? shape.open + 1 : kGprsOffset); q >= 0 && shape.group < 0;
+             q = p.indexOf(kQuote, q + 1)) {
+            int t = q + 1;
+            while (p.at(t) == ' ')
+                ++t;
+            const int end = protocolGroupEnd(p, t, anyWord);
+            if (end >= 0) {
+                shape.close = q;
+                shape.group = t;
+                shape.groupEnd = end;
+            }
+        }
+    }
+    if (shape.open >= 0 && shape.close < 0)
+        shape.close = p.indexOf(kQuote, shape.open + 1);
+    if (shape.group >= 0)
+        findServerPort(p, shape);
+    return shape;
+}
 
 RecordPlace placeAt(const QByteArray &record, int offset)
 {

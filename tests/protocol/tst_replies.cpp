@@ -1,6 +1,9 @@
 #include "protocol/replies.h"
 #include "protocol/replybuffer.h"
 #include "protocol/records/blocks.h"
+#include "protocol/records/controlnames.h"
+#include "protocol/records/payload.h"
+#include "protocol/records/recordmap.h"
 #include "protocol/records/records.h"
 #include "protocol/records/startvalues.h"
 #include "protocol/settingsreply.h"
@@ -22,6 +25,8 @@ private slots:
     void framedRepliesAreFoundWhereTheirPayloadStarts();
     void settingsRepliesAreMalformedOnlyWhenTheirShapeIs_data();
     void settingsRepliesAreMalformedOnlyWhenTheirShapeIs();
+    void internetBlockIsReadWhereItWasWritten_data();
+    void internetBlockIsReadWhereItWasWritten();
 };
 
 void TestReplies::bufferCompletesOnATrailingCarriageReturn_data()
@@ -171,12 +176,66 @@ void TestReplies::settingsRepliesAreMalformedOnlyWhenTheirShapeIs()
 {
     QFETCH(QByteArray, record);
     QFETCH(QString, fault);
-    const QByteArray reply = "READ_SET_" + record + "\r";
-    const QString found = settingsreply::replyFault(reply, 9);
+    const FramedReply reply = settingsReply(record);
+    const QString found = settingsreply::replyFault(reply.text, reply.payloadPos);
     if (fault.isEmpty())
         QVERIFY2(found.isEmpty(), qPrintable(found));
     else
         QVERIFY2(found.contains(fault), qPrintable(found));
+}
+
+void TestReplies::internetBlockIsReadWhereItWasWritten_data()
+{
+    QTest::addColumn<QString>("apn");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QByteArray>("end"); // what follows the port's closing quote
+    QTest::addColumn<bool>("read");      // a read takes the server and port
+
+    QTest::newRow("as written") << "internet" << "10.0.0.1" << "5000" << QByteArray(20, ' ') << true;
+    QTest::newRow("access point filling its field") << QString(46, 'a') << "h" << "1" << QByteArray(" ") << true;
+    QTest::newRow("access point longer than its field") << QString(50, 'a') << "h" << "1" << QByteArray() << true;
+    // The port follows the last separator, so an address may hold one.
+    QTest::newRow("separator inside the address") << "apn" << "a\",\"b" << "80" << QByteArray(3, ' ') << true;
+    QTest::newRow("Cyrillic texts") << "интернет" << "сервер" << "80" << QByteArray(3, ' ') << true;
+    // Not a tail a read takes the server and port from; each part still has its place.
+    QTest::newRow("a stray byte after the port") << "apn" << "h" << "80" << QByteArray("  x ") << false;
+}
+
+void TestReplies::internetBlockIsReadWhereItWasWritten()
+{
+    QFETCH(QString, apn);
+    QFETCH(QString, server);
+    QFETCH(QString, port);
+    QFETCH(QByteArray, end);
+    QFETCH(bool, read);
+
+    MemoryControls c = records::startControls();
+    const QByteArray head = records::buildSettings(c).left(records::kGprsOffset);
+    const QByteArray tail = records::gprsTail(apn, server, port);
+    const QByteArray record = head + tail + end;
+    const records::GprsShape shape = records::gprsShape(records::Payload(record, 0));
+    QCOMPARE(shape.open, records::kGprsOffset);
+    QCOMPARE(shape.group, qMax(records::kGprsOffset + 2 + records::kApnField, shape.close + 1));
+    QCOMPARE(shape.portEnd, records::kGprsOffset + int(tail.size()) - 1);
+    QCOMPARE(shape.serverPort, read);
+    QCOMPARE(settingsreply::fault(record).isEmpty(), read);
+    if (read) {
+        QCOMPARE(shape.server, server);
+        QCOMPARE(shape.port, port);
+    }
+
+    // Every byte of a part is placed in that part's control.
+    const auto controlAt = [&](int offset) { return records::placeAt(record, offset).controls.value(0); };
+    QCOMPARE(controlAt(shape.open + 1), QString::fromLatin1(names::kApnEdit));
+    QCOMPARE(controlAt(shape.close), QString::fromLatin1(names::kApnEdit));
+    QVERIFY(records::placeAt(record, shape.group).controls.isEmpty());
+    QCOMPARE(controlAt(shape.groupEnd + 1), QString::fromLatin1(names::kServerEdit));
+    QCOMPARE(controlAt(shape.serverEnd), QString::fromLatin1(names::kServerEdit));
+    QCOMPARE(controlAt(shape.serverEnd + 3), QString::fromLatin1(names::kPortEdit));
+    QCOMPARE(controlAt(shape.portEnd), QString::fromLatin1(names::kPortEdit));
+    if (!end.isEmpty())
+        QVERIFY(records::placeAt(record, shape.portEnd + 1).padding);
 }
 
 #include "tst_replies.moc"

@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#ifndef Q_OS_WIN
+#include "link/portmap_unix.h"
+#endif
+
 namespace line {
 
 PortWatcher::PortWatcher(PortMap map, QList<int> coms, QObject *parent)
@@ -25,7 +29,7 @@ void PortWatcher::watchFolders()
     folders << QStringLiteral("/dev") << QStringLiteral("/dev/serial/by-id");
     // Folders of the default table's devices (a test's own folder of stand-ins too).
     for (int com : std::as_const(m_coms)) {
-        const QString entry = m_map.tableEntry(com);
+        const QString entry = portmap::tableEntry(m_map, com);
         if (!entry.isEmpty())
             folders << QFileInfo(entry).absolutePath();
     }

@@ -1,6 +1,6 @@
 #include "link/portdiagnosis.h"
 
-#include "link/portmap.h"
+#include "link/portmap_unix.h"
 #include "link/portscan.h"
 #include "link/serialchannel.h"
 
@@ -379,7 +379,7 @@ portscan::Place portscan::locate(const PortMap &map, int com)
 {
     PortStatus s;
     s.com = com;
-    const QFileInfo link(map.linkPath(com));
+    const QFileInfo link(portmap::linkPath(map.portsDir(), com));
     const QString linked = link.canonicalFilePath();
     s.device = map.devicePath(com);
     if (!linked.isEmpty()) {
@@ -391,7 +391,7 @@ portscan::Place portscan::locate(const PortMap &map, int com)
         s.reason = u("ссылка %1 указывает на %2, а такого устройства нет").arg(s.link, s.device);
     }
     if (s.device.isEmpty()) {
-        s.device = map.tableEntry(com);
+        s.device = portmap::tableEntry(map, com);
         s.reason = u("нет устройства");
     }
     const bool probe = s.state == PortStatus::State::Absent && !s.device.isEmpty() && QFileInfo::exists(s.device);

@@ -3,31 +3,25 @@
 #include <QString>
 #include <QStringList>
 
-// Turns a COM number (1..50) into a serial device. A link "comN" in the ports folder
-// wins; otherwise the default table names the device. The ports folder works like a
-// folder of DOS device links: pin an adapter's /dev/serial/by-id path to a number, or
-// let the simulator put its pseudo-terminal there.
+// Turns a COM number (1..50) into a serial device. Where the system names its ports by
+// device files (link/portmap_unix.h), a folder of pins and a default table stand behind
+// the numbers; where it names them COM1, COM2, ... each number is its own device and
+// both are empty.
 class PortMap
 {
 public:
     static constexpr int kFirstCom = 1;
     static constexpr int kLastCom = 50;
 
+    // The folder of pins and the default table of devices, COM1 first.
     PortMap(QString portsDir, QStringList defaultTable);
 
-    // $XDG_CONFIG_HOME/tavrix/ports (default ~/.config/tavrix/ports) with the standard
-    // table: COM1-16 ttyS0-15, COM17-32 ttyUSB0-15, COM33-48 ttyACM0-15, COM49-50 rfcomm0-1.
-    // TAVRIX_DEFAULT_PORTS, when set, replaces the table: device paths for COM1, COM2, ...
-    // separated by ':' (an empty entry or an empty text maps nothing), so that tests and
-    // unusual machines never touch the standard devices.
+    // The user's map: their pins and the standard table.
     static PortMap system();
-    static QString defaultPortsDir();
-    static QStringList defaultTable();
 
+    // Where the user pins ports to numbers; empty where there is no such folder.
     QString portsDir() const { return m_portsDir; }
-    QString linkPath(int com) const;
-    // The default table's device for the COM number, whether it exists or not.
-    QString tableEntry(int com) const;
+    const QStringList &defaultTable() const { return m_defaultTable; }
 
     // What a COM number stands for now. A link in the ports folder wins even when its
     // device has gone: a pin never falls back to the default table.

@@ -1,4 +1,4 @@
-#include "link/portmap.h"
+#include "link/portmap_unix.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,7 +9,7 @@ PortMap::PortMap(QString portsDir, QStringList defaultTable)
 {
 }
 
-QString PortMap::defaultPortsDir()
+QString portmap::defaultPortsDir()
 {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (base.isEmpty())
@@ -17,7 +17,7 @@ QString PortMap::defaultPortsDir()
     return base + QStringLiteral("/tavrix/ports");
 }
 
-QStringList PortMap::defaultTable()
+QStringList portmap::standardTable()
 {
     if (qEnvironmentVariableIsSet("TAVRIX_DEFAULT_PORTS"))
         return qEnvironmentVariable("TAVRIX_DEFAULT_PORTS").split(QLatin1Char(':'));
@@ -34,19 +34,19 @@ QStringList PortMap::defaultTable()
 
 PortMap PortMap::system()
 {
-    return PortMap(defaultPortsDir(), defaultTable());
+    return PortMap(portmap::defaultPortsDir(), portmap::standardTable());
 }
 
-QString PortMap::linkPath(int com) const
+QString portmap::linkPath(const QString &portsDir, int com)
 {
-    return m_portsDir + QStringLiteral("/com%1").arg(com);
+    return portsDir + QStringLiteral("/com%1").arg(com);
 }
 
-QString PortMap::tableEntry(int com) const
+QString portmap::tableEntry(const PortMap &map, int com)
 {
-    if (com < kFirstCom || com > kLastCom || com - 1 >= m_defaultTable.size())
+    if (com < PortMap::kFirstCom || com > PortMap::kLastCom || com - 1 >= map.defaultTable().size())
         return {};
-    return m_defaultTable.at(com - 1);
+    return map.defaultTable().at(com - 1);
 }
 
 PortMap::Resolution PortMap::resolve(int com) const
@@ -54,7 +54,7 @@ PortMap::Resolution PortMap::resolve(int com) const
     Resolution r;
     if (com < kFirstCom || com > kLastCom)
         return r;
-    const QFileInfo link(linkPath(com));
+    const QFileInfo link(portmap::linkPath(m_portsDir, com));
     if (link.isSymLink() || link.exists()) {
         r.link = link.filePath();
         // Open the link's target, so that the lock file is the one other programs use.
@@ -63,7 +63,7 @@ PortMap::Resolution PortMap::resolve(int com) const
             r.target = link.symLinkTarget();
         return r;
     }
-    const QString entry = tableEntry(com);
+    const QString entry = portmap::tableEntry(*this, com);
     if (!entry.isEmpty())
         r.device = QFileInfo(entry).canonicalFilePath();
     return r;

@@ -8,29 +8,9 @@ PortMap::PortMap(QString portsDir, QStringList defaultTable)
 {
 }
 
-QString PortMap::defaultPortsDir()
-{
-    return {};
-}
-
-QStringList PortMap::defaultTable()
-{
-    return {};
-}
-
 PortMap PortMap::system()
 {
     return PortMap({}, {});
-}
-
-QString PortMap::linkPath(int) const
-{
-    return {};
-}
-
-QString PortMap::tableEntry(int com) const
-{
-    return resolve(com).device;
 }
 
 PortMap::Resolution PortMap::resolve(int com) const

@@ -1,7 +1,7 @@
 // tavrix-sim: the Tavrix controller on a pseudo-terminal, linked as a COM number in the
 // configurator's ports folder, with faults to provoke on purpose.
 #include "commandline/commandline.h"
-#include "link/portmap.h"
+#include "link/portmap_unix.h"
 #include "sim/bench.h"
 #include "sim/simulator.h"
 
@@ -115,7 +115,7 @@ int main(int argc, char *argv[])
         "Simulates the Tavrix controller on a pseudo-terminal linked as a COM port."));
     parser.addOptions({
         {QStringLiteral("com"), QStringLiteral("COM number to link, 1 to 50 (default 1)."), QStringLiteral("N")},
-        {QStringLiteral("ports-dir"), QStringLiteral("Ports folder (default %1).").arg(PortMap::defaultPortsDir()),
+        {QStringLiteral("ports-dir"), QStringLiteral("Ports folder (default %1).").arg(portmap::defaultPortsDir()),
          QStringLiteral("DIR")},
         {QStringLiteral("latency"), QStringLiteral("Wait before each reply."), QStringLiteral("MS")},
         {QStringLiteral("chunk"), QStringLiteral("Deliver replies in chunks of this many bytes."), QStringLiteral("BYTES")},
@@ -194,7 +194,7 @@ int main(int argc, char *argv[])
     faults.once = parser.isSet(QStringLiteral("once"));
     const QString portsDir = parser.isSet(QStringLiteral("ports-dir"))
                                  ? parser.value(QStringLiteral("ports-dir"))
-                                 : PortMap::defaultPortsDir();
+                                 : portmap::defaultPortsDir();
 
     if (!installSignalPipe()) {
         err << "tavrix-sim: cannot install the signal handlers\n";

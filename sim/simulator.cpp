@@ -1,6 +1,6 @@
 #include "sim/simulator.h"
 
-#include "link/portmap.h"
+#include "link/portmap_unix.h"
 #include "sim/recordlayout.h"
 #include "sim/responder.h"
 #include "sim/trace.h"
@@ -47,7 +47,7 @@ bool Simulator::start(const QString &portsDir, int com, QString *error)
     if (!QDir().mkpath(portsDir))
         return fail(QStringLiteral("cannot create the ports folder %1").arg(portsDir));
 
-    const QString link = PortMap(portsDir, {}).linkPath(com);
+    const QString link = portmap::linkPath(portsDir, com);
     const QFileInfo existing(link);
     if (existing.isSymLink()) {
         const QString target = existing.symLinkTarget();

@@ -87,32 +87,33 @@ QStringList readOrderOfTheRecord()
 void setReadForm(ControlInfo &info)
 {
     using Form = ControlInfo::ReadForm;
-    const auto set = [&](Form form, int slot) {
-        info.readForm = form;
-        info.slot = slot;
-    };
-    for (int k = 1; k <= names::kPhones; ++k) {
-        if (info.name == names::phoneEdit(k))
-            return set(Form::UpToSpace, records::kPhoneWidth);
-    }
-    for (int k = 1; k <= names::kSmsWords; ++k) {
-        if (info.name == names::smsEdit(k))
-            return set(Form::UpToSpace, records::kSmsWidth);
-    }
-    for (int k = 1; k <= names::kKeys; ++k) {
-        if (info.name == names::keyEdit(k))
-            return set(Form::Whole, records::kKeyWidth);
-    }
-    for (const records::Field &f : records::settingsFields()) {
-        if (f.kind == records::FieldKind::Number && f.controls.value(0) == info.name)
-            return set(Form::Whole, f.width);
-    }
-    for (const char *quoted : {names::kApnEdit, names::kServerEdit, names::kPortEdit}) {
-        if (info.name == QLatin1String(quoted))
-            return set(Form::Quoted, 0);
-    }
+    static const QHash<QString, QPair<Form, int>> forms = [] {
+        // The first rule that names a box is its rule.
+        QHash<QString, QPair<Form, int>> out;
+        const auto put = [&out](const QString &name, Form form, int slot) {
+            if (!out.contains(name))
+                out.insert(name, {form, slot});
+        };
+        for (int k = 1; k <= names::kPhones; ++k)
+            put(names::phoneEdit(k), Form::UpToSpace, records::kPhoneWidth);
+        for (int k = 1; k <= names::kSmsWords; ++k)
+            put(names::smsEdit(k), Form::UpToSpace, records::kSmsWidth);
+        for (int k = 1; k <= names::kKeys; ++k)
+            put(names::keyEdit(k), Form::Whole, records::kKeyWidth);
+        for (const records::Field &f : records::settingsFields()) {
+            if (f.kind == records::FieldKind::Number && !f.controls.isEmpty())
+                put(f.controls.first(), Form::Whole, f.width);
+        }
+        for (const char *quoted : {names::kApnEdit, names::kServerEdit, names::kPortEdit})
+            put(QLatin1String(quoted), Form::Quoted, 0);
+        return out;
+    }();
+    const auto it = forms.constFind(info.name);
     // Every text box of the record is one of the above; a new one must say how it reads.
-    qFatal("configuration catalog: no read form for %s", qPrintable(info.name));
+    if (it == forms.cend())
+        qFatal("configuration catalog: no read form for %s", qPrintable(info.name));
+    info.readForm = it->first;
+    info.slot = it->second;
 }
 
 // The code points of a text (a character outside the Basic Plane is one, not two halves).

@@ -553,8 +553,16 @@ void TestConfigFile::fileIsGroupedByPageWithCaptions()
         QVERIFY2(!seen.contains(key), qPrintable(info.name + QStringLiteral(" and ") + seen.value(key) + QStringLiteral(": ") + key));
         seen.insert(key, info.name);
     }
-    QCOMPARE(catalog.find(QStringLiteral("RadioButton34"))->caption,
-             QStringLiteral("Детектор GSM-глушилок: Работает отправка SMS и включение сирены"));
+    // Each way a caption is found: a button's text carried on by the label under it, the
+    // labels above and beside a box in a group, one hint told apart by its group box.
+    const QList<QPair<const char *, QString>> captions{
+        {"RadioButton34", QStringLiteral("Детектор GSM-глушилок: Работает отправка SMS и включение сирены")},
+        {"Edit36", QStringLiteral("Проверка счета: Код запроса, *")},
+        {"ComboBox24", QStringLiteral("Вход 2: Включает задержку на вход после постановки")},
+        {"CheckBox1", QStringLiteral("Отправка SMS о тревоге 1-му абоненту")},
+    };
+    for (const auto &[name, caption] : captions)
+        QCOMPARE(catalog.find(QLatin1String(name))->caption, caption);
 }
 
 QTEST_MAIN(TestConfigFile)

@@ -124,9 +124,10 @@ std::optional<QByteArray> drawPdfByHelper(const PdfPage &page, QString *error)
     }
     if (helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0) {
         const QStringList said = QString::fromUtf8(helper.readAllStandardError()).trimmed().split(QLatin1Char('\n'));
-        const QString reason = said.last().trimmed().isEmpty()
-                                   ? QStringLiteral("it stopped with status %1").arg(helper.exitCode())
-                                   : said.last().trimmed();
+        const QString stopped = helper.exitStatus() == QProcess::CrashExit
+                                    ? QStringLiteral("it crashed")
+                                    : QStringLiteral("it stopped with status %1").arg(helper.exitCode());
+        const QString reason = said.last().trimmed().isEmpty() ? stopped : said.last().trimmed();
         *error = QStringLiteral("%1 could not draw the sheet: %2").arg(shown, reason);
         return std::nullopt;
     }

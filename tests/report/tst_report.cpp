@@ -260,6 +260,16 @@ void TestReport::drawingIsAProgramOfItsOwn()
     QCOMPARE(missing.status, 2);
     QVERIFY2(missing.err.contains(alone.filePath(QStringLiteral("tavrix-sheet-pdf")).toUtf8()), missing.err.constData());
     QVERIFY(!QFileInfo::exists(refused));
+    // A drawer that fails: its reason is passed on, still no file.
+    QFile failing(alone.filePath(QStringLiteral("tavrix-sheet-pdf")));
+    QVERIFY(failing.open(QIODevice::WriteOnly));
+    failing.write("#!/bin/sh\necho 'no font at all' >&2\nexit 1\n");
+    failing.close();
+    QVERIFY(failing.setPermissions(failing.permissions() | QFileDevice::ExeOwner));
+    const Run failed = run(lonely, {QStringLiteral("report"), cfg, QStringLiteral("-o"), refused});
+    QCOMPARE(failed.status, 2);
+    QVERIFY2(failed.err.contains("could not draw the sheet: no font at all"), failed.err.constData());
+    QVERIFY(!QFileInfo::exists(refused));
 
     // What the tool hands over is checked: anything else is refused with a reason.
     const Run junk = run(QStringLiteral(TAVRIX_SHEET_PDF_PATH), {});

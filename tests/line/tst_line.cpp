@@ -33,7 +33,7 @@ struct BenchScript
     int units = 1;
     int presentMs = 4000;
     int absentMs = 500;
-    QString fault; // "pulled at write", "silent", "corrupt"
+    QString fault; // "pulled at write", "silent", "corrupt", "cut short once"
 };
 
 } // namespace
@@ -198,6 +198,11 @@ void TestLine::benches_data()
     QTest::newRow("two stations ending at the same moment")
         << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, {}}, {8, 0, -1, 1, 60000, 0, {}}} << twoRows << 0
         << QStringList {"pass 2", "pass 3"} << QStringList {};
+    // Half a reply (a unit being plugged in) is not taken for a unit; once it is stale the
+    // request goes again, and the cycle is timed from the answer that shows the unit.
+    QTest::newRow("a unit whose first answer is cut short is asked again and written")
+        << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, "cut short once"}} << QByteArray() << 1
+        << QStringList {"COM7 pass 0"} << QStringList {};
     QTest::newRow("a unit that stores another byte fails at verify")
         << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, "corrupt"}} << QByteArray() << 0
         << QStringList {} << QStringList {};
@@ -239,6 +244,12 @@ void TestLine::benches()
         if (script.fault == QLatin1String("silent")) {
             sim::Simulator::Faults f;
             f.silent = true;
+            d->setFaults(f);
+        }
+        if (script.fault == QLatin1String("cut short once")) {
+            sim::Simulator::Faults f;
+            f.truncateTo = 300;
+            f.once = true;
             d->setFaults(f);
         }
         if (script.fault == QLatin1String("corrupt")) {

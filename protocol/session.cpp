@@ -13,12 +13,18 @@ namespace {
 class ReadHold
 {
 public:
-    explicit ReadHold(bool &mayRead) : m_mayRead(mayRead) { m_mayRead = false; }
-    ~ReadHold() { m_mayRead = true; }
+    ReadHold(QObject *owner, bool &mayRead) : m_owner(owner), m_mayRead(mayRead) { m_mayRead = false; }
+    // A handler of the session's signals may have deleted it meanwhile.
+    ~ReadHold()
+    {
+        if (m_owner)
+            m_mayRead = true;
+    }
     ReadHold(const ReadHold &) = delete;
     ReadHold &operator=(const ReadHold &) = delete;
 
 private:
+    QPointer<QObject> m_owner;
     bool &m_mayRead;
 };
 
@@ -173,7 +179,7 @@ Conversation::SendResult Session::send(const QByteArray &command, int expectedRe
 
 Conversation::SendResult Session::transmit(const QByteArray &command, Kind kind, int expectedReplyBytes)
 {
-    ReadHold hold(m_mayRead);
+    ReadHold hold(this, m_mayRead);
     m_poll.stop();
     ++m_sends;
     m_lastCommand = command;
@@ -221,7 +227,7 @@ void Session::poll()
         return;
     if (!m_line.isOpen())
         return;
-    ReadHold hold(m_mayRead);
+    ReadHold hold(this, m_mayRead);
     const qint64 before = m_conversation.received();
     const auto received = m_conversation.collect();
     const bool grew = m_conversation.received() > before;

@@ -110,6 +110,8 @@ private slots:
     void exchanges_data();
     void exchanges();
     void severalSessionsShareOneClock();
+    void anOwnerMayDeleteTheSessionFromItsSignals_data();
+    void anOwnerMayDeleteTheSessionFromItsSignals();
 };
 
 void TestSession::exchanges_data()
@@ -241,6 +243,39 @@ void TestSession::severalSessionsShareOneClock()
         // Silent for n requests: answered by the repeat after them.
         QCOMPARE(lines[size_t(i)]->count("READ_SET"), i % 5 + 1);
     }
+}
+
+void TestSession::anOwnerMayDeleteTheSessionFromItsSignals_data()
+{
+    // A station that is stopped, a window that closes: the handler deletes the session
+    // while the session is still inside its own send or read.
+    QTest::addColumn<QString>("signal");
+    for (const char *signal : {"sent", "heard", "replied", "recordTaken"})
+        QTest::newRow(signal) << QString::fromLatin1(signal);
+}
+
+void TestSession::anOwnerMayDeleteTheSessionFromItsSignals()
+{
+    QFETCH(QString, signal);
+    StepClock clock;
+    ScriptedLine line(clock, expected::startRecord(), Script {});
+    auto *session = new Session(line, Session::Timing::tool(5000), &clock);
+    QPointer<Session> alive(session);
+    const auto drop = [&] { delete alive.data(); };
+    if (signal == QLatin1String("sent"))
+        QObject::connect(session, &Session::sent, drop);
+    else if (signal == QLatin1String("heard"))
+        QObject::connect(session, &Session::heard, drop);
+    else if (signal == QLatin1String("replied"))
+        QObject::connect(session, &Session::replied, drop);
+    else
+        QObject::connect(session, &Session::recordTaken, drop);
+    session->attach();
+    session->readRecord();
+    clock.advance(10000);
+    QVERIFY(alive.isNull());
+    // Nothing asks on behalf of a session that is gone.
+    QCOMPARE(line.count("READ_SET"), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSession)

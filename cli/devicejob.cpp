@@ -5,6 +5,7 @@
 #include "protocol/records/records.h"
 #include "protocol/records/startvalues.h"
 #include "protocol/replies.h"
+#include "translations/language.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
     const PortMap::Resolution port = map.resolve(com);
     m_device = port.device;
     if (m_device.isEmpty() && !port.link.isEmpty())
-        m_missing = QStringLiteral("%1 points to %2, which does not exist").arg(port.link, port.target);
+        m_missing = tr("%1 points to %2, which does not exist").arg(port.link, port.target);
 
     m_session.checkRecord = [this](const QByteArray &text, int payloadPos) {
         return checkSettings ? checkSettings(text, payloadPos) : QString();
@@ -37,13 +38,13 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
         m_lastProgress.invalidate();
         // A port that vanished is reported once, through the session's lost().
         if (result == Conversation::SendResult::ShortWrite)
-            fail(QStringLiteral("the command could not be sent"));
+            fail(tr("the command could not be sent"));
     });
     connect(&m_session, &Session::receiving, this, [this] { report(false); });
     connect(&m_session, &Session::refused, this, [this](const QString &fault) {
         m_refused = fault;
         if (onProgress)
-            onProgress(QStringLiteral("READ_SET answer malformed, asking again: %1").arg(fault));
+            onProgress(tr("READ_SET answer malformed, asking again: %1").arg(fault));
     });
     connect(&m_session, &Session::recordTaken, this, [this](const QByteArray &text, int payloadPos) {
         report(true);
@@ -57,26 +58,26 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
     });
     connect(&m_session, &Session::timedOut, this, [this] {
         if (!m_refused.isEmpty())
-            fail(QStringLiteral("every answer to READ_SET within %1 s was malformed, the last: %2")
+            fail(tr("every answer to READ_SET within %1 s was malformed, the last: %2")
                      .arg(m_timeoutMs / 1000.0)
                      .arg(m_refused));
         else
-            fail(QStringLiteral("no answer to %1 within %2 s")
+            fail(tr("no answer to %1 within %2 s")
                      .arg(QString::fromLatin1(m_session.lastCommand().trimmed().left(10)))
                      .arg(m_timeoutMs / 1000.0));
     });
-    connect(&m_session, &Session::lost, this, [this] { fail(QStringLiteral("the port went away")); });
+    connect(&m_session, &Session::lost, this, [this] { fail(tr("the port went away")); });
 }
 
 bool DeviceJob::open()
 {
     if (m_device.isEmpty()) {
-        fail(m_missing.isEmpty() ? QStringLiteral("no such port") : m_missing);
+        fail(m_missing.isEmpty() ? tr("no such port") : m_missing);
         return false;
     }
     if (!m_channel.open(m_device, Conversation::kBaudRate)) {
-        // The tool speaks English; the window's Russian reason is for the window.
-        fail(QStringLiteral("%1 cannot be opened: %2").arg(m_device, refusalToOpen(m_device, m_channel).inEnglish));
+        // In the tool's language, whatever the window would say.
+        fail(tr("%1 cannot be opened: %2").arg(m_device, refusalToOpen(m_device, m_channel).in(language::current())));
         return false;
     }
     m_session.attach();
@@ -111,7 +112,7 @@ void DeviceJob::report(bool force)
     const QString what = m_session.lastCommand().startsWith("WRITE") ? QStringLiteral("WRITE_SET_")
                                                                      : QStringLiteral("READ_SET");
     const Conversation &c = m_session.conversation();
-    onProgress(QStringLiteral("%1 %2/%3 bytes").arg(what).arg(c.received()).arg(c.expected()));
+    onProgress(tr("%1 %2/%3 bytes").arg(what).arg(c.received()).arg(c.expected()));
 }
 
 void DeviceJob::fail(const QString &why)

@@ -1,6 +1,7 @@
 #include "cli/tool.h"
 #include "cli/watch.h"
 #include "commandline/commandline.h"
+#include "translations/language.h"
 
 #include <QCoreApplication>
 #include <QCommandLineParser>
@@ -14,11 +15,18 @@ namespace {
 
 const QString kProgram = QStringLiteral("tavrix-cli");
 
-const char kSynopsis[] =
+struct Cli
+{
+    Q_DECLARE_TR_FUNCTIONS(Cli)
+};
+
+const char *const kSynopsis = QT_TRANSLATE_NOOP(
+    "Cli",
     "Reads, writes and compares the configuration of Tavrix controllers.\n"
     "\n"
     "Commands:\n"
-    "  ports                         the COM numbers with their devices and states\n"
+    "  ports [--all]                 the COM ports there are, with their devices and states\n"
+    "                                (--all: every COM number, COM1 to COM50)\n"
     "  read COMn... -o FILE|DIR|-    read controllers into files (several: DIR/COMn.cfg)\n"
     "  write COMn... FILE [--verify] apply FILE onto what each controller holds and write it\n"
     "  diff A B                      compare two files or controllers (COMn)\n"
@@ -38,7 +46,10 @@ const char kSynopsis[] =
     "Exit status: 0 done and identical, 1 device or port failure, 2 usage or file error,\n"
     "3 differences found (diff, write --verify, audit).\n"
     "\n"
-    "write saves what each controller held first, as a snapshot in the backups folder.";
+    "write saves what each controller held first, as a snapshot in the backups folder.\n"
+    "\n"
+    "The messages are in Russian when the system's language is Russian, in English\n"
+    "otherwise (LANGUAGE=en or LANGUAGE=ru chooses).");
 
 // stdout and stderr carry the results; the toolkit's notes on a headless session
 // (no runtime folder, no screen) are not among them.
@@ -57,44 +68,47 @@ int main(int argc, char *argv[])
     // A console program for every command: a PDF sheet is drawn by tavrix-sheet-pdf.
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(kProgram);
+    language::use(kProgram);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(kSynopsis));
+    parser.setApplicationDescription(Cli::tr(kSynopsis));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("The file (or folder, for several ports) to write."),
+                                    Cli::tr("The file (or folder, for several ports) to write."),
                                     QStringLiteral("path"));
     const QCommandLineOption verify(QStringLiteral("verify"),
-                                    QStringLiteral("After writing, read back and list every control that differs."));
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Machine-readable results on stdout."));
+                                    Cli::tr("After writing, read back and list every control that differs."));
+    const QCommandLineOption json(QStringLiteral("json"), Cli::tr("Machine-readable results on stdout."));
     const QCommandLineOption timeout(QStringLiteral("timeout"),
-                                     QStringLiteral("Seconds to wait for each command's answer (default 10)."),
+                                     Cli::tr("Seconds to wait for each command's answer (default 10)."),
                                      QStringLiteral("seconds"), QStringLiteral("10"));
     const QCommandLineOption trace(QStringLiteral("trace"),
-                                   QStringLiteral("Write every command sent and every reply received, for each port, to FILE."),
+                                   Cli::tr("Write every command sent and every reply received, for each port, to FILE."),
                                    QStringLiteral("file"));
-    const QCommandLineOption units(QStringLiteral("units"), QStringLiteral("watch: one row of values per unit (CSV)."),
+    const QCommandLineOption units(QStringLiteral("units"), Cli::tr("watch: one row of values per unit (CSV)."),
                                    QStringLiteral("file"));
-    const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("watch: append one JSON line per unit to FILE."),
+    const QCommandLineOption log(QStringLiteral("log"), Cli::tr("watch: append one JSON line per unit to FILE."),
                                  QStringLiteral("file"));
     const QCommandLineOption backups(QStringLiteral("backups"),
-                                     QStringLiteral("watch: the folder for what each unit held before."),
+                                     Cli::tr("watch: the folder for what each unit held before."),
                                      QStringLiteral("dir"));
-    const QCommandLineOption count(QStringLiteral("count"), QStringLiteral("watch: end after N units passed."),
+    const QCommandLineOption count(QStringLiteral("count"), Cli::tr("watch: end after N units passed."),
                                    QStringLiteral("N"));
     const QCommandLineOption settle(QStringLiteral("settle"),
-                                    QStringLiteral("watch: seconds to wait after a port appears (default 1)."),
+                                    Cli::tr("watch: seconds to wait after a port appears (default 1)."),
                                     QStringLiteral("seconds"), QStringLiteral("1"));
     const QCommandLineOption check(QStringLiteral("check"),
-                                   QStringLiteral("watch: only check the template and every row; no port is opened."));
+                                   Cli::tr("watch: only check the template and every row; no port is opened."));
     const QCommandLineOption mask(QStringLiteral("mask"),
-                                  QStringLiteral("report: phone numbers and keys shown by their last three characters only."));
-    parser.addOptions({output, verify, json, timeout, trace, units, log, backups, count, settle, check, mask});
+                                  Cli::tr("report: phone numbers and keys shown by their last three characters only."));
+    const QCommandLineOption all(QStringLiteral("all"),
+                                 Cli::tr("ports: every COM number, also those with nothing behind them."));
+    parser.addOptions({output, verify, json, timeout, trace, units, log, backups, count, settle, check, mask, all});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("ports, read, write, diff, show, defaults, watch, report or audit"));
-    parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("Ports (COMn) and files."),
+                                 Cli::tr("ports, read, write, diff, show, defaults, watch, report or audit"));
+    parser.addPositionalArgument(QStringLiteral("arguments"), Cli::tr("Ports (COMn) and files."),
                                  QStringLiteral("[arguments...]"));
 
     // With --json every outcome is one JSON document on stdout, a usage error too; the
@@ -148,25 +162,27 @@ int main(int argc, char *argv[])
     bool ok = false;
     const double seconds = parser.value(timeout).toDouble(&ok);
     if (!ok || !std::isfinite(seconds) || seconds < 0.1)
-        return fail(QStringLiteral("--timeout takes a number of seconds from 0.1 up, not '%1'").arg(parser.value(timeout)));
+        return fail(Cli::tr("--timeout takes a number of seconds from 0.1 up, not '%1'").arg(parser.value(timeout)));
     // A timer counts milliseconds in an int: a longer wait is a wait without end.
     options.timeoutMs = int(std::min(seconds * 1000.0, double(std::numeric_limits<int>::max())));
 
     if (args.isEmpty())
-        return fail(QStringLiteral("no command given"));
+        return fail(Cli::tr("no command given"));
     args.takeFirst();
     const auto needs = [&](bool allowed, const char *option) {
         return allowed || !parser.isSet(QString::fromLatin1(option));
     };
     if (!needs(command == QLatin1String("write"), "verify"))
-        return fail(QStringLiteral("--verify belongs to write"));
+        return fail(Cli::tr("--verify belongs to write"));
     if (!needs(command == QLatin1String("read") || command == QLatin1String("defaults") || command == QLatin1String("report"), "o"))
-        return fail(QStringLiteral("-o belongs to read, defaults and report"));
+        return fail(Cli::tr("-o belongs to read, defaults and report"));
     if (!needs(command == QLatin1String("report"), "mask"))
-        return fail(QStringLiteral("--mask belongs to report"));
+        return fail(Cli::tr("--mask belongs to report"));
+    if (!needs(command == QLatin1String("ports"), "all"))
+        return fail(Cli::tr("--all belongs to ports"));
     for (const char *option : {"units", "log", "backups", "count", "settle", "check"}) {
         if (!needs(command == QLatin1String("watch"), option))
-            return fail(QStringLiteral("--%1 belongs to watch").arg(QLatin1String(option)));
+            return fail(Cli::tr("--%1 belongs to watch").arg(QLatin1String(option)));
     }
 
     // Ports are named COMn; the remaining arguments are files.
@@ -175,10 +191,10 @@ int main(int argc, char *argv[])
     static const QRegularExpression comForm(QStringLiteral("^com\\d+$"), QRegularExpression::CaseInsensitiveOption);
     for (const QString &arg : std::as_const(args)) {
         if (comForm.match(arg).hasMatch() && !Tool::comNumber(arg))
-            return fail(QStringLiteral("%1: COM numbers go from %2 to %3").arg(arg).arg(PortMap::kFirstCom).arg(PortMap::kLastCom));
+            return fail(Cli::tr("%1: COM numbers go from %2 to %3").arg(arg).arg(PortMap::kFirstCom).arg(PortMap::kLastCom));
         if (const int com = Tool::comNumber(arg)) {
             if (coms.contains(com))
-                return fail(QStringLiteral("%1 is named twice").arg(arg));
+                return fail(Cli::tr("%1 is named twice").arg(arg));
             coms << com;
         } else {
             files << arg;
@@ -187,7 +203,7 @@ int main(int argc, char *argv[])
 
     if (command == QLatin1String("watch")) {
         if (files.size() != 1)
-            return fail(QStringLiteral("watch takes one template file and the ports to watch: watch TEMPLATE [COM3...]"));
+            return fail(Cli::tr("watch takes one template file and the ports to watch: watch TEMPLATE [COM3...]"));
         WatchOptions watch;
         watch.templatePath = files.first();
         watch.coms = coms;
@@ -200,61 +216,61 @@ int main(int argc, char *argv[])
         if (parser.isSet(count)) {
             watch.count = parser.value(count).toInt(&ok);
             if (!ok || watch.count < 1)
-                return fail(QStringLiteral("--count takes a whole number from 1 up, not '%1'").arg(parser.value(count)));
+                return fail(Cli::tr("--count takes a whole number from 1 up, not '%1'").arg(parser.value(count)));
         }
         const double settleSeconds = parser.value(settle).toDouble(&ok);
         if (!ok || !std::isfinite(settleSeconds) || settleSeconds < 0 || settleSeconds > 3600)
-            return fail(QStringLiteral("--settle takes 0 to 3600 seconds, not '%1'").arg(parser.value(settle)));
+            return fail(Cli::tr("--settle takes 0 to 3600 seconds, not '%1'").arg(parser.value(settle)));
         watch.settleMs = int(settleSeconds * 1000 + 0.5);
         return runWatch(PortMap::system(), watch, out, err);
     }
 
     Tool tool(PortMap::system(), options, out, err);
     if (QString why; !tool.startTrace(&why))
-        return fail(QStringLiteral("--trace: %1 cannot be written: %2").arg(options.trace, why));
+        return fail(Cli::tr("--trace: %1 cannot be written: %2").arg(options.trace, why));
     if (command == QLatin1String("ports")) {
         if (!args.isEmpty())
-            return fail(QStringLiteral("ports takes no arguments"));
-        return tool.ports();
+            return fail(Cli::tr("ports takes no arguments"));
+        return tool.ports(parser.isSet(all));
     }
     if (command == QLatin1String("read")) {
         if (coms.isEmpty() || !files.isEmpty())
-            return fail(QStringLiteral("read takes one or more ports: read COM3 [COM4...] -o FILE|DIR"));
+            return fail(Cli::tr("read takes one or more ports: read COM3 [COM4...] -o FILE|DIR"));
         if (!parser.isSet(output))
-            return fail(QStringLiteral("read needs -o FILE (or -o DIR for several ports, -o - for stdout)"));
+            return fail(Cli::tr("read needs -o FILE (or -o DIR for several ports, -o - for stdout)"));
         return tool.read(coms);
     }
     if (command == QLatin1String("write")) {
         if (coms.isEmpty() || files.size() != 1)
-            return fail(QStringLiteral("write takes one or more ports and one file: write COM3 [COM4...] FILE"));
+            return fail(Cli::tr("write takes one or more ports and one file: write COM3 [COM4...] FILE"));
         return tool.write(coms, files.first());
     }
     if (command == QLatin1String("diff")) {
         if (args.size() != 2)
-            return fail(QStringLiteral("diff takes two files or ports: diff A B"));
+            return fail(Cli::tr("diff takes two files or ports: diff A B"));
         return tool.diff(args[0], args[1]);
     }
     if (command == QLatin1String("show")) {
         if (args.size() != 1)
-            return fail(QStringLiteral("show takes one file or port"));
+            return fail(Cli::tr("show takes one file or port"));
         return tool.showControls(args[0]);
     }
     if (command == QLatin1String("defaults")) {
         if (!args.isEmpty())
-            return fail(QStringLiteral("defaults takes no arguments, only -o FILE"));
+            return fail(Cli::tr("defaults takes no arguments, only -o FILE"));
         return tool.defaults();
     }
     if (command == QLatin1String("report")) {
         if (args.size() != 1)
-            return fail(QStringLiteral("report takes one file or port: report FILE|COMn -o SHEET.pdf|SHEET.html"));
+            return fail(Cli::tr("report takes one file or port: report FILE|COMn -o SHEET.pdf|SHEET.html"));
         if (!parser.isSet(output))
-            return fail(QStringLiteral("report needs -o SHEET.pdf or -o SHEET.html"));
+            return fail(Cli::tr("report needs -o SHEET.pdf or -o SHEET.html"));
         return tool.report(args[0]);
     }
     if (command == QLatin1String("audit")) {
         if (coms.size() != 1 || files.size() != 1 || !Tool::comNumber(args[0]))
-            return fail(QStringLiteral("audit takes a port and a file or sheet: audit COMn FILE|SHEET"));
+            return fail(Cli::tr("audit takes a port and a file or sheet: audit COMn FILE|SHEET"));
         return tool.audit(coms.first(), files.first());
     }
-    return fail(QStringLiteral("unknown command '%1'").arg(command));
+    return fail(Cli::tr("unknown command '%1'").arg(command));
 }

@@ -19,12 +19,12 @@ bool Tool::snapshot(PortRun &run, const QByteArray &text, int payloadPos)
 {
     const backups::Saved saved = backups::save(m_catalog.render(decoded(text, payloadPos)), run.com);
     if (!saved.ok) {
-        finish(run, UsageError, QStringLiteral("the snapshot of what the controller holds cannot be saved in %1: %2; nothing written")
+        finish(run, UsageError, Tool::tr("the snapshot of what the controller holds cannot be saved in %1: %2; nothing written")
                                     .arg(saved.folder, saved.reason));
         return false;
     }
     run.snapshot = saved.path;
-    m_err << run.name << ": snapshot of what the controller held: " << saved.path << '\n';
+    m_err << run.name << ": " << tr("snapshot of what the controller held: %1").arg(saved.path) << '\n';
     m_err.flush();
     if (m_traceFile) {
         m_traceFile->write(QStringLiteral("# %1 snapshot before the write: %2\n").arg(run.name, saved.path).toUtf8());
@@ -39,7 +39,7 @@ bool Tool::readForm(int com, config::ConfigForm &form)
         PortRun *r = &run;
         r->job->onSettings = [this, r, &form](const QByteArray &text, int pos) {
             records::applySettings(form.controls(), text, pos);
-            finish(*r, Done, QStringLiteral("read"));
+            finish(*r, Done, tr("read"));
         };
         r->job->readSettings();
     });
@@ -51,7 +51,7 @@ int Tool::report(const QString &source)
     m_command = QStringLiteral("report");
     const QString path = m_options.output;
     if (path.isEmpty() || !report::isSheetName(path))
-        return usage(QStringLiteral("report needs -o SHEET.pdf or -o SHEET.html"));
+        return usage(Tool::tr("report needs -o SHEET.pdf or -o SHEET.html"));
 
     config::ConfigForm form;
     report::Origin origin;
@@ -75,13 +75,13 @@ int Tool::report(const QString &source)
     const report::Sheet sheet = report::build(m_catalog, form.controls(), origin);
     QString error;
     if (!report::write(sheet, path, report::drawPdfByHelper, &error))
-        return usage(QStringLiteral("%1 cannot be written: %2").arg(path, error));
+        return usage(Tool::tr("%1 cannot be written: %2").arg(path, error));
     if (m_options.json)
         emitJson({{QStringLiteral("command"), m_command}, {QStringLiteral("source"), source},
                   {QStringLiteral("file"), path}, {QStringLiteral("fingerprint"), sheet.fingerprint},
                   {QStringLiteral("ports"), portsJson()}});
     else
-        m_err << "Sheet " << path << " written, fingerprint " << sheet.fingerprint << ".\n";
+        m_err << tr("Sheet %1 written, fingerprint %2.").arg(path, sheet.fingerprint) << '\n';
     m_err.flush();
     return Done;
 }
@@ -97,7 +97,7 @@ int Tool::audit(int com, const QString &evidence)
     if (report::looksLikeSheet(bytes)) {
         sheetPrint = report::fingerprintOf(bytes);
         if (!sheetPrint)
-            return fileError({evidence, 0, QStringLiteral("a PDF or HTML file without a configuration sheet's fingerprint")});
+            return fileError({evidence, 0, Tool::tr("a PDF or HTML file without a configuration sheet's fingerprint")});
     } else if (const auto error = config::load(evidence, m_catalog, &wanted)) {
         return fileError(*error);
     }
@@ -140,12 +140,14 @@ int Tool::audit(int com, const QString &evidence)
             result.insert(QStringLiteral("differences"), differencesJson(diffs));
         emitJson(result);
     } else if (matches) {
-        m_out << port << " matches " << evidence << " (fingerprint " << heldPrint << ")\n";
+        m_out << tr("%1 matches %2 (fingerprint %3)").arg(port, evidence, heldPrint) << '\n';
     } else if (sheetPrint || diffs.isEmpty()) {
-        m_out << port << " does not match " << evidence << ": the controller's fingerprint is " << heldPrint
-              << ", the " << (sheetPrint ? "sheet's " : "file's ") << evidencePrint << '\n';
+        m_out << (sheetPrint ? tr("%1 does not match %2: the controller's fingerprint is %3, the sheet's %4")
+                             : tr("%1 does not match %2: the controller's fingerprint is %3, the file's %4"))
+                     .arg(port, evidence, heldPrint, evidencePrint)
+              << '\n';
     } else {
-        m_out << port << " does not match " << evidence << ":\n";
+        m_out << tr("%1 does not match %2:").arg(port, evidence) << '\n';
         printDifferences(diffs, port, QFileInfo(evidence).fileName());
     }
     m_out.flush();

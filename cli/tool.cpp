@@ -6,6 +6,7 @@
 #include "config/configform.h"
 #include "link/exchangejournal.h"
 #include "link/portdiagnosis.h"
+#include "translations/language.h"
 #include "protocol/records/payload.h"
 #include "protocol/records/records.h"
 #include "protocol/replies.h"
@@ -44,7 +45,7 @@ void printTable(QTextStream &out, const QList<QStringList> &rows)
 
 QString seconds(qint64 ms)
 {
-    return QString::number(ms / 1000.0, 'f', 2) + QStringLiteral(" s");
+    return Tool::tr("%1 s").arg(QString::number(ms / 1000.0, 'f', 2));
 }
 
 // Bytes of a record as a line of the journal shows them, quoted so that a space shows.
@@ -218,7 +219,7 @@ void Tool::readControllers(const QList<int> &coms, const std::function<void(Port
         // of what the controller holds: it is asked for again as a write asks.
         r->job->checkSettings = settingsreply::replyFault;
         if (m_command == QLatin1String("read"))
-            r->job->onFailed = [this, r](const QString &why) { finish(*r, DeviceFailure, why + QStringLiteral("; nothing saved")); };
+            r->job->onFailed = [this, r](const QString &why) { finish(*r, DeviceFailure, why + Tool::tr("; nothing saved")); };
         r->job->onSettings = [this, r, done](const QByteArray &text, int pos) { done(*r, decoded(text, pos)); };
         r->job->readSettings();
     });
@@ -277,7 +278,7 @@ QJsonArray Tool::changesJson(const QList<config::Change> &changes) const
 
 void Tool::printDifferences(const QList<config::Difference> &diffs, const QString &a, const QString &b)
 {
-    QList<QStringList> rows{{QStringLiteral("Page"), QStringLiteral("Caption"), QStringLiteral("Name"), a, b}};
+    QList<QStringList> rows{{tr("Page"), tr("Caption"), tr("Name"), a, b}};
     for (const config::Difference &d : diffs)
         rows << QStringList{m_catalog.pageTitle(d.control->page), d.control->caption, d.control->name,
                             m_catalog.shown(*d.control, d.a), m_catalog.shown(*d.control, d.b)};
@@ -318,12 +319,11 @@ QStringList Tool::placeCells(const ByteDifference &d) const
 
 void Tool::printByteDifferences(const QList<ByteDifference> &diffs)
 {
-    QList<QStringList> rows{{QStringLiteral("Offset"), QStringLiteral("Name"), QStringLiteral("Page"),
-                             QStringLiteral("Caption"), QStringLiteral("Written"), QStringLiteral("Read back")}};
+    QList<QStringList> rows{{tr("Offset"), tr("Name"), tr("Page"), tr("Caption"), tr("Written"), tr("Read back")}};
     for (const ByteDifference &d : diffs) {
         QStringList cells = placeCells(d);
         if (d.place.padding)
-            cells[3] += QStringLiteral(" (padding)");
+            cells[3] += Tool::tr(" (padding)");
         rows << cells + QStringList{quotedBytes(d.written), quotedBytes(d.readBack)};
     }
     printTable(m_out, rows);
@@ -350,20 +350,25 @@ QJsonArray Tool::byteDifferencesJson(const QList<ByteDifference> &diffs) const
 
 // ---- sub-commands ---------------------------------------------------------------------
 
-int Tool::ports()
+int Tool::ports(bool all)
 {
     m_command = QStringLiteral("ports");
     SerialChannel probe;
-    const QList<PortStatus> statuses = diagnosePorts(m_map, probe);
+    QList<PortStatus> statuses = diagnosePorts(m_map, probe, language::current());
+    // A COM number with neither a device nor a link behind it is no port of this
+    // machine; --all shows it anyway, with why.
+    if (!all)
+        statuses.removeIf([](const PortStatus &s) { return s.state == PortStatus::State::Absent; });
     if (!m_options.json) {
-        m_out << formatPortTable(statuses, m_map.portsDir());
+        m_out << formatPortTable(statuses, m_map.portsDir(), language::current());
+        if (statuses.isEmpty())
+            m_err << tr("No COM port on this machine (ports --all lists every number with why).") << '\n';
         m_out.flush();
+        m_err.flush();
         return Done;
     }
     QJsonArray json;
-    for (const PortStatus &s : statuses) {
-        if (s.state == PortStatus::State::Absent)
-            continue;
+    for (const PortStatus &s : std::as_const(statuses)) {
         json.append(QJsonObject{{QStringLiteral("port"), QStringLiteral("COM%1").arg(s.com)},
                                 {QStringLiteral("device"), s.device},
                                 {QStringLiteral("link"), !s.link.isEmpty()},
@@ -379,31 +384,31 @@ int Tool::read(const QList<int> &coms)
 {
     m_command = QStringLiteral("read");
     if (m_options.output.isEmpty())
-        return usage(QStringLiteral("read needs -o FILE (or -o DIR for several ports, -o - for stdout)"));
+        return usage(Tool::tr("read needs -o FILE (or -o DIR for several ports, -o - for stdout)"));
     const bool toStdout = m_options.output == QLatin1String("-");
     if (toStdout && coms.size() > 1)
-        return usage(QStringLiteral("-o - takes one port; give a folder for several"));
+        return usage(Tool::tr("-o - takes one port; give a folder for several"));
     // "backup/" names a folder even before it exists.
     const bool toDir = !toStdout
                        && (coms.size() > 1 || m_options.output.endsWith(QLatin1Char('/'))
                            || QFileInfo(m_options.output).isDir());
     const QString folder = toDir ? m_options.output : QFileInfo(m_options.output).absolutePath();
     if (!toStdout && !QDir().mkpath(folder))
-        return usage(QStringLiteral("cannot make the folder %1").arg(folder));
+        return usage(Tool::tr("cannot make the folder %1").arg(folder));
 
     readControllers(coms, [this, toDir, toStdout](PortRun &run, const config::Configuration &cfg) {
         if (toStdout) {
             run.text = m_catalog.render(cfg);
             m_readControls = controlsJson(cfg);
-            finish(run, Done, QStringLiteral("read"));
+            finish(run, Done, tr("read"));
             return;
         }
         run.file = toDir ? QDir(m_options.output).filePath(run.name + QStringLiteral(".cfg")) : m_options.output;
         QString error;
         if (config::save(run.file, m_catalog.render(cfg), &error))
-            finish(run, Done, QStringLiteral("read, saved to %1").arg(run.file));
+            finish(run, Done, Tool::tr("read, saved to %1").arg(run.file));
         else
-            finish(run, UsageError, QStringLiteral("read, but %1 cannot be written: %2").arg(run.file, error));
+            finish(run, UsageError, Tool::tr("read, but %1 cannot be written: %2").arg(run.file, error));
     });
     const int status = runJobs();
     if (m_options.json) {
@@ -429,7 +434,7 @@ int Tool::write(const QList<int> &coms, const QString &file)
     startJobs(coms, [this, wanted](PortRun &run) {
         PortRun *r = &run;
         r->job->onFailed = [this, r](const QString &why) {
-            finish(*r, DeviceFailure, r->sent.isEmpty() ? why + QStringLiteral("; nothing written") : why);
+            finish(*r, DeviceFailure, r->sent.isEmpty() ? why + Tool::tr("; nothing written") : why);
         };
         // The record is written over what the controller holds: a reply that cannot be
         // its record (shifted by noise, cut short) is asked for again, never built on.
@@ -438,12 +443,12 @@ int Tool::write(const QList<int> &coms, const QString &file)
             if (r->verifying) {
                 r->byteDiffs = compareRecords(r->sent, settingsreply::recordOf(text, pos));
                 if (r->byteDiffs.isEmpty()) {
-                    finish(*r, Done, QStringLiteral("written and verified"));
+                    finish(*r, Done, Tool::tr("written and verified"));
                 } else {
                     int bytes = 0;
                     for (const ByteDifference &d : std::as_const(r->byteDiffs))
                         bytes += int(qMax(d.written.size(), d.readBack.size()));
-                    finish(*r, Differences, QStringLiteral("written, but %1 byte(s) in %2 place(s) read back differently")
+                    finish(*r, Differences, Tool::tr("written, but %1 byte(s) in %2 place(s) read back differently")
                                                 .arg(bytes)
                                                 .arg(r->byteDiffs.size()));
                 }
@@ -459,7 +464,7 @@ int Tool::write(const QList<int> &coms, const QString &file)
             // What the pages' rules set otherwise than the file says is told, not hidden.
             r->ruleChanges = m_catalog.applyNoting(form.controls(), wanted);
             for (const config::Change &c : std::as_const(r->ruleChanges))
-                m_err << r->name << ": the page rules change " << m_catalog.changeLine(c) << '\n';
+                m_err << r->name << ": " << tr("the page rules change %1").arg(m_catalog.changeLine(c)) << '\n';
             m_err.flush();
             r->sent = records::buildSettings(form.controls());
             // What a read of this very record will show, against what the file names: the
@@ -467,12 +472,12 @@ int Tool::write(const QList<int> &coms, const QString &file)
             // empty SMS word) are told too, so that nothing changes silently.
             r->formChanges = storedChanges(wanted, r->sent, r->ruleChanges);
             for (const config::Change &c : std::as_const(r->formChanges))
-                m_err << r->name << ": the record stores " << m_catalog.changeLine(c) << '\n';
+                m_err << r->name << ": " << tr("the record stores %1").arg(m_catalog.changeLine(c)) << '\n';
             m_err.flush();
             // Whatever the file and the held record made, a record that a read would take
             // for a malformed reply is never stored: the controller could not be read again.
             if (const QString fault = settingsreply::fault(r->sent); !fault.isEmpty()) {
-                finish(*r, DeviceFailure, QStringLiteral("the record to write would read as malformed: %1; nothing written").arg(fault));
+                finish(*r, DeviceFailure, Tool::tr("the record to write would read as malformed: %1; nothing written").arg(fault));
                 return;
             }
             r->job->checkSettings = nullptr;
@@ -480,7 +485,7 @@ int Tool::write(const QList<int> &coms, const QString &file)
         };
         r->job->onWritten = [this, r] {
             if (!m_options.verify) {
-                finish(*r, Done, QStringLiteral("written"));
+                finish(*r, Done, tr("written"));
                 return;
             }
             r->verifying = true;
@@ -510,7 +515,7 @@ int Tool::diff(const QString &a, const QString &b)
         const int com = comNumber(sources[i]);
         if (com > 0) {
             if (coms.contains(com))
-                return usage(QStringLiteral("%1 is named twice").arg(sources[i]));
+                return usage(Tool::tr("%1 is named twice").arg(sources[i]));
             coms << com;
         } else if (const auto error = config::load(sources[i], m_catalog, &configs[i])) {
             return fileError(*error);
@@ -521,7 +526,7 @@ int Tool::diff(const QString &a, const QString &b)
             if (comNumber(sources[i]) == run.com)
                 configs[i] = cfg;
         }
-        finish(run, Done, QStringLiteral("read"));
+        finish(run, Done, tr("read"));
     });
     const int status = runJobs();
     if (status != Done) {
@@ -534,7 +539,7 @@ int Tool::diff(const QString &a, const QString &b)
         emitJson({{QStringLiteral("command"), QStringLiteral("diff")}, {QStringLiteral("a"), a}, {QStringLiteral("b"), b},
                   {QStringLiteral("differences"), differencesJson(diffs)}});
     else if (diffs.isEmpty())
-        m_err << "No differences.\n";
+        m_err << tr("No differences.") << '\n';
     else
         printDifferences(diffs, a, b);
     m_err.flush();
@@ -549,7 +554,7 @@ int Tool::showControls(const QString &source)
     if (com > 0) {
         readControllers({com}, [this, &cfg](PortRun &run, const config::Configuration &read) {
             cfg = read;
-            finish(run, Done, QStringLiteral("read"));
+            finish(run, Done, tr("read"));
         });
         if (const int status = runJobs(); status != Done) {
             emitPorts();
@@ -559,8 +564,7 @@ int Tool::showControls(const QString &source)
         return fileError(*error);
     }
 
-    QList<QStringList> rows{{QStringLiteral("Page"), QStringLiteral("Caption"), QStringLiteral("Name"),
-                             QStringLiteral("Value")}};
+    QList<QStringList> rows{{tr("Page"), tr("Caption"), tr("Name"), tr("Value")}};
     for (const config::ControlInfo *info : m_catalog.byPage()) {
         if (const config::Entry *e = cfg.find(info->name))
             rows << QStringList{m_catalog.pageTitle(info->page), info->description(), info->name,
@@ -600,7 +604,7 @@ int Tool::defaults()
     if (toFile) {
         QString error;
         if (!config::save(m_options.output, m_catalog.render(factory), &error))
-            return usage(QStringLiteral("%1 cannot be written: %2").arg(m_options.output, error));
+            return usage(Tool::tr("%1 cannot be written: %2").arg(m_options.output, error));
     }
     // With --json stdout carries JSON only: the result, and the controls when no file was named.
     if (m_options.json) {

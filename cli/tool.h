@@ -42,7 +42,8 @@ public:
     Tool(PortMap map, Options options, QTextStream &out, QTextStream &err);
     ~Tool() override;
 
-    int ports();
+    // The ports there are (a device or a link behind them); with `all` every COM number.
+    int ports(bool all = false);
     int read(const QList<int> &coms);
     int write(const QList<int> &coms, const QString &file);
     int diff(const QString &a, const QString &b);

@@ -13,6 +13,11 @@
 
 namespace {
 
+struct Cli
+{
+    Q_DECLARE_TR_FUNCTIONS(Cli)
+};
+
 volatile std::sig_atomic_t g_interrupts = 0;
 
 void onInterrupt(int)
@@ -23,15 +28,16 @@ void onInterrupt(int)
 
 int printCheck(const line::Recipe &recipe, QTextStream &out)
 {
-    out << recipe.templatePath() << ": " << recipe.templateConfiguration().size() << " control(s)\n";
+    out << recipe.templatePath() << ": " << Cli::tr("%n control(s)", nullptr, int(recipe.templateConfiguration().size()))
+        << '\n';
     for (const line::UnitRow &row : recipe.rows()) {
         QStringList sets;
         for (const auto &[name, value] : row.values)
             sets << QStringLiteral("%1 = %2").arg(name, config::quoted(value));
-        out << QStringLiteral("line %1").arg(row.line);
+        out << Cli::tr("line %1").arg(row.line);
         if (!row.label.isEmpty())
             out << " (" << row.label << ")";
-        out << ": " << (sets.isEmpty() ? QStringLiteral("the template alone") : sets.join(QStringLiteral(", ")))
+        out << ": " << (sets.isEmpty() ? Cli::tr("the template alone") : sets.join(QStringLiteral(", ")))
             << '\n';
     }
     out.flush();
@@ -102,7 +108,7 @@ int runWatch(const PortMap &map, const WatchOptions &options, QTextStream &out, 
         seen = now;
         // The first ends the line after the units under way; a second ends it at once.
         if (now == 1) {
-            err << "Stopping after the units under way (again to stop at once)\n";
+            err << Cli::tr("Stopping after the units under way (again to stop at once)") << '\n';
             err.flush();
             productionLine.stop();
         } else {
@@ -116,8 +122,10 @@ int runWatch(const PortMap &map, const WatchOptions &options, QTextStream &out, 
     QStringList names;
     for (int com : options.coms)
         names << QStringLiteral("COM%1").arg(com);
-    events << "Watching " << (names.isEmpty() ? QStringLiteral("COM1-COM50") : names.join(QStringLiteral(", ")))
-           << "; backups in " << productionLine.backupsDir() << '\n';
+    events << Cli::tr("Watching %1; backups in %2")
+                  .arg(names.isEmpty() ? QStringLiteral("COM1-COM50") : names.join(QStringLiteral(", ")),
+                       productionLine.backupsDir())
+           << '\n';
     events.flush();
     productionLine.start();
     if (productionLine.running())

@@ -7,6 +7,12 @@ namespace commandline {
 
 namespace {
 
+// The words every program shares; a program's own .qm carries them in its language.
+struct Words
+{
+    Q_DECLARE_TR_FUNCTIONS(commandline)
+};
+
 // The argument as the user typed it, for an option the parser reports by name only.
 QString asTyped(const QString &name, const QStringList &arguments)
 {
@@ -41,7 +47,7 @@ QString versionLine(const QString &program)
 
 int usageError(const QString &program, const QString &message, QTextStream &err)
 {
-    err << program << ": " << message << " (see " << program << " --help)\n";
+    err << program << ": " << message << ' ' << Words::tr("(see %1 --help)").arg(program) << '\n';
     err.flush();
     return kUsageError;
 }
@@ -50,16 +56,16 @@ std::optional<int> parse(QCommandLineParser &parser, const QString &program, con
                          QTextStream &out, QTextStream &err, Positionals positionals)
 {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Shows this help and exits."));
+                                  Words::tr("Shows this help and exits."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Shows the program's name and version and exits."));
+                                     Words::tr("Shows the program's name and version and exits."));
     parser.addOption(help);
     parser.addOption(version);
 
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
-            return usageError(program, QStringLiteral("unknown option '%1'").arg(asTyped(unknown.first(), arguments)),
+            return usageError(program, Words::tr("unknown option '%1'").arg(asTyped(unknown.first(), arguments)),
                               err);
         return usageError(program, asClause(parser.errorText()), err);
     }
@@ -69,7 +75,11 @@ std::optional<int> parse(QCommandLineParser &parser, const QString &program, con
         QString text = parser.helpText();
         const QString shownAs = QCoreApplication::instance() ? QCoreApplication::arguments().value(0)
                                                               : QStringLiteral("<executable_name>");
-        text.replace(QStringLiteral("Usage: ") + shownAs, QStringLiteral("Usage: ") + program);
+        // In the parser's own words, which follow the program's language.
+        const auto usage = [](const QString &name) {
+            return QCoreApplication::translate("QCommandLineParser", "Usage: %1").arg(name);
+        };
+        text.replace(usage(shownAs), usage(program));
         out << text;
         out.flush();
         return 0;
@@ -81,7 +91,7 @@ std::optional<int> parse(QCommandLineParser &parser, const QString &program, con
     }
     if (positionals == Positionals::Refused && !parser.positionalArguments().isEmpty())
         return usageError(program,
-                          QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()),
+                          Words::tr("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()),
                           err);
     return std::nullopt;
 }

@@ -1,7 +1,10 @@
 #include "line/productionline.h"
 
+#include "translations/language.h"
+
 #include "config/backups.h"
 #include "config/catalog.h"
+#include "translations/language.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -223,17 +226,21 @@ QJsonObject ProductionLine::logObject(const UnitResult &r)
 
 QString ProductionLine::eventLine(const UnitResult &r)
 {
-    QString unit = QStringLiteral("unit %1").arg(r.ordinal);
+    // In the console program's language; the window shows its own columns.
+    const bool russian = language::russian();
+    QString unit = tr("unit %1").arg(r.ordinal);
     if (!r.row.label.isEmpty())
         unit += QStringLiteral(" (%1)").arg(r.row.label);
-    static const QHash<QString, QString> phases {
-        {QStringLiteral("backup"), QStringLiteral("при резервной копии")},
-        {QStringLiteral("write"), QStringLiteral("при записи")},
-        {QStringLiteral("verify"), QStringLiteral("при проверке")},
+    static const QHash<QString, const char *> phases {
+        {QStringLiteral("backup"), QT_TR_NOOP("at the backup")},
+        {QStringLiteral("write"), QT_TR_NOOP("at the write")},
+        {QStringLiteral("verify"), QT_TR_NOOP("at the check")},
     };
-    const QString what = r.pass ? QStringLiteral("записан и проверен")
-                                : QStringLiteral("ошибка %1: %2").arg(phases.value(r.phase, r.phase), r.reason);
-    return QStringLiteral("COM%1  %2  %3  %4 s").arg(r.com).arg(unit, what, QString::number(r.seconds, 'f', 1));
+    const char *phase = phases.value(r.phase, nullptr);
+    const QString reason = russian && !r.reasonRu.isEmpty() ? r.reasonRu : r.reason;
+    const QString what = r.pass ? tr("written and verified")
+                                : tr("failed %1: %2").arg(phase ? tr(phase) : r.phase, reason);
+    return tr("COM%1  %2  %3  %4 s").arg(r.com).arg(unit, what, QString::number(r.seconds, 'f', 1));
 }
 
 QJsonObject ProductionLine::summaryObject(const Summary &s)
@@ -250,12 +257,12 @@ QJsonObject ProductionLine::summaryObject(const Summary &s)
 
 QString ProductionLine::summaryLine(const Summary &s)
 {
-    QString line = QStringLiteral("Итого: записано %1, ошибок %2, %3 в час, медиана цикла %4 s")
+    QString line = tr("Total: %1 written, %2 failed, %3 an hour, median cycle %4 s")
                        .arg(s.passed)
                        .arg(s.failed)
                        .arg(QString::number(s.unitsPerHour, 'f', 0), QString::number(s.medianSeconds, 'f', 1));
     if (s.rowsLeft >= 0)
-        line += QStringLiteral(", строк осталось %1").arg(s.rowsLeft);
+        line += tr(", %1 row(s) left").arg(s.rowsLeft);
     return line;
 }
 

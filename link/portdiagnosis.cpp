@@ -11,25 +11,28 @@ PortStatus::State explainRefusal(const QString &device, const SerialChannel &cha
     return refusal.state;
 }
 
-QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe)
+QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe, language::Language words)
 {
+    const bool russian = words == language::Language::Russian;
     const QHash<QString, QString> known = portscan::knownDevices();
     QList<PortStatus> out;
     for (int com = PortMap::kFirstCom; com <= PortMap::kLastCom; ++com) {
-        auto [s, worthProbing] = portscan::locate(map, com);
+        auto [s, worthProbing] = portscan::locate(map, com, words);
         if (worthProbing) {
             if (probe.open(s.device, SerialLine::kBaudRate)) {
                 probe.close();
                 s.state = PortStatus::State::Free;
                 s.reason.clear();
             } else {
-                s.state = explainRefusal(s.device, probe, &s.reason);
+                const OpenRefusal refusal = refusalToOpen(s.device, probe);
+                s.state = refusal.state;
+                s.reason = refusal.in(words);
                 // Most numbers are simply not there; the long advice is for the port the user picked.
                 if (s.state == PortStatus::State::Absent)
-                    s.reason = QString::fromUtf8("нет такого порта");
+                    s.reason = russian ? QString::fromUtf8("нет такого порта") : QStringLiteral("no such port");
             }
         }
-        s.description = portscan::describe(s, known);
+        s.description = portscan::describe(s, known, words);
         out << s;
     }
     return out;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "translations/language.h"
+
 #include <QList>
 #include <QString>
 
@@ -37,8 +39,10 @@ struct PortStatus
 };
 
 // Probes COM1 to COM50, ascending, by opening and closing each through the channel,
-// which must be closed. Nothing is written to any port.
-QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe);
+// which must be closed. Nothing is written to any port. Reasons and descriptions are in
+// the words of `words`: the window's Russian unless a console program speaks English.
+QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe,
+                                language::Language words = language::Language::Russian);
 
 // Why the channel has just failed to open the device (call right after the failed
 // open): gone, no permission (owner group, mode and the command that grants it), busy
@@ -49,11 +53,17 @@ struct OpenRefusal
     PortStatus::State state;
     QString reason;
     QString inEnglish;
+
+    QString in(language::Language words) const
+    {
+        return words == language::Language::Russian ? reason : inEnglish;
+    }
 };
 OpenRefusal refusalToOpen(const QString &device, const SerialChannel &channel);
 // The state and the window's words alone.
 PortStatus::State explainRefusal(const QString &device, const SerialChannel &channel, QString *reason);
 
-// The table `tavrix-configurator --ports` prints: one row per COM number with its
-// device, whether it is free and the reason when it is not.
-QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir);
+// The table `tavrix-configurator --ports` and `tavrix-cli ports` print: one row per COM
+// number with its device, whether it is free and the reason when it is not.
+QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir,
+                        language::Language words = language::Language::Russian);

@@ -361,22 +361,24 @@ QHash<QString, QString> portscan::knownDevices()
     return known;
 }
 
-QString portscan::describe(const PortStatus &s, const QHash<QString, QString> &known)
+QString portscan::describe(const PortStatus &s, const QHash<QString, QString> &known, language::Language words)
 {
+    const bool russian = words == language::Language::Russian;
     if (s.state == PortStatus::State::Absent || s.state == PortStatus::State::Gone)
         return {};
     QStringList parts;
     if (s.device.startsWith(QLatin1String("/dev/pts/")))
-        parts << u("псевдотерминал");
+        parts << (russian ? u("псевдотерминал") : QStringLiteral("pseudo-terminal"));
     else if (const QString what = known.value(s.device); !what.isEmpty())
         parts << what;
     if (!s.link.isEmpty())
-        parts << u("по ссылке %1").arg(s.link);
+        parts << (russian ? u("по ссылке %1") : QStringLiteral("through the link %1")).arg(s.link);
     return parts.join(QStringLiteral(" · "));
 }
 
-portscan::Place portscan::locate(const PortMap &map, int com)
+portscan::Place portscan::locate(const PortMap &map, int com, language::Language words)
 {
+    const bool russian = words == language::Language::Russian;
     PortStatus s;
     s.com = com;
     const QFileInfo link(portmap::linkPath(map.portsDir(), com));
@@ -388,11 +390,13 @@ portscan::Place portscan::locate(const PortMap &map, int com)
         s.link = link.filePath();
         s.device = link.symLinkTarget();
         s.state = PortStatus::State::Gone;
-        s.reason = u("ссылка %1 указывает на %2, а такого устройства нет").arg(s.link, s.device);
+        s.reason = (russian ? u("ссылка %1 указывает на %2, а такого устройства нет")
+                            : QStringLiteral("the link %1 points to %2, which does not exist"))
+                       .arg(s.link, s.device);
     }
     if (s.device.isEmpty()) {
         s.device = portmap::tableEntry(map, com);
-        s.reason = u("нет устройства");
+        s.reason = russian ? u("нет устройства") : QStringLiteral("no device");
     }
     const bool probe = s.state == PortStatus::State::Absent && !s.device.isEmpty() && QFileInfo::exists(s.device);
     return {s, probe};

@@ -62,12 +62,12 @@ QHash<QString, QString> portscan::knownDevices()
     return known;
 }
 
-QString portscan::describe(const PortStatus &s, const QHash<QString, QString> &known)
+QString portscan::describe(const PortStatus &s, const QHash<QString, QString> &known, language::Language)
 {
     return known.value(s.device.toUpper());
 }
 
-portscan::Place portscan::locate(const PortMap &map, int com)
+portscan::Place portscan::locate(const PortMap &map, int com, language::Language)
 {
     // The COM number is the system's own name: the probe tells whether it is there.
     PortStatus s;

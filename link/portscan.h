@@ -14,9 +14,9 @@ struct Place
     bool probe;        // open it to see whether it is free
 };
 
-Place locate(const PortMap &map, int com);
+Place locate(const PortMap &map, int com, language::Language words);
 // Descriptions of the devices the system knows, keyed as describe() looks them up.
 QHash<QString, QString> knownDevices();
-QString describe(const PortStatus &s, const QHash<QString, QString> &known);
+QString describe(const PortStatus &s, const QHash<QString, QString> &known, language::Language words);
 
 } // namespace portscan

@@ -26,9 +26,14 @@ QString PortStatus::summary() const
     return QStringLiteral("COM%1 — %2").arg(com).arg(parts.join(QStringLiteral(" · ")));
 }
 
-QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir)
+QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir, language::Language words)
 {
-    const QString headers[] = {QStringLiteral("COM"), u("Устройство"), u("Свободен"), u("Подробности")};
+    const bool russian = words == language::Language::Russian;
+    const QString headers[] = {QStringLiteral("COM"), russian ? u("Устройство") : QStringLiteral("Device"),
+                               russian ? u("Свободен") : QStringLiteral("Free"),
+                               russian ? u("Подробности") : QStringLiteral("Details")};
+    const QString yes = russian ? u("да") : QStringLiteral("yes");
+    const QString no = russian ? u("нет") : QStringLiteral("no");
     int comWidth = headers[0].size();
     int deviceWidth = headers[1].size();
     for (const PortStatus &s : ports) {
@@ -42,7 +47,8 @@ QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir)
         return line + QLatin1Char('\n');
     };
     // Windows numbers its ports itself: there is no folder of links to name.
-    QString text = portsDir.isEmpty() ? QString() : u("Папка ссылок: %1\n\n").arg(QDir::toNativeSeparators(portsDir));
+    const QString folder = russian ? u("Папка ссылок: %1\n\n") : QStringLiteral("Ports folder: %1\n\n");
+    QString text = portsDir.isEmpty() ? QString() : folder.arg(QDir::toNativeSeparators(portsDir));
     text += row(headers[0], headers[1], headers[2], headers[3]);
     for (const PortStatus &s : ports) {
         QString why = s.reason;
@@ -51,7 +57,7 @@ QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir)
         else if (!s.description.isEmpty())
             why += QStringLiteral(" (") + s.description + QLatin1Char(')');
         const QString device = s.device.isEmpty() ? QStringLiteral("—") : s.device;
-        text += row(QStringLiteral("COM%1").arg(s.com), device, s.isFree() ? u("да") : u("нет"), why);
+        text += row(QStringLiteral("COM%1").arg(s.com), device, s.isFree() ? yes : no, why);
     }
     return text;
 }

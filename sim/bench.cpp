@@ -37,11 +37,11 @@ bool Bench::start(const QString &portsDir, int com, const Schedule &schedule, QS
         return false;
     };
     if (schedule.appearAfterMs < 0)
-        return fail(QStringLiteral("the port cannot appear before the start"));
+        return fail(tr("the port cannot appear before the start"));
     if (schedule.vanishAfterMs >= 0 && schedule.vanishAfterMs < schedule.appearAfterMs)
-        return fail(QStringLiteral("the port cannot vanish before it appears"));
+        return fail(tr("the port cannot vanish before it appears"));
     if (schedule.units < 0 || (schedule.units > 0 && (schedule.presentMs <= 0 || schedule.absentMs < 0)))
-        return fail(QStringLiteral("each unit needs a time on the cable"));
+        return fail(tr("each unit needs a time on the cable"));
     m_portsDir = portsDir;
     m_com = com;
     m_schedule = schedule;

@@ -4,6 +4,7 @@
 #include "link/portmap_unix.h"
 #include "sim/bench.h"
 #include "sim/simulator.h"
+#include "translations/language.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -42,6 +43,11 @@ bool installSignalPipe()
 
 const QString kProgram = QStringLiteral("tavrix-sim");
 
+struct Sim
+{
+    Q_DECLARE_TR_FUNCTIONS(Sim)
+};
+
 // Longest time and largest byte count the fault options take.
 constexpr int kMostMs = 3600000;
 constexpr int kMostBytes = 1000000;
@@ -57,7 +63,7 @@ struct RangedOption
 
 QString rangeOf(const RangedOption &option)
 {
-    return QStringLiteral("--%1 takes %2 to %3").arg(option.name).arg(option.min).arg(option.max);
+    return Sim::tr("--%1 takes %2 to %3").arg(option.name).arg(option.min).arg(option.max);
 }
 
 bool readInt(const QCommandLineParser &parser, const RangedOption &option, QTextStream &err)
@@ -67,7 +73,7 @@ bool readInt(const QCommandLineParser &parser, const RangedOption &option, QText
     bool ok = false;
     const int v = parser.value(option.name).toInt(&ok);
     if (!ok || v < option.min || v > option.max) {
-        commandline::usageError(kProgram, rangeOf(option) + QStringLiteral(", not '%1'").arg(parser.value(option.name)),
+        commandline::usageError(kProgram, rangeOf(option) + Sim::tr(", not '%1'").arg(parser.value(option.name)),
                                 err);
         return false;
     }
@@ -91,7 +97,7 @@ bool readSeconds(const QCommandLineParser &parser, const SecondsOption &option, 
     const double v = parser.value(option.name).toDouble(&ok);
     if (!ok || !(v >= option.min) || v > kMostMs / 1000.0) {
         commandline::usageError(kProgram,
-                                QStringLiteral("--%1 takes %2 to %3 seconds, not '%4'")
+                                Sim::tr("--%1 takes %2 to %3 seconds, not '%4'")
                                     .arg(option.name).arg(option.min).arg(kMostMs / 1000)
                                     .arg(parser.value(option.name)),
                                 err);
@@ -107,43 +113,46 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(kProgram);
+    language::use(kProgram);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Simulates the Tavrix controller on a pseudo-terminal linked as a COM port."));
+    parser.setApplicationDescription(
+        Sim::tr("Simulates the Tavrix controller on a pseudo-terminal linked as a COM port.\n"
+                "The messages are in Russian when the system's language is Russian, in English\n"
+                "otherwise (LANGUAGE=en or LANGUAGE=ru chooses)."));
     parser.addOptions({
-        {QStringLiteral("com"), QStringLiteral("COM number to link, 1 to 50 (default 1)."), QStringLiteral("N")},
-        {QStringLiteral("ports-dir"), QStringLiteral("Ports folder (default %1).").arg(portmap::defaultPortsDir()),
+        {QStringLiteral("com"), Sim::tr("COM number to link, 1 to 50 (default 1)."), QStringLiteral("N")},
+        {QStringLiteral("ports-dir"), Sim::tr("Ports folder (default %1).").arg(portmap::defaultPortsDir()),
          QStringLiteral("DIR")},
-        {QStringLiteral("latency"), QStringLiteral("Wait before each reply."), QStringLiteral("MS")},
-        {QStringLiteral("chunk"), QStringLiteral("Deliver replies in chunks of this many bytes."), QStringLiteral("BYTES")},
-        {QStringLiteral("chunk-pause"), QStringLiteral("Pause between chunks."), QStringLiteral("MS")},
-        {QStringLiteral("garbage-before"), QStringLiteral("Bytes sent before each reply."), QStringLiteral("TEXT")},
-        {QStringLiteral("garbage-after"), QStringLiteral("Bytes sent after each reply."), QStringLiteral("TEXT")},
-        {QStringLiteral("drop"), QStringLiteral("Send no replies (commands still take effect).")},
-        {QStringLiteral("truncate"), QStringLiteral("Send only the first N bytes of each reply."), QStringLiteral("N")},
-        {QStringLiteral("silent"), QStringLiteral("Read commands but never answer.")},
-        {QStringLiteral("once"), QStringLiteral("Apply the faults above to the first reply only.")},
-        {QStringLiteral("hang-up-after"), QStringLiteral("Make the port disappear after this time, then exit."),
+        {QStringLiteral("latency"), Sim::tr("Wait before each reply."), QStringLiteral("MS")},
+        {QStringLiteral("chunk"), Sim::tr("Deliver replies in chunks of this many bytes."), QStringLiteral("BYTES")},
+        {QStringLiteral("chunk-pause"), Sim::tr("Pause between chunks."), QStringLiteral("MS")},
+        {QStringLiteral("garbage-before"), Sim::tr("Bytes sent before each reply."), QStringLiteral("TEXT")},
+        {QStringLiteral("garbage-after"), Sim::tr("Bytes sent after each reply."), QStringLiteral("TEXT")},
+        {QStringLiteral("drop"), Sim::tr("Send no replies (commands still take effect).")},
+        {QStringLiteral("truncate"), Sim::tr("Send only the first N bytes of each reply."), QStringLiteral("N")},
+        {QStringLiteral("silent"), Sim::tr("Read commands but never answer.")},
+        {QStringLiteral("once"), Sim::tr("Apply the faults above to the first reply only.")},
+        {QStringLiteral("hang-up-after"), Sim::tr("Make the port disappear after this time, then exit."),
          QStringLiteral("MS")},
         {QStringLiteral("corrupt-write"),
-         QStringLiteral("Store each settings record with the byte at this offset changed, and acknowledge it."),
+         Sim::tr("Store each settings record with the byte at this offset changed, and acknowledge it."),
          QStringLiteral("OFFSET")},
         {QStringLiteral("units"),
-         QStringLiteral("Controllers connected one after another, each with its own configuration."),
+         Sim::tr("Controllers connected one after another, each with its own configuration."),
          QStringLiteral("N")},
-        {QStringLiteral("present"), QStringLiteral("Seconds each unit stays connected (default 5)."),
+        {QStringLiteral("present"), Sim::tr("Seconds each unit stays connected (default 5)."),
          QStringLiteral("S")},
-        {QStringLiteral("absent"), QStringLiteral("Seconds the cable stays empty between units (default 2)."),
+        {QStringLiteral("absent"), Sim::tr("Seconds the cable stays empty between units (default 2)."),
          QStringLiteral("S")},
-        {QStringLiteral("appear-after"), QStringLiteral("Create the port's link only after this many seconds."),
+        {QStringLiteral("appear-after"), Sim::tr("Create the port's link only after this many seconds."),
          QStringLiteral("S")},
         {QStringLiteral("vanish-after"),
-         QStringLiteral("Remove the port this many seconds after the start, then exit."), QStringLiteral("S")},
-        {QStringLiteral("no-pacing"), QStringLiteral("Send replies at once instead of at 9600 baud.")},
-        {QStringLiteral("quiet"), QStringLiteral("No traffic trace on stderr.")},
+         Sim::tr("Remove the port this many seconds after the start, then exit."), QStringLiteral("S")},
+        {QStringLiteral("no-pacing"), Sim::tr("Send replies at once instead of at 9600 baud.")},
+        {QStringLiteral("quiet"), Sim::tr("No traffic trace on stderr.")},
     });
     int com = 1;
     int hangUpAfter = -1;
@@ -170,7 +179,7 @@ int main(int argc, char *argv[])
     const QStringList arguments = app.arguments();
     for (const RangedOption &option : ranged) {
         if (arguments.size() > 1 && arguments.constLast() == QStringLiteral("--") + option.name)
-            return commandline::usageError(kProgram, rangeOf(option) + QStringLiteral(", and no value follows it"), err);
+            return commandline::usageError(kProgram, rangeOf(option) + Sim::tr(", and no value follows it"), err);
     }
     if (const std::optional<int> status = commandline::parse(parser, kProgram, arguments, out, err))
         return *status;
@@ -183,9 +192,9 @@ int main(int argc, char *argv[])
             return commandline::kUsageError;
     for (const char *name : {"present", "absent"})
         if (parser.isSet(QLatin1String(name)) && !parser.isSet(QStringLiteral("units")))
-            return commandline::usageError(kProgram, QStringLiteral("--%1 needs --units").arg(QLatin1String(name)), err);
+            return commandline::usageError(kProgram, Sim::tr("--%1 needs --units").arg(QLatin1String(name)), err);
     if (schedule.vanishAfterMs >= 0 && schedule.vanishAfterMs < schedule.appearAfterMs)
-        return commandline::usageError(kProgram, QStringLiteral("--vanish-after comes before --appear-after"), err);
+        return commandline::usageError(kProgram, Sim::tr("--vanish-after comes before --appear-after"), err);
     // The wire is single-byte text; take the option's bytes as the terminal gave them.
     faults.garbageBefore = parser.value(QStringLiteral("garbage-before")).toLocal8Bit();
     faults.garbageAfter = parser.value(QStringLiteral("garbage-after")).toLocal8Bit();
@@ -197,7 +206,7 @@ int main(int argc, char *argv[])
                                  : portmap::defaultPortsDir();
 
     if (!installSignalPipe()) {
-        err << "tavrix-sim: cannot install the signal handlers\n";
+        err << "tavrix-sim: " << Sim::tr("cannot install the signal handlers") << '\n';
         return 1;
     }
     QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
@@ -219,9 +228,9 @@ int main(int argc, char *argv[])
     };
     QObject::connect(&bench, &sim::Bench::appeared, &app, announce);
     QObject::connect(&bench, &sim::Bench::unitConnected, &app,
-                     [&out](int unit) { out << "unit " << unit << " connected" << Qt::endl; });
+                     [&out](int unit) { out << Sim::tr("unit %1 connected").arg(unit) << Qt::endl; });
     QObject::connect(&bench, &sim::Bench::unitDisconnected, &app,
-                     [&out](int unit) { out << "unit " << unit << " disconnected" << Qt::endl; });
+                     [&out](int unit) { out << Sim::tr("unit %1 disconnected").arg(unit) << Qt::endl; });
     int failedStatus = 0;
     QObject::connect(&bench, &sim::Bench::failed, &app, [&err, &failedStatus](const QString &why) {
         err << "tavrix-sim: " << why << Qt::endl;

@@ -40,27 +40,27 @@ bool Simulator::start(const QString &portsDir, int com, QString *error)
         return false;
     };
     if (isRunning())
-        return fail(QStringLiteral("already running on %1").arg(m_linkPath));
+        return fail(tr("already running on %1").arg(m_linkPath));
     if (com < PortMap::kFirstCom || com > PortMap::kLastCom)
-        return fail(QStringLiteral("COM number %1 is outside %2 to %3")
+        return fail(tr("COM number %1 is outside %2 to %3")
                         .arg(com).arg(PortMap::kFirstCom).arg(PortMap::kLastCom));
     if (!QDir().mkpath(portsDir))
-        return fail(QStringLiteral("cannot create the ports folder %1").arg(portsDir));
+        return fail(tr("cannot create the ports folder %1").arg(portsDir));
 
     const QString link = portmap::linkPath(portsDir, com);
     const QFileInfo existing(link);
     if (existing.isSymLink()) {
         const QString target = existing.symLinkTarget();
         if (existing.exists())
-            return fail(QStringLiteral("COM%1 is taken: %2 -> %3").arg(com).arg(link, target));
+            return fail(tr("COM%1 is taken: %2 -> %3").arg(com).arg(link, target));
         // A dangling link to a pseudo-terminal was left by a simulator that did not exit
         // cleanly; one to anything else is the user's (an adapter pinned to this number).
         if (!target.startsWith(QLatin1String("/dev/pts/")))
-            return fail(QStringLiteral("COM%1 is pinned to %2, which is not there").arg(com).arg(target));
+            return fail(tr("COM%1 is pinned to %2, which is not there").arg(com).arg(target));
         if (!QFile::remove(link))
-            return fail(QStringLiteral("cannot replace the link %1").arg(link));
+            return fail(tr("cannot replace the link %1").arg(link));
     } else if (existing.exists()) {
-        return fail(QStringLiteral("%1 exists and is not a link").arg(link));
+        return fail(tr("%1 exists and is not a link").arg(link));
     }
 
     QString why;
@@ -70,25 +70,25 @@ bool Simulator::start(const QString &portsDir, int com, QString *error)
     if (!QFile::link(m_slavePath, link)) {
         m_pty.close();
         m_slavePath.clear();
-        return fail(QStringLiteral("cannot create the link %1").arg(link));
+        return fail(tr("cannot create the link %1").arg(link));
     }
     m_linkPath = link;
     m_input.clear();
     resetOutput();
     m_readNotifier = std::make_unique<QSocketNotifier>(m_pty.masterFd(), QSocketNotifier::Read);
     connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &Simulator::onReadable);
-    traceLine(QStringLiteral("linked %1 -> %2").arg(m_linkPath, m_slavePath));
+    traceLine(tr("linked %1 -> %2").arg(m_linkPath, m_slavePath));
     return true;
 }
 
 void Simulator::stop()
 {
-    close("stopped");
+    close(QT_TR_NOOP("stopped"));
 }
 
 void Simulator::hangUp()
 {
-    close("hung up");
+    close(QT_TR_NOOP("hung up"));
 }
 
 void Simulator::close(const char *why)
@@ -103,7 +103,7 @@ void Simulator::close(const char *why)
         QFile::remove(m_linkPath);
     m_pty.close();
     if (why)
-        traceLine(QStringLiteral("%1, removed %2").arg(QLatin1String(why), m_linkPath));
+        traceLine(tr("%1, removed %2").arg(tr(why), m_linkPath));
     m_linkPath.clear();
     m_slavePath.clear();
 }
@@ -125,7 +125,7 @@ void Simulator::setAnswering(bool on)
         resetOutput();
         m_input.clear();
     }
-    traceLine(on ? QStringLiteral("controller connected") : QStringLiteral("controller disconnected"));
+    traceLine(on ? tr("controller connected") : tr("controller disconnected"));
 }
 
 void Simulator::onReadable()
@@ -143,7 +143,7 @@ void Simulator::onReadable()
             break;
         // We hold a slave descriptor, so this should not happen; stop listening rather
         // than spin on a dead descriptor.
-        traceLine(QStringLiteral("read failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        traceLine(tr("read failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
         m_readNotifier->setEnabled(false);
         break;
     }
@@ -162,7 +162,7 @@ void Simulator::onReadable()
             return;
     }
     if (m_input.size() > kMaxLineBytes) {
-        traceLine(QStringLiteral("dropped %1 bytes without CR").arg(m_input.size()));
+        traceLine(tr("dropped %1 bytes without CR").arg(m_input.size()));
         m_input.clear();
     }
 }
@@ -182,7 +182,7 @@ void Simulator::handleLine(QByteArray line)
         // A digit goes to the next one ('9' to '0'), anything else to '0'.
         char &byte = m_record[m_faults.corruptOffset];
         byte = (byte >= '0' && byte <= '8') ? char(byte + 1) : '0';
-        traceLine(QStringLiteral("   (stored with offset %1 changed)").arg(m_faults.corruptOffset));
+        traceLine(tr("   (stored with offset %1 changed)").arg(m_faults.corruptOffset));
     }
     // Listeners may stop or even delete the simulator.
     const QPointer<Simulator> alive(this);
@@ -193,11 +193,11 @@ void Simulator::handleLine(QByteArray line)
     if (!alive || !isRunning() || !m_answering)
         return;
     if (!response.answered) {
-        traceLine(QStringLiteral("   (unknown command, no answer)"));
+        traceLine(tr("   (unknown command, no answer)"));
         return;
     }
     if (m_faults.silent || m_faults.dropReply) {
-        traceLine(m_faults.silent ? QStringLiteral("   (silent)") : QStringLiteral("   (reply dropped)"));
+        traceLine(m_faults.silent ? tr("   (silent)") : tr("   (reply dropped)"));
         if (m_faults.once)
             m_faults = Faults();
         return;
@@ -267,7 +267,7 @@ void Simulator::pump()
     if (budget > 0) {
         const ssize_t n = ::write(m_pty.masterFd(), job.bytes.constData() + m_sent, size_t(budget));
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            traceLine(QStringLiteral("write failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+            traceLine(tr("write failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
             resetOutput();
             return;
         }
@@ -286,7 +286,7 @@ void Simulator::pump()
         m_burstPending = true;
         if (!m_jobs.isEmpty())
             schedulePump(0);
-        traceLine(QStringLiteral("<- %1 (%2 bytes)").arg(escaped(bytes)).arg(bytes.size()));
+        traceLine(tr("<- %1 (%2 bytes)").arg(escaped(bytes)).arg(bytes.size()));
         emit replySent(bytes);
         return;
     }

@@ -1,0 +1,500 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>Cli</name>
+    <message>
+        <source>Reads, writes and compares the configuration of Tavrix controllers.
+
+Commands:
+  ports [--all]                 the COM ports there are, with their devices and states
+                                (--all: every COM number, COM1 to COM50)
+  read COMn... -o FILE|DIR|-    read controllers into files (several: DIR/COMn.cfg)
+  write COMn... FILE [--verify] apply FILE onto what each controller holds and write it
+  diff A B                      compare two files or controllers (COMn)
+  show FILE|COMn                every control with its page and caption
+  defaults [-o FILE]            the factory configuration as a file
+  watch TEMPLATE [COMn...]      the production line: every controller that answers gets
+        [--units UNITS.csv] [--log LOG.jsonl] [--backups DIR] [--count N] [--settle S]
+                                TEMPLATE and its own row, verified and logged; --check
+                                only checks TEMPLATE and the rows
+  report FILE|COMn -o SHEET.pdf|SHEET.html [--mask]
+                                the configuration sheet (--mask: numbers and keys hidden)
+  audit COMn FILE|SHEET         whether the controller holds that configuration
+
+--trace FILE writes the exchange with every port (time, direction, bytes, text),
+each line headed by its COM number.
+
+Exit status: 0 done and identical, 1 device or port failure, 2 usage or file error,
+3 differences found (diff, write --verify, audit).
+
+write saves what each controller held first, as a snapshot in the backups folder.
+
+The messages are in Russian when the system&apos;s language is Russian, in English
+otherwise (LANGUAGE=en or LANGUAGE=ru chooses).</source>
+        <translation>Читает, записывает и сравнивает настройки контроллеров Tavrix.
+
+Команды:
+  ports [--all]                 COM-порты, которые есть, с их устройствами и состоянием
+                                (--all: все номера, от COM1 до COM50)
+  read COMn... -o FILE|DIR|-    прочитать контроллеры в файлы (несколько: DIR/COMn.cfg)
+  write COMn... FILE [--verify] наложить FILE на то, что хранит каждый контроллер, и записать
+  diff A B                      сравнить два файла или контроллера (COMn)
+  show FILE|COMn                каждый элемент с его страницей и подписью
+  defaults [-o FILE]            заводские настройки в виде файла
+  watch TEMPLATE [COMn...]      линия выпуска: каждый ответивший контроллер получает
+        [--units UNITS.csv] [--log LOG.jsonl] [--backups DIR] [--count N] [--settle S]
+                                TEMPLATE и свою строку, с проверкой и журналом; --check
+                                только проверяет TEMPLATE и строки
+  report FILE|COMn -o SHEET.pdf|SHEET.html [--mask]
+                                лист конфигурации (--mask: номера и ключи скрыты)
+  audit COMn FILE|SHEET         хранит ли контроллер эти настройки
+
+--trace FILE записывает обмен с каждым портом (время, направление, байты, текст),
+каждая строка начинается с номера COM-порта.
+
+Код завершения: 0 выполнено и совпадает, 1 сбой устройства или порта, 2 ошибка
+в командной строке или в файле, 3 найдены различия (diff, write --verify, audit).
+
+write сначала сохраняет то, что хранил каждый контроллер, снимком в папке резервных копий.
+
+Сообщения выводятся по-русски, если язык системы русский, иначе по-английски
+(выбрать язык можно переменной LANGUAGE=ru или LANGUAGE=en).</translation>
+    </message>
+    <message>
+        <source>The file (or folder, for several ports) to write.</source>
+        <translation>Файл (или папка, если портов несколько) для записи.</translation>
+    </message>
+    <message>
+        <source>After writing, read back and list every control that differs.</source>
+        <translation>После записи прочитать настройки снова и перечислить каждый элемент, который отличается.</translation>
+    </message>
+    <message>
+        <source>Machine-readable results on stdout.</source>
+        <translation>Результаты в машиночитаемом виде (JSON) на стандартный вывод.</translation>
+    </message>
+    <message>
+        <source>Seconds to wait for each command&apos;s answer (default 10).</source>
+        <translation>Сколько секунд ждать ответа на каждую команду (по умолчанию 10).</translation>
+    </message>
+    <message>
+        <source>Write every command sent and every reply received, for each port, to FILE.</source>
+        <translation>Записывать в FILE каждую отправленную команду и каждый полученный ответ по каждому порту.</translation>
+    </message>
+    <message>
+        <source>watch: one row of values per unit (CSV).</source>
+        <translation>watch: по строке значений на каждое изделие (CSV).</translation>
+    </message>
+    <message>
+        <source>watch: append one JSON line per unit to FILE.</source>
+        <translation>watch: дописывать в FILE по строке JSON на каждое изделие.</translation>
+    </message>
+    <message>
+        <source>watch: the folder for what each unit held before.</source>
+        <translation>watch: папка для того, что изделие хранило прежде.</translation>
+    </message>
+    <message>
+        <source>watch: end after N units passed.</source>
+        <translation>watch: закончить после N годных изделий.</translation>
+    </message>
+    <message>
+        <source>watch: seconds to wait after a port appears (default 1).</source>
+        <translation>watch: сколько секунд ждать после появления порта (по умолчанию 1).</translation>
+    </message>
+    <message>
+        <source>watch: only check the template and every row; no port is opened.</source>
+        <translation>watch: только проверить шаблон и каждую строку; порты не открываются.</translation>
+    </message>
+    <message>
+        <source>report: phone numbers and keys shown by their last three characters only.</source>
+        <translation>report: у номеров телефонов и ключей видны только три последних знака.</translation>
+    </message>
+    <message>
+        <source>ports: every COM number, also those with nothing behind them.</source>
+        <translation>ports: все номера COM, в том числе те, за которыми ничего нет.</translation>
+    </message>
+    <message>
+        <source>ports, read, write, diff, show, defaults, watch, report or audit</source>
+        <translation>ports, read, write, diff, show, defaults, watch, report или audit</translation>
+    </message>
+    <message>
+        <source>Ports (COMn) and files.</source>
+        <translation>Порты (COMn) и файлы.</translation>
+    </message>
+    <message>
+        <source>--timeout takes a number of seconds from 0.1 up, not &apos;%1&apos;</source>
+        <translation>--timeout принимает число секунд от 0.1, а не «%1»</translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>не задана команда</translation>
+    </message>
+    <message>
+        <source>--verify belongs to write</source>
+        <translation>--verify относится к write</translation>
+    </message>
+    <message>
+        <source>-o belongs to read, defaults and report</source>
+        <translation>-o относится к read, defaults и report</translation>
+    </message>
+    <message>
+        <source>--mask belongs to report</source>
+        <translation>--mask относится к report</translation>
+    </message>
+    <message>
+        <source>--all belongs to ports</source>
+        <translation>--all относится к ports</translation>
+    </message>
+    <message>
+        <source>--%1 belongs to watch</source>
+        <translation>--%1 относится к watch</translation>
+    </message>
+    <message>
+        <source>%1: COM numbers go from %2 to %3</source>
+        <translation>%1: номера COM-портов — от %2 до %3</translation>
+    </message>
+    <message>
+        <source>%1 is named twice</source>
+        <translation>%1 указан дважды</translation>
+    </message>
+    <message>
+        <source>watch takes one template file and the ports to watch: watch TEMPLATE [COM3...]</source>
+        <translation>watch принимает один файл шаблона и порты, за которыми следить: watch TEMPLATE [COM3...]</translation>
+    </message>
+    <message>
+        <source>--count takes a whole number from 1 up, not &apos;%1&apos;</source>
+        <translation>--count принимает целое число от 1, а не «%1»</translation>
+    </message>
+    <message>
+        <source>--settle takes 0 to 3600 seconds, not &apos;%1&apos;</source>
+        <translation>--settle принимает от 0 до 3600 секунд, а не «%1»</translation>
+    </message>
+    <message>
+        <source>--trace: %1 cannot be written: %2</source>
+        <translation>--trace: не удаётся записать %1: %2</translation>
+    </message>
+    <message>
+        <source>ports takes no arguments</source>
+        <translation>ports не принимает аргументов</translation>
+    </message>
+    <message>
+        <source>read takes one or more ports: read COM3 [COM4...] -o FILE|DIR</source>
+        <translation>read принимает один или несколько портов: read COM3 [COM4...] -o FILE|DIR</translation>
+    </message>
+    <message>
+        <source>read needs -o FILE (or -o DIR for several ports, -o - for stdout)</source>
+        <translation>read требует -o FILE (или -o DIR для нескольких портов, -o - для стандартного вывода)</translation>
+    </message>
+    <message>
+        <source>write takes one or more ports and one file: write COM3 [COM4...] FILE</source>
+        <translation>write принимает один или несколько портов и один файл: write COM3 [COM4...] FILE</translation>
+    </message>
+    <message>
+        <source>diff takes two files or ports: diff A B</source>
+        <translation>diff принимает два файла или порта: diff A B</translation>
+    </message>
+    <message>
+        <source>show takes one file or port</source>
+        <translation>show принимает один файл или порт</translation>
+    </message>
+    <message>
+        <source>defaults takes no arguments, only -o FILE</source>
+        <translation>defaults не принимает аргументов, только -o FILE</translation>
+    </message>
+    <message>
+        <source>report takes one file or port: report FILE|COMn -o SHEET.pdf|SHEET.html</source>
+        <translation>report принимает один файл или порт: report FILE|COMn -o SHEET.pdf|SHEET.html</translation>
+    </message>
+    <message>
+        <source>report needs -o SHEET.pdf or -o SHEET.html</source>
+        <translation>report требует -o SHEET.pdf или -o SHEET.html</translation>
+    </message>
+    <message>
+        <source>audit takes a port and a file or sheet: audit COMn FILE|SHEET</source>
+        <translation>audit принимает порт и файл или лист: audit COMn FILE|SHEET</translation>
+    </message>
+    <message>
+        <source>unknown command &apos;%1&apos;</source>
+        <translation>неизвестная команда «%1»</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n control(s)</source>
+        <translation>
+            <numerusform>%n элемент</numerusform>
+            <numerusform>%n элемента</numerusform>
+            <numerusform>%n элементов</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>line %1</source>
+        <translation>строка %1</translation>
+    </message>
+    <message>
+        <source>the template alone</source>
+        <translation>только шаблон</translation>
+    </message>
+    <message>
+        <source>Stopping after the units under way (again to stop at once)</source>
+        <translation>Остановка после изделий, которые уже в работе (ещё раз — остановить сразу)</translation>
+    </message>
+    <message>
+        <source>Watching %1; backups in %2</source>
+        <translation>Слежу за %1; резервные копии в %2</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceJob</name>
+    <message>
+        <source>%1 points to %2, which does not exist</source>
+        <translation>%1 указывает на %2, а такого устройства нет</translation>
+    </message>
+    <message>
+        <source>the command could not be sent</source>
+        <translation>команду не удалось отправить</translation>
+    </message>
+    <message>
+        <source>READ_SET answer malformed, asking again: %1</source>
+        <translation>ответ на READ_SET искажён, запрашиваю снова: %1</translation>
+    </message>
+    <message>
+        <source>every answer to READ_SET within %1 s was malformed, the last: %2</source>
+        <translation>все ответы на READ_SET за %1 с искажены, последний: %2</translation>
+    </message>
+    <message>
+        <source>no answer to %1 within %2 s</source>
+        <translation>нет ответа на %1 за %2 с</translation>
+    </message>
+    <message>
+        <source>the port went away</source>
+        <translation>порт пропал</translation>
+    </message>
+    <message>
+        <source>no such port</source>
+        <translation>нет такого порта</translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened: %2</source>
+        <translation>%1 не открывается: %2</translation>
+    </message>
+    <message>
+        <source>%1 %2/%3 bytes</source>
+        <translation>%1 %2/%3 байт</translation>
+    </message>
+</context>
+<context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Usage: %1</source>
+        <translation>Использование: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Tool</name>
+    <message>
+        <source>the snapshot of what the controller holds cannot be saved in %1: %2; nothing written</source>
+        <translation>снимок того, что хранит контроллер, не удаётся сохранить в %1: %2; ничего не записано</translation>
+    </message>
+    <message>
+        <source>snapshot of what the controller held: %1</source>
+        <translation>снимок того, что хранил контроллер: %1</translation>
+    </message>
+    <message>
+        <source>read</source>
+        <translation>прочитан</translation>
+    </message>
+    <message>
+        <source>report needs -o SHEET.pdf or -o SHEET.html</source>
+        <translation>report требует -o SHEET.pdf или -o SHEET.html</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>не удаётся записать %1: %2</translation>
+    </message>
+    <message>
+        <source>Sheet %1 written, fingerprint %2.</source>
+        <translation>Лист %1 записан, отпечаток %2.</translation>
+    </message>
+    <message>
+        <source>a PDF or HTML file without a configuration sheet&apos;s fingerprint</source>
+        <translation>файл PDF или HTML без отпечатка листа конфигурации</translation>
+    </message>
+    <message>
+        <source>%1 matches %2 (fingerprint %3)</source>
+        <translation>%1 совпадает с %2 (отпечаток %3)</translation>
+    </message>
+    <message>
+        <source>%1 does not match %2: the controller&apos;s fingerprint is %3, the sheet&apos;s %4</source>
+        <translation>%1 не совпадает с %2: отпечаток контроллера %3, листа — %4</translation>
+    </message>
+    <message>
+        <source>%1 does not match %2: the controller&apos;s fingerprint is %3, the file&apos;s %4</source>
+        <translation>%1 не совпадает с %2: отпечаток контроллера %3, файла — %4</translation>
+    </message>
+    <message>
+        <source>%1 does not match %2:</source>
+        <translation>%1 не совпадает с %2:</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 с</translation>
+    </message>
+    <message>
+        <source>; nothing saved</source>
+        <translation>; ничего не сохранено</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Страница</translation>
+    </message>
+    <message>
+        <source>Caption</source>
+        <translation>Подпись</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>Offset</source>
+        <translation>Смещение</translation>
+    </message>
+    <message>
+        <source>Written</source>
+        <translation>Записано</translation>
+    </message>
+    <message>
+        <source>Read back</source>
+        <translation>Прочитано</translation>
+    </message>
+    <message>
+        <source> (padding)</source>
+        <translation> (заполнитель)</translation>
+    </message>
+    <message>
+        <source>No COM port on this machine (ports --all lists every number with why).</source>
+        <translation>На этом компьютере нет COM-портов (ports --all покажет каждый номер с причиной).</translation>
+    </message>
+    <message>
+        <source>read needs -o FILE (or -o DIR for several ports, -o - for stdout)</source>
+        <translation>read требует -o FILE (или -o DIR для нескольких портов, -o - для стандартного вывода)</translation>
+    </message>
+    <message>
+        <source>-o - takes one port; give a folder for several</source>
+        <translation>-o - принимает один порт; для нескольких укажите папку</translation>
+    </message>
+    <message>
+        <source>cannot make the folder %1</source>
+        <translation>не удаётся создать папку %1</translation>
+    </message>
+    <message>
+        <source>read, saved to %1</source>
+        <translation>прочитан, сохранён в %1</translation>
+    </message>
+    <message>
+        <source>read, but %1 cannot be written: %2</source>
+        <translation>прочитан, но не удаётся записать %1: %2</translation>
+    </message>
+    <message>
+        <source>; nothing written</source>
+        <translation>; ничего не записано</translation>
+    </message>
+    <message>
+        <source>written and verified</source>
+        <translation>записан и проверен</translation>
+    </message>
+    <message>
+        <source>written, but %1 byte(s) in %2 place(s) read back differently</source>
+        <translation>записан, но при чтении отличаются байты: %1, мест: %2</translation>
+    </message>
+    <message>
+        <source>the page rules change %1</source>
+        <translation>правила страниц меняют %1</translation>
+    </message>
+    <message>
+        <source>the record stores %1</source>
+        <translation>запись хранит %1</translation>
+    </message>
+    <message>
+        <source>the record to write would read as malformed: %1; nothing written</source>
+        <translation>такая запись читалась бы как искажённая: %1; ничего не записано</translation>
+    </message>
+    <message>
+        <source>written</source>
+        <translation>записан</translation>
+    </message>
+    <message>
+        <source>%1 is named twice</source>
+        <translation>%1 указан дважды</translation>
+    </message>
+    <message>
+        <source>No differences.</source>
+        <translation>Различий нет.</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Значение</translation>
+    </message>
+</context>
+<context>
+    <name>commandline</name>
+    <message>
+        <source>(see %1 --help)</source>
+        <translation>(см. %1 --help)</translation>
+    </message>
+    <message>
+        <source>Shows this help and exits.</source>
+        <translation>Показать эту справку и выйти.</translation>
+    </message>
+    <message>
+        <source>Shows the program&apos;s name and version and exits.</source>
+        <translation>Показать имя и версию программы и выйти.</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>неизвестный параметр «%1»</translation>
+    </message>
+    <message>
+        <source>unexpected argument &apos;%1&apos;</source>
+        <translation>лишний аргумент «%1»</translation>
+    </message>
+</context>
+<context>
+    <name>line::ProductionLine</name>
+    <message>
+        <source>unit %1</source>
+        <translation>изделие %1</translation>
+    </message>
+    <message>
+        <source>at the backup</source>
+        <translation>при резервной копии</translation>
+    </message>
+    <message>
+        <source>at the write</source>
+        <translation>при записи</translation>
+    </message>
+    <message>
+        <source>at the check</source>
+        <translation>при проверке</translation>
+    </message>
+    <message>
+        <source>written and verified</source>
+        <translation>записан и проверен</translation>
+    </message>
+    <message>
+        <source>failed %1: %2</source>
+        <translation>ошибка %1: %2</translation>
+    </message>
+    <message>
+        <source>COM%1  %2  %3  %4 s</source>
+        <translation>COM%1  %2  %3  %4 с</translation>
+    </message>
+    <message>
+        <source>Total: %1 written, %2 failed, %3 an hour, median cycle %4 s</source>
+        <translation>Итого: записано %1, ошибок %2, %3 в час, медиана цикла %4 с</translation>
+    </message>
+    <message>
+        <source>, %1 row(s) left</source>
+        <translation>, строк осталось %1</translation>
+    </message>
+</context>
+</TS>

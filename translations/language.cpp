@@ -1,0 +1,73 @@
+#include "translations/language.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace language {
+
+namespace {
+
+Language g_current = Language::English;
+
+bool load(const QString &name, const QStringList &folders)
+{
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    for (const QString &folder : folders) {
+        if (translator->load(name, folder)) {
+            QCoreApplication::installTranslator(translator);
+            return true;
+        }
+    }
+    delete translator;
+    return false;
+}
+
+} // namespace
+
+Language fromUiLanguages(const QStringList &uiLanguages)
+{
+    if (uiLanguages.isEmpty())
+        return Language::English;
+    const QString first = uiLanguages.constFirst().toLower();
+    const bool ru = first == QLatin1String("ru") || first.startsWith(QLatin1String("ru-"))
+                    || first.startsWith(QLatin1String("ru_"));
+    return ru ? Language::Russian : Language::English;
+}
+
+Language ofSystem()
+{
+    return fromUiLanguages(QLocale::system().uiLanguages());
+}
+
+Language current()
+{
+    return g_current;
+}
+
+void set(Language language)
+{
+    g_current = language;
+}
+
+QStringList searchPath()
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    return {dir + QStringLiteral("/translations"),
+            QDir::cleanPath(dir + QStringLiteral("/../share/" TAVRIX_SHARE_NAME "/translations"))};
+}
+
+Language use(const QString &program)
+{
+    set(ofSystem());
+    if (russian()) {
+        load(program + QStringLiteral("_ru"), searchPath());
+        load(QStringLiteral("qtbase_ru"), {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                           QCoreApplication::applicationDirPath() + QStringLiteral("/translations")});
+    }
+    return current();
+}
+
+} // namespace language

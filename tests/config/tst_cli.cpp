@@ -56,7 +56,9 @@ private:
     };
 
     sim::Simulator *startSim(int com);
-    Result cli(const QStringList &args);
+    // `locale`: the variables that choose the program's language (LANG=..., LANGUAGE=...);
+    // none is English, as on a machine where nothing is set.
+    Result cli(const QStringList &args, const QStringList &locale = {});
     QString writeFile(const QString &name, const QByteArray &text);
 
     std::unique_ptr<QTemporaryDir> m_home;
@@ -88,10 +90,14 @@ sim::Simulator *TestCli::startSim(int com)
     return m_sims.back().get();
 }
 
-TestCli::Result TestCli::cli(const QStringList &args)
+TestCli::Result TestCli::cli(const QStringList &args, const QStringList &locale)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        env.remove(QString::fromLatin1(name));
+    for (const QString &setting : locale)
+        env.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->path());
     // Only the simulators' links: no port of the machine is opened.
     env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), m_defaultPorts);
@@ -267,10 +273,10 @@ void TestCli::exitStatuses_data()
                                                     << none << 2 << "" << "the log's folder .* does not exist";
     QTest::newRow("watch one unit") << QStringList{"watch", "GOOD", "COM3", "--count", "1", "--settle", "0",
                                                    "--backups", "NEWDIR/", "--log", "LOG"}
-                                    << none << 0 << "COM3  unit 1  записан и проверен  \\d+\\.\\d s" << "";
+                                    << none << 0 << "COM3  unit 1  written and verified  \\d+\\.\\d s\n(.|\n)*Total: 1 written, 0 failed" << "";
     QTest::newRow("watch summary as JSON")
         << QStringList{"watch", "GOOD", "COM3", "--count", "1", "--settle", "0", "--backups", "NEWDIR/", "--json"}
-        << none << 0 << "\"passed\": 1" << "COM3  unit 1  записан и проверен";
+        << none << 0 << "\"passed\": 1" << "COM3  unit 1  written and verified";
     QTest::newRow("--units outside watch") << QStringList{"read", "COM3", "-o", "OUT", "--units", "UNITS"} << none << 2
                                            << "" << "--units belongs to watch";
     QTest::newRow("watch count not a number") << QStringList{"watch", "GOOD", "--count", "many"} << none << 2 << ""
@@ -295,6 +301,38 @@ void TestCli::exitStatuses_data()
                                                       << "without a configuration sheet's fingerprint";
     QTest::newRow("report to a name that is no sheet") << QStringList{"report", "GOOD", "-o", "OUT"} << none << 2 << "" << "";
     QTest::newRow("--mask outside report") << QStringList{"read", "COM3", "-o", "OUT", "--mask"} << none << 2 << "" << "";
+    // The ports there are, every number with --all; the tool's words follow the user's
+    // language (fault "russian": LANG=ru_RU.UTF-8, "LANGUAGE=en": English over it).
+    QTest::newRow("ports: the ports there are")
+        << QStringList{"ports"} << none << 0
+        << "^Ports folder: .*\n\nCOM +Device +Free +Details\nCOM3 +/dev/pts/\\d+ +yes +pseudo-terminal · through the link "
+           "[^\n]*/com3\n$" << "^$";
+    QTest::newRow("ports --all: every number") << QStringList{"ports", "--all"} << none << 0
+                                               << "\nCOM1 +— +no +no device\n(.|\n)*\nCOM3 +/dev/pts/(.|\n)*"
+                                                  "\nCOM50 +— +no +no device\n$" << "";
+    QTest::newRow("ports as JSON: the ports there are") << QStringList{"ports", "--json"} << none << 0
+                                                        << "^(?!(.|\n)*COM49)(.|\n)*\"port\": \"COM3\"" << "";
+    QTest::newRow("ports --all as JSON") << QStringList{"ports", "--all", "--json"} << none << 0
+                                         << "\"port\": \"COM50\",\n *\"state\": \"no device\"" << "";
+    QTest::newRow("--all outside ports") << QStringList{"read", "COM3", "-o", "OUT", "--all"} << none << 2 << ""
+                                         << "--all belongs to ports";
+    QTest::newRow("ports in Russian")
+        << QStringList{"ports", "--all"} << "russian" << 0
+        << "^Папка ссылок: .*\n\nCOM +Устройство +Свободен +Подробности\nCOM1 +— +нет +нет устройства\n(.|\n)*"
+           "\nCOM3 +/dev/pts/\\d+ +да +псевдотерминал · по ссылке " << "^$";
+    QTest::newRow("ports: LANGUAGE=en over a Russian locale") << QStringList{"ports"} << "LANGUAGE=en" << 0
+                                                               << "\nCOM +Device +Free +Details\n" << "";
+    QTest::newRow("no such port, in Russian") << QStringList{"write", "COM49", "GOOD"} << "russian" << 1 << ""
+                                              << "^COM49: нет такого порта \\(\\d\\.\\d\\d с\\)\n$";
+    QTest::newRow("usage error in Russian") << QStringList{"burn", "COM3"} << "russian" << 2 << ""
+                                            << "^tavrix-cli: неизвестная команда «burn» \\(см. tavrix-cli --help\\)\n$";
+    QTest::newRow("a verify's table in Russian")
+        << QStringList{"write", "COM3", "GOOD", "--verify"} << "russian store ComboBox22 changed" << 3
+        << "Смещение +Имя +Страница +Подпись +Записано +Прочитано\n" << "COM3: записан, но при чтении отличаются";
+    QTest::newRow("watch one unit in Russian")
+        << QStringList{"watch", "GOOD", "COM3", "--count", "1", "--settle", "0", "--backups", "NEWDIR/"} << "russian"
+        << 0 << "^Слежу за COM3; резервные копии в .*\nCOM3  изделие 1  записан и проверен  \\d+\\.\\d с\n"
+                "Итого: записано 1, ошибок 0, " << "";
     QTest::newRow("endless device as a file") << QStringList{"diff", "/dev/zero", "GOOD"} << none << 2 << "" << "";
 }
 
@@ -305,6 +343,15 @@ void TestCli::exitStatuses()
     QFETCH(int, status);
     QFETCH(QString, shown);
     QFETCH(QString, said);
+    // A language for the run, then the fault itself.
+    QStringList locale;
+    if (fault.startsWith(QLatin1String("russian"))) {
+        locale << QStringLiteral("LANG=ru_RU.UTF-8");
+        fault = fault.mid(8);
+    } else if (fault.startsWith(QLatin1String("LANGUAGE="))) {
+        locale << QStringLiteral("LC_ALL=ru_RU.UTF-8") << fault;
+        fault.clear();
+    }
 
     const Catalog &catalog = windowCatalog();
     ConfigForm form;
@@ -419,7 +466,7 @@ void TestCli::exitStatuses()
     QSignalSpy commands(device, &sim::Simulator::commandReceived);
     QElapsedTimer clock;
     clock.start();
-    const Result r = cli(args);
+    const Result r = cli(args, locale);
     if (faults.silent) {
         // Asked at once and again after 2 s, given up after the 3 s of --timeout (a coarse
         // timer may end up to 5 % early).
@@ -573,6 +620,9 @@ void TestCli::watchEndsAfterTheUnitInProgressOnInterrupt()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->path());
     env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), QString());
+    // Its lines in Russian, whatever the machine's language.
+    env.remove(QStringLiteral("LANGUAGE"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("ru_RU.UTF-8"));
     process.setProcessEnvironment(env);
     QSignalSpy commands(device, &sim::Simulator::commandReceived);
     process.start(QStringLiteral(TAVRIX_CLI_PATH), {"watch", tpl, "COM3", "--settle", "0", "--backups",
@@ -586,7 +636,7 @@ void TestCli::watchEndsAfterTheUnitInProgressOnInterrupt()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QVERIFY2(process.exitCode() == 0, qPrintable(out));
     // The unit under way was finished and verified, and no other was begun.
-    QVERIFY2(out.contains(QStringLiteral("COM3  unit 1  записан и проверен")), qPrintable(out));
+    QVERIFY2(out.contains(QStringLiteral("COM3  изделие 1  записан и проверен")), qPrintable(out));
     QVERIFY2(out.contains(QStringLiteral("Итого: записано 1, ошибок 0")), qPrintable(out));
     QCOMPARE(device->record().mid(513, 10), QByteArray("\"internet\""));
 }

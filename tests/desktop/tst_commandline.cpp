@@ -12,6 +12,8 @@ class TestCommandLine : public QObject
 private slots:
     void answers_data();
     void answers();
+    void speaksTheUsersLanguage_data();
+    void speaksTheUsersLanguage();
 };
 
 namespace {
@@ -108,6 +110,9 @@ void TestCommandLine::answers()
 
     QTemporaryDir config;
     QProcessEnvironment environment = withoutSerialPorts(QProcessEnvironment::systemEnvironment(), config);
+    // The console programs' words are English where no language is set.
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        environment.remove(QString::fromLatin1(name));
     if (display) {
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     } else {
@@ -122,6 +127,90 @@ void TestCommandLine::answers()
         QCOMPARE(run.exitCode, exitCode);
     const QString shownOut = QString::fromLocal8Bit(run.out);
     const QString shownErr = QString::fromLocal8Bit(run.err);
+    QVERIFY2(QRegularExpression(out).match(shownOut).hasMatch(), qPrintable(shownOut));
+    QVERIFY2(QRegularExpression(err).match(shownErr).hasMatch(), qPrintable(shownErr));
+}
+
+// The console programs in Russian when the user's messages are Russian, in English
+// otherwise, whichever variable says so; the window is Russian either way.
+void TestCommandLine::speaksTheUsersLanguage_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("locale");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // patterns
+    QTest::addColumn<QString>("err");
+
+    const QStringList russian{QStringLiteral("LANG=ru_RU.UTF-8")};
+    const QStringList english{QStringLiteral("LANG=en_GB.UTF-8")};
+    const QString cliHelpRu = QStringLiteral("^Использование: tavrix-cli \\[параметры\\] command(.|\\n)*Команды:\\n"
+                                             "  ports \\[--all\\] +COM-порты, которые есть(.|\\n)*"
+                                             "--timeout <seconds> +Сколько секунд ждать ответа");
+    const QString cliHelpEn = QStringLiteral("^Usage: tavrix-cli \\[options\\] command(.|\\n)*Commands:\\n"
+                                             "  ports \\[--all\\] +the COM ports there are(.|\\n)*"
+                                             "--timeout <seconds> +Seconds to wait");
+    QTest::newRow("cli help, LANG Russian") << kCli << russian << QStringList{"--help"} << 0 << cliHelpRu << "^$";
+    QTest::newRow("cli help, LC_ALL Russian over LANG English")
+        << kCli << QStringList{"LANG=en_US.UTF-8", "LC_ALL=ru_RU.UTF-8"} << QStringList{"-h"} << 0 << cliHelpRu << "^$";
+    QTest::newRow("cli help, LANGUAGE Russian") << kCli << QStringList{"LANG=C", "LANGUAGE=ru"} << QStringList{"-h"} << 0
+                                                << cliHelpRu << "^$";
+    QTest::newRow("cli help, LANG English") << kCli << english << QStringList{"--help"} << 0 << cliHelpEn << "^$";
+    QTest::newRow("cli help, LANGUAGE English over LC_ALL Russian")
+        << kCli << QStringList{"LC_ALL=ru_RU.UTF-8", "LANGUAGE=en"} << QStringList{"--help"} << 0 << cliHelpEn << "^$";
+    QTest::newRow("cli help, nothing set") << kCli << QStringList{} << QStringList{"--help"} << 0 << cliHelpEn << "^$";
+    QTest::newRow("cli help, another language") << kCli << QStringList{"LANG=de_DE.UTF-8"} << QStringList{"--help"} << 0
+                                                << cliHelpEn << "^$";
+    QTest::newRow("cli usage error, Russian")
+        << kCli << russian << QStringList{"read", "COM3", "--bogus"} << 2 << "^$"
+        << "^tavrix-cli: неизвестный параметр «--bogus» \\(см\\. tavrix-cli --help\\)\\n$";
+    QTest::newRow("cli missing value, Russian") << kCli << russian << QStringList{"defaults", "-o"} << 2 << "^$"
+                                                << "^tavrix-cli: отсутствует значение после «-o» \\(см\\. tavrix-cli --help\\)\\n$";
+    QTest::newRow("cli usage error, English") << kCli << english << QStringList{"show"} << 2 << "^$"
+                                              << "^tavrix-cli: show takes one file or port \\(see tavrix-cli --help\\)\\n$";
+    QTest::newRow("cli version, Russian") << kCli << russian << QStringList{"--version"} << 0 << "^tavrix-cli 2\\.0\\n$"
+                                          << "^$";
+    QTest::newRow("cli port table header, Russian") << kCli << russian << QStringList{"ports", "--all"} << 0
+                                                    << "\\nCOM +Устройство +Свободен +Подробности\\nCOM1 " << "^$";
+    QTest::newRow("cli port table header, English") << kCli << english << QStringList{"ports", "--all"} << 0
+                                                    << "\\nCOM +Device +Free +Details\\nCOM1 " << "^$";
+
+    QTest::newRow("sim help, Russian") << kSim << russian << QStringList{"--help"} << 0
+                                       << "^Использование: tavrix-sim \\[параметры\\]\\nИмитирует контроллер Tavrix(.|\\n)*"
+                                          "Параметры:(.|\\n)*--com <N> +Номер COM-порта" << "^$";
+    QTest::newRow("sim help, English") << kSim << english << QStringList{"--help"} << 0
+                                       << "^Usage: tavrix-sim \\[options\\]\\nSimulates the Tavrix controller(.|\\n)*"
+                                          "Options:(.|\\n)*--com <N> +COM number to link" << "^$";
+    QTest::newRow("sim range, Russian") << kSim << russian << QStringList{"--com", "51"} << 2 << "^$"
+                                        << "^tavrix-sim: --com принимает от 1 до 50, а не «51» \\(см\\. tavrix-sim --help\\)\\n$";
+    QTest::newRow("sim range, English") << kSim << QStringList{"LANGUAGE=en", "LC_ALL=ru_RU.UTF-8"} << QStringList{"--com", "51"}
+                                        << 2 << "^$" << "^tavrix-sim: --com takes 1 to 50, not '51' \\(see tavrix-sim --help\\)\\n$";
+    // The window's own words do not follow: it is Russian for everyone.
+    QTest::newRow("configurator version, English") << kConfigurator << english << QStringList{"--version"} << 0
+                                                   << "^tavrix-configurator 2\\.0\\n$" << "^$";
+}
+
+void TestCommandLine::speaksTheUsersLanguage()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, locale);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    QTemporaryDir config;
+    QProcessEnvironment environment = withoutSerialPorts(QProcessEnvironment::systemEnvironment(), config);
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+    for (const QString &setting : locale)
+        environment.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
+    const ProgramRun run = runProgram(program, arguments, environment);
+
+    QVERIFY(run.finished);
+    const QString shownOut = QString::fromUtf8(run.out);
+    const QString shownErr = QString::fromUtf8(run.err);
+    QVERIFY2(run.exitCode == exitCode, qPrintable(shownOut + shownErr));
     QVERIFY2(QRegularExpression(out).match(shownOut).hasMatch(), qPrintable(shownOut));
     QVERIFY2(QRegularExpression(err).match(shownErr).hasMatch(), qPrintable(shownErr));
 }

@@ -16,6 +16,7 @@ class TestSimProgram : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void linksAnswersAndCleansUpOnSignal_data();
     void linksAnswersAndCleansUpOnSignal();
     void hangUpAfterEndsTheProgram();
@@ -42,6 +43,14 @@ bool startProgram(QProcess &process, const QStringList &args)
 }
 
 } // namespace
+
+void TestSimProgram::initTestCase()
+{
+    // The program's lines are read in English, as where no language is set.
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        qunsetenv(name);
+    qputenv("LANG", "C.UTF-8");
+}
 
 void TestSimProgram::linksAnswersAndCleansUpOnSignal_data()
 {

@@ -7,7 +7,8 @@ set(_generated ${CMAKE_BINARY_DIR}/package)
 file(MAKE_DIRECTORY ${_generated})
 
 # The man pages are made from the programs' own --help and --version, so they cannot
-# drift from them. gzip -n keeps the pages the same from build to build.
+# drift from them; in English, whatever the language of the machine that builds them.
+# gzip -n keeps the pages the same from build to build.
 find_program(TAVRIX_HELP2MAN help2man)
 find_program(TAVRIX_GZIP gzip)
 set(_what_tavrix-configurator "read, change and write the configuration of a Tavrix GSM alarm controller")
@@ -18,7 +19,7 @@ if(TAVRIX_HELP2MAN AND TAVRIX_GZIP)
   foreach(program IN LISTS TAVRIX_PROGRAMS)
     set(_page ${_generated}/${program}.1)
     add_custom_command(OUTPUT ${_page}.gz
-      COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 ${TAVRIX_HELP2MAN} --no-info --section=1 "--name=${_what_${program}}"
+      COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 LANGUAGE=en LC_ALL=C.UTF-8 ${TAVRIX_HELP2MAN} --no-info --section=1 "--name=${_what_${program}}"
               --output=${_page} $<TARGET_FILE:${program}>
       COMMAND ${TAVRIX_GZIP} -9nf ${_page}
       DEPENDS ${program}

@@ -33,7 +33,7 @@ qt_options=(
 deps() {
   local packages=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-    cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
+    cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n nsis zip unzip wine wine64 xvfb xauth xdotool imagemagick
     fonts-dejavu-core
   )
@@ -151,6 +151,8 @@ stage() {
   for f in "$stage_dir"/*.exe "$stage_dir"/platforms/*.dll "$stage_dir"/styles/*.dll; do dlls_of "$f"; done
   # Qt's own texts (file dialogs, message box buttons, context menus) in Russian.
   cp /usr/share/qt6/translations/qtbase_ru.qm "$stage_dir/translations/"
+  # tavrix-cli's own texts in Russian, for a system whose language is Russian.
+  cp "$build"/translations/tavrix-cli_ru.qm "$stage_dir/translations/"
   # Plugins and translations are looked up beside the programs, wherever they are unpacked.
   printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n' >"$stage_dir/qt.conf"
   x86_64-w64-mingw32-strip "$stage_dir"/*.exe "$stage_dir"/*.dll "$stage_dir"/*/*.dll

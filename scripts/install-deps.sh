@@ -10,7 +10,7 @@ packages=(
   util-linux
   python3
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
-  qt6-translations-l10n qt6-wayland weston
+  qt6-translations-l10n qt6-l10n-tools qt6-wayland weston
   dpkg-dev file help2man lintian
   fonts-liberation2 fonts-dejavu-core
   poppler-utils

@@ -109,6 +109,17 @@ void TestPackage::holdsWhatIsInstalled()
     }
     QVERIFY(packaged.contains("usr/share/doc/tavrix-configurator/copyright"));
     QVERIFY(packaged.contains("usr/share/mime/packages/" TAVRIX_APP_ID ".xml"));
+
+    // Installed, each console program finds its Russian texts from its own folder.
+    QProcessEnvironment russian = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        russian.remove(QString::fromLatin1(name));
+    russian.insert(QStringLiteral("LANG"), QStringLiteral("ru_RU.UTF-8"));
+    for (const QString program : {QStringLiteral("tavrix-cli"), QStringLiteral("tavrix-sim")}) {
+        QVERIFY2(packaged.contains("usr/share/tavrix-configurator/translations/" + program + "_ru.qm"), qPrintable(program));
+        const ProgramRun help = runProgram(prefix.path() + "/usr/bin/" + program, {"--help"}, russian);
+        QVERIFY2(help.out.startsWith("Использование: " + program.toUtf8()), help.out.constData());
+    }
 }
 
 void TestPackage::controlFields_data()

@@ -66,10 +66,12 @@ private:
         QByteArray err;
     };
 
-    QProcessEnvironment wineEnvironment() const;
+    // `lang`: the LANG a program is run with (Wine takes the display language from it);
+    // empty leaves the test's own.
+    QProcessEnvironment wineEnvironment(const QString &lang = {}) const;
     // Runs a program under Wine (a path in the staged folder, or a Windows path) while the
     // simulators answer from this event loop.
-    Result wine(const QString &program, const QStringList &args, int timeoutMs = 120000);
+    Result wine(const QString &program, const QStringList &args, int timeoutMs = 120000, const QString &lang = {});
     Result linuxCli(const QStringList &args);
     QString x(const QStringList &args) const; // runs a command on the test's display
     QImage screenshot() const;
@@ -161,9 +163,14 @@ void TestWine::init()
     m_device.setPacing(true);
 }
 
-QProcessEnvironment TestWine::wineEnvironment() const
+QProcessEnvironment TestWine::wineEnvironment(const QString &lang) const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!lang.isEmpty()) {
+        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("LANG"), lang);
+    }
     env.insert(QStringLiteral("WINEPREFIX"), m_prefix);
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
     // No offer to install .NET or a browser engine into the new prefix.
@@ -174,10 +181,10 @@ QProcessEnvironment TestWine::wineEnvironment() const
     return env;
 }
 
-TestWine::Result TestWine::wine(const QString &program, const QStringList &args, int timeoutMs)
+TestWine::Result TestWine::wine(const QString &program, const QStringList &args, int timeoutMs, const QString &lang)
 {
     QProcess process;
-    process.setProcessEnvironment(wineEnvironment());
+    process.setProcessEnvironment(wineEnvironment(lang));
     process.setWorkingDirectory(m_home.path());
     QSignalSpy finished(&process, &QProcess::finished);
     process.start(QStringLiteral("wine"), QStringList{program} + args);
@@ -214,32 +221,51 @@ QByteArray TestWine::generatedRecord(quint32 seed) const
 
 void TestWine::toolAnswers_data()
 {
+    QTest::addColumn<QString>("lang");
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out"); // patterns
     QTest::addColumn<QString>("err");
-    QTest::newRow("version") << QStringList{"--version"} << 0 << "^tavrix-cli 2\\.0\\r?\\n$" << "^$";
+    const QString russian = QStringLiteral("ru_RU.UTF-8");
+    const QString english = QStringLiteral("C");
+    QTest::newRow("version") << english << QStringList{"--version"} << 0 << "^tavrix-cli 2\\.0\\r?\\n$" << "^$";
+    // The system's display language decides, which Wine takes from LANG.
+    QTest::newRow("help in Russian") << russian << QStringList{"--help"} << 0
+                                     << "^Использование: tavrix-cli \\[параметры\\] command(.|\\n)*Команды:" << "^$";
+    QTest::newRow("help in English") << english << QStringList{"--help"} << 0
+                                     << "^Usage: tavrix-cli \\[options\\] command(.|\\n)*Commands:" << "^$";
     QTest::newRow("ports lists the simulator as COM5 and nothing else")
-        << QStringList{"ports"} << 0 << "(?m)^COM5\\s+COM5\\s+да\\s*$" << "";
+        << russian << QStringList{"ports"} << 0
+        << "^COM +Устройство +Свободен +Подробности\\r?\\nCOM5\\s+COM5\\s+да\\s*$" << "";
+    QTest::newRow("ports in English") << english << QStringList{"ports"} << 0
+                                      << "^COM +Device +Free +Details\\r?\\nCOM5\\s+COM5\\s+yes\\s*$" << "";
+    QTest::newRow("ports --all lists every number") << english << QStringList{"ports", "--all"} << 0
+                                                    << "(?m)^COM49\\s+COM49\\s+no\\s+no such port\\s*$" << "";
     QTest::newRow("a missing port is a device failure with its reason")
-        << QStringList{"read", "COM7", "-o", "missing.cfg"} << 1 << "" << "^COM7: .*no such port";
+        << english << QStringList{"read", "COM7", "-o", "missing.cfg"} << 1 << "" << "^COM7: .*no such port";
+    QTest::newRow("a missing port in Russian") << russian << QStringList{"read", "COM7", "-o", "missing.cfg"} << 1 << ""
+                                               << "^COM7: COM7 не открывается: нет такого порта";
 }
 
 void TestWine::toolAnswers()
 {
+    QFETCH(QString, lang);
     QFETCH(QStringList, args);
     QFETCH(int, status);
     QFETCH(QString, out);
     QFETCH(QString, err);
-    const Result r = wine(stage(QStringLiteral("tavrix-cli.exe")), args);
+    const Result r = wine(stage(QStringLiteral("tavrix-cli.exe")), args, 120000, lang);
     const QString said = QString::fromUtf8(r.out);
     const QString complained = QString::fromUtf8(r.err);
     QVERIFY2(r.status == status, qPrintable(QStringLiteral("status %1\n%2%3").arg(r.status).arg(said, complained)));
     QVERIFY2(QRegularExpression(out).match(said).hasMatch(), qPrintable(said));
     QVERIFY2(QRegularExpression(err).match(complained).hasMatch(), qPrintable(complained));
     if (args.first() == QLatin1String("ports")) {
-        // Only COM5 is there: Wine's own ports were pushed past the numbers the tool asks.
-        QCOMPARE(said.count(QRegularExpression(QStringLiteral("(?m)^COM\\d+\\s+\\S+\\s+да\\s*$"))), 1);
+        // Only COM5 is there (Wine's own ports were pushed past the numbers the tool asks):
+        // it alone is listed, and free; --all lists every number.
+        const int rows = int(said.count(QRegularExpression(QStringLiteral("(?m)^COM\\d+ "))));
+        QCOMPARE(rows, args.contains(QStringLiteral("--all")) ? 50 : 1);
+        QCOMPARE(said.count(QRegularExpression(QStringLiteral("(?m)^COM\\d+\\s+\\S+\\s+(да|yes)\\s*$"))), 1);
     }
 }
 
@@ -304,10 +330,11 @@ void TestWine::watchWritesAUnitAndLogsIt()
                           {QStringLiteral("watch"), winePath(tpl), QStringLiteral("COM5"), QStringLiteral("--units"),
                            winePath(units), QStringLiteral("--log"), winePath(log), QStringLiteral("--backups"),
                            winePath(m_home.filePath(QStringLiteral("backups"))), QStringLiteral("--settle"),
-                           QStringLiteral("0")});
+                           QStringLiteral("0")},
+                          120000, QStringLiteral("ru_RU.UTF-8"));
     const QString said = QString::fromUtf8(r.out);
     QVERIFY2(r.status == 0, qPrintable(said + QString::fromUtf8(r.err)));
-    QVERIFY2(said.contains(QStringLiteral("COM5  unit 1 (Объект Липова 4)  записан и проверен")), qPrintable(said));
+    QVERIFY2(said.contains(QStringLiteral("COM5  изделие 1 (Объект Липова 4)  записан и проверен")), qPrintable(said));
     QCOMPARE(m_device.record().mid(90, 13), QByteArray("+380501000001"));
     QFile file(log);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -388,7 +415,8 @@ void TestWine::aPortThatGoesAwayEndsTheRun()
     clock.start();
     const Result r = wine(stage(QStringLiteral("tavrix-cli.exe")),
                           {QStringLiteral("read"), QStringLiteral("COM6"), QStringLiteral("-o"),
-                           QStringLiteral("pulled.cfg"), QStringLiteral("--timeout"), QStringLiteral("30")});
+                           QStringLiteral("pulled.cfg"), QStringLiteral("--timeout"), QStringLiteral("30")},
+                          120000, QStringLiteral("C"));
     QVERIFY2(r.status == 1, r.err.constData());
     QVERIFY2(r.err.contains("COM6: the port went away"), r.err.constData());
     QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));

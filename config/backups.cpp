@@ -1,5 +1,6 @@
 #include "config/backups.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -57,8 +58,8 @@ Saved save(const QByteArray &text, int com, const QDateTime &when, const QString
     result.folder = QDir::toNativeSeparators(dir.isEmpty() ? folder() : dir);
     const QString where = QDir::fromNativeSeparators(result.folder);
     if (!QDir().mkpath(where)) {
-        result.reason = QFileInfo::exists(where) ? QStringLiteral("it is not a folder")
-                                                 : QStringLiteral("the folder cannot be made");
+        result.reason = QFileInfo::exists(where) ? QCoreApplication::translate("config", "it is not a folder")
+                                                 : QCoreApplication::translate("config", "the folder cannot be made");
         return result;
     }
     const QDir d(where);
@@ -72,7 +73,7 @@ Saved save(const QByteArray &text, int com, const QDateTime &when, const QString
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
         result.reason = file.errorString();
         if (result.reason.isEmpty())
-            result.reason = QStringLiteral("the file cannot be written");
+            result.reason = QCoreApplication::translate("config", "the file cannot be written");
         return result;
     }
     result.ok = true;

@@ -17,6 +17,7 @@
 #include "protocol/replybuffer.h"
 #include "protocol/settingsreply.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRect>
 #include <QSaveFile>
@@ -129,11 +130,11 @@ QList<char32_t> codePoints(const QString &text)
 std::optional<QString> uncarried(char32_t ch)
 {
     if (ch == 0)
-        return QStringLiteral("a zero byte ends the controller's record there");
+        return QCoreApplication::translate("config", "a zero byte ends the controller's record there");
     if (ch == '\r')
-        return QStringLiteral("a carriage return ends the controller's reply");
+        return QCoreApplication::translate("config", "a carriage return ends the controller's reply");
     if (ch > 0xffff || wire::codeOf(QChar(char16_t(ch))) < 0)
-        return QStringLiteral("the controller's Windows-1251 text has no such character");
+        return QCoreApplication::translate("config", "the controller's Windows-1251 text has no such character");
     return std::nullopt;
 }
 
@@ -146,8 +147,8 @@ QString indexChoices(const QList<int> &readable)
     QString out;
     if (!items.isEmpty()) {
         const bool run = items.last() - items.first() + 1 == items.size();
-        out = run ? QStringLiteral("an item number from %1 to %2").arg(items.first()).arg(items.last())
-                  : QStringLiteral("one of the item numbers %1").arg([&] {
+        out = run ? QCoreApplication::translate("config", "an item number from %1 to %2").arg(items.first()).arg(items.last())
+                  : QCoreApplication::translate("config", "one of the item numbers %1").arg([&] {
                         QStringList numbers;
                         for (int i : items)
                             numbers << QString::number(i);
@@ -155,7 +156,7 @@ QString indexChoices(const QList<int> &readable)
                     }());
     }
     if (none)
-        out = out.isEmpty() ? QStringLiteral("-1 (nothing selected)") : QStringLiteral("-1 (nothing selected) or ") + out;
+        out = out.isEmpty() ? QCoreApplication::translate("config", "-1 (nothing selected)") : QCoreApplication::translate("config", "-1 (nothing selected) or ") + out;
     return out;
 }
 
@@ -364,7 +365,7 @@ std::optional<QString> Catalog::refusal(const ControlInfo &info, const QString &
     case ControlInfo::Check:
     case ControlInfo::Radio:
         if (value != QLatin1String("0") && value != QLatin1String("1"))
-            return QStringLiteral("%1 takes 0 or 1, not \"%2\"").arg(info.name, excerpt(value));
+            return QCoreApplication::translate("config", "%1 takes 0 or 1, not \"%2\"").arg(info.name, excerpt(value));
         return std::nullopt;
     case ControlInfo::List: {
         // What the list's decoder can make of any byte, "nothing selected" included.
@@ -376,7 +377,7 @@ std::optional<QString> Catalog::refusal(const ControlInfo &info, const QString &
         bool ok = false;
         const int i = value.toInt(&ok);
         if (!ok || !readable.contains(i))
-            return QStringLiteral("%1 takes %2, not \"%3\"").arg(info.name, indexChoices(readable), excerpt(value));
+            return QCoreApplication::translate("config", "%1 takes %2, not \"%3\"").arg(info.name, indexChoices(readable), excerpt(value));
         return std::nullopt;
     }
     case ControlInfo::Text: {
@@ -386,22 +387,22 @@ std::optional<QString> Catalog::refusal(const ControlInfo &info, const QString &
         const bool derived = records::readShowsCharactersOf(info.name);
         for (char32_t ch : chars) {
             if (const auto why = uncarried(ch))
-                return QStringLiteral("%1 cannot hold %2: %3").arg(info.name, characterName(ch), *why);
+                return QCoreApplication::translate("config", "%1 cannot hold %2: %3").arg(info.name, characterName(ch), *why);
             if (ch == ' ' && info.readForm == ControlInfo::ReadForm::UpToSpace)
                 return QStringLiteral("%1 cannot hold a space: a read shows its slot only up to the first space "
                                       "(\"%2\" would come back as \"%3\")")
                     .arg(info.name, excerpt(value), excerpt(value.left(value.indexOf(QLatin1Char(' ')))));
             if (derived && !records::readCanShowCharacter(info.name, ch))
-                return QStringLiteral("%1 cannot hold %2: no read of a controller shows it there")
+                return QCoreApplication::translate("config", "%1 cannot hold %2: no read of a controller shows it there")
                     .arg(info.name, characterName(ch));
         }
         if (const auto word = replyWordIn(value))
-            return QStringLiteral("%1 cannot hold \"%2\": a record holding a reply word reads as a malformed reply")
+            return QCoreApplication::translate("config", "%1 cannot hold \"%2\": a record holding a reply word reads as a malformed reply")
                 .arg(info.name, *word);
         switch (info.readForm) {
         case ControlInfo::ReadForm::UpToSpace:
             if (chars.size() > info.slot)
-                return QStringLiteral("%1 takes at most %2 characters (its slot in the record), \"%3\" has %4")
+                return QCoreApplication::translate("config", "%1 takes at most %2 characters (its slot in the record), \"%3\" has %4")
                     .arg(info.name)
                     .arg(info.slot)
                     .arg(excerpt(value))
@@ -485,7 +486,7 @@ std::optional<QString> Catalog::valueRefusal(const QString &name, const QString 
 {
     const ControlInfo *info = find(name);
     if (!info)
-        return QStringLiteral("%1 is not a configuration control").arg(excerpt(name));
+        return QCoreApplication::translate("config", "%1 is not a configuration control").arg(excerpt(name));
     if (auto reason = refusal(*info, value))
         return reason;
     if (info->kind == ControlInfo::Text && info->readForm == ControlInfo::ReadForm::Quoted) {
@@ -503,7 +504,7 @@ std::optional<FileError> Catalog::check(const Configuration &cfg, const QString 
     for (const Entry &e : cfg.entries()) {
         const ControlInfo *info = find(e.name);
         if (!info)
-            return FileError{fileName, e.line, QStringLiteral("%1 is not a configuration control").arg(excerpt(e.name))};
+            return FileError{fileName, e.line, QCoreApplication::translate("config", "%1 is not a configuration control").arg(excerpt(e.name))};
         if (const auto reason = refusal(*info, e.value))
             return FileError{fileName, e.line, *reason};
         if (info->kind == ControlInfo::Radio)
@@ -526,7 +527,7 @@ std::optional<FileError> Catalog::check(const Configuration &cfg, const QString 
             for (const Entry *e : set)
                 names << e->name;
             return FileError{fileName, at->line,
-                             QStringLiteral("exactly one of the radio buttons %1 must be 1, the file has %2")
+                             QCoreApplication::translate("config", "exactly one of the radio buttons %1 must be 1, the file has %2")
                                  .arg(names.join(QStringLiteral(", ")))
                                  .arg(on)};
         }
@@ -595,7 +596,7 @@ QString Catalog::shown(const ControlInfo &info, const QString &value) const
         bool ok = false;
         const int i = value.toInt(&ok);
         if (ok && i == -1)
-            return QStringLiteral("-1 (nothing selected)");
+            return QCoreApplication::translate("config", "-1 (nothing selected)");
         return i >= 0 && i < info.items.size() ? QStringLiteral("%1 (%2)").arg(canonical(info, value), info.items[i]) : value;
     }
     case ControlInfo::Text:
@@ -676,8 +677,8 @@ QString Catalog::changeLine(const Change &change) const
     if (!info.caption.isEmpty())
         where += QStringLiteral(": ") + info.caption;
     if (change.line > 0)
-        where = QStringLiteral("line %1; ").arg(change.line) + where;
-    return QStringLiteral("%1 %2 becomes %3 (%4)")
+        where = QCoreApplication::translate("config", "line %1; ").arg(change.line) + where;
+    return QCoreApplication::translate("config", "%1 %2 becomes %3 (%4)")
         .arg(info.name, excerpt(shown(info, change.named)), excerpt(shown(info, change.now)), where);
 }
 

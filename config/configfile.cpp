@@ -1,5 +1,6 @@
 #include "config/configfile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <algorithm>
@@ -99,18 +100,18 @@ QString characterName(char32_t ch)
     case 0:
         return QStringLiteral("NUL (U+0000)");
     case '\r':
-        return QStringLiteral("a carriage return (%1)").arg(code);
+        return QCoreApplication::translate("config", "a carriage return (%1)").arg(code);
     case '\n':
-        return QStringLiteral("a line feed (%1)").arg(code);
+        return QCoreApplication::translate("config", "a line feed (%1)").arg(code);
     case '\t':
-        return QStringLiteral("a tab (%1)").arg(code);
+        return QCoreApplication::translate("config", "a tab (%1)").arg(code);
     case ' ':
-        return QStringLiteral("a space (%1)").arg(code);
+        return QCoreApplication::translate("config", "a space (%1)").arg(code);
     default:
         break;
     }
     if (isControl(ch))
-        return QStringLiteral("a control character (%1)").arg(code);
+        return QCoreApplication::translate("config", "a control character (%1)").arg(code);
     return QStringLiteral("'%1' (%2)").arg(QString::fromUcs4(&ch, 1), code);
 }
 
@@ -120,7 +121,7 @@ std::optional<FileError> readFile(const QString &path, QByteArray *bytes)
     if (!file.open(QIODevice::ReadOnly))
         return FileError{path, 0, file.errorString()};
     const auto tooLarge = [&] {
-        return FileError{path, 0, QStringLiteral("larger than %1 bytes: not a configuration file").arg(kMaxFileBytes)};
+        return FileError{path, 0, QCoreApplication::translate("config", "larger than %1 bytes: not a configuration file").arg(kMaxFileBytes)};
     };
     // A regular file says its size; a device or a pipe is read up to one byte past the limit.
     if (file.size() > kMaxFileBytes)
@@ -172,12 +173,12 @@ bool parseValue(QStringView rest, QString *value, QString *reason)
         }
     }
     if (i >= rest.size()) {
-        *reason = QStringLiteral("the quoted text has no closing quote");
+        *reason = QCoreApplication::translate("config", "the quoted text has no closing quote");
         return false;
     }
     const QStringView after = rest.mid(i + 1).trimmed();
     if (!after.isEmpty() && !after.startsWith(QLatin1Char('#'))) {
-        *reason = QStringLiteral("text after the closing quote");
+        *reason = QCoreApplication::translate("config", "text after the closing quote");
         return false;
     }
     *value = text;
@@ -193,17 +194,17 @@ std::optional<FileError> parse(const QByteArray &bytes, const QString &fileName,
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(bytes);
     if (utf8.hasError())
-        return fail(0, QStringLiteral("not UTF-8 text"));
+        return fail(0, QCoreApplication::translate("config", "not UTF-8 text"));
 
     const QStringList lines = text.split(QLatin1Char('\n'));
     static const QRegularExpression formatLine(QStringLiteral("^#\\s*(\\S+)\\s+(\\S+)\\s*$"));
     const auto header = formatLine.match(lines.first().trimmed());
     if (!header.hasMatch() || header.captured(1) != QLatin1String(kFormatName))
-        return fail(1, QStringLiteral("not a configuration file (the first line must be \"# %1 %2\")")
+        return fail(1, QCoreApplication::translate("config", "not a configuration file (the first line must be \"# %1 %2\")")
                            .arg(QLatin1String(kFormatName))
                            .arg(kFormatVersion));
     if (header.captured(2) != QString::number(kFormatVersion))
-        return fail(1, QStringLiteral("format version %1 is not known (this program reads version %2)")
+        return fail(1, QCoreApplication::translate("config", "format version %1 is not known (this program reads version %2)")
                            .arg(excerpt(header.captured(2)))
                            .arg(kFormatVersion));
 
@@ -216,12 +217,12 @@ std::optional<FileError> parse(const QByteArray &bytes, const QString &fileName,
             continue;
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq < 0)
-            return fail(lineNo, QStringLiteral("expected \"Name = value\""));
+            return fail(lineNo, QCoreApplication::translate("config", "expected \"Name = value\""));
         const QString name = line.left(eq).trimmed();
         if (!nameForm.match(name).hasMatch())
-            return fail(lineNo, QStringLiteral("\"%1\" is not a control name").arg(excerpt(name)));
+            return fail(lineNo, QCoreApplication::translate("config", "\"%1\" is not a control name").arg(excerpt(name)));
         if (const Entry *first = parsed.find(name))
-            return fail(lineNo, QStringLiteral("%1 is given twice (first on line %2)").arg(excerpt(name)).arg(first->line));
+            return fail(lineNo, QCoreApplication::translate("config", "%1 is given twice (first on line %2)").arg(excerpt(name)).arg(first->line));
         QString value;
         QString reason;
         if (!parseValue(QStringView(line).mid(eq + 1), &value, &reason))

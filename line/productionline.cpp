@@ -6,6 +6,7 @@
 #include "config/catalog.h"
 #include "translations/language.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -41,18 +42,18 @@ ProductionLine::~ProductionLine()
 bool ProductionLine::prepare(QString *why)
 {
     if (!QDir().mkpath(m_backupsDir)) {
-        *why = QStringLiteral("the backups folder %1 cannot be made").arg(m_backupsDir);
+        *why = QCoreApplication::translate("line", "the backups folder %1 cannot be made").arg(m_backupsDir);
         return false;
     }
     if (!m_options.logPath.isEmpty()) {
         const QFileInfo info(m_options.logPath);
         if (!info.absoluteDir().exists()) {
-            *why = QStringLiteral("the log's folder %1 does not exist").arg(info.absolutePath());
+            *why = QCoreApplication::translate("line", "the log's folder %1 does not exist").arg(info.absolutePath());
             return false;
         }
         m_log.setFileName(m_options.logPath);
         if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append)) {
-            *why = QStringLiteral("the log %1 cannot be written: %2").arg(m_options.logPath, m_log.errorString());
+            *why = QCoreApplication::translate("line", "the log %1 cannot be written: %2").arg(m_options.logPath, m_log.errorString());
             return false;
         }
     }
@@ -165,7 +166,7 @@ void ProductionLine::unitFinished(Station &, const UnitResult &result)
         const QByteArray line = QJsonDocument(logObject(result)).toJson(QJsonDocument::Compact) + '\n';
         // Each line on disk as it happens: a crash loses nothing already logged.
         if (m_log.write(line) != line.size() || !m_log.flush())
-            emit notice(QStringLiteral("the log %1 cannot be written: %2").arg(m_log.fileName(), m_log.errorString()));
+            emit notice(QCoreApplication::translate("line", "the log %1 cannot be written: %2").arg(m_log.fileName(), m_log.errorString()));
     }
     emit unitDone(result);
     QTimer::singleShot(0, this, &ProductionLine::checkEnd);

@@ -5,6 +5,7 @@
 #include "protocol/records/records.h"
 #include "protocol/replies.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace line {
@@ -40,7 +41,7 @@ std::optional<UnitsError> Recipe::load(const QString &templatePath, const QStrin
             return error;
         for (const QString &name : std::as_const(header)) {
             if (name != QLatin1String("unit") && !m_catalog.find(name))
-                return UnitsError {unitsPath, 1, name, QStringLiteral("is not a configuration control")};
+                return UnitsError {unitsPath, 1, name, QCoreApplication::translate("line", "is not a configuration control")};
         }
     }
     m_template = loaded;
@@ -71,7 +72,7 @@ std::optional<UnitsError> Recipe::checkRow(const UnitRow &row, const QString &un
         if (line == row.line)
             return UnitsError {unitsPath, row.line, {}, error->reason};
         return UnitsError {m_templatePath, line, {},
-                           QStringLiteral("%1 (with line %2 of %3)").arg(error->reason).arg(row.line).arg(unitsPath)};
+                           QCoreApplication::translate("line", "%1 (with line %2 of %3)").arg(error->reason).arg(row.line).arg(unitsPath)};
     }
     return std::nullopt;
 }

@@ -1,14 +1,16 @@
 #include "line/unitqueue.h"
 
+#include <QCoreApplication>
+
 namespace line {
 
 QString UnitsError::message() const
 {
     QString where = file;
     if (line > 0)
-        where += QStringLiteral(": line %1").arg(line);
+        where += QCoreApplication::translate("line", ": line %1").arg(line);
     if (!column.isEmpty())
-        where += QStringLiteral(", column %1").arg(column);
+        where += QCoreApplication::translate("line", ", column %1").arg(column);
     return where + QStringLiteral(": ") + reason;
 }
 
@@ -73,7 +75,7 @@ std::optional<UnitsError> splitRecords(const QString &text, const QString &fileN
             record.line = ++line;
         } else {
             if (wasQuoted && !c.isSpace())
-                return UnitsError {fileName, line, {}, QStringLiteral("text after a closing quote")};
+                return UnitsError {fileName, line, {}, QCoreApplication::translate("line", "text after a closing quote")};
             if (!wasQuoted)
                 field += c;
             if (!c.isSpace())
@@ -81,7 +83,7 @@ std::optional<UnitsError> splitRecords(const QString &text, const QString &fileN
         }
     }
     if (quoted)
-        return UnitsError {fileName, record.line, {}, QStringLiteral("a quote is not closed")};
+        return UnitsError {fileName, record.line, {}, QCoreApplication::translate("line", "a quote is not closed")};
     endRecord();
     return std::nullopt;
 }
@@ -96,21 +98,21 @@ std::optional<UnitsError> parseUnits(const QByteArray &bytes, const QString &fil
         data.remove(0, 3);
     const QString text = QString::fromUtf8(data);
     if (text.toUtf8() != data)
-        return UnitsError {fileName, 0, {}, QStringLiteral("is not UTF-8 text")};
+        return UnitsError {fileName, 0, {}, QCoreApplication::translate("line", "is not UTF-8 text")};
     QList<Record> records;
     if (auto error = splitRecords(text, fileName, &records))
         return error;
     if (records.isEmpty())
-        return UnitsError {fileName, 1, {}, QStringLiteral("has no header of control names")};
+        return UnitsError {fileName, 1, {}, QCoreApplication::translate("line", "has no header of control names")};
 
     const Record &head = records.first();
     header->clear();
     for (const QString &name : head.fields) {
         const QString trimmed = name.trimmed();
         if (trimmed.isEmpty())
-            return UnitsError {fileName, head.line, {}, QStringLiteral("the header has an empty column name")};
+            return UnitsError {fileName, head.line, {}, QCoreApplication::translate("line", "the header has an empty column name")};
         if (header->contains(trimmed))
-            return UnitsError {fileName, head.line, trimmed, QStringLiteral("named twice")};
+            return UnitsError {fileName, head.line, trimmed, QCoreApplication::translate("line", "named twice")};
         *header << trimmed;
     }
     const int labelColumn = int(header->indexOf(QStringLiteral("unit")));
@@ -119,7 +121,7 @@ std::optional<UnitsError> parseUnits(const QByteArray &bytes, const QString &fil
         const Record &record = records.at(r);
         if (record.fields.size() != header->size())
             return UnitsError {fileName, record.line, {},
-                               QStringLiteral("has %1 field(s), the header %2").arg(record.fields.size()).arg(header->size())};
+                               QCoreApplication::translate("line", "has %1 field(s), the header %2").arg(record.fields.size()).arg(header->size())};
         UnitRow row;
         row.line = record.line;
         for (int c = 0; c < header->size(); ++c) {

@@ -4,6 +4,8 @@
 #include "protocol/records/recordmap.h"
 #include "protocol/replies.h"
 
+#include <QCoreApplication>
+
 namespace settingsreply {
 
 QByteArray recordOf(const QByteArray &text, int payloadPos)
@@ -25,7 +27,7 @@ QString fault(const QByteArray &record)
         }
     }
     if (word)
-        return QStringLiteral("the reply word %1 stands inside the record at offset %2 (%3)")
+        return QCoreApplication::translate("protocol", "the reply word %1 stands inside the record at offset %2 (%3)")
             .arg(QLatin1String(word))
             .arg(first)
             .arg(records::placeAt(record, first).meaning);

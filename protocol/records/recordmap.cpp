@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
+
 namespace records {
 namespace {
 
@@ -183,7 +185,7 @@ QString settingsRecordFault(const QByteArray &payload)
     const qsizetype nul = payload.indexOf('\0');
     const int length = int(nul >= 0 ? nul : payload.size());
     if (length < kSettingsFixedWidth)
-        return QStringLiteral("the record has %1 characters, fewer than the %2 of its fixed part")
+        return QCoreApplication::translate("protocol", "the record has %1 characters, fewer than the %2 of its fixed part")
             .arg(length)
             .arg(kSettingsFixedWidth);
     // The fields before the internet block have fixed widths and take any character, so
@@ -192,20 +194,20 @@ QString settingsRecordFault(const QByteArray &payload)
     const Payload p(payload, 0);
     const GprsShape shape = gprsShape(p);
     if (shape.open != kGprsOffset)
-        return QStringLiteral("offset %1 holds %2, not the quote that opens the internet settings "
+        return QCoreApplication::translate("protocol", "offset %1 holds %2, not the quote that opens the internet settings "
                               "(the record is shifted)")
             .arg(kGprsOffset)
             .arg(quotedByte(payload.at(kGprsOffset)));
     if (shape.group < 0)
-        return QStringLiteral("the internet settings have no protocol group (\"TCP\",) after the access point");
+        return QCoreApplication::translate("protocol", "the internet settings have no protocol group (\"TCP\",) after the access point");
     // The access point fills its field with spaces; only a longer name moves the group.
     const int groupAt = qMax(kGprsOffset + 2 + kApnField, shape.close + 1);
     if (shape.group != groupAt)
-        return QStringLiteral("the protocol group stands at offset %1, not %2 (the record is shifted)")
+        return QCoreApplication::translate("protocol", "the protocol group stands at offset %1, not %2 (the record is shifted)")
             .arg(shape.group)
             .arg(groupAt);
     if (!shape.serverPort)
-        return QStringLiteral("the server and port after offset %1 are not \"server\",\"port\" followed by spaces")
+        return QCoreApplication::translate("protocol", "the server and port after offset %1 are not \"server\",\"port\" followed by spaces")
             .arg(shape.groupEnd);
     return {};
 }

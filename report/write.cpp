@@ -103,7 +103,7 @@ std::optional<QByteArray> drawPdfByHelper(const PdfPage &page, QString *error)
         QStringList shown;
         for (const QString &place : places)
             shown << QDir::toNativeSeparators(place);
-        *error = QStringLiteral("the program that draws a PDF is missing: no %1 (an .html sheet needs none)")
+        *error = QCoreApplication::translate("report", "the program that draws a PDF is missing: no %1 (an .html sheet needs none)")
                      .arg(shown.join(QStringLiteral(" or ")));
         return std::nullopt;
     }
@@ -111,7 +111,7 @@ std::optional<QByteArray> drawPdfByHelper(const PdfPage &page, QString *error)
     QProcess helper;
     helper.start(program, {});
     if (!helper.waitForStarted(kHelperStartMs)) {
-        *error = QStringLiteral("%1 cannot be started: %2").arg(shown, helper.errorString());
+        *error = QCoreApplication::translate("report", "%1 cannot be started: %2").arg(shown, helper.errorString());
         return std::nullopt;
     }
     helper.write(page.packed());
@@ -119,16 +119,16 @@ std::optional<QByteArray> drawPdfByHelper(const PdfPage &page, QString *error)
     if (!helper.waitForFinished(kHelperDrawMs)) {
         helper.kill();
         helper.waitForFinished();
-        *error = QStringLiteral("%1 did not finish drawing the sheet").arg(shown);
+        *error = QCoreApplication::translate("report", "%1 did not finish drawing the sheet").arg(shown);
         return std::nullopt;
     }
     if (helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0) {
         const QStringList said = QString::fromUtf8(helper.readAllStandardError()).trimmed().split(QLatin1Char('\n'));
         const QString stopped = helper.exitStatus() == QProcess::CrashExit
-                                    ? QStringLiteral("it crashed")
-                                    : QStringLiteral("it stopped with status %1").arg(helper.exitCode());
+                                    ? QCoreApplication::translate("report", "it crashed")
+                                    : QCoreApplication::translate("report", "it stopped with status %1").arg(helper.exitCode());
         const QString reason = said.last().trimmed().isEmpty() ? stopped : said.last().trimmed();
-        *error = QStringLiteral("%1 could not draw the sheet: %2").arg(shown, reason);
+        *error = QCoreApplication::translate("report", "%1 could not draw the sheet: %2").arg(shown, reason);
         return std::nullopt;
     }
     return helper.readAllStandardOutput();
@@ -205,13 +205,13 @@ bool write(const Sheet &sheet, const QString &path, PdfDrawer draw, QString *err
             return false;
         const std::optional<QByteArray> pdf = withKeywords(*drawn, sheet.fingerprint);
         if (!pdf) {
-            *error = QStringLiteral("the PDF writer made a file whose information cannot be extended");
+            *error = QCoreApplication::translate("report", "the PDF writer made a file whose information cannot be extended");
             return false;
         }
         return saveWhole(path, *pdf, error);
     }
     if (suffix != QLatin1String("html") && suffix != QLatin1String("htm")) {
-        *error = QStringLiteral("a sheet is a .pdf or an .html file");
+        *error = QCoreApplication::translate("report", "a sheet is a .pdf or an .html file");
         return false;
     }
     return saveWhole(path, html(sheet), error);

@@ -722,4 +722,35 @@ write сначала сохраняет то, что хранил каждый �
         <translation>сервер и порт после смещения %1 не имеют вида &quot;сервер&quot;,&quot;порт&quot; с пробелами после</translation>
     </message>
 </context>
+<context>
+    <name>report</name>
+    <message>
+        <source>the program that draws a PDF is missing: no %1 (an .html sheet needs none)</source>
+        <translation>нет программы, которая рисует PDF: не найден %1 (листу .html она не нужна)</translation>
+    </message>
+    <message>
+        <source>%1 cannot be started: %2</source>
+        <translation>%1 не запускается: %2</translation>
+    </message>
+    <message>
+        <source>%1 did not finish drawing the sheet</source>
+        <translation>%1 не закончил рисовать лист</translation>
+    </message>
+    <message>
+        <source>it stopped with status %1</source>
+        <translation>он завершился с кодом %1</translation>
+    </message>
+    <message>
+        <source>%1 could not draw the sheet: %2</source>
+        <translation>%1 не смог нарисовать лист: %2</translation>
+    </message>
+    <message>
+        <source>the PDF writer made a file whose information cannot be extended</source>
+        <translation>программа записи PDF создала файл, сведения которого нельзя дополнить</translation>
+    </message>
+    <message>
+        <source>a sheet is a .pdf or an .html file</source>
+        <translation>лист — это файл .pdf или .html</translation>
+    </message>
+</context>
 </TS>

@@ -166,6 +166,10 @@ void TestWine::init()
 QProcessEnvironment TestWine::wineEnvironment(const QString &lang) const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // Without any locale Wine names its X windows in Latin-1, and the window's Cyrillic
+    // title is not found by its name; UTF-8 keeps it as it is (the tool stays English).
+    if (lang.isEmpty() && !env.contains(QStringLiteral("LANG")) && !env.contains(QStringLiteral("LC_ALL")))
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     if (!lang.isEmpty()) {
         for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
             env.remove(QString::fromLatin1(name));

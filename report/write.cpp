@@ -104,7 +104,7 @@ std::optional<QByteArray> drawPdfByHelper(const PdfPage &page, QString *error)
         for (const QString &place : places)
             shown << QDir::toNativeSeparators(place);
         *error = QCoreApplication::translate("report", "the program that draws a PDF is missing: no %1 (an .html sheet needs none)")
-                     .arg(shown.join(QStringLiteral(" or ")));
+                     .arg(shown.join(QCoreApplication::translate("report", " or ")));
         return std::nullopt;
     }
     const QString shown = QDir::toNativeSeparators(program);

@@ -752,5 +752,13 @@ write сначала сохраняет то, что хранил каждый �
         <source>a sheet is a .pdf or an .html file</source>
         <translation>лист — это файл .pdf или .html</translation>
     </message>
+    <message>
+        <source> or </source>
+        <translation> или </translation>
+    </message>
+    <message>
+        <source>it crashed</source>
+        <translation>он аварийно завершился</translation>
+    </message>
 </context>
 </TS>

@@ -67,7 +67,7 @@ private:
     };
 
     // `lang`: the LANG a program is run with (Wine takes the display language from it);
-    // empty leaves the test's own.
+    // empty is C.UTF-8, English.
     QProcessEnvironment wineEnvironment(const QString &lang = {}) const;
     // Runs a program under Wine (a path in the staged folder, or a Windows path) while the
     // simulators answer from this event loop.
@@ -166,15 +166,12 @@ void TestWine::init()
 QProcessEnvironment TestWine::wineEnvironment(const QString &lang) const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // Without any locale Wine names its X windows in Latin-1, and the window's Cyrillic
-    // title is not found by its name; UTF-8 keeps it as it is (the tool stays English).
-    if (lang.isEmpty() && !env.contains(QStringLiteral("LANG")) && !env.contains(QStringLiteral("LC_ALL")))
-        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-    if (!lang.isEmpty()) {
-        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
-            env.remove(QString::fromLatin1(name));
-        env.insert(QStringLiteral("LANG"), lang);
-    }
+    // The same Wine whatever the machine's locale: English folder names in the prefix, the
+    // tool's English, and UTF-8 (without it Wine names its X windows in Latin-1 and the
+    // window is not found by its Russian title). A row of the tool asks for its own LANG.
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("LANG"), lang.isEmpty() ? QStringLiteral("C.UTF-8") : lang);
     env.insert(QStringLiteral("WINEPREFIX"), m_prefix);
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
     // No offer to install .NET or a browser engine into the new prefix.
@@ -207,6 +204,9 @@ TestWine::Result TestWine::linuxCli(const QStringList &args)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path());
     env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), QString());
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     process.setProcessEnvironment(env);
     QSignalSpy finished(&process, &QProcess::finished);
     process.start(QStringLiteral(TAVRIX_CLI_PATH), args);

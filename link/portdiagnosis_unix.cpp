@@ -376,6 +376,14 @@ QString portscan::describe(const PortStatus &s, const QHash<QString, QString> &k
     return parts.join(QStringLiteral(" · "));
 }
 
+bool portscan::noUartBehind(const QString &device, const QString &ttyClass)
+{
+    if (!device.startsWith(QLatin1String("/dev/ttyS")))
+        return false;
+    QFile type(ttyClass + QLatin1Char('/') + device.mid(5) + QStringLiteral("/type"));
+    return type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0";
+}
+
 portscan::Place portscan::locate(const PortMap &map, int com, language::Language words)
 {
     const bool russian = words == language::Language::Russian;
@@ -397,6 +405,10 @@ portscan::Place portscan::locate(const PortMap &map, int com, language::Language
     if (s.device.isEmpty()) {
         s.device = portmap::tableEntry(map, com);
         s.reason = russian ? u("нет устройства") : QStringLiteral("no device");
+    }
+    if (s.link.isEmpty() && portscan::noUartBehind(s.device)) {
+        s.reason = russian ? u("нет устройства") : QStringLiteral("no device");
+        return {s, false};
     }
     const bool probe = s.state == PortStatus::State::Absent && !s.device.isEmpty() && QFileInfo::exists(s.device);
     return {s, probe};

@@ -1,10 +1,12 @@
 #include "link/exchangejournal.h"
 #include "link/portdiagnosis.h"
 #include "link/portmap.h"
+#include "link/portscan.h"
 #include "link/serialchannel.h"
 #include "link/win32errors.h"
 #include "tests/support/ptypeer.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -20,6 +22,8 @@ class TestSerialChannel : public QObject
 private slots:
     void portMapPrefersTheLinkAndFallsBackToTheTable_data();
     void portMapPrefersTheLinkAndFallsBackToTheTable();
+    void serialNodeWithoutAUartIsNoPort_data();
+    void serialNodeWithoutAUartIsNoPort();
     void opensExclusivelyAndRefusesASecondOpen();
     void portHeldByAnotherChannelCannotBeOpened();
     void refusedOpenIsExplained_data();
@@ -67,6 +71,33 @@ void TestSerialChannel::portMapPrefersTheLinkAndFallsBackToTheTable()
         QCOMPARE(path, QStringLiteral("/dev/null"));
     else
         QVERIFY(path.isEmpty());
+}
+
+void TestSerialChannel::serialNodeWithoutAUartIsNoPort_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QByteArray>("type"); // what the kernel says of the node; empty: nothing
+    QTest::addColumn<bool>("none");
+    QTest::newRow("no UART behind ttyS1") << "/dev/ttyS1" << QByteArray("0\n") << true;
+    QTest::newRow("a 16550A behind ttyS0") << "/dev/ttyS0" << QByteArray("4\n") << false;
+    QTest::newRow("the kernel does not say") << "/dev/ttyS2" << QByteArray() << false;
+    QTest::newRow("not a ttyS node") << "/dev/ttyUSB0" << QByteArray("0\n") << false;
+}
+
+void TestSerialChannel::serialNodeWithoutAUartIsNoPort()
+{
+    QFETCH(QString, device);
+    QFETCH(QByteArray, type);
+    QFETCH(bool, none);
+    QTemporaryDir ttyClass;
+    if (!type.isEmpty()) {
+        const QString node = ttyClass.filePath(device.mid(5));
+        QVERIFY(QDir().mkpath(node));
+        QFile file(node + QStringLiteral("/type"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(type);
+    }
+    QCOMPARE(portscan::noUartBehind(device, ttyClass.path()), none);
 }
 
 void TestSerialChannel::opensExclusivelyAndRefusesASecondOpen()

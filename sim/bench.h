@@ -22,8 +22,8 @@ public:
         int appearAfterMs = 0;   // the port's link is created this long after start()
         int vanishAfterMs = -1;  // >= 0: the port goes this long after start()
         int units = 0;           // 0: one controller, always connected
-        int presentMs = 5000;    // each unit answers this long ...
-        int absentMs = 2000;     // ... then the cable is empty this long
+        int presentMs = 8000;    // each unit answers this long ...
+        int absentMs = 5000;     // ... then the cable is empty this long
     };
 
     explicit Bench(Simulator &simulator, QObject *parent = nullptr);

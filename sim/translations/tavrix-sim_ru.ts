@@ -87,12 +87,12 @@ otherwise (LANGUAGE=en or LANGUAGE=ru chooses).</source>
         <translation>Контроллеры, подключаемые один за другим, каждый со своими настройками.</translation>
     </message>
     <message>
-        <source>Seconds each unit stays connected (default 5).</source>
-        <translation>Сколько секунд каждое изделие остаётся подключённым (по умолчанию 5).</translation>
+        <source>Seconds each unit stays connected (default 8).</source>
+        <translation>Сколько секунд каждое изделие остаётся подключённым (по умолчанию 8).</translation>
     </message>
     <message>
-        <source>Seconds the cable stays empty between units (default 2).</source>
-        <translation>Сколько секунд кабель свободен между изделиями (по умолчанию 2).</translation>
+        <source>Seconds the cable stays empty between units (default 5; a production line takes a unit as gone after 4 s of silence).</source>
+        <translation>Сколько секунд кабель свободен между изделиями (по умолчанию 5; линия считает изделие снятым после 4 с молчания).</translation>
     </message>
     <message>
         <source>Create the port&apos;s link only after this many seconds.</source>

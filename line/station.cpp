@@ -88,7 +88,7 @@ void Station::settled()
 
 void Station::sent()
 {
-    const bool answered = std::exchange(m_heardSinceSend, false);
+    const bool answered = std::exchange(m_answeredSinceSend, false);
     if (m_state == State::Working)
         return;
     // A new request: the first byte of its answer is timed anew.
@@ -106,7 +106,6 @@ void Station::sent()
 
 void Station::heard()
 {
-    m_heardSinceSend = true;
     // A unit's cycle starts with the first byte of the reply that shows it, which may
     // begin while the last unit is still thought to be leaving.
     if ((m_state == State::Probing || m_state == State::Leaving) && !m_firstByte.isValid())
@@ -115,6 +114,9 @@ void Station::heard()
 
 void Station::recordTaken(const QByteArray &text, int payloadPos)
 {
+    // Only a whole reply says the unit is still there: one pulled off its cable mid-reply
+    // leaves half a reply, which also holds the next request back until it is stale.
+    m_answeredSinceSend = true;
     if (m_state == State::Probing)
         unitAnswered(settingsreply::recordOf(text, payloadPos));
     else if (m_state == State::Working && m_phase == QLatin1String("verify"))

@@ -117,8 +117,8 @@ private:
     QString m_refusal;
     QTimer m_settle;
     QElapsedTimer m_firstByte; // the current probe's answer began
-    bool m_heardSinceSend = false;
-    int m_silentProbes = 0;    // requests in a row that no byte followed, while a unit leaves
+    bool m_answeredSinceSend = false; // a whole reply came to the last request
+    int m_silentProbes = 0;    // requests in a row that no whole reply followed, while a unit leaves
     QElapsedTimer m_unitClock;
 
     // The unit under way.

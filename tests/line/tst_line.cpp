@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTimer>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -33,7 +34,8 @@ struct BenchScript
     int units = 1;
     int presentMs = 4000;
     int absentMs = 500;
-    QString fault; // "pulled at write", "silent", "corrupt", "cut short once"
+    QString fault; // "pulled at write", "silent", "corrupt", "cut short once", "cut short as it leaves"
+    int repeatMs = 200; // the line's repeat period, taken from the first bench
 };
 
 } // namespace
@@ -203,6 +205,12 @@ void TestLine::benches_data()
     QTest::newRow("a unit whose first answer is cut short is asked again and written")
         << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, "cut short once"}} << QByteArray() << 1
         << QStringList {"COM7 pass 0"} << QStringList {};
+    // Pulled off mid-reply: half a reply is no answer, and it holds the next request back
+    // (its bytes are still arriving). The next unit, plugged in two and a half periods
+    // later, is a new unit, not the last one still there.
+    QTest::newRow("a unit pulled mid-reply, the next soon after")
+        << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, "cut short as it leaves", 400}} << QByteArray() << 2
+        << QStringList {"COM7 pass 0", "COM7 pass 0"} << QStringList {};
     QTest::newRow("a unit that stores another byte fails at verify")
         << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, "corrupt"}} << QByteArray() << 0
         << QStringList {} << QStringList {};
@@ -220,6 +228,7 @@ void TestLine::benches()
     const QString portsDir = dir.filePath("ports");
     std::vector<std::unique_ptr<sim::Simulator>> sims;
     std::vector<std::unique_ptr<sim::Bench>> rigs;
+    QList<QByteArray> leftWith; // what units that went away in the row's own script held
     QList<int> coms;
     for (const BenchScript &script : std::as_const(benches)) {
         auto device = std::make_unique<sim::Simulator>();
@@ -252,6 +261,31 @@ void TestLine::benches()
             f.once = true;
             d->setFaults(f);
         }
+        if (script.fault == QLatin1String("cut short as it leaves")) {
+            // The first request after the unit passed gets 300 bytes, then the cable is
+            // quiet until another unit answers 2.5 periods later.
+            auto reads = std::make_shared<int>(-1); // READ_SET since the first write
+            const int gap = script.repeatMs * 5 / 2;
+            const QByteArray unwritten = d->record(); // what the next unit holds
+            connect(d, &sim::Simulator::commandReceived, d, [d, reads, gap, unwritten, &leftWith](const QByteArray &line) {
+                if (line.startsWith("WRITE_SET_") && *reads < 0)
+                    *reads = 0;
+                else if (line.startsWith("READ_SET") && *reads >= 0 && ++*reads == 2) {
+                    sim::Simulator::Faults f;
+                    f.truncateTo = 300;
+                    f.once = true;
+                    d->setFaults(f);
+                    QTimer::singleShot(50, d, [d, &leftWith] {
+                        leftWith << d->record();
+                        d->setAnswering(false);
+                    });
+                    QTimer::singleShot(gap, d, [d, unwritten] {
+                        d->setRecord(unwritten);
+                        d->setAnswering(true);
+                    });
+                }
+            });
+        }
         if (script.fault == QLatin1String("corrupt")) {
             sim::Simulator::Faults f;
             f.corruptOffset = 20;
@@ -281,7 +315,7 @@ void TestLine::benches()
     options.backupsDir = dir.filePath("backups");
     options.logPath = dir.filePath("line.jsonl");
     options.count = count;
-    options.timing = {100, 200, 1000};
+    options.timing = {100, benches.first().repeatMs, 1000};
     ProductionLine productionLine(PortMap(portsDir, {}), recipe, options);
     QString why;
     QVERIFY2(productionLine.prepare(&why), qPrintable(why));
@@ -346,7 +380,10 @@ void TestLine::benches()
             continue;
         QVERIFY2(r.seconds < 1.2, qPrintable(QString::number(r.seconds)));
         const sim::Bench &rig = *rigs.at(coms.indexOf(r.com));
+        // Units put on and off the cable by the row's own script.
         bool found = false;
+        for (const QByteArray &record : std::as_const(leftWith) + QList {sims.at(coms.indexOf(r.com))->record()})
+            found = found || QCryptographicHash::hash(record, QCryptographicHash::Sha256).toHex() == r.sha256;
         for (int unit = 1; unit <= benches.at(coms.indexOf(r.com)).units; ++unit)
             found = found
                     || QCryptographicHash::hash(rig.unitRecord(unit), QCryptographicHash::Sha256).toHex() == r.sha256;

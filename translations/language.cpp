@@ -64,6 +64,8 @@ Language use(const QString &program)
     set(ofSystem());
     if (russian()) {
         load(program + QStringLiteral("_ru"), searchPath());
+        // Help, version and usage errors, shared by the programs.
+        load(QStringLiteral("tavrix-commandline_ru"), searchPath());
         load(QStringLiteral("qtbase_ru"), {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
                                            QCoreApplication::applicationDirPath() + QStringLiteral("/translations")});
     }

@@ -282,13 +282,6 @@ write сначала сохраняет то, что хранил каждый �
     </message>
 </context>
 <context>
-    <name>QCommandLineParser</name>
-    <message>
-        <source>Usage: %1</source>
-        <translation>Использование: %1</translation>
-    </message>
-</context>
-<context>
     <name>Tool</name>
     <message>
         <source>the snapshot of what the controller holds cannot be saved in %1: %2; nothing written</source>
@@ -433,29 +426,6 @@ write сначала сохраняет то, что хранил каждый �
     <message>
         <source>Value</source>
         <translation>Значение</translation>
-    </message>
-</context>
-<context>
-    <name>commandline</name>
-    <message>
-        <source>(see %1 --help)</source>
-        <translation>(см. %1 --help)</translation>
-    </message>
-    <message>
-        <source>Shows this help and exits.</source>
-        <translation>Показать эту справку и выйти.</translation>
-    </message>
-    <message>
-        <source>Shows the program&apos;s name and version and exits.</source>
-        <translation>Показать имя и версию программы и выйти.</translation>
-    </message>
-    <message>
-        <source>unknown option &apos;%1&apos;</source>
-        <translation>неизвестный параметр «%1»</translation>
-    </message>
-    <message>
-        <source>unexpected argument &apos;%1&apos;</source>
-        <translation>лишний аргумент «%1»</translation>
     </message>
 </context>
 <context>

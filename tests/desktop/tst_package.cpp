@@ -115,10 +115,13 @@ void TestPackage::holdsWhatIsInstalled()
     for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
         russian.remove(QString::fromLatin1(name));
     russian.insert(QStringLiteral("LANG"), QStringLiteral("ru_RU.UTF-8"));
-    for (const QString program : {QStringLiteral("tavrix-cli"), QStringLiteral("tavrix-sim")}) {
+    QVERIFY(packaged.contains("usr/share/tavrix-configurator/translations/tavrix-commandline_ru.qm"));
+    for (const QString &program : {QStringLiteral("tavrix-cli"), QStringLiteral("tavrix-sim")}) {
         QVERIFY2(packaged.contains("usr/share/tavrix-configurator/translations/" + program + "_ru.qm"), qPrintable(program));
         const ProgramRun help = runProgram(prefix.path() + "/usr/bin/" + program, {"--help"}, russian);
         QVERIFY2(help.out.startsWith("Использование: " + program.toUtf8()), help.out.constData());
+        // The shared command-line texts come from a file of their own.
+        QVERIFY2(help.out.contains("Показать эту справку и выйти."), help.out.constData());
     }
 }
 

@@ -1,6 +1,7 @@
 #include "app/configuratorcommandline.h"
 
 #include "app/displaytoopen.h"
+#include "app/qttranslations.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -33,8 +34,8 @@ ConfiguratorCommandLine::ConfiguratorCommandLine()
     // Qt's options are single-dash words ("-platform offscreen").
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.setApplicationDescription(QStringLiteral(
-        "Reads, edits and writes the configuration of a Tavrix GSM alarm controller on a serial port.\n"
-        "Qt's own options (-platform, -style, -display, -qwindowgeometry, ...) are accepted too."));
+        "Читает, изменяет и записывает настройки GSM-сигнализации Tavrix через последовательный порт.\n"
+        "Принимает и параметры самого Qt (-platform, -style, -display, -qwindowgeometry, ...)."));
     for (const auto &qt : kQtOptions) {
         QCommandLineOption option(QString::fromLatin1(qt.name), QString());
         if (qt.takesValue)
@@ -42,11 +43,11 @@ ConfiguratorCommandLine::ConfiguratorCommandLine()
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         m_parser.addOption(option);
     }
-    m_parser.addPositionalArgument(QStringLiteral("file"),
-                                   QStringLiteral("A configuration file to open in the window, as its \"open "
-                                                  "configuration\" menu item does: the file sets the controls, "
-                                                  "nothing is sent to the controller."),
-                                   QStringLiteral("[file]"));
+    m_parser.addPositionalArgument(QStringLiteral("файл"),
+                                   QStringLiteral("Файл конфигурации, который окно открывает, как пункт меню "
+                                                  "«Открыть конфигурацию…»: файл задаёт значения элементов, "
+                                                  "контроллеру ничего не отправляется."),
+                                   QStringLiteral("[файл]"));
 }
 
 void ConfiguratorCommandLine::addWindowlessOption(const QCommandLineOption &option, WindowlessRun run)
@@ -70,6 +71,13 @@ std::optional<int> ConfiguratorCommandLine::process(int &argc, char **argv, cons
 std::optional<int> ConfiguratorCommandLine::process(int &argc, char **argv, const QProcessEnvironment &environment,
                                                     QTextStream &out, QTextStream &err)
 {
+    // The window is Russian, and so is what it says on the command line; Qt's and the
+    // shared texts need an application object, and the window's own is not made yet.
+    std::optional<QCoreApplication> core;
+    if (!QCoreApplication::instance())
+        core.emplace(argc, argv);
+    useRussianTexts();
+
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -78,8 +86,9 @@ std::optional<int> ConfiguratorCommandLine::process(int &argc, char **argv, cons
         return status;
     const QStringList files = m_parser.positionalArguments();
     if (files.size() > 1)
-        return commandline::usageError(programName(), QStringLiteral("unexpected argument '%1'").arg(files.at(1)),
-                                       err);
+        return commandline::usageError(
+            programName(), QCoreApplication::translate("commandline", "unexpected argument '%1'").arg(files.at(1)),
+            err);
     // Made absolute now: nothing later depends on the folder the program was started in.
     if (!files.isEmpty())
         m_configurationFile = QFileInfo(files.first()).absoluteFilePath();
@@ -87,9 +96,6 @@ std::optional<int> ConfiguratorCommandLine::process(int &argc, char **argv, cons
     for (const auto &[option, run] : m_windowless) {
         if (!m_parser.isSet(option))
             continue;
-        std::optional<QCoreApplication> core;
-        if (!QCoreApplication::instance())
-            core.emplace(argc, argv);
         const int status = run(out, err);
         out.flush();
         err.flush();
@@ -101,8 +107,8 @@ std::optional<int> ConfiguratorCommandLine::process(int &argc, char **argv, cons
                               || m_parser.isSet(QStringLiteral("platform")) || m_parser.isSet(QStringLiteral("display"));
     if (!displayNamed) {
         err << programName()
-            << ": no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set);"
-               " -platform offscreen runs it without one\n";
+            << QStringLiteral(": нет дисплея, на котором открыть окно (не заданы ни DISPLAY, ни WAYLAND_DISPLAY);"
+                              " с -platform offscreen окно работает без дисплея\n");
         err.flush();
         return kNoDisplay;
     }
@@ -140,7 +146,7 @@ void guardStart(QtMsgType type, const QMessageLogContext &context, const QString
                 break;
             }
         }
-        QTextStream(stderr) << ConfiguratorCommandLine::programName() << ": cannot open the window: " << reason
+        QTextStream(stderr) << ConfiguratorCommandLine::programName() << QStringLiteral(": не удаётся открыть окно: ") << reason
                             << '\n';
         std::_Exit(ConfiguratorCommandLine::kNoDisplay);
     }

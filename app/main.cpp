@@ -63,8 +63,8 @@ int main(int argc, char *argv[])
     ConfiguratorCommandLine commandLine;
     commandLine.addWindowlessOption(
         QCommandLineOption(QStringLiteral("ports"),
-                           QStringLiteral("Lists COM1 to COM50 with the device each stands for, whether it is free "
-                                          "and why not, and exits.")),
+                           QStringLiteral("Вывести COM1–COM50 с устройством за каждым номером, свободен ли "
+                                          "порт и почему нет, и выйти.")),
         printPortTable);
     if (const std::optional<int> status = commandLine.process(argc, argv, QProcessEnvironment::systemEnvironment()))
         return *status;
@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
     guard.reset();
     QApplication::setApplicationName(QStringLiteral("Конфигуратор Tavrix"));
     useDesktopIdentity();
-    useQtTranslations();
+    useRussianTexts();
     useWindowFont();
 
     auto *form = new TForm1;

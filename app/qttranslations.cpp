@@ -1,23 +1,9 @@
 #include "app/qttranslations.h"
 
-#include <QCoreApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
+#include "translations/language.h"
 
-bool useQtTranslations()
+bool useRussianTexts()
 {
-    auto *loaded = new QTranslator(QCoreApplication::instance());
-    // Qt's own folder (Debian's qt6-translations-l10n), or one beside the program where
-    // Qt is shipped with it.
-    const QLocale russian(QLocale::Russian, QLocale::Russia);
-    for (const QString &folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-                                  QCoreApplication::applicationDirPath() + QStringLiteral("/translations")}) {
-        if (loaded->load(russian, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
-            QCoreApplication::installTranslator(loaded);
-            return true;
-        }
-    }
-    delete loaded;
-    return false;
+    language::set(language::Language::Russian);
+    return language::loadRussian(QStringLiteral("tavrix-configurator"));
 }

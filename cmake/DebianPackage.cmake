@@ -7,7 +7,10 @@ set(_generated ${CMAKE_BINARY_DIR}/package)
 file(MAKE_DIRECTORY ${_generated})
 
 # The man pages are made from the programs' own --help and --version, so they cannot
-# drift from them; in English, whatever the language of the machine that builds them.
+# drift from them: the tool's and the simulator's in English, whatever the language of
+# the machine that builds them, the window's in Russian, the only language it speaks
+# (its one-line name stays English: help2man passes it on undecoded).
+# help2man reads the help in its own --locale (C unless told), which must be UTF-8.
 # gzip -n keeps the pages the same from build to build.
 find_program(TAVRIX_HELP2MAN help2man)
 find_program(TAVRIX_GZIP gzip)
@@ -19,7 +22,7 @@ if(TAVRIX_HELP2MAN AND TAVRIX_GZIP)
   foreach(program IN LISTS TAVRIX_PROGRAMS)
     set(_page ${_generated}/${program}.1)
     add_custom_command(OUTPUT ${_page}.gz
-      COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 LANGUAGE=en LC_ALL=C.UTF-8 ${TAVRIX_HELP2MAN} --no-info --section=1 "--name=${_what_${program}}"
+      COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 LANGUAGE=en ${TAVRIX_HELP2MAN} --locale=C.UTF-8 --no-info --section=1 "--name=${_what_${program}}"
               --output=${_page} $<TARGET_FILE:${program}>
       COMMAND ${TAVRIX_GZIP} -9nf ${_page}
       DEPENDS ${program}

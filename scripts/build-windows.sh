@@ -151,8 +151,10 @@ stage() {
   for f in "$stage_dir"/*.exe "$stage_dir"/platforms/*.dll "$stage_dir"/styles/*.dll; do dlls_of "$f"; done
   # Qt's own texts (file dialogs, message box buttons, context menus) in Russian.
   cp /usr/share/qt6/translations/qtbase_ru.qm "$stage_dir/translations/"
-  # tavrix-cli's own texts in Russian, for a system whose language is Russian.
-  cp "$build"/translations/tavrix-cli_ru.qm "$build"/translations/tavrix-commandline_ru.qm "$stage_dir/translations/"
+  # The programs' own texts in Russian: the window's always, tavrix-cli's for a system
+  # whose language is Russian.
+  cp "$build"/translations/tavrix-cli_ru.qm "$build"/translations/tavrix-commandline_ru.qm \
+     "$build"/translations/tavrix-common_ru.qm "$stage_dir/translations/"
   # Plugins and translations are looked up beside the programs, wherever they are unpacked.
   printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n' >"$stage_dir/qt.conf"
   x86_64-w64-mingw32-strip "$stage_dir"/*.exe "$stage_dir"/*.dll "$stage_dir"/*/*.dll

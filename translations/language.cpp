@@ -59,16 +59,24 @@ QStringList searchPath()
             QDir::cleanPath(dir + QStringLiteral("/../share/" TAVRIX_SHARE_NAME "/translations"))};
 }
 
+bool loadRussian(const QString &program)
+{
+    load(program + QStringLiteral("_ru"), searchPath());
+    // Help, version and usage errors, shared by the programs.
+    load(QStringLiteral("tavrix-commandline_ru"), searchPath());
+    // The faults of files, records, the line and the sheet, which the window shows too.
+    load(QStringLiteral("tavrix-common_ru"), searchPath());
+    // Qt's own folder (Debian's qt6-translations-l10n), or one beside the program where
+    // Qt is shipped with it.
+    return load(QStringLiteral("qtbase_ru"), {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                             QCoreApplication::applicationDirPath() + QStringLiteral("/translations")});
+}
+
 Language use(const QString &program)
 {
     set(ofSystem());
-    if (russian()) {
-        load(program + QStringLiteral("_ru"), searchPath());
-        // Help, version and usage errors, shared by the programs.
-        load(QStringLiteral("tavrix-commandline_ru"), searchPath());
-        load(QStringLiteral("qtbase_ru"), {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-                                           QCoreApplication::applicationDirPath() + QStringLiteral("/translations")});
-    }
+    if (russian())
+        loadRussian(program);
     return current();
 }
 

@@ -5,7 +5,7 @@
 
 // The language a console program speaks: Russian for a user whose messages are in
 // Russian, English for everyone else. The window is Russian whatever the system says
-// and never asks.
+// and never asks: its command line and its messages are Russian too.
 namespace language {
 
 enum class Language { English, Russian };
@@ -26,10 +26,16 @@ inline bool russian()
     return current() == Language::Russian;
 }
 
-// Chooses the system's language and, for Russian, loads the program's own texts
-// (<program>_ru.qm) and Qt's (qtbase_ru.qm, for the command line parser's words).
-// Returns the language chosen; a missing .qm leaves the English texts in place.
+// Chooses the system's language and, for Russian, loads the Russian texts as
+// loadRussian() does. Returns the language chosen; a missing .qm leaves the English
+// texts in place.
 Language use(const QString &program);
+
+// Loads, into the application object that exists, the Russian texts: the program's own
+// (<program>_ru.qm), the command line's and the libraries' that every program shares,
+// and Qt's (qtbase_ru.qm: the parser's words, the dialogs' buttons). Returns whether
+// Qt's were found.
+bool loadRussian(const QString &program);
 
 // The folders where <program>_ru.qm is looked for: translations beside the program
 // (the build folder, Windows), then the installed share folder.

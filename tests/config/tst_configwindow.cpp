@@ -4,6 +4,7 @@
 
 #include "app/configurationmenu.h"
 #include "app/journalwindow.h"
+#include "app/qttranslations.h"
 #include "app/tform1.h"
 #include "config/configform.h"
 #include "config/backups.h"
@@ -32,6 +33,7 @@ class TestConfigWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void connectionBarMenuAndShortcuts();
@@ -53,6 +55,12 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<RecordingDesktop> m_desktop;
 };
+
+void TestConfigWindow::initTestCase()
+{
+    // As the program does: the window's messages are Russian whatever the system says.
+    useRussianTexts();
+}
 
 void TestConfigWindow::init()
 {
@@ -149,7 +157,8 @@ void TestConfigWindow::refusedFileLeavesTheWindowAlone()
     QVERIFY(!menuOf(*form)->openFrom(path));
     QCOMPARE(m_desktop->boxes.size(), 1);
     QVERIFY(m_desktop->boxes.first().error);
-    QVERIFY2(m_desktop->boxes.first().text.contains(path + QStringLiteral(":3: CheckBox1")),
+    // The reason comes from the file reader's words, in the window's language.
+    QVERIFY2(m_desktop->boxes.first().text.contains(path + QStringLiteral(":3: CheckBox1 принимает 0 или 1")),
              qPrintable(m_desktop->boxes.first().text));
     QCOMPARE(windowCatalog().compare(before, windowCatalog().capture(form->controls())).size(), 0);
 }

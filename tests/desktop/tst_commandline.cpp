@@ -23,6 +23,11 @@ const QString kSim = QStringLiteral(SIM_PATH);
 const QString kCli = QStringLiteral(CLI_PATH);
 // The run is still going at the end of the wait: a window is open.
 constexpr int kWindowOpen = -1;
+// The window's help, Russian as the window is.
+const QString kConfiguratorHelp = QStringLiteral(
+    "^Использование: tavrix-configurator \\[параметры\\] \\[файл\\]\\n(.|\\n)*-platform(.|\\n)*--ports +Вывести "
+    "COM1–COM50(.|\\n)*-h, --help +Показать эту справку(.|\\n)*-v, --version(.|\\n)*Аргументы:\\n +файл +Файл "
+    "конфигурации");
 // Qt may warn on stderr (the offscreen platform about size hints), but no usage error.
 const QString kNoUsageError = QStringLiteral("^(?![\\s\\S]*--help)");
 
@@ -30,6 +35,12 @@ const QString kNoUsageError = QStringLiteral("^(?![\\s\\S]*--help)");
 QString usageLine(const QString &program, const QString &what)
 {
     return QStringLiteral("^%1: %2 \\(see %1 --help\\)\\n$").arg(program, what);
+}
+
+// The same in Russian, the window's language.
+QString usageLineRu(const QString &program, const QString &what)
+{
+    return QStringLiteral("^%1: %2 \\(см\\. %1 --help\\)\\n$").arg(program, what);
 }
 
 } // namespace
@@ -51,26 +62,25 @@ void TestCommandLine::answers_data()
                                                  << version << "^$";
     QTest::newRow("--help without a display")
         << kConfigurator << QStringList{"--help"} << false << 0
-        << "^Usage: tavrix-configurator \\[options\\] \\[file\\]\\n(.|\\n)*-platform(.|\\n)*-h, --help(.|\\n)*-v, "
-           "--version(.|\\n)*Arguments:\\n +file +A configuration file"
+        << kConfiguratorHelp
         << "^$";
     QTest::newRow("unknown long option") << kConfigurator << QStringList{"--bogus"} << true << 2 << "^$"
-                                         << usageLine(configurator, "unknown option '--bogus'");
+                                         << usageLineRu(configurator, "неизвестный параметр «--bogus»");
     QTest::newRow("unknown short option") << kConfigurator << QStringList{"-x"} << true << 2 << "^$"
-                                          << usageLine(configurator, "unknown option '-x'");
+                                          << usageLineRu(configurator, "неизвестный параметр «-x»");
     QTest::newRow("unknown option before a display check")
         << kConfigurator << QStringList{"--bogus=1"} << false << 2 << "^$"
-        << usageLine(configurator, "unknown option '--bogus'");
+        << usageLineRu(configurator, "неизвестный параметр «--bogus»");
     QTest::newRow("a second file") << kConfigurator << QStringList{"site.cfg", "COM3"} << true << 2 << "^$"
-                                   << usageLine(configurator, "unexpected argument 'COM3'");
+                                   << usageLineRu(configurator, "лишний аргумент «COM3»");
     QTest::newRow("a file to open") << kConfigurator << QStringList{"-style", "fusion", "site.cfg"} << true
                                     << kWindowOpen << "^$" << kNoUsageError;
     QTest::newRow("a file without a display") << kConfigurator << QStringList{"site.cfg"} << false << 1 << "^$"
-                                              << "^tavrix-configurator: no display [^\\n]*\\n$";
+                                              << "^tavrix-configurator: нет дисплея[^\\n]*\\n$";
     QTest::newRow("Qt option without its value") << kConfigurator << QStringList{"-style"} << true << 2 << "^$"
-                                                 << usageLine(configurator, "missing value after '-style'");
+                                                 << usageLineRu(configurator, "отсутствует значение после «-style»");
     QTest::newRow("no display") << kConfigurator << QStringList{} << false << 1 << "^$"
-                                << "^tavrix-configurator: no display [^\\n]*DISPLAY[^\\n]*\\n$";
+                                << "^tavrix-configurator: нет дисплея[^\\n]*DISPLAY[^\\n]*\\n$";
     QTest::newRow("Qt's -platform instead of a display")
         << kConfigurator << QStringList{"-platform", "offscreen"} << false << kWindowOpen << "^$" << kNoUsageError;
     QTest::newRow("Qt's window options")
@@ -188,6 +198,13 @@ void TestCommandLine::speaksTheUsersLanguage_data()
     // The window's own words do not follow: it is Russian for everyone.
     QTest::newRow("configurator version, English") << kConfigurator << english << QStringList{"--version"} << 0
                                                    << "^tavrix-configurator 2\\.0\\n$" << "^$";
+    QTest::newRow("configurator help, English") << kConfigurator << english << QStringList{"--help"} << 0
+                                                << kConfiguratorHelp << "^$";
+    QTest::newRow("configurator usage error, English")
+        << kConfigurator << english << QStringList{"--bogus"} << 2 << "^$"
+        << usageLineRu(QStringLiteral("tavrix-configurator"), "неизвестный параметр «--bogus»");
+    QTest::newRow("configurator port table, English") << kConfigurator << english << QStringList{"--ports"} << 0
+                                                      << "\\nCOM +Устройство +Свободен +Подробности\\nCOM1 " << "^$";
 }
 
 void TestCommandLine::speaksTheUsersLanguage()

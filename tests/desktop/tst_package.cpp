@@ -123,6 +123,13 @@ void TestPackage::holdsWhatIsInstalled()
         // The shared command-line texts come from a file of their own.
         QVERIFY2(help.out.contains("Показать эту справку и выйти."), help.out.constData());
     }
+    // The window is Russian on an English system too, and finds the shared texts installed.
+    QVERIFY(packaged.contains("usr/share/tavrix-configurator/translations/tavrix-common_ru.qm"));
+    QProcessEnvironment english = russian;
+    english.insert(QStringLiteral("LANG"), QStringLiteral("en_GB.UTF-8"));
+    const ProgramRun windowHelp = runProgram(prefix.path() + "/usr/bin/tavrix-configurator", {"--help"}, english);
+    QVERIFY2(windowHelp.out.startsWith("Использование: tavrix-configurator"), windowHelp.out.constData());
+    QVERIFY2(windowHelp.out.contains("Показать эту справку и выйти."), windowHelp.out.constData());
 }
 
 void TestPackage::controlFields_data()

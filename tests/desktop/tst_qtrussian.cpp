@@ -65,7 +65,7 @@ void TestQtRussian::initTestCase()
 {
     // A system set to English: the texts must not follow it.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QVERIFY2(useQtTranslations(), "Qt's Russian texts not found: run scripts/install-deps.sh (qt6-translations-l10n)");
+    QVERIFY2(useRussianTexts(), "Qt's Russian texts not found: run scripts/install-deps.sh (qt6-translations-l10n)");
     m_form = std::make_unique<TForm1>(PortMap(m_ports.path(), {}));
     m_form->show();
 }

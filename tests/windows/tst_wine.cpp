@@ -225,6 +225,7 @@ QByteArray TestWine::generatedRecord(quint32 seed) const
 
 void TestWine::toolAnswers_data()
 {
+    QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("lang");
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
@@ -232,33 +233,43 @@ void TestWine::toolAnswers_data()
     QTest::addColumn<QString>("err");
     const QString russian = QStringLiteral("ru_RU.UTF-8");
     const QString english = QStringLiteral("C");
-    QTest::newRow("version") << english << QStringList{"--version"} << 0 << "^tavrix-cli 2\\.0\\r?\\n$" << "^$";
+    const QString cli = QStringLiteral("tavrix-cli.exe");
+    QTest::newRow("version") << cli << english << QStringList{"--version"} << 0 << "^tavrix-cli 2\\.0\\r?\\n$" << "^$";
     // The system's display language decides, which Wine takes from LANG.
-    QTest::newRow("help in Russian") << russian << QStringList{"--help"} << 0
+    QTest::newRow("help in Russian") << cli << russian << QStringList{"--help"} << 0
                                      << "^Использование: tavrix-cli \\[параметры\\] command(.|\\n)*Команды:" << "^$";
-    QTest::newRow("help in English") << english << QStringList{"--help"} << 0
+    QTest::newRow("help in English") << cli << english << QStringList{"--help"} << 0
                                      << "^Usage: tavrix-cli \\[options\\] command(.|\\n)*Commands:" << "^$";
     QTest::newRow("ports lists the simulator as COM5 and nothing else")
-        << russian << QStringList{"ports"} << 0
+        << cli << russian << QStringList{"ports"} << 0
         << "^COM +Устройство +Свободен +Подробности\\r?\\nCOM5\\s+COM5\\s+да\\s*$" << "";
-    QTest::newRow("ports in English") << english << QStringList{"ports"} << 0
+    QTest::newRow("ports in English") << cli << english << QStringList{"ports"} << 0
                                       << "^COM +Device +Free +Details\\r?\\nCOM5\\s+COM5\\s+yes\\s*$" << "";
-    QTest::newRow("ports --all lists every number") << english << QStringList{"ports", "--all"} << 0
+    QTest::newRow("ports --all lists every number") << cli << english << QStringList{"ports", "--all"} << 0
                                                     << "(?m)^COM49\\s+COM49\\s+no\\s+no such port\\s*$" << "";
     QTest::newRow("a missing port is a device failure with its reason")
-        << english << QStringList{"read", "COM7", "-o", "missing.cfg"} << 1 << "" << "^COM7: .*no such port";
-    QTest::newRow("a missing port in Russian") << russian << QStringList{"read", "COM7", "-o", "missing.cfg"} << 1 << ""
+        << cli << english << QStringList{"read", "COM7", "-o", "missing.cfg"} << 1 << "" << "^COM7: .*no such port";
+    QTest::newRow("a missing port in Russian") << cli << russian << QStringList{"read", "COM7", "-o", "missing.cfg"} << 1 << ""
                                                << "^COM7: COM7 не открывается: нет такого порта";
+    // The window speaks Russian on an English Windows too, on the command line as well.
+    const QString window = QStringLiteral("tavrix-configurator.exe");
+    QTest::newRow("the window's help on an English system")
+        << window << english << QStringList{"--help"} << 0
+        << "^Использование: tavrix-configurator \\[параметры\\] \\[файл\\](.|\\n)*Показать эту справку" << "^$";
+    QTest::newRow("the window's usage error on an English system")
+        << window << english << QStringList{"--bogus"} << 2 << "^$"
+        << "^tavrix-configurator: неизвестный параметр «--bogus» \\(см\\. tavrix-configurator --help\\)\\r?\\n$";
 }
 
 void TestWine::toolAnswers()
 {
+    QFETCH(QString, program);
     QFETCH(QString, lang);
     QFETCH(QStringList, args);
     QFETCH(int, status);
     QFETCH(QString, out);
     QFETCH(QString, err);
-    const Result r = wine(stage(QStringLiteral("tavrix-cli.exe")), args, 120000, lang);
+    const Result r = wine(stage(program), args, 120000, lang);
     const QString said = QString::fromUtf8(r.out);
     const QString complained = QString::fromUtf8(r.err);
     QVERIFY2(r.status == status, qPrintable(QStringLiteral("status %1\n%2%3").arg(r.status).arg(said, complained)));

@@ -1,0 +1,307 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>config</name>
+    <message>
+        <source>it is not a folder</source>
+        <translation>это не папка</translation>
+    </message>
+    <message>
+        <source>the folder cannot be made</source>
+        <translation>папку не удаётся создать</translation>
+    </message>
+    <message>
+        <source>the file cannot be written</source>
+        <translation>файл не удаётся записать</translation>
+    </message>
+    <message>
+        <source>a zero byte ends the controller&apos;s record there</source>
+        <translation>нулевой байт оборвал бы там запись контроллера</translation>
+    </message>
+    <message>
+        <source>a carriage return ends the controller&apos;s reply</source>
+        <translation>возврат каретки оборвал бы ответ контроллера</translation>
+    </message>
+    <message>
+        <source>the controller&apos;s Windows-1251 text has no such character</source>
+        <translation>в тексте контроллера (Windows-1251) нет такого знака</translation>
+    </message>
+    <message>
+        <source>an item number from %1 to %2</source>
+        <translation>номер пункта от %1 до %2</translation>
+    </message>
+    <message>
+        <source>one of the item numbers %1</source>
+        <translation>один из номеров пунктов %1</translation>
+    </message>
+    <message>
+        <source>-1 (nothing selected)</source>
+        <translation>-1 (ничего не выбрано)</translation>
+    </message>
+    <message>
+        <source>-1 (nothing selected) or </source>
+        <translation>-1 (ничего не выбрано) или </translation>
+    </message>
+    <message>
+        <source>%1 takes 0 or 1, not &quot;%2&quot;</source>
+        <translation>%1 принимает 0 или 1, а не «%2»</translation>
+    </message>
+    <message>
+        <source>%1 takes %2, not &quot;%3&quot;</source>
+        <translation>%1 принимает %2, а не «%3»</translation>
+    </message>
+    <message>
+        <source>%1 cannot hold %2: %3</source>
+        <translation>%1 не может содержать %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 cannot hold %2: no read of a controller shows it there</source>
+        <translation>%1 не может содержать %2: ни одно чтение контроллера его там не покажет</translation>
+    </message>
+    <message>
+        <source>%1 cannot hold &quot;%2&quot;: a record holding a reply word reads as a malformed reply</source>
+        <translation>%1 не может содержать «%2»: запись со словом ответа читается как искажённый ответ</translation>
+    </message>
+    <message>
+        <source>%1 takes at most %2 characters (its slot in the record), &quot;%3&quot; has %4</source>
+        <translation>%1 вмещает не больше %2 знаков (его место в записи), в «%3» их %4</translation>
+    </message>
+    <message>
+        <source>%1 is not a configuration control</source>
+        <translation>%1 не является элементом настроек</translation>
+    </message>
+    <message>
+        <source>exactly one of the radio buttons %1 must be 1, the file has %2</source>
+        <translation>ровно один из переключателей %1 должен быть 1, в файле %2</translation>
+    </message>
+    <message>
+        <source>line %1; </source>
+        <translation>строка %1; </translation>
+    </message>
+    <message>
+        <source>%1 %2 becomes %3 (%4)</source>
+        <translation>%1 %2 становится %3 (%4)</translation>
+    </message>
+    <message>
+        <source>a carriage return (%1)</source>
+        <translation>возврат каретки (%1)</translation>
+    </message>
+    <message>
+        <source>a line feed (%1)</source>
+        <translation>перевод строки (%1)</translation>
+    </message>
+    <message>
+        <source>a tab (%1)</source>
+        <translation>табуляцию (%1)</translation>
+    </message>
+    <message>
+        <source>a space (%1)</source>
+        <translation>пробел (%1)</translation>
+    </message>
+    <message>
+        <source>a control character (%1)</source>
+        <translation>управляющий знак (%1)</translation>
+    </message>
+    <message>
+        <source>larger than %1 bytes: not a configuration file</source>
+        <translation>больше %1 байт: это не файл настроек</translation>
+    </message>
+    <message>
+        <source>the quoted text has no closing quote</source>
+        <translation>у текста в кавычках нет закрывающей кавычки</translation>
+    </message>
+    <message>
+        <source>text after the closing quote</source>
+        <translation>текст после закрывающей кавычки</translation>
+    </message>
+    <message>
+        <source>not UTF-8 text</source>
+        <translation>не текст в UTF-8</translation>
+    </message>
+    <message>
+        <source>not a configuration file (the first line must be &quot;# %1 %2&quot;)</source>
+        <translation>не файл настроек (первая строка должна быть «# %1 %2»)</translation>
+    </message>
+    <message>
+        <source>format version %1 is not known (this program reads version %2)</source>
+        <translation>версия формата %1 неизвестна (эта программа читает версию %2)</translation>
+    </message>
+    <message>
+        <source>expected &quot;Name = value&quot;</source>
+        <translation>ожидалось «Имя = значение»</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a control name</source>
+        <translation>«%1» — не имя элемента</translation>
+    </message>
+    <message>
+        <source>%1 is given twice (first on line %2)</source>
+        <translation>%1 задан дважды (впервые в строке %2)</translation>
+    </message>
+</context>
+<context>
+    <name>line</name>
+    <message>
+        <source>the backups folder %1 cannot be made</source>
+        <translation>папку резервных копий %1 не удаётся создать</translation>
+    </message>
+    <message>
+        <source>the log&apos;s folder %1 does not exist</source>
+        <translation>папки журнала %1 нет</translation>
+    </message>
+    <message>
+        <source>the log %1 cannot be written: %2</source>
+        <translation>журнал %1 не удаётся записать: %2</translation>
+    </message>
+    <message>
+        <source>is not a configuration control</source>
+        <translation>не является элементом настроек</translation>
+    </message>
+    <message>
+        <source>%1 (with line %2 of %3)</source>
+        <translation>%1 (со строкой %2 из %3)</translation>
+    </message>
+    <message>
+        <source>: line %1</source>
+        <translation>: строка %1</translation>
+    </message>
+    <message>
+        <source>, column %1</source>
+        <translation>, столбец %1</translation>
+    </message>
+    <message>
+        <source>text after a closing quote</source>
+        <translation>текст после закрывающей кавычки</translation>
+    </message>
+    <message>
+        <source>a quote is not closed</source>
+        <translation>кавычка не закрыта</translation>
+    </message>
+    <message>
+        <source>is not UTF-8 text</source>
+        <translation>не текст в UTF-8</translation>
+    </message>
+    <message>
+        <source>has no header of control names</source>
+        <translation>нет заголовка с именами элементов</translation>
+    </message>
+    <message>
+        <source>the header has an empty column name</source>
+        <translation>в заголовке пустое имя столбца</translation>
+    </message>
+    <message>
+        <source>named twice</source>
+        <translation>указан дважды</translation>
+    </message>
+    <message>
+        <source>has %1 field(s), the header %2</source>
+        <translation>полей: %1, в заголовке: %2</translation>
+    </message>
+</context>
+<context>
+    <name>line::ProductionLine</name>
+    <message>
+        <source>unit %1</source>
+        <translation>изделие %1</translation>
+    </message>
+    <message>
+        <source>at the backup</source>
+        <translation>при резервной копии</translation>
+    </message>
+    <message>
+        <source>at the write</source>
+        <translation>при записи</translation>
+    </message>
+    <message>
+        <source>at the check</source>
+        <translation>при проверке</translation>
+    </message>
+    <message>
+        <source>written and verified</source>
+        <translation>записан и проверен</translation>
+    </message>
+    <message>
+        <source>failed %1: %2</source>
+        <translation>ошибка %1: %2</translation>
+    </message>
+    <message>
+        <source>COM%1  %2  %3  %4 s</source>
+        <translation>COM%1  %2  %3  %4 с</translation>
+    </message>
+    <message>
+        <source>Total: %1 written, %2 failed, %3 an hour, median cycle %4 s</source>
+        <translation>Итого: записано %1, ошибок %2, %3 в час, медиана цикла %4 с</translation>
+    </message>
+    <message>
+        <source>, %1 row(s) left</source>
+        <translation>, строк осталось %1</translation>
+    </message>
+</context>
+<context>
+    <name>protocol</name>
+    <message>
+        <source>the reply word %1 stands inside the record at offset %2 (%3)</source>
+        <translation>слово ответа %1 стоит внутри записи по смещению %2 (%3)</translation>
+    </message>
+    <message>
+        <source>the record has %1 characters, fewer than the %2 of its fixed part</source>
+        <translation>в записи %1 знаков, меньше %2 её постоянной части</translation>
+    </message>
+    <message>
+        <source>offset %1 holds %2, not the quote that opens the internet settings (the record is shifted)</source>
+        <translation>по смещению %1 стоит %2, а не кавычка, открывающая настройки интернета (запись сдвинута)</translation>
+    </message>
+    <message>
+        <source>the internet settings have no protocol group (&quot;TCP&quot;,) after the access point</source>
+        <translation>в настройках интернета нет группы протокола (&quot;TCP&quot;,) после точки доступа</translation>
+    </message>
+    <message>
+        <source>the protocol group stands at offset %1, not %2 (the record is shifted)</source>
+        <translation>группа протокола стоит по смещению %1, а не %2 (запись сдвинута)</translation>
+    </message>
+    <message>
+        <source>the server and port after offset %1 are not &quot;server&quot;,&quot;port&quot; followed by spaces</source>
+        <translation>сервер и порт после смещения %1 не имеют вида &quot;сервер&quot;,&quot;порт&quot; с пробелами после</translation>
+    </message>
+</context>
+<context>
+    <name>report</name>
+    <message>
+        <source>the program that draws a PDF is missing: no %1 (an .html sheet needs none)</source>
+        <translation>нет программы, которая рисует PDF: не найден %1 (листу .html она не нужна)</translation>
+    </message>
+    <message>
+        <source>%1 cannot be started: %2</source>
+        <translation>%1 не запускается: %2</translation>
+    </message>
+    <message>
+        <source>%1 did not finish drawing the sheet</source>
+        <translation>%1 не закончил рисовать лист</translation>
+    </message>
+    <message>
+        <source>it stopped with status %1</source>
+        <translation>он завершился с кодом %1</translation>
+    </message>
+    <message>
+        <source>%1 could not draw the sheet: %2</source>
+        <translation>%1 не смог нарисовать лист: %2</translation>
+    </message>
+    <message>
+        <source>the PDF writer made a file whose information cannot be extended</source>
+        <translation>программа записи PDF создала файл, сведения которого нельзя дополнить</translation>
+    </message>
+    <message>
+        <source>a sheet is a .pdf or an .html file</source>
+        <translation>лист — это файл .pdf или .html</translation>
+    </message>
+    <message>
+        <source> or </source>
+        <translation> или </translation>
+    </message>
+    <message>
+        <source>it crashed</source>
+        <translation>он аварийно завершился</translation>
+    </message>
+</context>
+</TS>

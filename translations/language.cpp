@@ -29,12 +29,20 @@ bool load(const QString &name, const QStringList &folders)
 
 Language fromUiLanguages(const QStringList &uiLanguages)
 {
-    if (uiLanguages.isEmpty())
-        return Language::English;
-    const QString first = uiLanguages.constFirst().toLower();
-    const bool ru = first == QLatin1String("ru") || first.startsWith(QLatin1String("ru-"))
-                    || first.startsWith(QLatin1String("ru_"));
-    return ru ? Language::Russian : Language::English;
+    // As gettext walks LANGUAGE: a language the program has no words for is passed over,
+    // so "de:ru" reads Russian; English is the program's own words, so "en:ru" stays English.
+    const auto is = [](const QString &name, QLatin1String language) {
+        return name == language || name.startsWith(language + QLatin1Char('-'))
+               || name.startsWith(language + QLatin1Char('_'));
+    };
+    for (const QString &name : uiLanguages) {
+        const QString lower = name.toLower();
+        if (is(lower, QLatin1String("ru")))
+            return Language::Russian;
+        if (is(lower, QLatin1String("en")) || lower == QLatin1String("c") || lower == QLatin1String("posix"))
+            return Language::English;
+    }
+    return Language::English;
 }
 
 Language ofSystem()

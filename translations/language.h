@@ -10,8 +10,8 @@ namespace language {
 
 enum class Language { English, Russian };
 
-// The first of the user's interface languages decides ("ru", "ru-RU", "ru_UA" are
-// Russian; "en-US", "C", "de" or none are English).
+// The first of the user's interface languages that the program speaks decides ("ru",
+// "ru-RU", "ru_UA" are Russian; "en-US" and "C" English); "de" alone, or none, is English.
 Language fromUiLanguages(const QStringList &uiLanguages);
 
 // What QLocale::system() names first: on Unix LANGUAGE, then LC_ALL, LC_MESSAGES and

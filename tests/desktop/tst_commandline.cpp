@@ -169,6 +169,12 @@ void TestCommandLine::speaksTheUsersLanguage_data()
     QTest::newRow("cli help, LANGUAGE English over LC_ALL Russian")
         << kCli << QStringList{"LC_ALL=ru_RU.UTF-8", "LANGUAGE=en"} << QStringList{"--help"} << 0 << cliHelpEn << "^$";
     QTest::newRow("cli help, nothing set") << kCli << QStringList{} << QStringList{"--help"} << 0 << cliHelpEn << "^$";
+    QTest::newRow("cli help, LANGUAGE German then Russian")
+        << kCli << QStringList{"LANG=de_DE.UTF-8", "LANGUAGE=de:ru"} << QStringList{"-h"} << 0 << cliHelpRu << "^$";
+    QTest::newRow("cli help, LANGUAGE English then Russian")
+        << kCli << QStringList{"LANG=ru_RU.UTF-8", "LANGUAGE=en:ru"} << QStringList{"-h"} << 0 << cliHelpEn << "^$";
+    QTest::newRow("cli help, LANGUAGE German alone over LANG Russian")
+        << kCli << QStringList{"LANG=ru_RU.UTF-8", "LANGUAGE=de"} << QStringList{"-h"} << 0 << cliHelpEn << "^$";
     QTest::newRow("cli help, another language") << kCli << QStringList{"LANG=de_DE.UTF-8"} << QStringList{"--help"} << 0
                                                 << cliHelpEn << "^$";
     QTest::newRow("cli usage error, Russian")

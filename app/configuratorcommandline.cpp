@@ -1,7 +1,7 @@
 #include "app/configuratorcommandline.h"
 
 #include "app/displaytoopen.h"
-#include "app/qttranslations.h"
+#include "app/russiantexts.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -86,9 +86,7 @@ std::optional<int> ConfiguratorCommandLine::process(int &argc, char **argv, cons
         return status;
     const QStringList files = m_parser.positionalArguments();
     if (files.size() > 1)
-        return commandline::usageError(
-            programName(), QCoreApplication::translate("commandline", "unexpected argument '%1'").arg(files.at(1)),
-            err);
+        return commandline::unexpectedArgument(programName(), files.at(1), err);
     // Made absolute now: nothing later depends on the folder the program was started in.
     if (!files.isEmpty())
         m_configurationFile = QFileInfo(files.first()).absoluteFilePath();

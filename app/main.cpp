@@ -2,7 +2,7 @@
 #include "app/configuratorcommandline.h"
 #include "app/configuratorwindow.h"
 #include "app/desktopidentity.h"
-#include "app/qttranslations.h"
+#include "app/russiantexts.h"
 #include "app/tform1.h"
 #include "commandline/commandline.h"
 #include "link/portdiagnosis.h"

@@ -52,6 +52,11 @@ int usageError(const QString &program, const QString &message, QTextStream &err)
     return kUsageError;
 }
 
+int unexpectedArgument(const QString &program, const QString &argument, QTextStream &err)
+{
+    return usageError(program, Words::tr("unexpected argument '%1'").arg(argument), err);
+}
+
 std::optional<int> parse(QCommandLineParser &parser, const QString &program, const QStringList &arguments,
                          QTextStream &out, QTextStream &err, Positionals positionals)
 {
@@ -90,9 +95,7 @@ std::optional<int> parse(QCommandLineParser &parser, const QString &program, con
         return 0;
     }
     if (positionals == Positionals::Refused && !parser.positionalArguments().isEmpty())
-        return usageError(program,
-                          Words::tr("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()),
-                          err);
+        return unexpectedArgument(program, parser.positionalArguments().constFirst(), err);
     return std::nullopt;
 }
 

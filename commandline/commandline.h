@@ -20,6 +20,9 @@ QString versionLine(const QString &program);
 // "<program>: <message> (see <program> --help)" on err; returns kUsageError.
 int usageError(const QString &program, const QString &message, QTextStream &err);
 
+// The usage error for a positional argument the program does not take.
+int unexpectedArgument(const QString &program, const QString &argument, QTextStream &err);
+
 enum class Positionals { Refused, Allowed };
 
 // Adds the help and version options, parses, and handles what ends the program at once.

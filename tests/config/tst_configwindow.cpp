@@ -4,7 +4,7 @@
 
 #include "app/configurationmenu.h"
 #include "app/journalwindow.h"
-#include "app/qttranslations.h"
+#include "app/russiantexts.h"
 #include "app/tform1.h"
 #include "config/configform.h"
 #include "config/backups.h"

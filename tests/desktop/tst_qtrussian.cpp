@@ -2,7 +2,7 @@
 // the file dialog behind "Открыть конфигурацию…", a text box's context menu, an error
 // box's details button.
 #include "app/configurationmenu.h"
-#include "app/qttranslations.h"
+#include "app/russiantexts.h"
 #include "app/tform1.h"
 #include "ui/desktop.h"
 

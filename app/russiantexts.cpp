@@ -1,4 +1,4 @@
-#include "app/qttranslations.h"
+#include "app/russiantexts.h"
 
 #include "translations/language.h"
 

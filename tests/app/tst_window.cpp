@@ -294,7 +294,7 @@ void TestWindow::windowFitsEveryScreen()
     if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
         QSKIP("Xvfb is not installed (scripts/install-deps.sh installs it)");
     QProcess xvfb;
-    xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", screen + "x24", "-nolisten", "tcp"});
+    xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-noreset", "-screen", "0", screen + "x24", "-nolisten", "tcp"});
     QVERIFY(xvfb.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 20000);
     const QString display = QStringLiteral(":") + QString::fromLatin1(xvfb.readLine()).trimmed();

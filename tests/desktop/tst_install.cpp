@@ -296,7 +296,7 @@ void TestInstall::windowIsMatchedToTheMenuEntry()
     if (xvfb.isEmpty())
         QSKIP("Xvfb is not installed (scripts/install-deps.sh installs it)");
     QProcess server;
-    server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+    server.start(xvfb, {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
     QVERIFY(server.waitForStarted());
     // The server writes its display number once it accepts clients.
     QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 20000);

@@ -96,7 +96,7 @@ void TestWine::initTestCase()
 
     // A display of our own for the window and for Wine's desktop.
     m_xvfb.setProgram(QStringLiteral("Xvfb"));
-    m_xvfb.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+    m_xvfb.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"), QStringLiteral("-screen"), QStringLiteral("0"),
                          QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     m_xvfb.start();
     QVERIFY(m_xvfb.waitForStarted());

@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -56,7 +57,26 @@ ConfiguratorWindow::ConfiguratorWindow(TForm1 *form, QWidget *parent)
     m_scroll->setWidget(form);
     setCentralWidget(m_scroll);
     buildMenus();
+    buildStatusBar();
     fitToScreen();
+}
+
+void ConfiguratorWindow::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    // The window keeps its size: nothing to drag.
+    bar->setSizeGripEnabled(false);
+    m_waiting = new QLabel(bar);
+    m_waiting->setObjectName(QStringLiteral("waitingLabel"));
+    // One line high whether it says something or not, so that the form never loses room
+    // to it while the window waits.
+    m_waiting->setMinimumHeight(m_waiting->fontMetrics().height());
+    // A widget rather than a message: a menu entry's status tip would clear a message.
+    bar->addWidget(m_waiting, 1);
+    const WaitingStatus &waiting = m_form->waitingStatus();
+    m_waiting->setText(waiting.text());
+    connect(&waiting, &WaitingStatus::changed, m_waiting, &QLabel::setText);
 }
 
 void ConfiguratorWindow::buildMenus()
@@ -106,13 +126,14 @@ void ConfiguratorWindow::buildMenus()
 QSize ConfiguratorWindow::sizeFor(const QSize &room) const
 {
     const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
-    // Once shown, the bar's height as laid out (a style may give it more than its size
-    // hint says); before, the height the layout will give it.
+    // Once shown, the bars' heights as laid out (a style may give them more than their
+    // size hints say); before, the heights the layout will give them.
     const int bar = isVisible() ? m_scroll->y()
         : menuBar()->hasHeightForWidth() ? menuBar()->heightForWidth(m_form->width())
                                          : menuBar()->sizeHint().height();
+    const int status = isVisible() ? statusBar()->height() : statusBar()->sizeHint().height();
     int width = m_form->width();
-    int height = m_form->height() + bar;
+    int height = m_form->height() + bar + status;
     // A scroll bar in one direction takes room from the other and may call for a second.
     bool vertical = height > room.height();
     if (vertical)

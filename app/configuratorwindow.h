@@ -4,14 +4,15 @@
 #include <QPointer>
 
 class QDialog;
+class QLabel;
 class QMenu;
 class QScreen;
 class QScrollArea;
 class TForm1;
 
-// The program's window: a menu bar over the configuration form. The form keeps its own
-// size below the bar; on a screen too small for both the window fits the screen and the
-// form scrolls inside it.
+// The program's window: a menu bar over the configuration form and a status bar under
+// it. The form keeps its own size between the bars; on a screen too small for all three
+// the window fits the screen and the form scrolls inside it.
 class ConfiguratorWindow : public QMainWindow
 {
     Q_OBJECT
@@ -25,9 +26,11 @@ public:
     QMenu *fileMenu() const { return m_file; }
     QMenu *controllerMenu() const { return m_controller; }
     QMenu *helpMenu() const { return m_help; }
+    // What the status bar says: how long the controller has kept the window waiting.
+    QLabel *waitingLabel() const { return m_waiting; }
 
     // The size the window takes on `room` (a screen's available area less the frame):
-    // the form and the bar whole when they fit, else `room` with scroll bars as needed.
+    // the form and the bars whole when they fit, else `room` with scroll bars as needed.
     QSize sizeFor(const QSize &room) const;
     // Fits the window to the screen it is on and keeps it there.
     void fitToScreen();
@@ -43,6 +46,7 @@ protected:
 
 private:
     void buildMenus();
+    void buildStatusBar();
     void followScreen(QScreen *screen);
     QDialog *textWindow(QPointer<QDialog> &kept, const QString &title, const QString &html);
 
@@ -51,6 +55,7 @@ private:
     QMenu *m_file = nullptr;
     QMenu *m_controller = nullptr;
     QMenu *m_help = nullptr;
+    QLabel *m_waiting = nullptr;
     QPointer<QDialog> m_about;
     QPointer<QDialog> m_shortcuts;
     QPointer<QScreen> m_screen;

@@ -103,8 +103,12 @@ const CommandButton &commandButton(const char *name)
 
 } // namespace
 
-TForm1::TForm1(PortMap portMap, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::TForm1>()), m_portMap(std::move(portMap))
+TForm1::TForm1(PortMap portMap, QWidget *parent, StepClock *clock)
+    : QWidget(parent),
+      ui(std::make_unique<Ui::TForm1>()),
+      m_portMap(std::move(portMap)),
+      m_session(m_channel, Session::Timing::window(), clock),
+      m_waiting(m_session, clock)
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("Form1"));

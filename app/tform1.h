@@ -3,6 +3,7 @@
 #include "link/exchangejournal.h"
 #include "link/portmap.h"
 #include "link/serialchannel.h"
+#include "app/waitingstatus.h"
 #include "protocol/session.h"
 
 #include <QTimer>
@@ -25,7 +26,8 @@ class TForm1 : public QWidget
     Q_OBJECT
 
 public:
-    explicit TForm1(PortMap portMap = PortMap::system(), QWidget *parent = nullptr);
+    // clock: the session's time, stepped by a test; none runs on the event loop.
+    explicit TForm1(PortMap portMap = PortMap::system(), QWidget *parent = nullptr, StepClock *clock = nullptr);
     ~TForm1() override;
 
     SerialChannel &channel() { return m_channel; }
@@ -41,6 +43,8 @@ public:
     // The connection: what it waits for, what it has; the buttons follow it.
     Session &session() { return m_session; }
     bool isConnected() const { return m_session.isConnected(); }
+    // How long the controller has kept the window waiting, for the status bar.
+    const WaitingStatus &waitingStatus() const { return m_waiting; }
     // The pages hold edits that neither the controller nor a file has.
     bool hasUnsavedEdits() const;
     // Clear while a poll or a send is under way, so that a poll nested under one of
@@ -91,7 +95,8 @@ private:
     PortMap m_portMap;
     ExchangeJournal m_journal; // outlives the channel that writes into it
     SerialChannel m_channel;
-    Session m_session {m_channel};
+    Session m_session;
+    WaitingStatus m_waiting;
     QVector<int> m_portTable;
     QStringList m_portDevices;
     QStringList m_portLinks;

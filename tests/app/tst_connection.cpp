@@ -1,3 +1,4 @@
+#include "app/configuratorwindow.h"
 #include "app/tform1.h"
 #include "ui/widgetcontrols.h"
 #include "tests/support/ptypeer.h"
@@ -8,6 +9,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,12 +22,13 @@ const QString kConnected = QStringLiteral("Связь установлена");
 // One window on a pseudo-terminal linked as COM<com>, with a recording desktop.
 struct Bench
 {
-    // table: the default table's devices for COM1, COM2, ...
-    explicit Bench(QList<int> coms = {1}, QStringList table = {})
+    // table: the default table's devices for COM1, COM2, ...; clock: the session's time,
+    // stepped by the test
+    explicit Bench(QList<int> coms = {1}, QStringList table = {}, StepClock *clock = nullptr)
     {
         for (int com : coms)
             peers.push_back(std::make_unique<PtyPeer>(dir.path(), com));
-        form = std::make_unique<TForm1>(PortMap(dir.path(), table));
+        form = std::make_unique<TForm1>(PortMap(dir.path(), table), nullptr, clock);
     }
 
     PtyPeer &peer(int i = 0) { return *peers.at(size_t(i)); }
@@ -88,6 +92,8 @@ private slots:
     void button11DisablesItselfAndEnablesWrite();
     void tickUnderAnOpenMessageBoxDoesNotLoseTheReply();
     void vanishedPortDisconnectsWithOneMessage();
+    void statusBarSaysHowLongTheControllerIsSilent_data();
+    void statusBarSaysHowLongTheControllerIsSilent();
 };
 
 void TestConnection::connectSendsReadRequestAndSwitchesTheBar()
@@ -515,6 +521,68 @@ void TestConnection::vanishedPortDisconnectsWithOneMessage()
     // The repeat no longer runs, so nothing stacks up.
     QTest::qWait(2500);
     QCOMPARE(b.desktop.boxes.size(), 1);
+}
+
+
+void TestConnection::statusBarSaysHowLongTheControllerIsSilent_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("at"); // the second the controller says it; -1 never
+    QTest::addColumn<bool>("answers");
+    const QByteArray record = "READ_SET_" + QByteArray(600, '0') + "\r";
+    QTest::newRow("nothing answers") << QByteArray() << -1 << false;
+    QTest::newRow("the record at once") << record << 0 << true;
+    QTest::newRow("the record after 4 s") << record << 4 << true;
+    QTest::newRow("the record once silent") << record << 11 << true;
+    QTest::newRow("a text that answers nothing") << QByteArray("GARBAGE\r") << 3 << false;
+}
+
+void TestConnection::statusBarSaysHowLongTheControllerIsSilent()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(int, at);
+    QFETCH(bool, answers);
+    StepClock clock;
+    Bench b({1}, {}, &clock);
+    ConfiguratorWindow window(b.form.get());
+    const auto heldByTheWindow = qScopeGuard([&b] { (void)b.form.release(); });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QRect formPlace = b.form->geometry();
+    const int barHeight = window.statusBar()->height();
+    QLabel *shown = window.waitingLabel();
+    QVERIFY(shown->isVisible());
+    QCOMPARE(shown->text(), QString());
+
+    QVERIFY(b.connect());
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\r"));
+    const QString silent = QStringLiteral("Контроллер не отвечает — проверьте кабель, питание и номер порта");
+    for (int second = 0; second <= 12; ++second) {
+        if (second == at) {
+            b.peer().send(reply);
+            QTRY_COMPARE(b.form->channel().bytesWaiting(), qint64(reply.size()));
+        }
+        // Taken at the next tick.
+        const bool answered = answers && second > at;
+        const QString expected = answered ? QString()
+            : second < 10                 ? QStringLiteral("Ожидание ответа контроллера… %1 с").arg(second)
+                                          : silent;
+        QCOMPARE(shown->text(), expected);
+        QCOMPARE(b.form->waitingStatus().text(), expected);
+        // The connection bar's own words stay as they are, and until the record comes
+        // the request goes again every two seconds.
+        QCOMPARE(b.status()->text(), answered ? kConnected : kNotConnected);
+        if (!answered)
+            QTRY_COMPARE(b.peer().received().count("READ_SET\r"), 1 + second / 2);
+        clock.advance(1000);
+    }
+    // The bar kept its height and the form its place, whatever it said.
+    QCOMPARE(window.statusBar()->height(), barHeight);
+    QCOMPARE(b.form->geometry(), formPlace);
+    b.button("OpenClose")->click();
+    QCOMPARE(shown->text(), QString());
+    clock.advance(3000);
+    QCOMPARE(shown->text(), QString());
 }
 
 QTEST_MAIN(TestConnection)

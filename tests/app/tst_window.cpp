@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
@@ -77,7 +78,7 @@ int fitCheck()
         << int(std::ceil((frame.right() + 1) * ratio) <= screen.width()
                && std::ceil((frame.bottom() + 1) * ratio) <= screen.height())
         << '\n';
-    const QSize need(form->width(), form->height() + window.menuBar()->height());
+    const QSize need(form->width(), form->height() + window.menuBar()->height() + window.statusBar()->height());
     out << "whole " << int(available.width() >= need.width() && available.height() >= need.height()) << '\n';
     out << "grown " << int(window.size() == need) << '\n';
     QScrollArea *scroll = window.scrollArea();
@@ -266,7 +267,11 @@ void TestWindow::formKeepsItsSizeBelowTheBar()
     const int bar = m_window->menuBar()->height();
     QVERIFY(bar > 0);
     QCOMPARE(m_form->mapTo(m_window.get(), QPoint()), QPoint(0, bar));
-    QCOMPARE(m_window->size(), QSize(762, 580 + bar));
+    // The status bar sits right under the form, as the menu bar over it.
+    const int status = m_window->statusBar()->height();
+    QVERIFY(status > 0);
+    QCOMPARE(m_window->statusBar()->y(), bar + 580);
+    QCOMPARE(m_window->size(), QSize(762, 580 + bar + status));
     QVERIFY(!m_window->scrollArea()->verticalScrollBar()->isVisible());
     QVERIFY(!m_window->scrollArea()->horizontalScrollBar()->isVisible());
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Конфигуратор Tavrix   v2.0"));

@@ -6,6 +6,7 @@
 #include "app/tform1.h"
 #include "commandline/commandline.h"
 #include "link/portdiagnosis.h"
+#include "ui/focusedwheel.h"
 #include "ui/windowfont.h"
 
 #include <QApplication>
@@ -76,6 +77,7 @@ int main(int argc, char *argv[])
     useDesktopIdentity();
     useRussianTexts();
     useWindowFont();
+    useWheelOnlyWithFocus();
 
     auto *form = new TForm1;
     ConfiguratorWindow window(form);

@@ -7,9 +7,11 @@
 #include "app/windowactions.h"
 #include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"
+#include "ui/focusedwheel.h"
 #include "ui/pagecontrol.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialog>
 #include <QAbstractTextDocumentLayout>
@@ -22,8 +24,11 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <QtTest>
 #include <cmath>
 
@@ -104,6 +109,127 @@ int fitCheck()
     return 0;
 }
 
+// Counts the wheel events the display sends, so that a check waits for the wheel to
+// have come rather than for a while.
+class WheelsSeen : public QObject
+{
+public:
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Wheel && event->spontaneous())
+            ++count;
+        return false;
+    }
+};
+
+// One turn of the wheel over the middle of `target` through the display, as a mouse
+// gives it: down, or up when the page is already at its end.
+bool turnWheelOver(QWidget *target, const QScrollBar *page, const WheelsSeen &seen)
+{
+    const qreal ratio = target->devicePixelRatioF();
+    const QPoint at = target->mapToGlobal(target->rect().center());
+    const int button = page && page->value() == page->maximum() && page->maximum() > 0 ? 4 : 5;
+    const int before = seen.count;
+    if (QProcess::execute(QStringLiteral("xdotool"),
+                          {"mousemove", QString::number(qRound(at.x() * ratio)),
+                           QString::number(qRound(at.y() * ratio)), "click", QString::number(button)})
+        != 0)
+        return false;
+    return QTest::qWaitFor([&] { return seen.count > before; }, 10000);
+}
+
+// Run in a child on a display of the row's size and scale: turns the wheel over each
+// kind of control, with and without the focus, and reports what moved.
+int wheelCheck()
+{
+    useWheelOnlyWithFocus();
+    WheelsSeen seen;
+    qApp->installEventFilter(&seen);
+    QTextStream out(stdout);
+
+    auto check = [&](const QString &kind, QWidget *control, QWidget *elsewhere, QScrollArea *scroll,
+                     const std::function<int()> &value) {
+        for (const bool focused : {false, true}) {
+            QWidget *window = control->window();
+            window->activateWindow();
+            if (!QTest::qWaitForWindowActive(window))
+                return false;
+            scroll->verticalScrollBar()->setValue(0);
+            scroll->ensureWidgetVisible(control, 0, 0);
+            (focused ? control : elsewhere)->setFocus(Qt::OtherFocusReason);
+            if (!QTest::qWaitFor([&] { return QApplication::focusWidget() == (focused ? control : elsewhere); }))
+                return false;
+            QCoreApplication::processEvents();
+            QScrollBar *page = scroll->verticalScrollBar();
+            const int valueBefore = value();
+            const int pageBefore = page->value();
+            if (!turnWheelOver(control, page, seen))
+                return false;
+            out << "wheel " << kind << ' ' << int(focused) << " value " << int(value() != valueBefore)
+                << " scrolled " << int(page->value() != pageBefore) << " focus " << int(control->hasFocus())
+                << " scrollable " << int(page->maximum() > 0) << '\n';
+        }
+        return true;
+    };
+
+    {
+        QTemporaryDir ports;
+        auto *form = new TForm1(PortMap(ports.path(), {}));
+        ConfiguratorWindow window(form);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            return 2;
+        form->pageControl()->setCurrentIndex(1);
+        auto *arming = form->control<QComboBox>("ComboBox19");
+        auto *dialling = form->control<QComboBox>("ComboBox2");
+        QWidget *other = form->control<QLineEdit>("Edit31");
+        if (!check(QStringLiteral("list"), arming, other, window.scrollArea(), [arming] { return arming->currentIndex(); })
+            || !check(QStringLiteral("editable-list"), dialling, other, window.scrollArea(),
+                      [dialling] { return dialling->currentIndex(); }))
+            return 3;
+    }
+
+    // Any other window: a page of spin boxes and sliders taller than its window.
+    QScrollArea window;
+    auto *content = new QWidget;
+    auto *layout = new QVBoxLayout(content);
+    auto *edit = new QLineEdit;
+    auto *spin = new QSpinBox;
+    spin->setRange(0, 100);
+    spin->setValue(50);
+    auto *slider = new QSlider(Qt::Horizontal);
+    slider->setRange(0, 100);
+    slider->setValue(50);
+    auto *longList = new QComboBox;
+    for (int i = 0; i < 60; ++i)
+        longList->addItem(QString::number(i));
+    for (QWidget *w : std::initializer_list<QWidget *>{edit, spin, slider, longList})
+        layout->addWidget(w);
+    layout->addSpacing(1000);
+    window.setWidget(content);
+    window.setWidgetResizable(true);
+    window.resize(300, 200);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 2;
+    if (!check(QStringLiteral("spin-box"), spin, edit, &window, [spin] { return spin->value(); })
+        || !check(QStringLiteral("slider"), slider, edit, &window, [slider] { return slider->value(); }))
+        return 3;
+
+    // A list's drop-down scrolls with the wheel as ever.
+    longList->setFocus();
+    longList->showPopup();
+    QAbstractItemView *view = longList->view();
+    if (!QTest::qWaitForWindowExposed(view->window()))
+        return 2;
+    const int before = view->verticalScrollBar()->value();
+    if (!turnWheelOver(view->viewport(), view->verticalScrollBar(), seen))
+        return 3;
+    out << "wheel drop-down 1 scrolled " << int(view->verticalScrollBar()->value() != before) << '\n';
+    return 0;
+}
+
 } // namespace
 
 class TestWindow : public QObject
@@ -121,6 +247,8 @@ private slots:
     void formKeepsItsSizeBelowTheBar();
     void windowFitsEveryScreen_data();
     void windowFitsEveryScreen();
+    void wheelTakesAControlOnlyWithFocus_data();
+    void wheelTakesAControlOnlyWithFocus();
     void closingAsksTheFormsQuestion();
     void aboutNamesProgramVersionQtLineAndPage();
     void journalWrapsALongReply();
@@ -130,6 +258,7 @@ private:
     std::unique_ptr<RecordingDesktop> m_desktop;
     std::unique_ptr<ConfiguratorWindow> m_window;
     TForm1 *m_form = nullptr;
+    QHash<QString, QStringList> m_wheelRuns; // screen and scale → what the child saw
 };
 
 void TestWindow::init()
@@ -333,6 +462,87 @@ void TestWindow::windowFitsEveryScreen()
         QVERIFY2(page.endsWith(QLatin1String(" 1")), qPrintable(out));
 }
 
+void TestWindow::wheelTakesAControlOnlyWithFocus_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("scale");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<bool>("pageScrolls"); // the window's page is taller than the screen has room for
+    const struct
+    {
+        const char *screen;
+        const char *scale;
+        const char *label;
+        bool formScrolls;
+    } screens[] = {
+        {"1366x768", "1.5", "1366×768 at 150 %", true},
+        {"1024x600", "1", "1024×600 at 100 %", true},
+        {"1366x768", "1", "1366×768 at 100 %", false},
+    };
+    for (const auto &s : screens) {
+        for (const char *kind : {"list", "editable-list", "spin-box", "slider"}) {
+            // The spin box and slider stand in a small window of their own, which scrolls.
+            const bool scrolls = s.formScrolls || !QByteArray(kind).endsWith("list");
+            for (const bool focused : {false, true})
+                QTest::addRow("%s, %s, %s", s.label, kind, focused ? "focused" : "not focused")
+                    << s.screen << s.scale << kind << focused << scrolls;
+        }
+        QTest::addRow("%s, drop-down", s.label) << s.screen << s.scale << "drop-down" << true << true;
+    }
+}
+
+void TestWindow::wheelTakesAControlOnlyWithFocus()
+{
+    QFETCH(QString, screen);
+    QFETCH(QString, scale);
+    QFETCH(QString, kind);
+    QFETCH(bool, focused);
+    QFETCH(bool, pageScrolls);
+    for (const char *tool : {"Xvfb", "xdotool"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            QSKIP("Xvfb or xdotool is not installed (scripts/install-deps.sh installs them)");
+    }
+    // One child a screen: every kind of control is turned in it.
+    const QString key = screen + QLatin1Char('@') + scale;
+    if (!m_wheelRuns.contains(key)) {
+        QProcess xvfb;
+        xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-noreset", "-screen", "0", screen + "x24", "-nolisten", "tcp"});
+        QVERIFY(xvfb.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 20000);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TAVRIX_WHEEL_CHECK"), QStringLiteral("1"));
+        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(xvfb.readLine()).trimmed());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(child.waitForFinished(120000));
+        xvfb.terminate();
+        xvfb.waitForFinished();
+        QVERIFY2(child.exitCode() == 0, qPrintable(QString::fromUtf8(child.readAllStandardError())));
+        m_wheelRuns.insert(key, QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n')));
+    }
+    const QStringList lines = m_wheelRuns.value(key);
+    const QString prefix = QStringLiteral("wheel %1 %2 ").arg(kind).arg(int(focused));
+    const QStringList found = lines.filter(QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(prefix)));
+    QVERIFY2(found.size() == 1, qPrintable(lines.join(QLatin1Char('\n'))));
+    const QString seen = found.first().mid(prefix.size());
+    if (kind == QLatin1String("drop-down")) {
+        QCOMPARE(seen, QStringLiteral("scrolled 1"));
+        return;
+    }
+    // With the focus the control takes the turn; without it the page does, and the
+    // control neither changes nor takes the focus.
+    QCOMPARE(seen,
+             QStringLiteral("value %1 scrolled %2 focus %3 scrollable %4")
+                 .arg(int(focused))
+                 .arg(int(!focused && pageScrolls))
+                 .arg(int(focused))
+                 .arg(int(pageScrolls)));
+}
+
 void TestWindow::closingAsksTheFormsQuestion()
 {
     m_window->show();
@@ -390,6 +600,10 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet("TAVRIX_FIT_CHECK")) {
         QApplication app(argc, argv);
         return fitCheck();
+    }
+    if (qEnvironmentVariableIsSet("TAVRIX_WHEEL_CHECK")) {
+        QApplication app(argc, argv);
+        return wheelCheck();
     }
     QApplication app(argc, argv);
     TestWindow test;

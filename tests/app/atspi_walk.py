@@ -53,6 +53,45 @@ def spoken(node):
         return "?"
 
 
+def labels_of(node):
+    """The names of the labels that the bus says name the control."""
+    names = []
+    try:
+        for relation in node.getRelationSet():
+            if relation.getRelationType() != pyatspi.RELATION_LABELLED_BY:
+                continue
+            for i in range(relation.getNTargets()):
+                target = relation.getTarget(i)
+                if target.getRole() == pyatspi.ROLE_LABEL:
+                    names.append(target.name)
+    except Exception:
+        pass
+    return names
+
+
+def value_of(node):
+    """What the control holds, as the bus says it: a field's text, a list's chosen item
+    (which is also a list's own name on this platform), a number's value."""
+    try:
+        if node.getRole() == pyatspi.ROLE_COMBO_BOX:
+            for i in range(node.childCount):
+                child = node.getChildAtIndex(i)
+                if child.getRole() == pyatspi.ROLE_TEXT:
+                    return value_of(child)
+            return node.name
+        try:
+            text = node.queryText()
+            return text.getText(0, -1)
+        except NotImplementedError:
+            pass
+        try:
+            return str(node.queryValue().currentValue)
+        except NotImplementedError:
+            return ""
+    except Exception:
+        return "?"
+
+
 def walk(node, out):
     try:
         states = node.getState()
@@ -116,7 +155,8 @@ def main():
             names = []
             for c in controls:
                 s = c.getState()
-                names.append({"name": spoken(c), "description": c.description, "role": c.getRoleName(),
+                names.append({"name": spoken(c), "own": c.name, "value": value_of(c), "labels": labels_of(c),
+                              "description": c.description, "role": c.getRoleName(),
                               "enabled": s.contains(pyatspi.STATE_SENSITIVE),
                               "checked": s.contains(pyatspi.STATE_CHECKED),
                               "selected": s.contains(pyatspi.STATE_SELECTED)})

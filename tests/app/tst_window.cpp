@@ -230,6 +230,33 @@ int wheelCheck()
     return 0;
 }
 
+// Runs this program again on an X display of its own of `screen` ("1366x768") at `scale`,
+// with `mode` set in its environment; what it printed, or nothing when it failed.
+std::optional<QString> runOnDisplay(const QString &screen, const QString &scale, const char *mode, QString *errors)
+{
+    QProcess xvfb;
+    xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-noreset", "-screen", "0", screen + "x24", "-nolisten", "tcp"});
+    if (!xvfb.waitForStarted() || !QTest::qWaitFor([&] { return xvfb.canReadLine(); }, 20000))
+        return std::nullopt;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QLatin1String(mode), QStringLiteral("1"));
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(xvfb.readLine()).trimmed());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+    env.insert(QStringLiteral("TAVRIX_FIT_WIDTH"), screen.section(QLatin1Char('x'), 0, 0));
+    env.insert(QStringLiteral("TAVRIX_FIT_HEIGHT"), screen.section(QLatin1Char('x'), 1, 1));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    const bool finished = child.waitForFinished(120000);
+    xvfb.terminate();
+    xvfb.waitForFinished();
+    *errors = QString::fromUtf8(child.readAllStandardError());
+    if (!finished || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(child.readAllStandardOutput());
+}
+
 } // namespace
 
 class TestWindow : public QObject
@@ -427,27 +454,10 @@ void TestWindow::windowFitsEveryScreen()
     QFETCH(bool, mustScroll);
     if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
         QSKIP("Xvfb is not installed (scripts/install-deps.sh installs it)");
-    QProcess xvfb;
-    xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-noreset", "-screen", "0", screen + "x24", "-nolisten", "tcp"});
-    QVERIFY(xvfb.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 20000);
-    const QString display = QStringLiteral(":") + QString::fromLatin1(xvfb.readLine()).trimmed();
-
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TAVRIX_FIT_CHECK"), QStringLiteral("1"));
-    env.insert(QStringLiteral("DISPLAY"), display);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
-    env.insert(QStringLiteral("TAVRIX_FIT_WIDTH"), screen.section(QLatin1Char('x'), 0, 0));
-    env.insert(QStringLiteral("TAVRIX_FIT_HEIGHT"), screen.section(QLatin1Char('x'), 1, 1));
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(child.waitForFinished(60000));
-    const QString out = QString::fromUtf8(child.readAllStandardOutput());
-    xvfb.terminate();
-    xvfb.waitForFinished();
-    QVERIFY2(child.exitCode() == 0, qPrintable(QString::fromUtf8(child.readAllStandardError())));
+    QString errors;
+    const std::optional<QString> run = runOnDisplay(screen, scale, "TAVRIX_FIT_CHECK", &errors);
+    QVERIFY2(run, qPrintable(errors));
+    const QString out = *run;
     const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY2(lines.contains(QStringLiteral("fits 1")), qPrintable(out));
     QVERIFY2(lines.contains(QStringLiteral("fits in device pixels 1")), qPrintable(out));
@@ -506,23 +516,10 @@ void TestWindow::wheelTakesAControlOnlyWithFocus()
     // One child a screen: every kind of control is turned in it.
     const QString key = screen + QLatin1Char('@') + scale;
     if (!m_wheelRuns.contains(key)) {
-        QProcess xvfb;
-        xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-noreset", "-screen", "0", screen + "x24", "-nolisten", "tcp"});
-        QVERIFY(xvfb.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 20000);
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TAVRIX_WHEEL_CHECK"), QStringLiteral("1"));
-        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(xvfb.readLine()).trimmed());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {});
-        QVERIFY(child.waitForFinished(120000));
-        xvfb.terminate();
-        xvfb.waitForFinished();
-        QVERIFY2(child.exitCode() == 0, qPrintable(QString::fromUtf8(child.readAllStandardError())));
-        m_wheelRuns.insert(key, QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n')));
+        QString errors;
+        const std::optional<QString> run = runOnDisplay(screen, scale, "TAVRIX_WHEEL_CHECK", &errors);
+        QVERIFY2(run, qPrintable(errors));
+        m_wheelRuns.insert(key, run->split(QLatin1Char('\n')));
     }
     const QStringList lines = m_wheelRuns.value(key);
     const QString prefix = QStringLiteral("wheel %1 %2 ").arg(kind).arg(int(focused));

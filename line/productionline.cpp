@@ -63,6 +63,7 @@ bool ProductionLine::prepare(QString *why)
 void ProductionLine::start()
 {
     m_running = true;
+    m_held = m_options.lookFirst;
     m_clock.start();
     for (int com : std::as_const(m_options.coms))
         m_stations.push_back(std::make_unique<Station>(com, *this, m_options.timing));
@@ -83,6 +84,31 @@ void ProductionLine::start()
     m_watcher->start();
     // Nothing to serve (no rows at all): end once the loop runs.
     QTimer::singleShot(0, this, &ProductionLine::checkEnd);
+    // No port to look at, perhaps.
+    checkLooked();
+}
+
+void ProductionLine::release()
+{
+    m_held = false;
+}
+
+void ProductionLine::checkLooked()
+{
+    if (!m_held || m_lookTold || !m_running)
+        return;
+    QList<int> answering;
+    for (const auto &s : m_stations) {
+        if (!s->looked())
+            return;
+        if (s->unitHeard())
+            answering << s->com();
+    }
+    m_lookTold = true;
+    QTimer::singleShot(0, this, [this, answering] {
+        if (m_running)
+            emit looked(answering);
+    });
 }
 
 void ProductionLine::stop()
@@ -130,7 +156,7 @@ void ProductionLine::checkEnd()
 
 std::optional<UnitRow> ProductionLine::takeRow(int *ordinal)
 {
-    if (!m_running || m_stopping)
+    if (!m_running || m_stopping || m_held)
         return std::nullopt;
     if (m_options.count > 0 && m_passed + m_queue.out() >= m_options.count)
         return std::nullopt;
@@ -180,6 +206,7 @@ void ProductionLine::stationChanged(Station &station)
         if (!refusal.isEmpty())
             emit notice(QStringLiteral("%1  %2").arg(station.portName(), refusal));
     }
+    checkLooked();
     emit stationUpdated(station.com());
 }
 

@@ -31,6 +31,9 @@ public:
         QString backupsDir;       // empty: defaultBackupsDir()
         QString logPath;          // empty: no log file
         int count = 0;            // > 0: end after this many units passed
+        // No unit is taken until release(): the ports are looked at first, so that
+        // whoever started the line can be asked about units that were already there.
+        bool lookFirst = false;
         Station::Timing timing;
     };
 
@@ -55,6 +58,9 @@ public:
     void stop();
     // Ends at once; units under way fail as stopped.
     void abort();
+    // Units are taken from now on (after lookFirst).
+    void release();
+    bool held() const { return m_held; }
     bool running() const { return m_running; }
 
     const std::vector<std::unique_ptr<Station>> &stations() const { return m_stations; }
@@ -82,10 +88,14 @@ signals:
     void stationUpdated(int com);
     // A line of its own to tell (a port that cannot be opened, a log that fails).
     void notice(const QString &line);
+    // With lookFirst, once every port has been looked at: the ports where a unit answered.
+    // Emitted from the event loop, never from within a station's work.
+    void looked(const QList<int> &answering);
     void finished();
 
 private:
     void checkEnd();
+    void checkLooked();
     bool anyBusy() const;
 
     PortMap m_map;
@@ -104,6 +114,8 @@ private:
     bool m_running = false;
     bool m_stopping = false;
     bool m_ended = false;
+    bool m_held = false;
+    bool m_lookTold = false;
     QElapsedTimer m_clock;
 };
 

@@ -91,6 +91,11 @@ void Station::sent()
     const bool answered = std::exchange(m_answeredSinceSend, false);
     if (m_state == State::Working)
         return;
+    // The second request while probing: a whole period has passed since the first.
+    if (m_state == State::Probing && !m_looked && ++m_probesSent >= 2) {
+        m_looked = true;
+        m_host.stationChanged(*this);
+    }
     // A new request: the first byte of its answer is timed anew.
     m_firstByte.invalidate();
     if (m_state != State::Leaving)
@@ -136,6 +141,11 @@ void Station::acknowledged()
 
 void Station::unitAnswered(const QByteArray &record)
 {
+    const bool news = !m_looked || !m_unitHeard;
+    m_looked = true;
+    m_unitHeard = true;
+    if (news)
+        m_host.stationChanged(*this);
     int ordinal = 0;
     const std::optional<UnitRow> row = m_host.takeRow(&ordinal);
     if (!row)

@@ -80,6 +80,11 @@ public:
     const std::optional<UnitResult> &last() const { return m_last; }
     // Why the port could not be opened, while it cannot.
     QString refusal() const { return m_refusal; }
+    // Whether the port has been looked at since the station began: a unit answered, a
+    // repeat period passed in silence, or there is no port to open (none, or refused).
+    bool looked() const { return m_looked || m_device.isEmpty() || !m_refusal.isEmpty(); }
+    // A unit answered on the port, taken or not.
+    bool unitHeard() const { return m_unitHeard; }
     // The unit under way.
     int ordinal() const { return m_ordinal; }
     const UnitRow &row() const { return m_row; }
@@ -119,6 +124,9 @@ private:
     QElapsedTimer m_firstByte; // the current probe's answer began
     bool m_answeredSinceSend = false; // a whole reply came to the last request
     int m_silentProbes = 0;    // requests in a row that no whole reply followed, while a unit leaves
+    int m_probesSent = 0;      // requests sent while probing, until the port is looked at
+    bool m_looked = false;
+    bool m_unitHeard = false;
     QElapsedTimer m_unitClock;
 
     // The unit under way.

@@ -17,15 +17,31 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
+#include <QShowEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <cmath>
 
 namespace {
 
 const char kTitle[] = "Серийная запись";
 constexpr int kPortColumns = 10;
 constexpr int kTileColumns = 4;
+// The size the window asks for when the screen has room for it.
+constexpr QSize kRoomy(760, 560);
+const char kPortsKey[] = "productionLine/ports";
+
+// The program's settings: tavrix/configurator.ini in the user's configuration folder
+// ($XDG_CONFIG_HOME, %APPDATA%), beside the ports folder.
+std::unique_ptr<QSettings> programSettings()
+{
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tavrix"),
+                                       QStringLiteral("configurator"));
+}
 
 QString phaseText(const QString &phase)
 {
@@ -40,21 +56,21 @@ QString phaseText(const QString &phase)
 
 QString unitName(int ordinal, const line::UnitRow &row)
 {
-    return row.label.isEmpty() ? QStringLiteral("блок %1").arg(ordinal)
-                               : QStringLiteral("блок %1 (%2)").arg(ordinal).arg(row.label);
+    return row.label.isEmpty() ? QStringLiteral("контроллер %1").arg(ordinal)
+                               : QStringLiteral("контроллер %1 (%2)").arg(ordinal).arg(row.label);
 }
 
 } // namespace
 
-ProductionWindow::ProductionWindow(PortMap map, QWidget *owner)
-    : QWidget(owner, Qt::Window), m_map(std::move(map)), m_backupsDir(line::defaultBackupsDir())
+ProductionWindow::ProductionWindow(PortMap map, QWidget *owner, int ownerCom)
+    : QWidget(owner, Qt::Window), m_map(std::move(map)), m_ownerCom(ownerCom), m_backupsDir(line::defaultBackupsDir())
 {
     setWindowTitle(QString::fromUtf8(kTitle));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     m_template = new QLineEdit;
     m_units = new QLineEdit;
-    m_units->setPlaceholderText(QStringLiteral("необязательно: по строке на блок"));
+    m_units->setPlaceholderText(QStringLiteral("необязательно: по строке на контроллер"));
     m_chooseTemplate = new QPushButton(QStringLiteral("Выбрать…"));
     m_chooseUnits = new QPushButton(QStringLiteral("Выбрать…"));
     auto *templateRow = new QHBoxLayout;
@@ -65,7 +81,7 @@ ProductionWindow::ProductionWindow(PortMap map, QWidget *owner)
     unitsRow->addWidget(m_chooseUnits);
     auto *files = new QFormLayout;
     files->addRow(QStringLiteral("Шаблон конфигурации:"), templateRow);
-    files->addRow(QStringLiteral("Значения блоков (CSV):"), unitsRow);
+    files->addRow(QStringLiteral("Значения для контроллеров (CSV):"), unitsRow);
 
     auto *portsGroup = new QGroupBox(QStringLiteral("Порты"));
     m_portsBox = portsGroup;
@@ -85,7 +101,7 @@ ProductionWindow::ProductionWindow(PortMap map, QWidget *owner)
     m_tilesGrid = new QGridLayout(m_tilesBox);
 
     m_table = new QTableWidget(0, 7);
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Время"), QStringLiteral("Порт"), QStringLiteral("Блок"),
+    m_table->setHorizontalHeaderLabels({QStringLiteral("Время"), QStringLiteral("Порт"), QStringLiteral("Контроллер"),
                                         QStringLiteral("Результат"), QStringLiteral("Секунд"), QStringLiteral("Причина"),
                                         QStringLiteral("Резервная копия")});
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -93,13 +109,35 @@ ProductionWindow::ProductionWindow(PortMap map, QWidget *owner)
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->verticalHeader()->hide();
 
-    auto *layout = new QVBoxLayout(this);
+    // Everything but the bottom row scrolls when the screen is too small for it; the log's
+    // place and "Закрыть" stay in sight.
+    m_content = new QWidget;
+    auto *layout = new QVBoxLayout(m_content);
     layout->addLayout(files);
     layout->addWidget(portsGroup);
     layout->addLayout(buttons);
     layout->addWidget(m_tilesBox);
     layout->addWidget(m_table, 1);
-    resize(760, 560);
+    m_scroll = new QScrollArea;
+    m_scroll->setObjectName(QStringLiteral("lineScroller"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setWidget(m_content);
+
+    m_logPlace = new QLabel;
+    m_logPlace->setObjectName(QStringLiteral("logPlace"));
+    m_logPlace->setWordWrap(true);
+    m_logPlace->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_close = new QPushButton(QStringLiteral("Закрыть"));
+    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_logPlace, 1);
+    bottom->addWidget(m_close, 0, Qt::AlignBottom);
+    auto *outer = new QVBoxLayout(this);
+    outer->addWidget(m_scroll, 1);
+    outer->addLayout(bottom);
+    resize(kRoomy);
 
     connect(m_chooseTemplate, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Шаблон конфигурации"),
@@ -121,7 +159,90 @@ ProductionWindow::ProductionWindow(PortMap map, QWidget *owner)
     connect(&m_portsTimer, &QTimer::timeout, this, &ProductionWindow::refreshPorts);
     m_portsTimer.start();
     refreshPorts();
+    // The last set offered again; never the port the owner is connected to.
+    for (int com : rememberedPorts()) {
+        if (QCheckBox *box = m_portBoxes.value(com); box && com != m_ownerCom)
+            box->setChecked(true);
+    }
     updateCounters();
+    showLogPlace();
+}
+
+QList<int> ProductionWindow::rememberedPorts()
+{
+    QList<int> coms;
+    for (const QString &com : programSettings()->value(QLatin1String(kPortsKey)).toStringList()) {
+        bool ok = false;
+        const int n = com.toInt(&ok);
+        if (ok && n >= PortMap::kFirstCom && n <= PortMap::kLastCom)
+            coms << n;
+    }
+    return coms;
+}
+
+void ProductionWindow::setBackupsDir(const QString &dir)
+{
+    m_backupsDir = dir;
+    showLogPlace();
+}
+
+void ProductionWindow::showLogPlace()
+{
+    const QString folder = QDir::toNativeSeparators(m_backupsDir);
+    const QString log = m_logPath.isEmpty()
+        ? QStringLiteral("в папке %1, отдельный файл на каждый запуск").arg(folder)
+        : QDir::toNativeSeparators(m_logPath);
+    m_logPlace->setText(QStringLiteral("Журнал: %1\nРезервные копии: %2").arg(log, folder));
+}
+
+void ProductionWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (QWindow *window = windowHandle(); window && !m_screen) {
+        connect(window, &QWindow::screenChanged, this, &ProductionWindow::followScreen);
+        followScreen(window->screen());
+    }
+}
+
+void ProductionWindow::followScreen(QScreen *screen)
+{
+    if (m_screen)
+        disconnect(m_screen, nullptr, this, nullptr);
+    m_screen = screen;
+    if (screen)
+        connect(screen, &QScreen::availableGeometryChanged, this, &ProductionWindow::fitToScreen);
+    fitToScreen();
+}
+
+void ProductionWindow::fitToScreen()
+{
+    QScreen *on = screen();
+    if (!on)
+        return;
+    // At a fractional scale the logical screen is rounded up by half a device pixel: a
+    // logical pixel less keeps the window on it.
+    const qreal ratio = devicePixelRatioF();
+    const int rounding = ratio == std::floor(ratio) ? 0 : 1;
+    const QRect available = on->availableGeometry().adjusted(0, 0, -rounding, -rounding);
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize room = available.size().shrunkBy(frame);
+    // Once, as much as it asks for; afterwards the user's size unless it no longer fits.
+    QSize wanted = size();
+    if (!std::exchange(m_fitted, true)) {
+        const QMargins margins = layout()->contentsMargins();
+        wanted = m_content->sizeHint().grownBy(margins);
+        wanted.rheight() += layout()->spacing() + m_close->sizeHint().height() * 2;
+        wanted = wanted.expandedTo(kRoomy);
+    }
+    resize(wanted.boundedTo(room));
+    // The whole frame on the screen, the title bar first.
+    QRect placed = frameGeometry();
+    placed.moveRight(qMin(placed.right(), available.right()));
+    placed.moveBottom(qMin(placed.bottom(), available.bottom()));
+    placed.moveLeft(qMax(placed.left(), available.left()));
+    placed.moveTop(qMax(placed.top(), available.top()));
+    if (placed.topLeft() != frameGeometry().topLeft())
+        move(placed.topLeft());
 }
 
 ProductionWindow::~ProductionWindow()
@@ -134,7 +255,8 @@ ProductionWindow::~ProductionWindow()
     }
 }
 
-QAction *ProductionWindow::openAction(PortMap map, QWidget *owner, std::function<void(bool)> onRunning)
+QAction *ProductionWindow::openAction(PortMap map, QWidget *owner, std::function<void(bool)> onRunning,
+                                      std::function<int()> ownerCom)
 {
     auto *action = new QAction(QStringLiteral("Серийная запись…"), owner);
     action->setObjectName(QStringLiteral("openProductionLine"));
@@ -142,9 +264,9 @@ QAction *ProductionWindow::openAction(PortMap map, QWidget *owner, std::function
     action->setShortcutContext(Qt::WindowShortcut);
     owner->addAction(action);
     auto window = std::make_shared<QPointer<ProductionWindow>>();
-    QObject::connect(action, &QAction::triggered, owner, [map, owner, onRunning, window] {
+    QObject::connect(action, &QAction::triggered, owner, [map, owner, onRunning, ownerCom, window] {
         if (!*window) {
-            *window = new ProductionWindow(map, owner);
+            *window = new ProductionWindow(map, owner, ownerCom ? ownerCom() : 0);
             QObject::connect(window->data(), &ProductionWindow::runningChanged, owner, onRunning);
         }
         (*window)->show();
@@ -175,8 +297,8 @@ void ProductionWindow::refreshPorts()
     for (int com : std::as_const(present)) {
         QCheckBox *box = m_portBoxes.value(com);
         if (!box) {
+            // Nothing is ticked for the user: a click on "Начать" writes every ticked port.
             box = new QCheckBox(QStringLiteral("COM%1").arg(com));
-            box->setChecked(true);
             box->setEnabled(!running());
             m_portBoxes.insert(com, box);
         }
@@ -224,6 +346,10 @@ bool ProductionWindow::startLine()
         Desktop::instance().showError(QStringLiteral("Отметьте хотя бы один порт."));
         return false;
     }
+    QStringList remembered;
+    for (int com : std::as_const(coms))
+        remembered << QString::number(com);
+    programSettings()->setValue(QLatin1String(kPortsKey), remembered);
 
     line::ProductionLine::Options options;
     options.coms = coms;
@@ -233,6 +359,7 @@ bool ProductionWindow::startLine()
         QStringLiteral("line-%1.jsonl").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
     options.logPath = m_logPath;
     options.timing.settleMs = m_settleMs;
+    options.lookFirst = true;
     QDir().mkpath(m_backupsDir);
     auto productionLine = std::make_unique<line::ProductionLine>(m_map, *recipe, options);
     QString why;
@@ -274,6 +401,7 @@ bool ProductionWindow::startLine()
         updateCounters();
     });
     connect(m_line.get(), &line::ProductionLine::finished, this, &ProductionWindow::lineFinished);
+    connect(m_line.get(), &line::ProductionLine::looked, this, &ProductionWindow::confirmStart);
     // The owner lets go of its port before any station opens one.
     emit runningChanged(true);
     setEditable(false);
@@ -281,7 +409,37 @@ bool ProductionWindow::startLine()
     for (int com : std::as_const(coms))
         updateTile(com);
     updateCounters();
+    showLogPlace();
     return true;
+}
+
+void ProductionWindow::confirmStart(const QList<int> &answering)
+{
+    if (!running())
+        return;
+    if (!answering.isEmpty()) {
+        QStringList ports;
+        for (int com : answering)
+            ports << QStringLiteral("COM%1").arg(com);
+        const QString question = answering.size() == 1
+            ? QStringLiteral("На порту %1 уже отвечает контроллер. Записать шаблон поверх его настроек?")
+            : QStringLiteral("На портах %1 уже отвечают контроллеры. Записать шаблон поверх их настроек?");
+        const line::ProductionLine *asked = m_line.get();
+        const bool write = Desktop::instance().confirm(this, question.arg(ports.join(QStringLiteral(", "))),
+                                                       QStringLiteral("Да"), QStringLiteral("Нет"));
+        // The line may have been stopped while the question was open.
+        if (m_line.get() != asked || !running())
+            return;
+        if (!write) {
+            // Nothing has been taken yet: the line ends without a unit written.
+            m_line->abort();
+            return;
+        }
+    }
+    m_line->release();
+    updateCounters();
+    for (auto it = m_tiles.cbegin(); it != m_tiles.cend(); ++it)
+        updateTile(it.key());
 }
 
 void ProductionWindow::stopLine()
@@ -325,8 +483,12 @@ void ProductionWindow::updateTile(int com)
         text = QStringLiteral("порт занят: %1").arg(station->refusal());
     } else if (station->state() == line::Station::State::Absent) {
         text = QStringLiteral("нет порта");
+    } else if (m_line->held() && station->unitHeard()) {
+        text = QStringLiteral("уже отвечает контроллер");
+    } else if (m_line->held()) {
+        text = QStringLiteral("проверка порта");
     } else {
-        text = QStringLiteral("ожидание блока");
+        text = QStringLiteral("ожидание контроллера");
     }
     tile->setText(QStringLiteral("COM%1\n%2").arg(com).arg(text));
     QPalette palette = tile->palette();
@@ -344,6 +506,8 @@ void ProductionWindow::updateCounters()
     QString text = QStringLiteral("Записано: %1   Ошибок: %2").arg(s.passed).arg(s.failed);
     if (s.rowsLeft >= 0)
         text += QStringLiteral("   Осталось строк: %1").arg(s.rowsLeft);
+    if (m_line->running() && m_line->held())
+        text += QStringLiteral("   Проверка портов…");
     m_counters->setText(text);
 }
 
@@ -358,12 +522,15 @@ void ProductionWindow::addLogRow(const line::UnitResult &r)
         r.pass ? QStringLiteral("✓ записан и проверен") : QStringLiteral("✗ ошибка: %1").arg(phaseText(r.phase)),
         QString::number(r.seconds, 'f', 1),
         r.reasonRu,
-        r.backup,
+        // The name says which; the whole path is in the tooltip.
+        QFileInfo(r.backup).fileName(),
     };
     for (int c = 0; c < cells.size(); ++c) {
         auto *item = new QTableWidgetItem(cells.at(c));
         if (c == 3)
             item->setForeground(r.pass ? QColor(0, 128, 0) : QColor(192, 0, 0));
+        if (c == 6 && !r.backup.isEmpty())
+            item->setToolTip(QDir::toNativeSeparators(r.backup));
         m_table->setItem(row, c, item);
     }
     m_table->scrollToBottom();
@@ -380,8 +547,8 @@ void ProductionWindow::closeEvent(QCloseEvent *event)
     if (busy) {
         const bool stop = Desktop::instance().confirm(
             this,
-            QStringLiteral("Идёт запись блоков. Прервать её и закрыть окно?\n"
-                           "Прерванные блоки будут записаны в журнал как ошибки."),
+            QStringLiteral("Идёт запись в контроллеры. Прервать её и закрыть окно?\n"
+                           "Прерванные записи попадут в журнал как ошибки."),
             QStringLiteral("Прервать и закрыть"), QStringLiteral("Продолжить запись"));
         if (!stop) {
             event->ignore();

@@ -137,7 +137,7 @@ TForm1::TForm1(PortMap portMap, QWidget *parent, StepClock *clock)
         if (running && isConnected())
             disconnectPort();
         ui->OpenClose->setEnabled(!running && ui->ComboBox1->count() > 0);
-    }));
+    }, [this] { return isConnected() ? m_portTable.value(ui->ComboBox1->currentIndex(), 0) : 0; }));
     m_snapshots = new WriteSnapshots(*m_controls, m_journal, this);
     menu->addMenuAction(m_snapshots->revertAction());
     connect(m_snapshots, &WriteSnapshots::writeRequested, this, &TForm1::ButtWriteClick);

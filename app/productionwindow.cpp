@@ -21,6 +21,7 @@
 #include <QScrollArea>
 #include <QSettings>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -99,6 +100,8 @@ ProductionWindow::ProductionWindow(PortMap map, QWidget *owner, int ownerCom)
 
     m_tilesBox = new QWidget;
     m_tilesGrid = new QGridLayout(m_tilesBox);
+    // A row of tiles no wider than the window's width asks for: no sideways scrolling.
+    m_tilesGrid->setContentsMargins(0, 0, 0, 0);
 
     m_table = new QTableWidget(0, 7);
     m_table->setHorizontalHeaderLabels({QStringLiteral("Время"), QStringLiteral("Порт"), QStringLiteral("Контроллер"),
@@ -107,6 +110,14 @@ ProductionWindow::ProductionWindow(PortMap map, QWidget *owner, int ownerCom)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->horizontalHeader()->setStretchLastSection(true);
+    // One line a unit: a cut text is whole in its tooltip (the backup's path) or the log.
+    m_table->setWordWrap(false);
+    const QFontMetrics metrics(m_table->font());
+    const int padding = metrics.averageCharWidth() * 3;
+    m_table->setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("00:00:00")) + padding);
+    m_table->setColumnWidth(1, metrics.horizontalAdvance(QStringLiteral("COM50")) + padding);
+    m_table->setColumnWidth(3, metrics.horizontalAdvance(QStringLiteral("✓ записан и проверен")) + padding);
+    m_table->setColumnWidth(4, metrics.horizontalAdvance(QStringLiteral("Секунд")) + padding);
     m_table->verticalHeader()->hide();
 
     // Everything but the bottom row scrolls when the screen is too small for it; the log's
@@ -232,6 +243,9 @@ void ProductionWindow::fitToScreen()
         const QMargins margins = layout()->contentsMargins();
         wanted = m_content->sizeHint().grownBy(margins);
         wanted.rheight() += layout()->spacing() + m_close->sizeHint().height() * 2;
+        // Room for a vertical scroll bar once the tiles come, so that no horizontal one
+        // follows it.
+        wanted.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
         wanted = wanted.expandedTo(kRoomy);
     }
     resize(wanted.boundedTo(room));
@@ -379,7 +393,7 @@ bool ProductionWindow::startLine()
         auto *tile = new QLabel;
         tile->setAlignment(Qt::AlignCenter);
         tile->setWordWrap(true);
-        tile->setMinimumSize(170, 90);
+        tile->setMinimumSize(160, 90);
         tile->setFrameShape(QFrame::Box);
         QFont font = tile->font();
         if (font.pointSizeF() > 0)

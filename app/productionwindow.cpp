@@ -543,6 +543,8 @@ void ProductionWindow::addLogRow(const line::UnitResult &r)
         auto *item = new QTableWidgetItem(cells.at(c));
         if (c == 3)
             item->setForeground(r.pass ? QColor(0, 128, 0) : QColor(192, 0, 0));
+        if (c == 5 && !r.reasonRu.isEmpty())
+            item->setToolTip(r.reasonRu);
         if (c == 6 && !r.backup.isEmpty())
             item->setToolTip(QDir::toNativeSeparators(r.backup));
         m_table->setItem(row, c, item);

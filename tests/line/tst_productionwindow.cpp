@@ -310,6 +310,7 @@ void TestProductionWindow::asksBeforeWritingOverUnitsAlreadyThere()
     sim::Simulator *second = secondUnit(5);
     QVERIFY(second);
     const QByteArray before = m_sim->record();
+    const QByteArray before2 = second->record();
     m_sim->setAnswering(!late);
     TForm1 form(PortMap(m_dir->filePath("ports"), {}));
     ProductionWindow *window = openFrom(form);
@@ -341,6 +342,7 @@ void TestProductionWindow::asksBeforeWritingOverUnitsAlreadyThere()
     if (answer) {
         QTRY_COMPARE_WITH_TIMEOUT(window->logTable()->rowCount(), 2, 15000);
         QVERIFY(m_sim->record() != before);
+        QVERIFY(second->record() != before2);
         window->stopLine();
         QTRY_VERIFY(!window->running());
         QCOMPARE(m_desktop->boxes.size(), 1);
@@ -352,6 +354,7 @@ void TestProductionWindow::asksBeforeWritingOverUnitsAlreadyThere()
     QVERIFY(form.control<QPushButton>("OpenClose")->isEnabled());
     QCOMPARE(window->logTable()->rowCount(), 0);
     QCOMPARE(m_sim->record(), before);
+    QCOMPARE(second->record(), before2);
     for (const QSignalSpy *spy : {&commands, &commands2}) {
         for (const QList<QVariant> &command : *spy)
             QVERIFY2(!command.first().toByteArray().startsWith("WRITE"), command.first().toByteArray().constData());
@@ -363,18 +366,21 @@ void TestProductionWindow::refusesBeforeAnyPort_data()
 {
     QTest::addColumn<QByteArray>("tpl");   // empty: no template chosen
     QTest::addColumn<QByteArray>("units");
+    QTest::addColumn<bool>("tick");        // COM7 ticked
     QTest::addColumn<QString>("said");
-    QTest::newRow("no template") << QByteArray() << QByteArray() << "Выберите шаблон конфигурации.";
+    QTest::newRow("no template") << QByteArray() << QByteArray() << true << "Выберите шаблон конфигурации.";
     QTest::newRow("bad row") << QByteArray("# tavrix-configuration 1\n")
-                             << QByteArray("Edit1\n+380501000001\n+38050100000112345\n") << "line 3, column Edit1: ";
-    QTest::newRow("broken template") << QByteArray("not a configuration\n") << QByteArray() << "t.cfg: line 1";
-    QTest::newRow("no port ticked") << QByteArray(kTemplate) << QByteArray() << "Отметьте хотя бы один порт.";
+                             << QByteArray("Edit1\n+380501000001\n+38050100000112345\n") << true
+                             << "line 3, column Edit1: ";
+    QTest::newRow("broken template") << QByteArray("not a configuration\n") << QByteArray() << true << "t.cfg: line 1";
+    QTest::newRow("no port ticked") << QByteArray(kTemplate) << QByteArray() << false << "Отметьте хотя бы один порт.";
 }
 
 void TestProductionWindow::refusesBeforeAnyPort()
 {
     QFETCH(QByteArray, tpl);
     QFETCH(QByteArray, units);
+    QFETCH(bool, tick);
     QFETCH(QString, said);
     TForm1 form(PortMap(m_dir->filePath("ports"), {}));
     ProductionWindow *window = openFrom(form);
@@ -383,8 +389,7 @@ void TestProductionWindow::refusesBeforeAnyPort()
         window->templateEdit()->setText(writeFile("t.cfg", tpl));
     if (!units.isEmpty())
         window->unitsEdit()->setText(writeFile("u.csv", units));
-    if (QByteArray(QTest::currentDataTag()) != "no port ticked")
-        window->portBox(7)->setChecked(true);
+    window->portBox(7)->setChecked(tick);
     QSignalSpy commands(m_sim.get(), &sim::Simulator::commandReceived);
     QVERIFY(!window->startLine());
     QVERIFY(!window->running());

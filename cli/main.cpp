@@ -37,7 +37,10 @@ const char *const kSynopsis = QT_TRANSLATE_NOOP(
     "                                TEMPLATE and its own row, verified and logged; --check\n"
     "                                only checks TEMPLATE and the rows\n"
     "  report FILE|COMn -o SHEET.pdf|SHEET.html [--mask]\n"
-    "                                the configuration sheet (--mask: numbers and keys hidden)\n"
+    "        [--site TEXT] [--customer TEXT] [--installer TEXT]\n"
+    "                                the configuration sheet (--mask: numbers, keys and\n"
+    "                                passwords hidden); the site, customer and installer\n"
+    "                                head it, blank lines to fill in where not given\n"
     "  audit COMn FILE|SHEET         whether the controller holds that configuration\n"
     "\n"
     "--trace FILE writes the exchange with every port (time, direction, bytes, text),\n"
@@ -102,10 +105,17 @@ int main(int argc, char *argv[])
     const QCommandLineOption check(QStringLiteral("check"),
                                    Cli::tr("watch: only check the template and every row; no port is opened."));
     const QCommandLineOption mask(QStringLiteral("mask"),
-                                  Cli::tr("report: phone numbers and keys shown by their last three characters only."));
+                                  Cli::tr("report: phone numbers and keys shown by their last three characters only, "
+                                          "the SMS command password not at all."));
+    const QCommandLineOption site(QStringLiteral("site"), Cli::tr("report: the site the sheet's system stands at."),
+                                  QStringLiteral("text"));
+    const QCommandLineOption customer(QStringLiteral("customer"), Cli::tr("report: the customer the sheet is handed to."),
+                                      QStringLiteral("text"));
+    const QCommandLineOption installer(QStringLiteral("installer"), Cli::tr("report: who installed the system."),
+                                       QStringLiteral("text"));
     const QCommandLineOption all(QStringLiteral("all"),
                                  Cli::tr("ports: every COM number, also those with nothing behind them."));
-    parser.addOptions({output, verify, json, timeout, trace, units, log, backups, count, settle, check, mask, all});
+    parser.addOptions({output, verify, json, timeout, trace, units, log, backups, count, settle, check, mask, site, customer, installer, all});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  Cli::tr("ports, read, write, diff, show, defaults, watch, report or audit"));
     parser.addPositionalArgument(QStringLiteral("arguments"), Cli::tr("Ports (COMn) and files."),
@@ -159,6 +169,9 @@ int main(int argc, char *argv[])
     options.json = parser.isSet(json);
     options.trace = parser.value(trace);
     options.mask = parser.isSet(mask);
+    options.site = parser.value(site);
+    options.customer = parser.value(customer);
+    options.installer = parser.value(installer);
     bool ok = false;
     const double seconds = parser.value(timeout).toDouble(&ok);
     if (!ok || !std::isfinite(seconds) || seconds < 0.1)
@@ -176,8 +189,10 @@ int main(int argc, char *argv[])
         return fail(Cli::tr("--verify belongs to write"));
     if (!needs(command == QLatin1String("read") || command == QLatin1String("defaults") || command == QLatin1String("report"), "o"))
         return fail(Cli::tr("-o belongs to read, defaults and report"));
-    if (!needs(command == QLatin1String("report"), "mask"))
-        return fail(Cli::tr("--mask belongs to report"));
+    for (const char *option : {"mask", "site", "customer", "installer"}) {
+        if (!needs(command == QLatin1String("report"), option))
+            return fail(Cli::tr("--%1 belongs to report").arg(QLatin1String(option)));
+    }
     if (!needs(command == QLatin1String("ports"), "all"))
         return fail(Cli::tr("--all belongs to ports"));
     for (const char *option : {"units", "log", "backups", "count", "settle", "check"}) {

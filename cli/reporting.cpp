@@ -57,19 +57,22 @@ int Tool::report(const QString &source)
     report::Origin origin;
     origin.version = report::configuratorVersion();
     origin.mask = m_options.mask;
+    origin.handover.site = m_options.site;
+    origin.handover.customer = m_options.customer;
+    origin.handover.installer = m_options.installer;
     if (const int com = comNumber(source)) {
         if (!readForm(com, form)) {
             emitPorts();
             return worstStatus();
         }
-        const QString device = m_map.devicePath(com);
-        origin.source = device.isEmpty() ? QStringLiteral("COM%1").arg(com) : QStringLiteral("COM%1 (%2)").arg(com).arg(device);
+        // The COM number is what the customer's papers know; a device path says nothing there.
+        origin.source = report::readFromController(com, QDateTime::currentDateTime());
     } else {
         config::Configuration cfg;
         if (const auto error = config::load(source, m_catalog, &cfg))
             return fileError(*error);
         m_catalog.apply(form.controls(), cfg);
-        origin.source = QFileInfo(source).fileName();
+        origin.source = report::readFromFile(source);
     }
 
     const report::Sheet sheet = report::build(m_catalog, form.controls(), origin);

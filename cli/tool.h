@@ -37,6 +37,9 @@ public:
         int timeoutMs = 10000;
         QString trace; // the exchange journal of every port goes here
         bool mask = false; // report: phone numbers and keys all but their last three characters hidden
+        QString site;      // report: the sheet's handover fields
+        QString customer;
+        QString installer;
     };
 
     Tool(PortMap map, Options options, QTextStream &out, QTextStream &err);

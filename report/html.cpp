@@ -1,6 +1,7 @@
 #include "report/render.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <QRegularExpression>
 
 namespace report {
@@ -14,54 +15,91 @@ QString esc(const QString &text)
 
 const QString kFingerprintMeta = QStringLiteral("tavrix-fingerprint");
 
+// A line to write on by hand.
+const QString kBlankLine = QStringLiteral("______________________________");
+const QString kNotInUse = QStringLiteral("не используется");
+
+QString orBlank(const QString &text)
+{
+    return text.trimmed().isEmpty() ? kBlankLine : text;
+}
+
 } // namespace
 
 // Shared by the HTML file and the PDF's text document, so it keeps to what both read:
-// inline styles, plain tables with borders and padding.
+// inline styles, plain tables with borders and padding, header rows in <thead> (a
+// browser repeats them on each printed page, the PDF's layout too).
 QString sheetBody(const Sheet &sheet)
 {
     QString out;
     const QString cell = QStringLiteral("border:1px solid #999;padding:2px 5px;vertical-align:top;");
-    const QString headCell = cell + QStringLiteral("background-color:#e8e8e8;font-weight:bold;");
+    const QString headCell = cell + QStringLiteral("background-color:#e8e8e8;font-weight:bold;text-align:left;");
     const QString off = QStringLiteral("color:#888888;");
+    const QString factName = QStringLiteral("padding:2px 12px 2px 0;white-space:nowrap;");
+    // One spacing rule: the same space above every section and every table's heading.
+    const QString sectionHeading = QStringLiteral("font-size:13pt;margin:14px 0 4px 0;");
+    const QString blockHeading = QStringLiteral("font-size:11pt;margin:8px 0 4px 0;");
 
-    out += QStringLiteral("<h1 style=\"font-size:16pt;margin:0 0 6px 0;\">%1</h1>\n").arg(esc(sheet.title));
-    out += QStringLiteral("<table style=\"border-collapse:collapse;margin-bottom:8px;\" cellspacing=\"0\">\n");
+    out += QStringLiteral("<h1 style=\"font-size:16pt;margin:0 0 8px 0;\">%1</h1>\n").arg(esc(sheet.title));
+
+    // Who and where first: what the customer keeps the sheet for.
+    const Handover &h = sheet.handover;
+    const QString date = h.date.isValid() ? h.date.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+    const QList<QPair<QString, QString>> handover{
+        {QStringLiteral("Объект"), orBlank(h.site)},
+        {QStringLiteral("Заказчик"), orBlank(h.customer)},
+        {QStringLiteral("Установщик"), orBlank(h.installer)},
+        {QStringLiteral("Дата передачи"), orBlank(date)},
+    };
     const QList<QPair<QString, QString>> facts{
-        {QStringLiteral("Дата и время"), QLocale(QLocale::Russian).toString(sheet.made, QStringLiteral("dd.MM.yyyy HH:mm:ss"))},
         {QStringLiteral("Источник"), sheet.source},
+        {QStringLiteral("Отчёт составлен"), QLocale(QLocale::Russian).toString(sheet.made, QStringLiteral("dd.MM.yyyy HH:mm"))},
         {QStringLiteral("Версия конфигуратора"), sheet.version},
         {QStringLiteral("Отпечаток конфигурации"), sheet.fingerprint},
     };
-    for (const auto &[name, value] : facts)
-        out += QStringLiteral("<tr><td style=\"padding:1px 12px 1px 0;\">%1:</td><td style=\"padding:1px 0;\"><b>%2</b></td></tr>\n")
-                   .arg(esc(name), esc(value));
+    out += QStringLiteral("<table style=\"border-collapse:collapse;\" cellspacing=\"0\">\n");
+    for (const auto &list : {handover, facts}) {
+        for (const auto &[name, value] : list)
+            out += QStringLiteral("<tr><td style=\"%1\">%2:</td><td style=\"padding:2px 0;\"><b>%3</b></td></tr>\n")
+                       .arg(factName, esc(name), esc(value));
+    }
+    out += QStringLiteral("</table>\n");
+    // Signed by hand, on the paper the customer keeps.
+    out += QStringLiteral("<table style=\"border-collapse:collapse;margin-top:10px;\" cellspacing=\"0\">\n");
+    for (const char16_t *who : {u"Подпись установщика", u"Подпись заказчика"})
+        out += QStringLiteral("<tr><td style=\"%1\">%2:</td><td style=\"padding:6px 0 2px 0;\">%3</td></tr>\n")
+                   .arg(factName, QString::fromUtf16(who), kBlankLine);
     out += QStringLiteral("</table>\n");
     if (sheet.masked)
-        out += QStringLiteral("<p style=\"margin:0 0 8px 0;\">Номера телефонов и коды ключей скрыты, кроме трёх последних знаков.</p>\n");
+        out += QStringLiteral("<p style=\"margin:8px 0 0 0;\">Номера телефонов и коды ключей скрыты, кроме трёх последних "
+                              "знаков; пароль SMS-команд скрыт.</p>\n");
 
     for (const Section &section : sheet.sections) {
-        out += QStringLiteral("<h2 style=\"font-size:13pt;margin:12px 0 4px 0;\">%1</h2>\n").arg(esc(section.title));
+        out += QStringLiteral("<h2 style=\"%1\">%2</h2>\n").arg(sectionHeading, esc(section.title));
         for (const Block &block : section.blocks) {
+            const bool options = block.options;
+            const bool anyInUse = std::any_of(block.rows.cbegin(), block.rows.cend(), [](const Row &r) { return r.inUse; });
             if (!block.heading.isEmpty())
-                out += QStringLiteral("<h3 style=\"font-size:11pt;margin:6px 0 3px 0;\">%1</h3>\n").arg(esc(block.heading));
-            const bool options = block.columns.size() == 2 && block.heading.isEmpty();
-            out += QStringLiteral("<table style=\"border-collapse:collapse;width:100%;\" width=\"100%\" cellspacing=\"0\" cellpadding=\"3\">\n<tr>");
+                out += QStringLiteral("<h3 style=\"%1\">%2%3</h3>\n")
+                           .arg(blockHeading, esc(block.heading), anyInUse || options ? QString() : QStringLiteral(" — ") + kNotInUse);
+            out += QStringLiteral("<table style=\"border-collapse:collapse;width:100%;\" width=\"100%\" cellspacing=\"0\" "
+                                  "cellpadding=\"3\">\n<thead><tr>");
             for (const QString &column : block.columns)
-                out += QStringLiteral("<th style=\"%1text-align:left;\">%2</th>").arg(headCell, esc(column));
-            if (options)
-                out += QStringLiteral("<th style=\"%1text-align:left;\"></th>").arg(headCell);
-            out += QStringLiteral("</tr>\n");
+                out += QStringLiteral("<th style=\"%1\">%2</th>").arg(headCell, esc(column));
+            out += QStringLiteral("</tr></thead>\n<tbody>\n");
             for (const Row &row : block.rows) {
                 out += QStringLiteral("<tr>");
-                for (const QString &text : row.cells)
-                    out += QStringLiteral("<td style=\"%1%2\">%3</td>").arg(cell, row.inUse ? QString() : off, esc(text));
-                if (options)
-                    out += QStringLiteral("<td style=\"%1%2\">%3</td>")
-                               .arg(cell, off, row.inUse ? QString() : QStringLiteral("не используется"));
+                for (qsizetype i = 0; i < row.cells.size(); ++i) {
+                    // An option a page rule has greyed out says so by its value, so that a
+                    // printed sheet tells it without the grey.
+                    const bool last = i + 1 == row.cells.size();
+                    const QString note = options && last && !row.inUse ? QStringLiteral(" (%1)").arg(kNotInUse) : QString();
+                    out += QStringLiteral("<td style=\"%1%2\">%3%4</td>")
+                               .arg(cell, row.inUse ? QString() : off, esc(row.cells[i]), esc(note));
+                }
                 out += QStringLiteral("</tr>\n");
             }
-            out += QStringLiteral("</table>\n");
+            out += QStringLiteral("</tbody>\n</table>\n");
         }
     }
     return out;
@@ -75,7 +113,8 @@ QByteArray html(const Sheet &sheet)
     out += QStringLiteral("<meta name=\"keywords\" content=\"%1\">\n").arg(esc(sheet.fingerprint));
     out += QStringLiteral("<meta name=\"generator\" content=\"Tavrix %1\">\n").arg(esc(sheet.version));
     out += QStringLiteral("<style>@page { size: A4 portrait; margin: 15mm; } "
-                          "tr { page-break-inside: avoid; } h2, h3 { page-break-after: avoid; }</style>\n");
+                          "thead { display: table-header-group; } tr { page-break-inside: avoid; } "
+                          "h2, h3 { page-break-after: avoid; }</style>\n");
     out += QStringLiteral("</head>\n<body style=\"font-family:'DejaVu Sans','Liberation Sans',Arial,sans-serif;"
                           "font-size:10pt;color:#000;max-width:180mm;margin:0 auto;overflow-wrap:anywhere;\">\n");
     out += sheetBody(sheet);

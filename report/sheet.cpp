@@ -8,7 +8,11 @@
 #include "protocol/records/startvalues.h"
 
 #include <QCryptographicHash>
+#include <QFileInfo>
 #include <QHash>
+#include <QLocale>
+#include <QRegularExpression>
+#include <algorithm>
 #include <functional>
 
 namespace report {
@@ -26,6 +30,60 @@ constexpr GridColumn kSubscriberColumns[] = {
     {u"SMS: Тревога", 1},  {u"SMS: Постановка", 10}, {u"SMS: 220 В", 19},
     {u"SMS: АКБ", 28},     {u"SMS: Температура", 37}, {u"Постановка пустым звонком", 58},
 };
+
+// The voice messages' grid: one column per event announced, one row per subscriber.
+constexpr GridColumn kVoiceColumns[] = {
+    {u"Постановка/Снятие", 81},
+    {u"Питание + АКБ", 90},
+    {u"Глушение GSM", 99},
+};
+
+// Secrets a masked sheet hides whole: the password every SMS command carries. (The
+// subscribers' numbers and the keys keep their last three characters, to be told apart.)
+const QStringList kWholeSecrets{QStringLiteral("Edit31")};
+
+// Words the pages misspell, as the sheet prints them. The window keeps its own texts.
+constexpr const char16_t *kSpelling[][2] = {
+    {u"пород", u"порог"},
+    {u"Доменое", u"Доменное"},
+    {u"сообщениий", u"сообщений"},
+    {u"Подверждение", u"Подтверждение"},
+    {u"Работта", u"Работа"},
+    {u"Милисикунды", u"Миллисекунды"},
+};
+
+// Captions the pages spread over a box and labels beside it, of which the page reader
+// takes the first line or two: the whole caption.
+constexpr const char16_t *kWholeCaptions[][2] = {
+    {u"Подтверждение выполнения SMS", u"Подтверждение выполнения SMS-команд"},
+    {u"Включать прослушивание после", u"Включать прослушивание после оповещения"},
+};
+
+// Options of one numbered input or output ("Вход 2: ...", "Выход 5") stand in the
+// order of their numbers; the record's order mixes them.
+int numberOf(const QString &caption)
+{
+    static const QRegularExpression numbered(QStringLiteral("^(?:Вход|Выход) (\\d+)(?::|$)"));
+    const auto m = numbered.match(caption);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+void sortByNumber(QList<Row> &rows)
+{
+    QList<qsizetype> places;
+    QList<Row> numbered;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (numberOf(rows[i].cells.value(0)) >= 0) {
+            places << i;
+            numbered << rows[i];
+        }
+    }
+    std::stable_sort(numbered.begin(), numbered.end(), [](const Row &a, const Row &b) {
+        return numberOf(a.cells.value(0)) < numberOf(b.cells.value(0));
+    });
+    for (qsizetype i = 0; i < places.size(); ++i)
+        rows[places[i]] = numbered[i];
+}
 
 QString box(int n)
 {
@@ -81,6 +139,10 @@ public:
             m_table.insert(names::keyEdit(k), Table::Keys);
         for (int k = 1; k <= names::kSmsWords; ++k)
             m_table.insert(names::smsEdit(k), Table::SmsWords);
+        for (int k = 1; k <= names::kPhones; ++k) {
+            for (const GridColumn &column : kVoiceColumns)
+                m_table.insert(box(column.firstBox + k - 1), Table::Voice);
+        }
     }
 
     QList<Section> sections()
@@ -99,17 +161,21 @@ public:
     }
 
 private:
-    enum class Table { None, Subscribers, Keys, SmsWords };
+    enum class Table { None, Subscribers, Keys, SmsWords, Voice };
 
     Section section(const QList<const config::ControlInfo *> &controls)
     {
         Section s;
         s.title = m_catalog.pageTitle(controls.first()->page);
-        Block options{QString(), {QStringLiteral("Параметр"), QStringLiteral("Значение")}, {}};
-        const auto flush = [&] {
-            if (!options.rows.isEmpty())
-                s.blocks << options;
-            options.rows.clear();
+        // The page's options make one list, where its first option stands; each table
+        // stands where its first control does.
+        qsizetype optionsAt = -1;
+        const auto options = [&]() -> QList<Row> & {
+            if (optionsAt < 0) {
+                optionsAt = s.blocks.size();
+                s.blocks << Block{QString(), {QStringLiteral("Параметр"), QStringLiteral("Значение")}, {}, true};
+            }
+            return s.blocks[optionsAt].rows;
         };
         QList<Table> tablesDone;
         QList<int> setsDone;
@@ -118,7 +184,6 @@ private:
             if (table != Table::None) {
                 if (!tablesDone.contains(table)) {
                     tablesDone << table;
-                    flush();
                     s.blocks << tableBlock(table);
                 }
                 continue;
@@ -127,12 +192,17 @@ private:
                 if (setsDone.contains(info->radioSet))
                     continue;
                 setsDone << info->radioSet;
-                options.rows << radioRow(*info, controls);
+                options() << radioRow(*info, controls);
                 continue;
             }
-            options.rows << Row{{info->caption, value(*info)}, m_c.enabled(info->name)};
+            options() << Row{{sheetCaption(info->caption), value(*info)}, m_c.enabled(info->name)};
         }
-        flush();
+        if (optionsAt >= 0) {
+            sortByNumber(s.blocks[optionsAt].rows);
+            // Under a table the list needs a heading of its own.
+            if (optionsAt > 0)
+                s.blocks[optionsAt].heading = QStringLiteral("Параметры");
+        }
         return s;
     }
 
@@ -146,6 +216,8 @@ private:
             return i >= 0 && i < info.items.size() ? info.items[i] : kNothingSelected;
         }
         case config::ControlInfo::Text:
+            if (m_mask && kWholeSecrets.contains(info.name))
+                return QString::fromUtf16(kHidden);
             return textValue(m_c.text(info.name));
         case config::ControlInfo::Radio:
             break;
@@ -162,9 +234,9 @@ private:
                 continue;
             inUse = inUse || m_c.enabled(member->name);
             if (m_c.checked(member->name))
-                chosen = after(member->caption);
+                chosen = sheetCaption(after(member->caption));
         }
-        return Row{{before(first.caption), chosen}, inUse};
+        return Row{{sheetCaption(before(first.caption)), chosen}, inUse};
     }
 
     Block tableBlock(Table table) const
@@ -196,8 +268,22 @@ private:
             Block b{QStringLiteral("Слова SMS"), {QStringLiteral("№"), QStringLiteral("Назначение"), QStringLiteral("Слово")}, {}};
             for (int k = 1; k <= names::kSmsWords; ++k) {
                 const config::ControlInfo *info = m_catalog.find(names::smsEdit(k));
-                b.rows << Row{{QString::number(k), info ? info->caption : QString(), textValue(m_c.text(names::smsEdit(k)))},
+                b.rows << Row{{QString::number(k), info ? sheetCaption(info->caption) : QString(), textValue(m_c.text(names::smsEdit(k)))},
                               m_c.enabled(names::smsEdit(k))};
+            }
+            return b;
+        }
+        case Table::Voice: {
+            Block b{QStringLiteral("Голосовые сообщения абонентам"), {QStringLiteral("Абонент")}, {}};
+            for (const GridColumn &column : kVoiceColumns)
+                b.columns << QString::fromUtf16(column.caption);
+            for (int k = 1; k <= names::kPhones; ++k) {
+                Row row{{QString::number(k)}, false};
+                for (const GridColumn &column : kVoiceColumns) {
+                    row.cells << yesNo(m_c.checked(box(column.firstBox + k - 1)));
+                    row.inUse = row.inUse || m_c.enabled(box(column.firstBox + k - 1));
+                }
+                b.rows << row;
             }
             return b;
         }
@@ -239,12 +325,50 @@ QString masked(const QString &text)
     return QString(text.size() - 3, QLatin1Char('*')) + text.right(3);
 }
 
+QString readFromController(int com, const QDateTime &at)
+{
+    return QStringLiteral("Прочитано с контроллера (COM%1), %2").arg(com).arg(at.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+}
+
+QString readFromFile(const QString &path)
+{
+    return QStringLiteral("Из файла %1").arg(QFileInfo(path).fileName());
+}
+
+QString composedInWindow()
+{
+    return QStringLiteral("Составлено в окне конфигуратора");
+}
+
+QString sheetCaption(const QString &caption)
+{
+    QString out = caption.simplified();
+    // The form's marks after a caption: the "*" before the USSD code, the "+" between
+    // seconds and milliseconds, the colons of "Адрес сервера :".
+    static const QRegularExpression trailingMark(QStringLiteral("[\\s,]*[*+#:]\\s*$"));
+    for (qsizetype before = -1; before != out.size();) {
+        before = out.size();
+        out.remove(trailingMark);
+    }
+    for (const auto &[wrong, right] : kSpelling) {
+        const QRegularExpression word(QStringLiteral("(?<!\\w)%1(?!\\w)").arg(QString::fromUtf16(wrong)),
+                                      QRegularExpression::UseUnicodePropertiesOption);
+        out.replace(word, QString::fromUtf16(right));
+    }
+    for (const auto &[cut, whole] : kWholeCaptions) {
+        if (out.endsWith(QString::fromUtf16(cut)))
+            out = out.chopped(QString::fromUtf16(cut).size()) + QString::fromUtf16(whole);
+    }
+    return out;
+}
+
 Sheet build(const config::Catalog &catalog, const Controls &controls, const Origin &origin)
 {
     Sheet sheet;
     sheet.title = QStringLiteral("Конфигурация контроллера Tavrix");
     sheet.made = origin.made;
     sheet.source = origin.source;
+    sheet.handover = origin.handover;
     sheet.version = origin.version;
     sheet.masked = origin.mask;
     sheet.fingerprint = fingerprint(recordOf(catalog, controls));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -29,6 +30,17 @@ struct Block
     QString heading;
     QStringList columns;
     QList<Row> rows;
+    bool options = false; // caption and value rows, rather than a table of its own
+};
+
+// Who the system is handed over to, where and by whom. What is not known is left as a
+// line to write on by hand; the site book fills it where it knows the controller.
+struct Handover
+{
+    QString site;
+    QString customer;
+    QString installer;
+    QDate date;
 };
 
 struct Section
@@ -41,7 +53,8 @@ struct Sheet
 {
     QString title;
     QDateTime made;
-    QString source;      // the file's name, or the port and its device
+    QString source;      // readFromController(), readFromFile() or composedInWindow()
+    Handover handover;
     QString version;     // the configurator's
     QString fingerprint; // see fingerprint()
     bool masked = false;
@@ -61,12 +74,27 @@ QByteArray recordOf(const config::Catalog &catalog, const Controls &controls);
 // All but the last three characters of a phone number or key replaced by '*'.
 QString masked(const QString &text);
 
+// What a masked sheet shows for a secret it hides whole (the SMS command password).
+inline constexpr char16_t kHidden[] = u"скрыт";
+
+// Where the settings on a sheet came from: "Прочитано с контроллера (COM1), 08.12.2026
+// 10:41" (local time), "Из файла site.cfg" (the name only), or typed in the window.
+QString readFromController(int com, const QDateTime &at);
+QString readFromFile(const QString &path);
+QString composedInWindow();
+
+// A caption of the pages as the sheet prints it: without the form's trailing marks
+// (", *", " :"), spelled correctly, and whole where the page breaks it over labels.
+// The window's own texts stay as they are.
+QString sheetCaption(const QString &caption);
+
 struct Origin
 {
     QString source;
     QString version;
     QDateTime made = QDateTime::currentDateTime();
     bool mask = false;
+    Handover handover;
 };
 
 // Every page in the window's order: the subscribers, keys and SMS words as tables,

@@ -8,6 +8,9 @@
 #include "ui/desktop.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QLineEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -26,6 +29,44 @@ namespace {
 const char kFilter[] = "Конфигурации Tavrix (*.cfg);;Все файлы (*)";
 
 } // namespace
+
+SheetChoiceDialog::SheetChoiceDialog(QWidget *parent, const SheetChoice &start) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Отчёт о конфигурации"));
+    auto *layout = new QVBoxLayout(this);
+    m_mask = new QCheckBox(QStringLiteral("Скрыть номера и пароли"), this);
+    m_mask->setObjectName(QStringLiteral("maskSecrets"));
+    m_mask->setChecked(start.mask);
+    layout->addWidget(m_mask);
+    auto *fields = new QFormLayout;
+    const auto field = [&](QLineEdit *&edit, const char *name, const QString &label, const QString &text) {
+        edit = new QLineEdit(text, this);
+        edit->setObjectName(QLatin1String(name));
+        edit->setPlaceholderText(QStringLiteral("не указано — строка для записи от руки"));
+        fields->addRow(label, edit);
+    };
+    field(m_site, "sheetSite", QStringLiteral("Объект:"), start.handover.site);
+    field(m_customer, "sheetCustomer", QStringLiteral("Заказчик:"), start.handover.customer);
+    field(m_installer, "sheetInstaller", QStringLiteral("Установщик:"), start.handover.installer);
+    layout->addLayout(fields);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Сохранить…"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    resize(420, sizeHint().height());
+}
+
+SheetChoice SheetChoiceDialog::choice() const
+{
+    SheetChoice out;
+    out.mask = m_mask->isChecked();
+    out.handover.site = m_site->text().trimmed();
+    out.handover.customer = m_customer->text().trimmed();
+    out.handover.installer = m_installer->text().trimmed();
+    return out;
+}
 
 ConfigurationMenu::ConfigurationMenu(QWidget *form, QWidget *connectionBar, Controls &controls)
     : QObject(form), m_form(form), m_controls(controls)
@@ -117,6 +158,12 @@ void ConfigurationMenu::chooseAndCompare()
 
 void ConfigurationMenu::chooseAndReport()
 {
+    // Hiding is the default every time: the customer's copy is the usual one.
+    SheetChoiceDialog ask(m_form, {true, m_handover});
+    if (ask.exec() != QDialog::Accepted)
+        return;
+    const SheetChoice choice = ask.choice();
+    m_handover = choice.handover;
     const QString pdf = QStringLiteral("Документ PDF (*.pdf)");
     const QString html = QStringLiteral("Страница HTML (*.html *.htm)");
     QString chosen;
@@ -126,16 +173,24 @@ void ConfigurationMenu::chooseAndReport()
         return;
     if (!report::isSheetName(path))
         path += chosen == html ? QStringLiteral(".html") : QStringLiteral(".pdf");
-    reportTo(path);
+    reportTo(path, choice);
 }
 
-bool ConfigurationMenu::reportTo(const QString &path)
+bool ConfigurationMenu::reportTo(const QString &path, const SheetChoice &choice)
 {
     report::Origin origin;
-    origin.source = sheetSource ? sheetSource() : QString();
-    if (origin.source.isEmpty())
-        origin.source = QStringLiteral("окно конфигуратора");
+    // Whichever came last: the controller's read or the file opened.
+    const report::ControllerRead read = sheetSource ? sheetSource() : report::ControllerRead{};
+    const bool fileLater = !m_openedFile.isEmpty() && (read.com <= 0 || m_openedAt >= read.at);
+    if (fileLater)
+        origin.source = report::readFromFile(m_openedFile);
+    else if (read.com > 0)
+        origin.source = report::readFromController(read.com, read.at);
+    else
+        origin.source = report::composedInWindow();
     origin.version = report::configuratorVersion();
+    origin.mask = choice.mask;
+    origin.handover = choice.handover;
     const report::Sheet sheet = report::build(config::windowCatalog(), m_controls, origin);
     QString error;
     if (!report::write(sheet, path, report::drawPdf, &error)) {
@@ -180,6 +235,8 @@ bool ConfigurationMenu::openFrom(const QString &path)
         return false;
     const config::Catalog &catalog = config::windowCatalog();
     const QList<config::Change> changed = catalog.applyNoting(m_controls, cfg);
+    m_openedFile = path;
+    m_openedAt = QDateTime::currentDateTime();
     emit inStepWithFile();
     // Nothing the file says is changed silently: one box names what the page rules
     // set otherwise.

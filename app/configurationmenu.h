@@ -1,15 +1,41 @@
 #pragma once
 
 #include "config/catalog.h"
+#include "report/sheet.h"
 
+#include <QDateTime>
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
 #include <functional>
 
 class Controls;
 class QAction;
-class QDialog;
+class QCheckBox;
+class QLineEdit;
 class QWidget;
+
+// What a sheet shows beyond the pages: whether secrets are hidden (the customer's copy,
+// so by default) and who and where it is handed over.
+struct SheetChoice
+{
+    bool mask = true;
+    report::Handover handover;
+};
+
+// Asked before the sheet's file is chosen.
+class SheetChoiceDialog : public QDialog
+{
+public:
+    SheetChoiceDialog(QWidget *parent, const SheetChoice &start);
+    SheetChoice choice() const;
+
+private:
+    QCheckBox *m_mask;
+    QLineEdit *m_site;
+    QLineEdit *m_customer;
+    QLineEdit *m_installer;
+};
 
 // Configuration files in the window, without touching its layout: a context menu on
 // the connection bar and two shortcuts. Loading only sets controls, as the factory
@@ -34,9 +60,10 @@ public:
     QDialog *compareWith(const QString &path);
     // The configuration sheet of what the pages hold now, as PDF or HTML by the name's
     // ending; failures are shown in an error box.
-    bool reportTo(const QString &path);
-    // What the sheet names as its source (the port and its device while connected).
-    std::function<QString()> sheetSource;
+    bool reportTo(const QString &path, const SheetChoice &choice = {});
+    // The last settings read of a controller, which a sheet names as its source unless
+    // a file was opened since.
+    std::function<report::ControllerRead()> sheetSource;
 
     // The menu of the connection bar, at a point on the screen.
     void showMenu(const QPoint &globalPos);
@@ -68,5 +95,8 @@ private:
     QAction *m_report;
     QList<QAction *> m_more;
     QString m_lastPath;
+    QString m_openedFile;   // the last file opened, and when: a sheet's source
+    QDateTime m_openedAt;
+    report::Handover m_handover; // offered again for the next sheet
     QPointer<QDialog> m_dialog;
 };

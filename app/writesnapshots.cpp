@@ -25,11 +25,6 @@ void WriteSnapshots::connected(int com, const QString &device)
     m_device = device;
 }
 
-QString WriteSnapshots::connection() const
-{
-    return m_com > 0 ? QStringLiteral("COM%1 (%2)").arg(m_com).arg(m_device) : QString();
-}
-
 void WriteSnapshots::disconnected()
 {
     m_com = 0;
@@ -47,6 +42,7 @@ void WriteSnapshots::settingsRead()
 {
     m_held = config::windowCatalog().capture(m_controls);
     m_haveHeld = true;
+    m_read = {m_com, QDateTime::currentDateTime()};
 }
 
 bool WriteSnapshots::beforeWrite()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/configfile.h"
+#include "report/sheet.h"
 
 #include <QObject>
 #include <QString>
@@ -24,8 +25,9 @@ public:
     QString lastSnapshot() const { return m_snapshot; }
 
     void connected(int com, const QString &device);
-    // "COM3 (/dev/ttyUSB0)" while connected, empty otherwise.
-    QString connection() const;
+    // The connection the pages' settings were last read on, and when: what a sheet
+    // names as their source. Kept after the port is closed, until the next read.
+    report::ControllerRead connection() const { return m_read; }
     // The controller on the cable may be another one now: nothing is reverted onto it.
     void disconnected();
     // The window's controls now hold what the controller sent.
@@ -58,6 +60,7 @@ private:
     config::Configuration m_held;    // what the controller holds, as far as this connection knows
     config::Configuration m_pending; // what the write under way will leave there
     QString m_snapshot;              // saved before the last acknowledged write
+    report::ControllerRead m_read;
     bool m_writtenSinceSnapshot = false;
     bool m_reverting = false;
     bool m_readBack = false;

@@ -16,14 +16,17 @@
 #include "ui/widgetcontrols.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextDocumentFragment>
 #include <QtTest>
 
 using namespace config;
@@ -291,17 +294,67 @@ void TestConfigWindow::exchangeJournalFollowsTheLine()
 
 void TestConfigWindow::sheetOfWhatThePagesHold()
 {
+    sim::Simulator device; // listed with the window's ports, connected to later
+    QVERIFY(device.start(m_dir->path(), 1));
     auto form = newForm();
     form->controls().setText(QStringLiteral("Edit2"), QStringLiteral("+380671112233"));
+    form->controls().setText(QStringLiteral("Edit31"), QStringLiteral("5291"));
     const QString path = m_dir->filePath(QStringLiteral("sheet.html"));
-    QVERIFY(menuOf(*form)->reportTo(path));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QString page = QString::fromUtf8(file.readAll());
+    const auto sheet = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QTextDocumentFragment::fromHtml(QString::fromUtf8(file.readAll())).toPlainText()
+                                              : QString();
+    };
+    SheetChoice plain;
+    plain.mask = false;
+    plain.handover.site = QStringLiteral("Склад №5");
+    QVERIFY(menuOf(*form)->reportTo(path, plain));
+    QString page = sheet();
     QVERIFY(page.contains(QStringLiteral("+380671112233")));
-    QVERIFY(page.contains(QStringLiteral("окно конфигуратора")));
+    QVERIFY(page.contains(QStringLiteral("5291")));
+    QVERIFY(page.contains(QStringLiteral("Склад №5")));
+    QVERIFY2(page.contains(QStringLiteral("Составлено в окне конфигуратора")), qPrintable(page));
     // The window's controls are left as they are: the record is built from a copy.
     QCOMPARE(form->controls().text(QStringLiteral("Edit2")), QStringLiteral("+380671112233"));
+
+    // The customer's copy, the default: numbers by their last three characters, the
+    // password not at all.
+    QVERIFY(menuOf(*form)->reportTo(path));
+    page = sheet();
+    QVERIFY(!page.contains(QStringLiteral("+380671112233")) && page.contains(QStringLiteral("**********233")));
+    QVERIFY(!page.contains(QStringLiteral("5291")) && page.contains(QStringLiteral("скрыт")));
+    {
+        SheetChoiceDialog ask(form.get(), {true, plain.handover});
+        auto *mask = ask.findChild<QCheckBox *>(QStringLiteral("maskSecrets"));
+        QVERIFY(mask && mask->isChecked());
+        QCOMPARE(mask->text(), QStringLiteral("Скрыть номера и пароли"));
+        mask->setChecked(false);
+        ask.findChild<QLineEdit *>(QStringLiteral("sheetInstaller"))->setText(QStringLiteral("  Петренко П. П. "));
+        const SheetChoice chosen = ask.choice();
+        QVERIFY(!chosen.mask);
+        QCOMPARE(chosen.handover.site, QStringLiteral("Склад №5"));
+        QCOMPARE(chosen.handover.installer, QStringLiteral("Петренко П. П."));
+    }
+
+    // The source is whatever came last: a file opened, the controller read, the file again.
+    const QString cfg = m_dir->filePath(QStringLiteral("site.cfg"));
+    QVERIFY(menuOf(*form)->saveTo(cfg));
+    QVERIFY(menuOf(*form)->openFrom(cfg));
+    QVERIFY(menuOf(*form)->reportTo(path));
+    QVERIFY2(sheet().contains(QStringLiteral("Из файла site.cfg")), qPrintable(sheet()));
+    const qsizetype boxes = m_desktop->boxes.size();
+    form->control<QPushButton>("OpenClose")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(m_desktop->boxes.size() > boxes, 10000);
+    QCOMPARE(m_desktop->boxes.last().text, QStringLiteral("Чтение НАСТРОЕК прошло успешно"));
+    QVERIFY(menuOf(*form)->reportTo(path));
+    page = sheet();
+    QVERIFY2(QRegularExpression(QStringLiteral("Прочитано с контроллера \\(COM1\\), \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d\\s"))
+                 .match(page).hasMatch(), qPrintable(page));
+    QVERIFY(!page.contains(QLatin1String("/dev/")) && !page.contains(m_dir->path()));
+    QVERIFY(menuOf(*form)->openFrom(cfg));
+    QVERIFY(menuOf(*form)->reportTo(path));
+    QVERIFY(sheet().contains(QStringLiteral("Из файла site.cfg")));
+
     QVERIFY(!menuOf(*form)->reportTo(m_dir->filePath(QStringLiteral("no/such/folder/sheet.pdf"))));
     QVERIFY(m_desktop->boxes.last().error);
 }

@@ -8,6 +8,7 @@
 #include "sim/simulator.h"
 
 #include <QCryptographicHash>
+#include <algorithm>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -45,6 +46,33 @@ namespace {
 const QString kPhone = QStringLiteral("+38050123456789");  // 15 characters, a full slot
 const QString kWord = QStringLiteral("Тревога!Окно");      // 12 characters, Cyrillic
 const QString kKey = QStringLiteral("0123456789ABCDEF");
+const QString kPassword = QStringLiteral("5291");
+const QStringList kHandover{QStringLiteral("Склад №5, ул. Лесная 3"), QStringLiteral("ООО «Ромашка»"),
+                            QStringLiteral("Петренко П. П.")};
+
+// Subscriber k's number and key k's code in the configuration with every secret filled.
+QString phoneOf(int k)
+{
+    return k == 1 ? kPhone : QStringLiteral("+3806700000%1").arg(k * 11);
+}
+QString keyOf(int k)
+{
+    return k == 1 ? kKey : QStringLiteral("0123456789ABC%1EF").arg(k);
+}
+QString hiddenForm(const QString &secret)
+{
+    return QString(secret.size() - 3, QLatin1Char('*')) + secret.right(3);
+}
+
+// The numbers after each "Вход N" or "Выход N" that starts a line, in the sheet's order.
+QList<int> numbersOf(const QString &text, const QString &word)
+{
+    QList<int> out;
+    const QRegularExpression at(QStringLiteral("(?m)^\\s*%1 (\\d)\\b").arg(word));
+    for (auto it = at.globalMatch(text); it.hasNext();)
+        out << it.next().captured(1).toInt();
+    return out;
+}
 
 QString sha12(const QByteArray &record)
 {
@@ -144,10 +172,17 @@ void TestReport::sheets()
             form.applyFactoryConfiguration();
         Configuration cfg = storedForm(form.controls());
         if (source == QLatin1String("odd")) {
-            cfg.set(QStringLiteral("Edit1"), kPhone);
+            // Every secret filled: nine numbers, nine keys, the SMS command password.
+            for (int k = 1; k <= 9; ++k) {
+                cfg.set(QStringLiteral("Edit%1").arg(k), phoneOf(k));
+                cfg.set(QStringLiteral("Edit%1").arg(9 + k), keyOf(k));
+            }
+            cfg.set(QStringLiteral("Edit31"), kPassword);
             cfg.set(QStringLiteral("Edit19"), kWord);
-            cfg.set(QStringLiteral("Edit10"), kKey);
-            cfg.set(QStringLiteral("Edit11"), QString());
+            // Voice messages: switched on, subscriber 1 told of arming and of power.
+            cfg.set(QStringLiteral("CheckBox108"), QStringLiteral("1"));
+            cfg.set(QStringLiteral("CheckBox81"), QStringLiteral("1"));
+            cfg.set(QStringLiteral("CheckBox90"), QStringLiteral("1"));
             cfg.set(QStringLiteral("CheckBox57"), QStringLiteral("0")); // the server's boxes greyed out
             cfg.set(QStringLiteral("Edit35"), QStringLiteral("сервер.пример"));
         }
@@ -162,10 +197,15 @@ void TestReport::sheets()
     QStringList args{QStringLiteral("report"), arg, QStringLiteral("-o"), sheet};
     if (mask)
         args << QStringLiteral("--mask");
+    if (source == QLatin1String("odd"))
+        args << QStringLiteral("--site") << kHandover[0] << QStringLiteral("--customer") << kHandover[1]
+             << QStringLiteral("--installer") << kHandover[2];
     const Run made = run(QStringLiteral(TAVRIX_CLI_PATH), args, true);
     QVERIFY2(made.status == 0, made.err.constData());
 
     QString text;
+    QString laidOut; // a label and its value on one line, as the eye reads them
+    QString page;
     if (format == QLatin1String("pdf")) {
         const Run pdftext = run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), sheet, QStringLiteral("-")});
         QVERIFY2(pdftext.status == 0, "pdftotext (poppler-utils) is needed");
@@ -191,16 +231,114 @@ void TestReport::sheets()
             QVERIFY2(m.captured(1).toDouble() >= 30 && m.captured(2).toDouble() <= 595 - 30, qPrintable(m.captured(0)));
         }
         QVERIFY(words > 200);
+        laidOut = QString::fromUtf8(run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), sheet, QStringLiteral("-")}).out);
+        // A table broken over pages starts the next one with its header row again.
+        QStringList starts{QStringLiteral("Параметр"), QStringLiteral("Абонент"), QStringLiteral("Ключ"), QStringLiteral("№"),
+                           QStringLiteral("Параметры"), QStringLiteral("Слова SMS"), QStringLiteral("Голосовые сообщения")};
+        for (int p = 0; p < catalog.pageCount(); ++p)
+            starts << catalog.pageTitle(p);
+        const QStringList pages = laidOut.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        QVERIFY(pages.size() >= 3);
+        for (const QString &sheetPage : pages.mid(1)) {
+            const QString first = sheetPage.trimmed().section(QLatin1Char('\n'), 0, 0).trimmed();
+            if (first.isEmpty())
+                continue;
+            QVERIFY2(std::any_of(starts.cbegin(), starts.cend(), [&](const QString &s) { return first.startsWith(s); }),
+                     qPrintable(first));
+        }
     } else {
         QFile file(sheet);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString page = QString::fromUtf8(file.readAll());
+        page = QString::fromUtf8(file.readAll());
         QVERIFY(page.contains(QStringLiteral("<meta name=\"tavrix-fingerprint\" content=\"%1\">").arg(fingerprint)));
         // One file: nothing fetched from elsewhere, nothing run.
         for (const char *outside : {"src=", "href=", "url(", "<script", "<link"})
             QVERIFY2(!page.contains(QLatin1String(outside)), outside);
         text = QTextDocumentFragment::fromHtml(page).toPlainText();
+        laidOut = text;
+        // Every table: as many cells in each row as captions over them, none empty; its
+        // captions in a header that a printed page repeats.
+        static const QRegularExpression table(QStringLiteral("<table[^>]*>(.*?)</table>"),
+                                              QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"), QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression cell(QStringLiteral("<t([hd])[^>]*>(.*?)</t[hd]>"));
+        int tables = 0;
+        for (auto t = table.globalMatch(page); t.hasNext();) {
+            const QString body = t.next().captured(1);
+            if (!body.contains(QLatin1String("<thead>")))
+                continue; // the head's fields and signatures
+            ++tables;
+            qsizetype columns = -1;
+            for (auto r = row.globalMatch(body); r.hasNext();) {
+                QStringList cells;
+                for (auto c = cell.globalMatch(r.next().captured(1)); c.hasNext();)
+                    cells << c.next().captured(2);
+                QVERIFY2(!cells.contains(QString()), qPrintable(body));
+                if (columns < 0)
+                    columns = cells.size();
+                QCOMPARE(cells.size(), columns);
+            }
+            QVERIFY(columns >= 2);
+        }
+        QVERIFY(tables >= 12);
+        // The voice messages: a subscriber a row, an event a column.
+        const qsizetype voiceAt = page.indexOf(QStringLiteral("Голосовые сообщения абонентам"));
+        QVERIFY(voiceAt > 0);
+        const QString voice = table.match(page, voiceAt).captured(1);
+        QCOMPARE(voice.count(QLatin1String("<th ")), 4);
+        QCOMPARE(voice.count(QLatin1String("<tr>")), 10);
+        for (const char16_t *column : {u"Абонент", u"Постановка/Снятие", u"Питание + АКБ", u"Глушение GSM"})
+            QVERIFY(voice.contains(QString::fromUtf16(column)));
+        if (source == QLatin1String("odd")) {
+            QStringList first;
+            const QString firstRow = row.match(voice, voice.indexOf(QLatin1String("<tbody>"))).captured(1);
+            for (auto c = cell.globalMatch(firstRow); c.hasNext();)
+                first << c.next().captured(2);
+            QCOMPARE(first, (QStringList{"1", "да", "да", "нет"}));
+        }
     }
+
+    // The head: who and where, then the source, in this order; what no one said is a
+    // line to write on.
+    const QStringList labels{"Объект:", "Заказчик:", "Установщик:", "Дата передачи:", "Источник:",
+                             "Подпись установщика:", "Подпись заказчика:"};
+    qsizetype at = -1;
+    for (const QString &label : labels) {
+        const qsizetype next = laidOut.indexOf(label);
+        QVERIFY2(next > at, qPrintable(label));
+        at = next;
+    }
+    QVERIFY(at < laidOut.indexOf(catalog.pageTitle(0)));
+    static const QRegularExpression blank(QStringLiteral("_{20,}"));
+    const bool told = source == QLatin1String("odd");
+    int blanks = 0;
+    for (auto it = blank.globalMatch(laidOut); it.hasNext(); it.next())
+        ++blanks;
+    QCOMPARE(blanks, told ? 3 : 6);
+    for (int i = 0; i < 3; ++i) {
+        const QString value = told ? QRegularExpression::escape(kHandover[i]) : blank.pattern();
+        QVERIFY2(QRegularExpression(QStringLiteral("%1\\s+%2").arg(labels[i], value)).match(laidOut).hasMatch(), qPrintable(labels[i]));
+    }
+    // Where the settings came from: the COM number and when, or the file's name alone.
+    const QString from = source == QLatin1String("controller")
+                             ? QStringLiteral("Прочитано с контроллера \\(COM3\\), \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d\\s")
+                             : QStringLiteral("Из файла %1\\.cfg\\s").arg(source);
+    QVERIFY2(QRegularExpression(QStringLiteral("Источник:\\s+") + from).match(laidOut).hasMatch(), qPrintable(laidOut.left(800)));
+    QVERIFY(!text.contains(QLatin1String("/dev/")) && !text.contains(m_home->path()));
+
+    // Inputs and outputs in their numbers' order.
+    for (const char *word : {"Вход", "Выход"}) {
+        const QList<int> numbers = numbersOf(laidOut, QString::fromUtf8(word));
+        QVERIFY2(numbers.size() >= 10 && std::is_sorted(numbers.cbegin(), numbers.cend()), word);
+    }
+    // Captions without the form's marks, whole and spelled right on the sheet.
+    for (const char16_t *whole : {u"Проверка счета: Код запроса", u"Миллисекунды", u"Время передачи, секунды",
+                                  u"Доменное имя", u"Нижний порог от", u"Подтверждение снятия сиреной",
+                                  u"Включать прослушивание после оповещения", u"Подтверждение выполнения SMS-команд"})
+        QVERIFY2(text.contains(QString::fromUtf16(whole)), qPrintable(QString::fromUtf16(whole)));
+    for (const char16_t *cut : {u"Код запроса, *", u"Милисикунды", u"секунды :", u"Доменое", u"пород", u"Подверждение",
+                                u"сообщениий", u"Глушение GSM, Абонент"})
+        QVERIFY2(!text.contains(QString::fromUtf16(cut)), qPrintable(QString::fromUtf16(cut)));
 
     QVERIFY2(text.contains(QStringLiteral("Конфигурация контроллера Tavrix")), qPrintable(text));
     QVERIFY(text.contains(fingerprint));
@@ -219,14 +357,25 @@ void TestReport::sheets()
         QCOMPARE(text.contains(QStringLiteral("сервер.пример")), source == QLatin1String("odd"));
     if (source == QLatin1String("odd")) {
         QVERIFY(text.contains(kWord));
-        QCOMPARE(text.contains(kKey), !mask);
-        QCOMPARE(text.contains(QStringLiteral("*************DEF")), mask);
         QVERIFY(text.contains(QStringLiteral("не используется")));
+        // Masked, no secret shows: numbers and keys by their last three characters, the
+        // password not at all.
+        for (int k = 1; k <= 9; ++k) {
+            for (const QString &secret : {phoneOf(k), keyOf(k)}) {
+                QVERIFY2(text.contains(secret) == !mask, qPrintable(secret));
+                QVERIFY2(text.contains(hiddenForm(secret)) == mask, qPrintable(secret));
+            }
+        }
+        QCOMPARE(text.contains(kPassword), !mask);
+        const QRegularExpression password(QStringLiteral("Пароль для SMS команд\\s+%1\\s").arg(mask ? QStringLiteral("скрыт") : kPassword));
+        QVERIFY2(password.match(laidOut).hasMatch(), qPrintable(laidOut));
+    } else {
+        // The start and factory configurations hold no key.
+        QVERIFY(text.contains(QStringLiteral("стёрт")));
+        QCOMPARE(text.contains(QStringLiteral("7913")), !mask);
     }
     if (source == QLatin1String("controller"))
         QVERIFY(text.contains(QStringLiteral("не выбрано")));
-    // The start and factory configurations hold no key.
-    QVERIFY(text.contains(QStringLiteral("стёрт")));
 }
 
 // tavrix-cli is a console program: neither Qt Gui nor Widgets, and a PDF sheet is drawn

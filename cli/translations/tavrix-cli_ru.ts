@@ -19,7 +19,10 @@ Commands:
                                 TEMPLATE and its own row, verified and logged; --check
                                 only checks TEMPLATE and the rows
   report FILE|COMn -o SHEET.pdf|SHEET.html [--mask]
-                                the configuration sheet (--mask: numbers and keys hidden)
+        [--site TEXT] [--customer TEXT] [--installer TEXT]
+                                the configuration sheet (--mask: numbers, keys and
+                                passwords hidden); the site, customer and installer
+                                head it, blank lines to fill in where not given
   audit COMn FILE|SHEET         whether the controller holds that configuration
 
 --trace FILE writes the exchange with every port (time, direction, bytes, text),
@@ -47,7 +50,10 @@ otherwise (LANGUAGE=en or LANGUAGE=ru chooses).</source>
                                 TEMPLATE и свою строку, с проверкой и журналом; --check
                                 только проверяет TEMPLATE и строки
   report FILE|COMn -o SHEET.pdf|SHEET.html [--mask]
-                                лист конфигурации (--mask: номера и ключи скрыты)
+        [--site TEXT] [--customer TEXT] [--installer TEXT]
+                                лист конфигурации (--mask: номера, ключи и пароли
+                                скрыты); вверху объект, заказчик и установщик,
+                                не указанные — строки для записи от руки
   audit COMn FILE|SHEET         хранит ли контроллер эти настройки
 
 --trace FILE записывает обмен с каждым портом (время, направление, байты, текст),
@@ -106,8 +112,20 @@ write сначала сохраняет то, что хранил каждый �
         <translation>watch: только проверить шаблон и каждую строку; порты не открываются.</translation>
     </message>
     <message>
-        <source>report: phone numbers and keys shown by their last three characters only.</source>
-        <translation>report: у номеров телефонов и ключей видны только три последних знака.</translation>
+        <source>report: phone numbers and keys shown by their last three characters only, the SMS command password not at all.</source>
+        <translation>report: у номеров телефонов и ключей видны только три последних знака, пароль SMS-команд не виден вовсе.</translation>
+    </message>
+    <message>
+        <source>report: the site the sheet&apos;s system stands at.</source>
+        <translation>report: объект, на котором стоит система.</translation>
+    </message>
+    <message>
+        <source>report: the customer the sheet is handed to.</source>
+        <translation>report: заказчик, которому передаётся лист.</translation>
+    </message>
+    <message>
+        <source>report: who installed the system.</source>
+        <translation>report: кто установил систему.</translation>
     </message>
     <message>
         <source>ports: every COM number, also those with nothing behind them.</source>
@@ -138,8 +156,8 @@ write сначала сохраняет то, что хранил каждый �
         <translation>-o относится к read, defaults и report</translation>
     </message>
     <message>
-        <source>--mask belongs to report</source>
-        <translation>--mask относится к report</translation>
+        <source>--%1 belongs to report</source>
+        <translation>--%1 относится к report</translation>
     </message>
     <message>
         <source>--all belongs to ports</source>

@@ -301,6 +301,8 @@ void TestCli::exitStatuses_data()
                                                       << "without a configuration sheet's fingerprint";
     QTest::newRow("report to a name that is no sheet") << QStringList{"report", "GOOD", "-o", "OUT"} << none << 2 << "" << "";
     QTest::newRow("--mask outside report") << QStringList{"read", "COM3", "-o", "OUT", "--mask"} << none << 2 << "" << "";
+    QTest::newRow("--installer outside report") << QStringList{"read", "COM3", "-o", "OUT", "--installer", "Петренко"} << none
+                                                << 2 << "" << "--installer belongs to report";
     // The ports there are, every number with --all; the tool's words follow the user's
     // language (fault "russian": LANG=ru_RU.UTF-8, "LANGUAGE=en": English over it).
     QTest::newRow("ports: the ports there are")

@@ -1,8 +1,8 @@
 #include "report/render.h"
 
 #include <QLocale>
-#include <algorithm>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace report {
 

@@ -10,7 +10,6 @@
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QHash>
-#include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
 #include <functional>
@@ -39,7 +38,8 @@ constexpr GridColumn kVoiceColumns[] = {
 };
 
 // Secrets a masked sheet hides whole: the password every SMS command carries. (The
-// subscribers' numbers and the keys keep their last three characters, to be told apart.)
+// subscribers' numbers and the keys keep their last three characters, to be told apart;
+// the internet settings hold no password: an access point, a server and a port.)
 const QStringList kWholeSecrets{QStringLiteral("Edit31")};
 
 // Words the pages misspell, as the sheet prints them. The window keeps its own texts.

@@ -182,12 +182,18 @@ bool ConfigurationMenu::reportTo(const QString &path, const SheetChoice &choice)
     // Whichever came last: the controller's read or the file opened.
     const report::ControllerRead read = sheetSource ? sheetSource() : report::ControllerRead{};
     const bool fileLater = !m_openedFile.isEmpty() && (read.com <= 0 || m_openedAt >= read.at);
-    if (fileLater)
+    const config::Catalog &catalog = config::windowCatalog();
+    if (fileLater) {
         origin.source = report::readFromFile(m_openedFile);
-    else if (read.com > 0)
+        if (!catalog.compare(m_opened, catalog.capture(m_controls)).isEmpty())
+            origin.source = report::changedInWindow(origin.source);
+    } else if (read.com > 0) {
         origin.source = report::readFromController(read.com, read.at);
-    else
+        if (read.changedSince)
+            origin.source = report::changedInWindow(origin.source);
+    } else {
         origin.source = report::composedInWindow();
+    }
     origin.version = report::configuratorVersion();
     origin.mask = choice.mask;
     origin.handover = choice.handover;
@@ -237,6 +243,7 @@ bool ConfigurationMenu::openFrom(const QString &path)
     const QList<config::Change> changed = catalog.applyNoting(m_controls, cfg);
     m_openedFile = path;
     m_openedAt = QDateTime::currentDateTime();
+    m_opened = catalog.capture(m_controls);
     emit inStepWithFile();
     // Nothing the file says is changed silently: one box names what the page rules
     // set otherwise.

@@ -97,6 +97,7 @@ private:
     QString m_lastPath;
     QString m_openedFile;   // the last file opened, and when: a sheet's source
     QDateTime m_openedAt;
+    config::Configuration m_opened; // what the pages held once it was opened
     report::Handover m_handover; // offered again for the next sheet
     QPointer<QDialog> m_dialog;
 };

@@ -25,6 +25,14 @@ void WriteSnapshots::connected(int com, const QString &device)
     m_device = device;
 }
 
+report::ControllerRead WriteSnapshots::connection() const
+{
+    report::ControllerRead read = m_read;
+    const config::Catalog &catalog = config::windowCatalog();
+    read.changedSince = read.com > 0 && !catalog.compare(m_readHeld, catalog.capture(m_controls)).isEmpty();
+    return read;
+}
+
 void WriteSnapshots::disconnected()
 {
     m_com = 0;
@@ -43,6 +51,7 @@ void WriteSnapshots::settingsRead()
     m_held = config::windowCatalog().capture(m_controls);
     m_haveHeld = true;
     m_read = {m_com, QDateTime::currentDateTime()};
+    m_readHeld = m_held;
 }
 
 bool WriteSnapshots::beforeWrite()

@@ -27,7 +27,7 @@ public:
     void connected(int com, const QString &device);
     // The connection the pages' settings were last read on, and when: what a sheet
     // names as their source. Kept after the port is closed, until the next read.
-    report::ControllerRead connection() const { return m_read; }
+    report::ControllerRead connection() const;
     // The controller on the cable may be another one now: nothing is reverted onto it.
     void disconnected();
     // The window's controls now hold what the controller sent.
@@ -61,6 +61,7 @@ private:
     config::Configuration m_pending; // what the write under way will leave there
     QString m_snapshot;              // saved before the last acknowledged write
     report::ControllerRead m_read;
+    config::Configuration m_readHeld; // what that read set
     bool m_writtenSinceSnapshot = false;
     bool m_reverting = false;
     bool m_readBack = false;

@@ -335,6 +335,11 @@ QString readFromFile(const QString &path)
     return QStringLiteral("Из файла %1").arg(QFileInfo(path).fileName());
 }
 
+QString changedInWindow(const QString &source)
+{
+    return source + QStringLiteral(", изменено в окне");
+}
+
 QString composedInWindow()
 {
     return QStringLiteral("Составлено в окне конфигуратора");

@@ -80,12 +80,16 @@ inline constexpr char16_t kHidden[] = u"скрыт";
 // Where the settings on a sheet came from: "Прочитано с контроллера (COM1), 08.12.2026
 // 10:41" (local time), "Из файла site.cfg" (the name only), or typed in the window.
 QString readFromController(int com, const QDateTime &at);
-// A settings read of a controller: its port and when. No port: nothing read.
+// A settings read of a controller: its port and when, and whether the pages have been
+// changed since. No port: nothing read.
 struct ControllerRead
 {
     int com = 0;
     QDateTime at;
+    bool changedSince = false;
 };
+// A source whose settings the window has changed since: "Из файла site.cfg, изменено в окне".
+QString changedInWindow(const QString &source);
 QString readFromFile(const QString &path);
 QString composedInWindow();
 

@@ -351,9 +351,18 @@ void TestConfigWindow::sheetOfWhatThePagesHold()
     QVERIFY2(QRegularExpression(QStringLiteral("Прочитано с контроллера \\(COM1\\), \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d\\s"))
                  .match(page).hasMatch(), qPrintable(page));
     QVERIFY(!page.contains(QLatin1String("/dev/")) && !page.contains(m_dir->path()));
+    QVERIFY(!page.contains(QStringLiteral("изменено")));
+    // Changed in the window since: the sheet says so.
+    form->controls().setText(QStringLiteral("Edit3"), QStringLiteral("+380501234567"));
+    QVERIFY(menuOf(*form)->reportTo(path));
+    QVERIFY2(QRegularExpression(QStringLiteral("\\(COM1\\), [\\d.]+ [\\d:]+, изменено в окне")).match(sheet()).hasMatch(), qPrintable(sheet()));
     QVERIFY(menuOf(*form)->openFrom(cfg));
     QVERIFY(menuOf(*form)->reportTo(path));
-    QVERIFY(sheet().contains(QStringLiteral("Из файла site.cfg")));
+    page = sheet();
+    QVERIFY(page.contains(QStringLiteral("Из файла site.cfg")) && !page.contains(QStringLiteral("изменено")));
+    form->controls().setText(QStringLiteral("Edit3"), QStringLiteral("+380501234567"));
+    QVERIFY(menuOf(*form)->reportTo(path));
+    QVERIFY(sheet().contains(QStringLiteral("Из файла site.cfg, изменено в окне")));
 
     QVERIFY(!menuOf(*form)->reportTo(m_dir->filePath(QStringLiteral("no/such/folder/sheet.pdf"))));
     QVERIFY(m_desktop->boxes.last().error);

@@ -1,5 +1,6 @@
 #include "config/catalog.h"
 
+#include "config/accessiblename.h"
 #include "config/captionrule.h"
 
 #include "protocol/records/blocks.h"
@@ -210,7 +211,11 @@ public:
             m_byName.insert(QLatin1String(w.name), &w);
             if (QLatin1String(w.cls) == QLatin1String("QLabel"))
                 m_labels[QLatin1String(w.parent)].append({rect(w), text(w.text)});
+            m_forms[QLatin1String(w.form)].append(
+                {text(w.name), text(w.cls), text(w.parent), rect(w), text(w.text), text(w.title), text(w.toolTip)});
         }
+        for (const QList<PageWidget> &form : std::as_const(m_forms))
+            m_accessibleNames.insert(accessibleNames(form));
     }
 
     std::optional<FoundControl> read(const QString &name) const
@@ -243,6 +248,7 @@ public:
         const CaptionFacts facts{isButton(cls), text(w->text), text(w->toolTip), rect(*w),
                                  m_labels.value(QLatin1String(w->parent)), found.group};
         info.caption = captionOf(facts);
+        info.accessibleName = m_accessibleNames.value(name);
         return found;
     }
 
@@ -258,6 +264,8 @@ private:
 
     QHash<QString, const records::FormWidget *> m_byName;
     QHash<QString, QList<NearbyLabel>> m_labels; // by parent
+    QHash<QString, QList<PageWidget>> m_forms;   // by form
+    QHash<QString, QString> m_accessibleNames;   // by control
 };
 
 QStringList formPageTitles()
@@ -342,6 +350,58 @@ void Catalog::finish(const QStringList &groups)
             && !info.caption.startsWith(groups[i] + QLatin1Char(':')))
             info.caption = groups[i] + QStringLiteral(": ") + info.caption;
     }
+    for (int i = 0; i < m_controls.size(); ++i) {
+        const ControlInfo &info = m_controls[i];
+        for (const QString &text : {info.name, info.accessibleName, info.caption}) {
+            QList<int> &named = m_byText[folded(text)];
+            if (!text.isEmpty() && !named.contains(i))
+                named << i;
+        }
+    }
+}
+
+QString Catalog::folded(const QString &text)
+{
+    // As a person types it: any letter case, "е" for "ё", one space between words.
+    return text.simplified().toCaseFolded().replace(QChar(u'ё'), QChar(u'е'));
+}
+
+const ControlInfo *Catalog::resolve(const QString &text, QString *several) const
+{
+    if (const ControlInfo *exact = find(text))
+        return exact;
+    const QList<int> named = m_byText.value(folded(text));
+    if (named.size() == 1)
+        return &m_controls[named.first()];
+    if (several) {
+        QStringList which;
+        for (int i : named)
+            which << QStringLiteral("%1 (%2: %3)").arg(m_controls[i].name, pageTitle(m_controls[i].page), m_controls[i].accessibleName);
+        *several = which.join(QStringLiteral(", "));
+    }
+    return nullptr;
+}
+
+std::optional<FileError> Catalog::resolveNames(Configuration *cfg, const QString &fileName) const
+{
+    Configuration out;
+    for (const Entry &e : cfg->entries()) {
+        QString several;
+        const ControlInfo *info = resolve(e.name, &several);
+        if (!info && several.isEmpty())
+            return FileError{fileName, e.line, QCoreApplication::translate("config", "%1 is not a configuration control").arg(excerpt(e.name))};
+        if (!info)
+            return FileError{fileName, e.line, QCoreApplication::translate("config", "\"%1\" names more than one control: %2; give the control name")
+                                                   .arg(excerpt(e.name), several)};
+        if (const Entry *first = out.find(info->name))
+            return FileError{fileName, e.line,
+                             QCoreApplication::translate("config", "%1 is given twice (first on line %2)")
+                                 .arg(e.name == info->name ? info->name : QStringLiteral("%1 (%2)").arg(excerpt(e.name), info->name))
+                                 .arg(first->line)};
+        out.set(info->name, e.value, e.line);
+    }
+    *cfg = out;
+    return std::nullopt;
 }
 
 const ControlInfo *Catalog::find(const QString &name) const
@@ -715,6 +775,8 @@ std::optional<FileError> load(const QString &path, const Catalog &catalog, Confi
         return error;
     Configuration cfg;
     if (auto error = parse(bytes, path, &cfg))
+        return error;
+    if (auto error = catalog.resolveNames(&cfg, path))
         return error;
     if (auto error = catalog.check(cfg, path))
         return error;

@@ -23,6 +23,7 @@ struct ControlInfo
     Kind kind = Check;
     int page = -1;         // tab index
     QString caption;       // what the control says on its page (its text, hint or group)
+    QString accessibleName; // what the window calls it for a screen reader ("Номер 3-го абонента")
     QString meaning;       // what its record field carries, in the codec's words
     QStringList items;     // list: the item texts
     int limit = 0;         // text: the most characters that may be typed
@@ -91,6 +92,16 @@ public:
 
     const QList<ControlInfo> &controls() const { return m_controls; }
     const ControlInfo *find(const QString &name) const;
+
+    // The control a person names: its control name, the name the window gives it for a
+    // screen reader, or its caption as the sheet shows it; in any letter case, spaces
+    // around it ignored. Nothing for a text that names no control or more than one; for
+    // more than one, *several names them all ("Edit5 (page: name), Edit40 (...)").
+    const ControlInfo *resolve(const QString &text, QString *several = nullptr) const;
+
+    // The configuration with every entry under its control name (resolve()); refused
+    // for a name that names no control or several, or a control named twice.
+    std::optional<FileError> resolveNames(Configuration *cfg, const QString &fileName) const;
     QString pageTitle(int page) const { return m_pageTitles.value(page); }
     int pageCount() const { return int(m_pageTitles.size()); }
 
@@ -149,6 +160,7 @@ private:
     // The names in the order a read of the settings record sets them; a radio set
     // stands where its first button is set.
     static QStringList readOrder();
+    static QString folded(const QString &text);
     void add(ControlInfo info);
     void finish(const QStringList &groups);
     std::optional<QString> refusal(const ControlInfo &info, const QString &value) const;
@@ -156,6 +168,7 @@ private:
 
     QList<ControlInfo> m_controls;
     QHash<QString, int> m_index;
+    QHash<QString, QList<int>> m_byText; // a folded name, accessible name or caption -> controls
     QStringList m_pageTitles;
 };
 

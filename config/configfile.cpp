@@ -208,7 +208,6 @@ std::optional<FileError> parse(const QByteArray &bytes, const QString &fileName,
                            .arg(excerpt(header.captured(2)))
                            .arg(kFormatVersion));
 
-    static const QRegularExpression nameForm(QStringLiteral("^[A-Za-z][A-Za-z0-9_]*$"));
     Configuration parsed;
     for (int i = 1; i < lines.size(); ++i) {
         const int lineNo = i + 1;
@@ -219,7 +218,10 @@ std::optional<FileError> parse(const QByteArray &bytes, const QString &fileName,
         if (eq < 0)
             return fail(lineNo, QCoreApplication::translate("config", "expected \"Name = value\""));
         const QString name = line.left(eq).trimmed();
-        if (!nameForm.match(name).hasMatch())
+        // A control name or the name a person reads in the window ("Номер 3-го
+        // абонента"): which control it names is the catalog's business.
+        const bool hasControl = std::any_of(name.begin(), name.end(), [](QChar ch) { return isControl(ch.unicode()); });
+        if (name.isEmpty() || hasControl || name.startsWith(QLatin1Char('"')))
             return fail(lineNo, QCoreApplication::translate("config", "\"%1\" is not a control name").arg(excerpt(name)));
         if (const Entry *first = parsed.find(name))
             return fail(lineNo, QCoreApplication::translate("config", "%1 is given twice (first on line %2)").arg(excerpt(name)).arg(first->line));

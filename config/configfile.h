@@ -13,7 +13,9 @@
 //   Edit1 = +380501234567  # Телефонные номера: номер 1-го абонента
 //   CheckBox1 = 1          # ...
 //
-// one "Name = value" line per control, comments after '#'. A text value is quoted when
+// one "Name = value" line per control, comments after '#'. A file a person writes may
+// name a control as the window reads it out ("Номер 1-го абонента = +380..."), in any
+// letter case; the files the programs write keep the control names. A text value is quoted when
 // it is empty, has leading or trailing spaces, holds a '#' or a control character, or
 // starts with a quote; inside quotes a backslash escapes the next character, and
 // "\xHH" stands for the control character U+00HH (a controller may hold a line feed

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QHash>
 
 namespace line {
 
@@ -39,9 +40,26 @@ std::optional<UnitsError> Recipe::load(const QString &templatePath, const QStrin
         QStringList header;
         if (auto error = parseUnits(bytes, unitsPath, &header, &rows))
             return error;
+        // A column may name its control as the window reads it out; the rows go on
+        // under the control names.
+        QHash<QString, QString> controlOf;
         for (const QString &name : std::as_const(header)) {
-            if (name != QLatin1String("unit") && !m_catalog.find(name))
+            if (name == QLatin1String("unit"))
+                continue;
+            QString several;
+            const config::ControlInfo *info = m_catalog.resolve(name, &several);
+            if (!info && several.isEmpty())
                 return UnitsError {unitsPath, 1, name, QCoreApplication::translate("line", "is not a configuration control")};
+            if (!info)
+                return UnitsError {unitsPath, 1, name, QCoreApplication::translate("line", "names more than one control: %1; give the control name").arg(several)};
+            const QString first = controlOf.key(info->name);
+            if (!first.isEmpty())
+                return UnitsError {unitsPath, 1, name, QCoreApplication::translate("line", "names %1, as the column %2 does").arg(info->name, first)};
+            controlOf.insert(name, info->name);
+        }
+        for (UnitRow &row : rows) {
+            for (auto &cell : row.values)
+                cell.first = controlOf.value(cell.first, cell.first);
         }
     }
     m_template = loaded;

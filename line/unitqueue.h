@@ -26,8 +26,8 @@ struct UnitsError
     QString message() const;
 };
 
-// A UTF-8 CSV file: a header of control names (and an optional "unit" column), then
-// one row per unit. Fields may be quoted ("" stands for a quote inside); a byte-order
+// A UTF-8 CSV file: a header of control names or of the names the window reads out for
+// them (and an optional "unit" column), then one row per unit. Fields may be quoted ("" stands for a quote inside); a byte-order
 // mark and CR LF line ends are taken as they come; blank lines are skipped.
 std::optional<UnitsError> parseUnits(const QByteArray &bytes, const QString &fileName, QStringList *header,
                                      QList<UnitRow> *rows);

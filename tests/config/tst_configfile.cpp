@@ -222,6 +222,7 @@ void TestConfigFile::theCatalogFromTheFormsIsTheWindows()
                      && a.chars == b.chars && a.readForm == b.readForm && a.slot == b.slot,
                  qPrintable(name));
         QCOMPARE(a.caption, b.caption);
+        QCOMPARE(a.accessibleName, b.accessibleName);
         QCOMPARE(a.meaning, b.meaning);
         QCOMPARE(a.items, b.items);
     }

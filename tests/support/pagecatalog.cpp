@@ -48,6 +48,7 @@ std::optional<FoundControl> readWidget(const PageControl &pages, const QString &
     for (const QLabel *label : w->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
         facts.labels.append({label->geometry(), label->text()});
     info.caption = captionOf(facts);
+    info.accessibleName = w->accessibleName();
     return found;
 }
 

@@ -1,0 +1,267 @@
+#include "config/accessiblename.h"
+
+#include <QMultiHash>
+#include <QRegularExpression>
+#include <QStringList>
+#include <algorithm>
+
+namespace config {
+namespace {
+
+// The grids: nine controls in a run of names, one per subscriber or key, each named
+// from its row.
+const struct
+{
+    const char *prefix;
+    int first;
+    const char *name; // %1: the row
+} kGrids[] = {
+    {"Edit", 1, "Номер %1-го абонента"},
+    {"Edit", 10, "Код %1-го ключа"},
+    {"CheckBox", 1, "SMS о тревоге — абонент %1"},
+    {"CheckBox", 10, "SMS о постановке/снятии — абонент %1"},
+    {"CheckBox", 19, "SMS о пропадании 220 В — абонент %1"},
+    {"CheckBox", 28, "SMS о разряде АКБ — абонент %1"},
+    {"CheckBox", 37, "SMS о температуре — абонент %1"},
+    {"CheckBox", 58, "Постановка пустым звонком — абонент %1"},
+    {"CheckBox", 81, "Голосом о постановке/снятии — абонент %1"},
+    {"CheckBox", 90, "Голосом о питании и АКБ — абонент %1"},
+    {"CheckBox", 99, "Голосом о глушении GSM — абонент %1"},
+};
+constexpr int kGridRows = 9;
+
+// Controls in one row of the reading order start within this many pixels of each other.
+constexpr int kRowTolerance = 24;
+
+bool isButton(const QString &cls)
+{
+    return cls == QLatin1String("QCheckBox") || cls == QLatin1String("QRadioButton") || cls == QLatin1String("QPushButton")
+           || cls == QLatin1String("QToolButton");
+}
+
+// What the keyboard reaches: labels, group boxes and plain containers take no focus.
+bool reachable(const PageWidget &w)
+{
+    return isButton(w.cls) || w.cls == QLatin1String("QComboBox") || w.cls == QLatin1String("QLineEdit");
+}
+
+QString clean(QString text)
+{
+    text = text.simplified();
+    while (text.endsWith(QLatin1Char(':')))
+        text = text.chopped(1).trimmed();
+    return text;
+}
+
+// A caption worth saying: at least one letter ("*", "#", a row number are not).
+bool speaks(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+}
+
+class Form
+{
+public:
+    explicit Form(const QList<PageWidget> &widgets) : m_widgets(widgets)
+    {
+        for (int i = 0; i < m_widgets.size(); ++i) {
+            m_byName.insert(m_widgets[i].name, i);
+            m_children[m_widgets[i].parent] << i;
+        }
+    }
+
+    QHash<QString, QString> names() const
+    {
+        QHash<QString, QString> out;
+        for (int i = 0; i < m_widgets.size(); ++i) {
+            if (m_widgets[i].parent.isEmpty())
+                out.insert(namesOfPage(i));
+        }
+        return out;
+    }
+
+private:
+    const PageWidget &at(int i) const { return m_widgets[i]; }
+    int parentOf(int i) const { return m_byName.value(at(i).parent, -1); }
+
+    QList<int> readingOrder(int container) const
+    {
+        QList<int> items;
+        for (int child : m_children.value(at(container).name)) {
+            if (reachable(at(child)) || !readingOrder(child).isEmpty())
+                items << child;
+        }
+        std::stable_sort(items.begin(), items.end(), [this](int a, int b) { return at(a).at.y() < at(b).at.y(); });
+        QList<int> ordered;
+        for (qsizetype start = 0; start < items.size();) {
+            qsizetype end = start + 1;
+            while (end < items.size() && at(items[end]).at.y() - at(items[start]).at.y() <= kRowTolerance)
+                ++end;
+            QList<int> row = items.mid(start, end - start);
+            std::stable_sort(row.begin(), row.end(), [this](int a, int b) { return at(a).at.x() < at(b).at.x(); });
+            for (int w : row) {
+                if (reachable(at(w)))
+                    ordered << w;
+                else
+                    ordered << readingOrder(w);
+            }
+            start = end;
+        }
+        return ordered;
+    }
+
+    QList<int> labelsBeside(int w) const
+    {
+        QList<int> labels;
+        for (int sibling : m_children.value(at(w).parent)) {
+            if (at(sibling).cls == QLatin1String("QLabel") && speaks(at(sibling).text))
+                labels << sibling;
+        }
+        return labels;
+    }
+
+    // The lines a caption goes on with below it, indented under its text.
+    QString continuation(int button) const
+    {
+        QString more;
+        QRect last = at(button).at;
+        int from = last.left() + 10;
+        int to = last.left() + 30;
+        for (bool found = true; found;) {
+            found = false;
+            for (int label : labelsBeside(button)) {
+                const QRect g = at(label).at;
+                if (g.left() >= from && g.left() <= to && g.top() >= last.top() + 8 && g.top() <= last.bottom() + 8) {
+                    from = g.left() - 2;
+                    to = g.left() + 2;
+                    more += QLatin1Char(' ') + clean(at(label).text);
+                    last = g;
+                    found = true;
+                    break;
+                }
+            }
+        }
+        return more;
+    }
+
+    // The label to the left on the same line, else the nearest one above it.
+    QString labelFor(int w) const
+    {
+        const QRect r = at(w).at;
+        int best = -1;
+        for (int label : labelsBeside(w)) {
+            const QRect g = at(label).at;
+            if (g.right() <= r.left() + 2 && g.bottom() >= r.top() && g.top() <= r.bottom()
+                && (best < 0 || g.right() > at(best).at.right()))
+                best = label;
+        }
+        if (best < 0) {
+            for (int label : labelsBeside(w)) {
+                const QRect g = at(label).at;
+                if (g.bottom() <= r.top() + 2 && r.top() - g.bottom() <= 24 && g.left() < r.right() && g.right() > r.left()
+                    && (best < 0 || g.bottom() > at(best).at.bottom()))
+                    best = label;
+            }
+        }
+        return best < 0 ? QString() : clean(at(best).text);
+    }
+
+    QString groupTitle(int w) const
+    {
+        int group = parentOf(w);
+        while (group >= 0 && at(group).cls != QLatin1String("QGroupBox"))
+            group = parentOf(group);
+        if (group < 0)
+            return {};
+        if (const QString title = clean(at(group).title); speaks(title))
+            return title;
+        // A group whose title is a switch standing on its edge.
+        const QRect edge = at(group).at;
+        for (int b : m_children.value(at(group).parent)) {
+            const QRect g = at(b).at;
+            if (isButton(at(b).cls) && g.intersects(edge) && g.top() <= edge.top() + 4 && speaks(at(b).text))
+                return clean(at(b).text);
+        }
+        return clean(at(group).toolTip);
+    }
+
+    QString nameFor(int w) const
+    {
+        if (const QString grid = gridName(at(w).name); !grid.isEmpty())
+            return grid;
+        if (isButton(at(w).cls) && speaks(at(w).text))
+            return clean(at(w).text + continuation(w)).remove(QLatin1Char('&'));
+        QString name = labelFor(w);
+        // A label that begins in lower case goes on from its group's title ("дозвона").
+        if (!name.isEmpty() && name.at(0).isLower()) {
+            if (const QString title = groupTitle(w); !title.isEmpty())
+                name = title + QLatin1Char(' ') + name;
+        }
+        if (name.isEmpty())
+            name = clean(at(w).toolTip);
+        if (name.isEmpty())
+            name = groupTitle(w);
+        return name;
+    }
+
+    QHash<QString, QString> namesOfPage(int page) const
+    {
+        const QList<int> controls = readingOrder(page);
+        QStringList names;
+        for (int w : controls)
+            names << nameFor(w);
+        // Names that repeat on the page say their group.
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            if (names.count(names[i]) < 2)
+                continue;
+            const QString repeated = names[i];
+            for (qsizetype j = i; j < controls.size(); ++j) {
+                if (names[j] == repeated) {
+                    const QString title = groupTitle(controls[j]);
+                    names[j] = title.isEmpty() ? repeated : repeated + QStringLiteral(" (") + title + QLatin1Char(')');
+                }
+            }
+        }
+        QHash<QString, QString> out;
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            // Still the same: their place on the page tells them apart.
+            if (names.count(names[i]) > 1) {
+                const QString repeated = names[i];
+                int n = 0;
+                for (qsizetype j = i; j < controls.size(); ++j) {
+                    if (names[j] == repeated)
+                        names[j] = repeated + QStringLiteral(" %1").arg(++n);
+                }
+            }
+            out.insert(at(controls[i]).name, names[i]);
+        }
+        return out;
+    }
+
+    QList<PageWidget> m_widgets;
+    QHash<QString, int> m_byName;
+    QHash<QString, QList<int>> m_children;
+};
+
+} // namespace
+
+QHash<QString, QString> accessibleNames(const QList<PageWidget> &form)
+{
+    return Form(form).names();
+}
+
+QString gridName(const QString &controlName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^([A-Za-z]+)(\\d+)$"));
+    const QRegularExpressionMatch m = pattern.match(controlName);
+    if (!m.hasMatch())
+        return {};
+    const int number = m.captured(2).toInt();
+    for (const auto &grid : kGrids) {
+        if (m.captured(1) == QLatin1String(grid.prefix) && number >= grid.first && number < grid.first + kGridRows)
+            return QString::fromUtf8(grid.name).arg(number - grid.first + 1);
+    }
+    return {};
+}
+
+} // namespace config

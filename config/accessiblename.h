@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QRect>
+#include <QString>
+
+namespace config {
+
+// A widget of a page form as the build read it.
+struct PageWidget
+{
+    QString name;
+    QString cls;    // "QCheckBox", "QLabel", "QGroupBox", ...
+    QString parent; // the widget it stands in; empty for the form itself
+    QRect at;       // within its parent
+    QString text;
+    QString title;  // group box
+    QString toolTip;
+};
+
+// What a screen reader says for each control of one page, as the window names it
+// (ui/accessiblenames): the grid name of its row, its own caption, the label beside or
+// above it, its hint or its group; a name that would repeat on the page says its group,
+// else its place. Worked out from the form alone, so that the tool, which makes no
+// widget, knows the names a person reads in the window. Control name → name.
+QHash<QString, QString> accessibleNames(const QList<PageWidget> &form);
+
+// The name a grid cell takes from its row ("Номер 3-го абонента"), or an empty string.
+QString gridName(const QString &controlName);
+
+} // namespace config

@@ -13,6 +13,7 @@
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
 #include "protocol/records/startvalues.h"
+#include "translations/language.h"
 #include "wire/wiretext.h"
 #include "protocol/replies.h"
 #include "protocol/replybuffer.h"
@@ -680,7 +681,9 @@ QByteArray Catalog::render(const Configuration &cfg) const
             out += QStringLiteral("\n# %1\n").arg(pageTitle(page));
         }
         QString line = QStringLiteral("%1 = %2").arg(info->name, quoted(e->value));
-        if (const QString about = info->description(); !about.isEmpty())
+        // The caption is the window's Russian; what the field carries is said in English
+        // and would be a foreign half of a Russian user's comment.
+        if (const QString about = language::russian() ? info->caption : info->description(); !about.isEmpty())
             line = line.leftJustified(kCommentColumn - 2) + QStringLiteral("  # ") + about;
         out += line + QLatin1Char('\n');
     }

@@ -144,7 +144,9 @@ public:
     // `to` has none): a copy to build a record from without touching the original.
     void copy(const Controls &from, Controls &to) const;
 
-    // The file text: the format line, then one line per control grouped by page.
+    // The file text: the format line, then one line per control grouped by page, under
+    // its control name with its caption as the comment (for an English user, what its
+    // field carries after it).
     QByteArray render(const Configuration &cfg) const;
 
     // Controls named in both whose values differ, grouped by page.

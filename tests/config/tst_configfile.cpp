@@ -14,6 +14,7 @@
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
 #include "ui/windowrules.h"
+#include "translations/language.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -40,6 +41,10 @@ private slots:
     void templatesChangeOnlyWhatTheyName_data();
     void templatesChangeOnlyWhatTheyName();
     void fileIsGroupedByPageWithCaptions();
+    void namesAPersonTypesAreTheControlNames_data();
+    void namesAPersonTypesAreTheControlNames();
+    void aNameOfSeveralControlsIsRefused_data();
+    void aNameOfSeveralControlsIsRefused();
 };
 
 namespace {
@@ -70,6 +75,10 @@ void TestConfigFile::malformedFilesAreRefusedWhole_data()
     QTest::newRow("unknown name") << ok + "CheckBox999 = 1\n" << 3 << "CheckBox999 is not a configuration control";
     QTest::newRow("counter label") << ok + "Label127 = 4/14\n" << 3 << "not a configuration control";
     QTest::newRow("named twice") << ok + "\n# again\nCheckBox1 = 0\n" << 5 << "given twice (first on line 2)";
+    QTest::newRow("named twice, once as the window reads it")
+        << ok + "sms о тревоге — АБОНЕНТ 1 = 0\n" << 3 << "sms о тревоге — АБОНЕНТ 1 (CheckBox1) is given twice (first on line 2)";
+    QTest::newRow("a name the window has not") << ok + "Номер 10-го абонента = +380\n" << 3
+                                               << "Номер 10-го абонента is not a configuration control";
     QTest::newRow("check box 2") << ok + "CheckBox2 = 2\n" << 3 << "takes 0 or 1";
     QTest::newRow("list past its items") << ok + "ComboBox22 = 10\n" << 3 << "item number from 0 to 9";
     QTest::newRow("list not a number") << ok + "ComboBox22 = three\n" << 3 << "item number";
@@ -564,7 +573,110 @@ void TestConfigFile::fileIsGroupedByPageWithCaptions()
     };
     for (const auto &[name, caption] : captions)
         QCOMPARE(catalog.find(QLatin1String(name))->caption, caption);
+
+    // For a Russian user the comment is the caption alone: no English half after it.
+    language::set(language::Language::Russian);
+    const QString russian = QString::fromUtf8(catalog.render(catalog.capture(form.controls())));
+    language::set(language::Language::English);
+    int commented = 0;
+    static const QRegularExpression valueLine(QStringLiteral("^(\\w+) = .*  # (.*)$"));
+    for (const QString &line : russian.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch m = valueLine.match(line);
+        if (!m.hasMatch())
+            continue;
+        ++commented;
+        QCOMPARE(m.captured(2), catalog.find(m.captured(1))->caption);
+    }
+    QCOMPARE(commented, catalog.controls().size());
 }
 
 QTEST_MAIN(TestConfigFile)
+// A file may name its controls as the window reads them out or as the sheet captions
+// them, in any letter case: it loads as the file with the control names does.
+void TestConfigFile::namesAPersonTypesAreTheControlNames_data()
+{
+    QTest::addColumn<QByteArray>("typed");
+    QTest::addColumn<QByteArray>("named");
+    QTest::newRow("grid cell and list, mixed case")
+        << QByteArray("номер 3-го АБОНЕНТА = +380501112233\nпостановка на ОХРАНУ = 2\n")
+        << QByteArray("Edit3 = +380501112233\nComboBox19 = 2\n");
+    QTest::newRow("the sheet's caption, spaces around") << QByteArray("  Время   работы сирены  = 3\n")
+                                                        << QByteArray("ComboBox22 = 3\n");
+    QTest::newRow("a radio button told by its group") << QByteArray("работает на замыкание (вход 1) = 1\n")
+                                                      << QByteArray("RadioButton2 = 1\n");
+    QTest::newRow("control names in another case") << QByteArray("edit3 = +380501112233\n")
+                                                   << QByteArray("Edit3 = +380501112233\n");
+}
+
+void TestConfigFile::namesAPersonTypesAreTheControlNames()
+{
+    QFETCH(QByteArray, typed);
+    QFETCH(QByteArray, named);
+    QTemporaryDir dir;
+    Configuration loaded[2];
+    const QByteArray texts[2] = {typed, named};
+    for (int i = 0; i < 2; ++i) {
+        const QString path = dir.filePath(QStringLiteral("%1.cfg").arg(i));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kHeader + texts[i]);
+        file.close();
+        const auto error = load(path, windowCatalog(), &loaded[i]);
+        QVERIFY2(!error, qPrintable(error ? error->message() : QString()));
+    }
+    QCOMPARE(loaded[0].size(), loaded[1].size());
+    for (int i = 0; i < loaded[1].size(); ++i) {
+        QCOMPARE(loaded[0].entries()[i].name, loaded[1].entries()[i].name);
+        QCOMPARE(loaded[0].entries()[i].value, loaded[1].entries()[i].value);
+        QCOMPARE(loaded[0].entries()[i].line, loaded[1].entries()[i].line);
+    }
+}
+
+// Two controls that a name fits (the window's names are unique, so a catalog is made
+// where they are not): the name is refused naming both, the control names still work.
+void TestConfigFile::aNameOfSeveralControlsIsRefused_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("control"); // empty: refused
+    QTest::addColumn<QString>("several");
+    QTest::newRow("one accessible name for two") << "сирена" << "" << "CheckBox1 (Первая: Сирена), CheckBox2 (Первая: СИРЕНА)";
+    QTest::newRow("a caption and another's name") << "Вход 1" << "" << "CheckBox2 (Первая: СИРЕНА), CheckBox3 (Первая: Вход 1)";
+    QTest::newRow("the control name still") << "CheckBox2" << "CheckBox2" << "";
+    QTest::newRow("a name only one has") << "ВЫХОД" << "CheckBox3" << "";
+    QTest::newRow("no such name") << "Сирена 2" << "" << "";
+}
+
+void TestConfigFile::aNameOfSeveralControlsIsRefused()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, control);
+    QFETCH(QString, several);
+    const QHash<QString, QPair<QString, QString>> names{{"CheckBox1", {"Сирена", "Сирена"}},
+                                                        {"CheckBox2", {"СИРЕНА", "Вход 1"}},
+                                                        {"CheckBox3", {"Вход 1", "Выход"}}};
+    const Catalog catalog({QStringLiteral("Первая")}, [&](const QString &name) -> std::optional<FoundControl> {
+        if (!names.contains(name))
+            return std::nullopt;
+        FoundControl found;
+        found.info.kind = ControlInfo::Check;
+        found.info.page = 0;
+        found.info.accessibleName = names[name].first;
+        found.info.caption = names[name].second;
+        return found;
+    });
+    QString which;
+    const ControlInfo *info = catalog.resolve(text, &which);
+    QCOMPARE(info ? info->name : QString(), control);
+    QCOMPARE(which, several);
+
+    Configuration cfg;
+    cfg.set(text, QStringLiteral("1"), 4);
+    const auto error = catalog.resolveNames(&cfg, QStringLiteral("x.cfg"));
+    QCOMPARE(bool(error), control.isEmpty());
+    if (!several.isEmpty())
+        QCOMPARE(error->message(), QStringLiteral("x.cfg:4: \"%1\" names more than one control: %2; give the control name").arg(text, several));
+    else if (!control.isEmpty())
+        QCOMPARE(cfg.entries().first().name, control);
+}
+
 #include "tst_configfile.moc"

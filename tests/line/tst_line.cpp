@@ -119,6 +119,12 @@ void TestLine::rowsAreCheckedBeforeAnyPort_data()
         << QByteArray("unit,Edit1\nA,+380501234567\nB,+3805012345678901\n") << "line 3, column Edit1: ";
     QTest::newRow("list item outside the list") << QByteArray("ComboBox22\n4\n99\n") << "line 3, column ComboBox22: ";
     QTest::newRow("no such control") << QByteArray("Edit1,Bogus\n+380501,1\n") << "line 1, column Bogus: is not a configuration control";
+    // Columns named as the window reads the controls out, in any case, are the controls.
+    QTest::newRow("names a person types")
+        << QByteArray("unit,НОМЕР 1-го абонента,пароль для SMS команд\nA,+380501234567,1234\nB,+380507654321,4321\n")
+        << QString();
+    QTest::newRow("one control in two columns")
+        << QByteArray("Edit1,номер 1-го абонента\n+380501,+380502\n") << "line 1, column номер 1-го абонента: names Edit1, as the column Edit1 does";
 }
 
 void TestLine::rowsAreCheckedBeforeAnyPort()

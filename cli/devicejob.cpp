@@ -36,22 +36,31 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
     };
     connect(&m_session, &Session::sent, this, [this](Conversation::SendResult result) {
         m_lastProgress.invalidate();
+        // A command asked again is the same wait going on.
+        if (!m_waiting.isValid())
+            m_waiting.start();
         // A port that vanished is reported once, through the session's lost().
         if (result == Conversation::SendResult::ShortWrite)
             fail(tr("the command could not be sent"));
     });
-    connect(&m_session, &Session::receiving, this, [this] { report(false); });
+    connect(&m_session, &Session::receiving, this, [this] {
+        heard();
+        report(false);
+    });
     connect(&m_session, &Session::refused, this, [this](const QString &fault) {
         m_refused = fault;
+        heard();
         if (onProgress)
             onProgress(tr("READ_SET answer malformed, asking again: %1").arg(fault));
     });
     connect(&m_session, &Session::recordTaken, this, [this](const QByteArray &text, int payloadPos) {
+        heard();
         report(true);
         if (onSettings)
             onSettings(text, payloadPos);
     });
     connect(&m_session, &Session::acknowledged, this, [this] {
+        heard();
         report(true);
         if (onWritten)
             onWritten();
@@ -62,7 +71,8 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
                      .arg(m_timeoutMs / 1000.0)
                      .arg(m_refused));
         else
-            fail(tr("no answer to %1 within %2 s")
+            // What a person can do about it first; the protocol's word for it after.
+            fail(tr("the controller does not answer — check the cable, power and port number (no answer to %1 within %2 s)")
                      .arg(QString::fromLatin1(m_session.lastCommand().trimmed().left(10)))
                      .arg(m_timeoutMs / 1000.0));
     });
@@ -115,11 +125,19 @@ void DeviceJob::report(bool force)
     onProgress(tr("%1 %2/%3 bytes").arg(what).arg(c.received()).arg(c.expected()));
 }
 
+void DeviceJob::heard()
+{
+    m_waiting.invalidate();
+    if (onHeard)
+        onHeard();
+}
+
 void DeviceJob::fail(const QString &why)
 {
     if (m_failed)
         return;
     m_failed = true;
+    heard();
     close();
     if (onFailed)
         onFailed(why);

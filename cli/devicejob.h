@@ -30,6 +30,9 @@ public:
     void readSettings();
     void writeSettings(const QByteArray &record);
     void close();
+    // How long a command has gone without a byte of answer (asked again included); -1
+    // while nothing is awaited or bytes are coming.
+    qint64 silentMs() const { return m_waiting.isValid() ? m_waiting.elapsed() : -1; }
     // The job's exchange goes into the journal under the job's port name.
     void setJournal(ExchangeJournal *journal) { m_channel.setJournal(journal, portName()); }
 
@@ -40,12 +43,16 @@ public:
     std::function<QString(const QByteArray &text, int payloadPos)> checkSettings;
     std::function<void()> onWritten;
     std::function<void(const QString &why)> onFailed;
+    // Called first whenever the controller is heard from or the job fails, before any
+    // of the above: a line that says the controller is awaited can go.
+    std::function<void()> onHeard;
     // What is under way and how far it got, at most every kProgressMs.
     std::function<void(const QString &line)> onProgress;
 
 private:
     void fail(const QString &why);
     void report(bool force);
+    void heard();
 
     int m_com;
     // Resolved once, so that the job talks to one device even if its link changes.
@@ -54,6 +61,7 @@ private:
     SerialChannel m_channel;
     Session m_session;
     QElapsedTimer m_lastProgress;
+    QElapsedTimer m_waiting; // since the command that is not answered yet was first sent
     int m_timeoutMs;
     bool m_failed = false;
     QString m_refused; // the fault of the last settings reply refused

@@ -172,6 +172,7 @@ int main(int argc, char *argv[])
     options.site = parser.value(site);
     options.customer = parser.value(customer);
     options.installer = parser.value(installer);
+    options.waitLine = commandline::errorsOnTerminal();
     bool ok = false;
     const double seconds = parser.value(timeout).toDouble(&ok);
     if (!ok || !std::isfinite(seconds) || seconds < 0.1)

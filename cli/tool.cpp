@@ -60,6 +60,8 @@ Tool::Tool(PortMap map, Options options, QTextStream &out, QTextStream &err)
     : m_map(std::move(map)), m_options(std::move(options)), m_out(out), m_err(err),
       m_catalog(config::windowCatalog())
 {
+    m_waitTimer.setInterval(250);
+    connect(&m_waitTimer, &QTimer::timeout, this, &Tool::showWaiting);
 }
 
 Tool::~Tool() = default;
@@ -161,6 +163,7 @@ void Tool::startJobs(const QList<int> &coms, const std::function<void(PortRun &)
             m_err.flush();
         };
         r->job->onFailed = [this, r](const QString &why) { finish(*r, DeviceFailure, why); };
+        r->job->onHeard = [this] { eraseWaiting(); };
         m_runs.push_back(std::move(run));
         ++m_pending;
     }
@@ -177,12 +180,52 @@ int Tool::runJobs()
     // The last port to finish ends the loop: waiting for "more events" after it would
     // wait for ever where nothing else is left to happen (the Windows dispatcher).
     if (m_pending > 0) {
+        if (m_options.waitLine)
+            m_waitTimer.start();
         QEventLoop loop;
         m_loop = &loop;
         loop.exec();
         m_loop = nullptr;
+        m_waitTimer.stop();
+        eraseWaiting();
     }
     return worstStatus();
+}
+
+void Tool::showWaiting()
+{
+    // Shown once a controller has been silent for a second: a quick answer leaves no trace.
+    constexpr qint64 kSilentMs = 1000;
+    QStringList ports;
+    qint64 longest = 0;
+    for (const auto &run : m_runs) {
+        const qint64 silent = run->status < 0 ? run->job->silentMs() : -1;
+        if (silent >= kSilentMs) {
+            ports << run->name;
+            longest = qMax(longest, silent);
+        }
+    }
+    if (ports.isEmpty()) {
+        eraseWaiting();
+        return;
+    }
+    const QString line = ports.join(QStringLiteral(", ")) + QStringLiteral(": ")
+                         + tr("waiting for the controller's answer… %1 s").arg(longest / 1000);
+    if (line == m_waitShown)
+        return;
+    // Spaces cover what a longer line before left.
+    m_err << '\r' << line << QString(qMax(0, int(m_waitShown.size() - line.size())), QLatin1Char(' '));
+    m_err.flush();
+    m_waitShown = line;
+}
+
+void Tool::eraseWaiting()
+{
+    if (m_waitShown.isEmpty())
+        return;
+    m_err << '\r' << QString(m_waitShown.size(), QLatin1Char(' ')) << '\r';
+    m_err.flush();
+    m_waitShown.clear();
 }
 
 void Tool::finish(PortRun &run, int status, const QString &message)
@@ -617,6 +660,9 @@ int Tool::defaults()
     } else if (!toFile) {
         m_out << QString::fromUtf8(m_catalog.render(factory));
         m_out.flush();
+    } else {
+        m_err << tr("Factory configuration written to %1").arg(m_options.output) << '\n';
+        m_err.flush();
     }
     return Done;
 }

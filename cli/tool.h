@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QTextStream>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -40,6 +41,9 @@ public:
         QString site;      // report: the sheet's handover fields
         QString customer;
         QString installer;
+        // stderr is a terminal: while a controller is silent a line there says so, with
+        // the seconds, redrawn in place and erased when it is heard from.
+        bool waitLine = false;
     };
 
     Tool(PortMap map, Options options, QTextStream &out, QTextStream &err);
@@ -95,6 +99,9 @@ private:
     QJsonArray byteDifferencesJson(const QList<ByteDifference> &diffs) const;
     void emitJson(const QJsonObject &object);
     int worstStatus() const;
+    // The line that says which controllers are awaited and for how long, drawn or erased.
+    void showWaiting();
+    void eraseWaiting();
     // Saves what the controller holds as a snapshot before anything is written to it;
     // false (the port finished with the reason) when it cannot be saved.
     bool snapshot(PortRun &run, const QByteArray &text, int payloadPos);
@@ -113,4 +120,6 @@ private:
     std::unique_ptr<ExchangeJournal> m_journal;
     int m_pending = 0;
     QEventLoop *m_loop = nullptr;
+    QTimer m_waitTimer;
+    QString m_waitShown; // the waiting line as the terminal shows it now
 };

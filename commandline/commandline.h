@@ -41,4 +41,8 @@ namespace commandline {
 // Linux there is nothing to do.
 void useStartingConsole();
 
+// Whether the program's error output goes to a terminal a person watches (not a file
+// or a pipe): a line may then be redrawn in place.
+bool errorsOnTerminal();
+
 } // namespace commandline

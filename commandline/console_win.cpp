@@ -1,6 +1,7 @@
 #include "commandline/commandline.h"
 
 #include <cstdio>
+#include <io.h>
 #include <windows.h>
 
 namespace {
@@ -23,4 +24,9 @@ void commandline::useStartingConsole()
     }
     if (GetConsoleWindow() != nullptr)
         SetConsoleOutputCP(CP_UTF8);
+}
+
+bool commandline::errorsOnTerminal()
+{
+    return _isatty(_fileno(stderr)) != 0;
 }

@@ -256,7 +256,7 @@ QString ProductionLine::eventLine(const UnitResult &r)
 {
     // In the console program's language; the window shows its own columns.
     const bool russian = language::russian();
-    QString unit = tr("unit %1").arg(r.ordinal);
+    QString unit = tr("controller %1").arg(r.ordinal);
     if (!r.row.label.isEmpty())
         unit += QStringLiteral(" (%1)").arg(r.row.label);
     static const QHash<QString, const char *> phases {
@@ -285,10 +285,11 @@ QJsonObject ProductionLine::summaryObject(const Summary &s)
 
 QString ProductionLine::summaryLine(const Summary &s)
 {
-    QString line = tr("Total: %1 written, %2 failed, %3 an hour, median cycle %4 s")
-                       .arg(s.passed)
-                       .arg(s.failed)
-                       .arg(QString::number(s.unitsPerHour, 'f', 0), QString::number(s.medianSeconds, 'f', 1));
+    QString line = tr("Total: %1 written, %2 failed").arg(s.passed).arg(s.failed);
+    // A rate from a unit or two, or from a few seconds, says nothing of the line.
+    if (s.passed + s.failed >= kUnitsForARate && s.runSeconds >= kSecondsForARate)
+        line += tr(", %1 an hour").arg(QString::number(s.unitsPerHour, 'f', 0));
+    line += tr(", median cycle %1 s").arg(QString::number(s.medianSeconds, 'f', 1));
     if (s.rowsLeft >= 0)
         line += tr(", %1 row(s) left").arg(s.rowsLeft);
     return line;

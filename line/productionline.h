@@ -37,6 +37,11 @@ public:
         Station::Timing timing;
     };
 
+    // The summary line gives controllers an hour from this many controllers over this
+    // many seconds on.
+    static constexpr int kUnitsForARate = 3;
+    static constexpr double kSecondsForARate = 60;
+
     struct Summary
     {
         int passed = 0;
@@ -71,7 +76,7 @@ public:
 
     // A result as the one JSON line the log holds for it.
     static QJsonObject logObject(const UnitResult &result);
-    // A result as the one line of text a person reads: "COM3  unit 17 (label)  ...  3.4 s".
+    // A result as the one line of text a person reads: "COM3  controller 17 (label)  ...  3.4 s".
     static QString eventLine(const UnitResult &result);
     static QJsonObject summaryObject(const Summary &summary);
     static QString summaryLine(const Summary &summary);

@@ -192,14 +192,14 @@ void Station::deadline()
         return;
     const double s = m_timing.timeoutMs / 1000.0;
     if (m_phase == QLatin1String("write"))
-        fail(QStringLiteral("no answer to WRITE_SET_ within %1 s").arg(s),
-             QStringLiteral("нет ответа на запись за %1 с").arg(s));
+        fail(QStringLiteral("the controller stopped answering (no answer to WRITE_SET_ within %1 s)").arg(s),
+             QStringLiteral("контроллер перестал отвечать (нет ответа на запись за %1 с)").arg(s));
     else if (!m_malformed.isEmpty())
         fail(QStringLiteral("every answer to READ_SET within %1 s was malformed, the last: %2").arg(s).arg(m_malformed),
              QStringLiteral("все ответы на чтение за %1 с искажены").arg(s));
     else
-        fail(QStringLiteral("no answer to READ_SET within %1 s").arg(s),
-             QStringLiteral("нет ответа на чтение за %1 с").arg(s));
+        fail(QStringLiteral("the controller stopped answering (no answer to READ_SET within %1 s)").arg(s),
+             QStringLiteral("контроллер перестал отвечать (нет ответа на чтение за %1 с)").arg(s));
 }
 
 void Station::portLost()

@@ -80,46 +80,46 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(Cli::tr(kSynopsis));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     Cli::tr("The file (or folder, for several ports) to write."),
-                                    QStringLiteral("path"));
+                                    Cli::tr("path"));
     const QCommandLineOption verify(QStringLiteral("verify"),
                                     Cli::tr("After writing, read back and list every control that differs."));
     const QCommandLineOption json(QStringLiteral("json"), Cli::tr("Machine-readable results on stdout."));
     const QCommandLineOption timeout(QStringLiteral("timeout"),
                                      Cli::tr("Seconds to wait for each command's answer (default 10)."),
-                                     QStringLiteral("seconds"), QStringLiteral("10"));
+                                     Cli::tr("seconds"), QStringLiteral("10"));
     const QCommandLineOption trace(QStringLiteral("trace"),
                                    Cli::tr("Write every command sent and every reply received, for each port, to FILE."),
-                                   QStringLiteral("file"));
-    const QCommandLineOption units(QStringLiteral("units"), Cli::tr("watch: one row of values per unit (CSV)."),
-                                   QStringLiteral("file"));
-    const QCommandLineOption log(QStringLiteral("log"), Cli::tr("watch: append one JSON line per unit to FILE."),
-                                 QStringLiteral("file"));
+                                   Cli::tr("file"));
+    const QCommandLineOption units(QStringLiteral("units"), Cli::tr("watch: one row of values per controller (CSV)."),
+                                   Cli::tr("file"));
+    const QCommandLineOption log(QStringLiteral("log"), Cli::tr("watch: append one JSON line per controller to FILE."),
+                                 Cli::tr("file"));
     const QCommandLineOption backups(QStringLiteral("backups"),
-                                     Cli::tr("watch: the folder for what each unit held before."),
-                                     QStringLiteral("dir"));
-    const QCommandLineOption count(QStringLiteral("count"), Cli::tr("watch: end after N units passed."),
+                                     Cli::tr("watch: the folder for what each controller held before."),
+                                     Cli::tr("dir"));
+    const QCommandLineOption count(QStringLiteral("count"), Cli::tr("watch: end after N controllers written and verified."),
                                    QStringLiteral("N"));
     const QCommandLineOption settle(QStringLiteral("settle"),
                                     Cli::tr("watch: seconds to wait after a port appears (default 1)."),
-                                    QStringLiteral("seconds"), QStringLiteral("1"));
+                                    Cli::tr("seconds"), QStringLiteral("1"));
     const QCommandLineOption check(QStringLiteral("check"),
                                    Cli::tr("watch: only check the template and every row; no port is opened."));
     const QCommandLineOption mask(QStringLiteral("mask"),
                                   Cli::tr("report: phone numbers and keys shown by their last three characters only, "
                                           "the SMS command password not at all."));
     const QCommandLineOption site(QStringLiteral("site"), Cli::tr("report: the site the sheet's system stands at."),
-                                  QStringLiteral("text"));
+                                  Cli::tr("text"));
     const QCommandLineOption customer(QStringLiteral("customer"), Cli::tr("report: the customer the sheet is handed to."),
-                                      QStringLiteral("text"));
+                                      Cli::tr("text"));
     const QCommandLineOption installer(QStringLiteral("installer"), Cli::tr("report: who installed the system."),
-                                       QStringLiteral("text"));
+                                       Cli::tr("text"));
     const QCommandLineOption all(QStringLiteral("all"),
                                  Cli::tr("ports: every COM number, also those with nothing behind them."));
     parser.addOptions({output, verify, json, timeout, trace, units, log, backups, count, settle, check, mask, site, customer, installer, all});
-    parser.addPositionalArgument(QStringLiteral("command"),
+    // The names are only shown: in the user's language, as the placeholders above.
+    parser.addPositionalArgument(Cli::tr("command"),
                                  Cli::tr("ports, read, write, diff, show, defaults, watch, report or audit"));
-    parser.addPositionalArgument(QStringLiteral("arguments"), Cli::tr("Ports (COMn) and files."),
-                                 QStringLiteral("[arguments...]"));
+    parser.addPositionalArgument(Cli::tr("arguments"), Cli::tr("Ports (COMn) and files."), Cli::tr("[arguments...]"));
 
     // With --json every outcome is one JSON document on stdout, a usage error too; the
     // option is looked for before parsing, since parsing may be what fails.

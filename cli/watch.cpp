@@ -108,7 +108,7 @@ int runWatch(const PortMap &map, const WatchOptions &options, QTextStream &out, 
         seen = now;
         // The first ends the line after the units under way; a second ends it at once.
         if (now == 1) {
-            err << Cli::tr("Stopping after the units under way (again to stop at once)") << '\n';
+            err << Cli::tr("Stopping after the controllers under way (again to stop at once)") << '\n';
             err.flush();
             productionLine.stop();
         } else {

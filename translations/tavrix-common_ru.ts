@@ -139,6 +139,10 @@
         <source>%1 is given twice (first on line %2)</source>
         <translation>%1 задан дважды (впервые в строке %2)</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; names more than one control: %2; give the control name</source>
+        <translation>«%1» подходит к нескольким элементам: %2; укажите имя элемента</translation>
+    </message>
 </context>
 <context>
     <name>line</name>
@@ -198,13 +202,17 @@
         <source>has %1 field(s), the header %2</source>
         <translation>полей: %1, в заголовке: %2</translation>
     </message>
+    <message>
+        <source>names more than one control: %1; give the control name</source>
+        <translation>подходит к нескольким элементам: %1; укажите имя элемента</translation>
+    </message>
+    <message>
+        <source>names %1, as the column %2 does</source>
+        <translation>называет %1, как и столбец %2</translation>
+    </message>
 </context>
 <context>
     <name>line::ProductionLine</name>
-    <message>
-        <source>unit %1</source>
-        <translation>изделие %1</translation>
-    </message>
     <message>
         <source>at the backup</source>
         <translation>при резервной копии</translation>
@@ -230,12 +238,24 @@
         <translation>COM%1  %2  %3  %4 с</translation>
     </message>
     <message>
-        <source>Total: %1 written, %2 failed, %3 an hour, median cycle %4 s</source>
-        <translation>Итого: записано %1, ошибок %2, %3 в час, медиана цикла %4 с</translation>
-    </message>
-    <message>
         <source>, %1 row(s) left</source>
         <translation>, строк осталось %1</translation>
+    </message>
+    <message>
+        <source>controller %1</source>
+        <translation>контроллер %1</translation>
+    </message>
+    <message>
+        <source>Total: %1 written, %2 failed</source>
+        <translation>Итого: записано %1, ошибок %2</translation>
+    </message>
+    <message>
+        <source>, %1 an hour</source>
+        <translation>, %1 в час</translation>
+    </message>
+    <message>
+        <source>, median cycle %1 s</source>
+        <translation>, медиана цикла %1 с</translation>
     </message>
 </context>
 <context>

@@ -40,26 +40,26 @@ otherwise (LANGUAGE=en or LANGUAGE=ru chooses).</source>
 Команды:
   ports [--all]                 COM-порты, которые есть, с их устройствами и состоянием
                                 (--all: все номера, от COM1 до COM50)
-  read COMn... -o FILE|DIR|-    прочитать контроллеры в файлы (несколько: DIR/COMn.cfg)
-  write COMn... FILE [--verify] наложить FILE на то, что хранит каждый контроллер, и записать
-  diff A B                      сравнить два файла или контроллера (COMn)
-  show FILE|COMn                каждый элемент с его страницей и подписью
-  defaults [-o FILE]            заводские настройки в виде файла
-  watch TEMPLATE [COMn...]      линия выпуска: каждый ответивший контроллер получает
-        [--units UNITS.csv] [--log LOG.jsonl] [--backups DIR] [--count N] [--settle S]
-                                TEMPLATE и свою строку, с проверкой и журналом; --check
-                                только проверяет TEMPLATE и строки
-  report FILE|COMn -o SHEET.pdf|SHEET.html [--mask]
-        [--site TEXT] [--customer TEXT] [--installer TEXT]
+  read COMn... -o ФАЙЛ|ПАПКА|-  прочитать контроллеры в файлы (несколько: ПАПКА/COMn.cfg)
+  write COMn... ФАЙЛ [--verify] наложить ФАЙЛ на то, что хранит каждый контроллер, и записать
+  diff А Б                      сравнить два файла или контроллера (COMn)
+  show ФАЙЛ|COMn                каждый элемент с его страницей и подписью
+  defaults [-o ФАЙЛ]            заводские настройки в виде файла
+  watch ШАБЛОН [COMn...]        линия выпуска: каждый ответивший контроллер получает
+        [--units СТРОКИ.csv] [--log ЖУРНАЛ.jsonl] [--backups ПАПКА] [--count N] [--settle С]
+                                ШАБЛОН и свою строку, с проверкой и журналом; --check
+                                только проверяет ШАБЛОН и строки
+  report ФАЙЛ|COMn -o ЛИСТ.pdf|ЛИСТ.html [--mask]
+        [--site ТЕКСТ] [--customer ТЕКСТ] [--installer ТЕКСТ]
                                 лист конфигурации (--mask: номера, ключи и пароли
                                 скрыты); вверху объект, заказчик и установщик,
                                 не указанные — строки для записи от руки
-  audit COMn FILE|SHEET         хранит ли контроллер эти настройки
+  audit COMn ФАЙЛ|ЛИСТ          хранит ли контроллер эти настройки
 
---trace FILE записывает обмен с каждым портом (время, направление, байты, текст),
+--trace ФАЙЛ записывает обмен с каждым портом (время, направление, байты, текст),
 каждая строка начинается с номера COM-порта.
 
-Код завершения: 0 выполнено и совпадает, 1 сбой устройства или порта, 2 ошибка
+Код завершения: 0 выполнено и совпадает, 1 сбой контроллера или порта, 2 ошибка
 в командной строке или в файле, 3 найдены различия (diff, write --verify, audit).
 
 write сначала сохраняет то, что хранил каждый контроллер, снимком в папке резервных копий.
@@ -85,23 +85,7 @@ write сначала сохраняет то, что хранил каждый �
     </message>
     <message>
         <source>Write every command sent and every reply received, for each port, to FILE.</source>
-        <translation>Записывать в FILE каждую отправленную команду и каждый полученный ответ по каждому порту.</translation>
-    </message>
-    <message>
-        <source>watch: one row of values per unit (CSV).</source>
-        <translation>watch: по строке значений на каждое изделие (CSV).</translation>
-    </message>
-    <message>
-        <source>watch: append one JSON line per unit to FILE.</source>
-        <translation>watch: дописывать в FILE по строке JSON на каждое изделие.</translation>
-    </message>
-    <message>
-        <source>watch: the folder for what each unit held before.</source>
-        <translation>watch: папка для того, что изделие хранило прежде.</translation>
-    </message>
-    <message>
-        <source>watch: end after N units passed.</source>
-        <translation>watch: закончить после N годных изделий.</translation>
+        <translation>Записывать в ФАЙЛ каждую отправленную команду и каждый полученный ответ по каждому порту.</translation>
     </message>
     <message>
         <source>watch: seconds to wait after a port appears (default 1).</source>
@@ -177,7 +161,7 @@ write сначала сохраняет то, что хранил каждый �
     </message>
     <message>
         <source>watch takes one template file and the ports to watch: watch TEMPLATE [COM3...]</source>
-        <translation>watch принимает один файл шаблона и порты, за которыми следить: watch TEMPLATE [COM3...]</translation>
+        <translation>watch принимает один файл шаблона и порты, за которыми следить: watch ШАБЛОН [COM3...]</translation>
     </message>
     <message>
         <source>--count takes a whole number from 1 up, not &apos;%1&apos;</source>
@@ -197,19 +181,19 @@ write сначала сохраняет то, что хранил каждый �
     </message>
     <message>
         <source>read takes one or more ports: read COM3 [COM4...] -o FILE|DIR</source>
-        <translation>read принимает один или несколько портов: read COM3 [COM4...] -o FILE|DIR</translation>
+        <translation>read принимает один или несколько портов: read COM3 [COM4...] -o ФАЙЛ|ПАПКА</translation>
     </message>
     <message>
         <source>read needs -o FILE (or -o DIR for several ports, -o - for stdout)</source>
-        <translation>read требует -o FILE (или -o DIR для нескольких портов, -o - для стандартного вывода)</translation>
+        <translation>read требует -o ФАЙЛ (или -o ПАПКА для нескольких портов, -o - для стандартного вывода)</translation>
     </message>
     <message>
         <source>write takes one or more ports and one file: write COM3 [COM4...] FILE</source>
-        <translation>write принимает один или несколько портов и один файл: write COM3 [COM4...] FILE</translation>
+        <translation>write принимает один или несколько портов и один файл: write COM3 [COM4...] ФАЙЛ</translation>
     </message>
     <message>
         <source>diff takes two files or ports: diff A B</source>
-        <translation>diff принимает два файла или порта: diff A B</translation>
+        <translation>diff принимает два файла или порта: diff А Б</translation>
     </message>
     <message>
         <source>show takes one file or port</source>
@@ -217,19 +201,19 @@ write сначала сохраняет то, что хранил каждый �
     </message>
     <message>
         <source>defaults takes no arguments, only -o FILE</source>
-        <translation>defaults не принимает аргументов, только -o FILE</translation>
+        <translation>defaults не принимает аргументов, только -o ФАЙЛ</translation>
     </message>
     <message>
         <source>report takes one file or port: report FILE|COMn -o SHEET.pdf|SHEET.html</source>
-        <translation>report принимает один файл или порт: report FILE|COMn -o SHEET.pdf|SHEET.html</translation>
+        <translation>report принимает один файл или порт: report ФАЙЛ|COMn -o ЛИСТ.pdf|ЛИСТ.html</translation>
     </message>
     <message>
         <source>report needs -o SHEET.pdf or -o SHEET.html</source>
-        <translation>report требует -o SHEET.pdf или -o SHEET.html</translation>
+        <translation>report требует -o ЛИСТ.pdf или -o ЛИСТ.html</translation>
     </message>
     <message>
         <source>audit takes a port and a file or sheet: audit COMn FILE|SHEET</source>
-        <translation>audit принимает порт и файл или лист: audit COMn FILE|SHEET</translation>
+        <translation>audit принимает порт и файл или лист: audit COMn ФАЙЛ|ЛИСТ</translation>
     </message>
     <message>
         <source>unknown command &apos;%1&apos;</source>
@@ -252,12 +236,56 @@ write сначала сохраняет то, что хранил каждый �
         <translation>только шаблон</translation>
     </message>
     <message>
-        <source>Stopping after the units under way (again to stop at once)</source>
-        <translation>Остановка после изделий, которые уже в работе (ещё раз — остановить сразу)</translation>
-    </message>
-    <message>
         <source>Watching %1; backups in %2</source>
         <translation>Слежу за %1; резервные копии в %2</translation>
+    </message>
+    <message>
+        <source>path</source>
+        <translation>путь</translation>
+    </message>
+    <message>
+        <source>seconds</source>
+        <translation>секунды</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>файл</translation>
+    </message>
+    <message>
+        <source>watch: one row of values per controller (CSV).</source>
+        <translation>watch: по строке значений на каждый контроллер (CSV).</translation>
+    </message>
+    <message>
+        <source>watch: append one JSON line per controller to FILE.</source>
+        <translation>watch: дописывать в ФАЙЛ по строке JSON на каждый контроллер.</translation>
+    </message>
+    <message>
+        <source>watch: the folder for what each controller held before.</source>
+        <translation>watch: папка для того, что контроллер хранил прежде.</translation>
+    </message>
+    <message>
+        <source>dir</source>
+        <translation>папка</translation>
+    </message>
+    <message>
+        <source>watch: end after N controllers written and verified.</source>
+        <translation>watch: закончить, когда N контроллеров записаны и проверены.</translation>
+    </message>
+    <message>
+        <source>command</source>
+        <translation>команда</translation>
+    </message>
+    <message>
+        <source>arguments</source>
+        <translation>аргументы</translation>
+    </message>
+    <message>
+        <source>[arguments...]</source>
+        <translation>[аргументы...]</translation>
+    </message>
+    <message>
+        <source>Stopping after the controllers under way (again to stop at once)</source>
+        <translation>Остановка после контроллеров, которые уже в работе (ещё раз — остановить сразу)</translation>
     </message>
 </context>
 <context>
@@ -279,10 +307,6 @@ write сначала сохраняет то, что хранил каждый �
         <translation>все ответы на READ_SET за %1 с искажены, последний: %2</translation>
     </message>
     <message>
-        <source>no answer to %1 within %2 s</source>
-        <translation>нет ответа на %1 за %2 с</translation>
-    </message>
-    <message>
         <source>the port went away</source>
         <translation>порт пропал</translation>
     </message>
@@ -297,6 +321,10 @@ write сначала сохраняет то, что хранил каждый �
     <message>
         <source>%1 %2/%3 bytes</source>
         <translation>%1 %2/%3 байт</translation>
+    </message>
+    <message>
+        <source>the controller does not answer — check the cable, power and port number (no answer to %1 within %2 s)</source>
+        <translation>контроллер не отвечает — проверьте кабель, питание и номер порта (нет ответа на %1 за %2 с)</translation>
     </message>
 </context>
 <context>
@@ -315,7 +343,7 @@ write сначала сохраняет то, что хранил каждый �
     </message>
     <message>
         <source>report needs -o SHEET.pdf or -o SHEET.html</source>
-        <translation>report требует -o SHEET.pdf или -o SHEET.html</translation>
+        <translation>report требует -o ЛИСТ.pdf или -o ЛИСТ.html</translation>
     </message>
     <message>
         <source>%1 cannot be written: %2</source>
@@ -387,7 +415,7 @@ write сначала сохраняет то, что хранил каждый �
     </message>
     <message>
         <source>read needs -o FILE (or -o DIR for several ports, -o - for stdout)</source>
-        <translation>read требует -o FILE (или -o DIR для нескольких портов, -o - для стандартного вывода)</translation>
+        <translation>read требует -o ФАЙЛ (или -o ПАПКА для нескольких портов, -o - для стандартного вывода)</translation>
     </message>
     <message>
         <source>-o - takes one port; give a folder for several</source>
@@ -444,6 +472,14 @@ write сначала сохраняет то, что хранил каждый �
     <message>
         <source>Value</source>
         <translation>Значение</translation>
+    </message>
+    <message>
+        <source>waiting for the controller&apos;s answer… %1 s</source>
+        <translation>ожидание ответа контроллера… %1 с</translation>
+    </message>
+    <message>
+        <source>Factory configuration written to %1</source>
+        <translation>Заводская конфигурация записана в %1</translation>
     </message>
 </context>
 </TS>

@@ -58,7 +58,8 @@ private:
     sim::Simulator *startSim(int com);
     // `locale`: the variables that choose the program's language (LANG=..., LANGUAGE=...);
     // none is English, as on a machine where nothing is set.
-    Result cli(const QStringList &args, const QStringList &locale = {});
+    // `terminal`: stdout and stderr are one pseudo-terminal, read as out.
+    Result cli(const QStringList &args, const QStringList &locale = {}, bool terminal = false);
     QString writeFile(const QString &name, const QByteArray &text);
 
     std::unique_ptr<QTemporaryDir> m_home;
@@ -90,7 +91,7 @@ sim::Simulator *TestCli::startSim(int com)
     return m_sims.back().get();
 }
 
-TestCli::Result TestCli::cli(const QStringList &args, const QStringList &locale)
+TestCli::Result TestCli::cli(const QStringList &args, const QStringList &locale, bool terminal)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -104,7 +105,16 @@ TestCli::Result TestCli::cli(const QStringList &args, const QStringList &locale)
     env.insert(QStringLiteral("XDG_STATE_HOME"), m_stateHome.isEmpty() ? m_home->filePath(QStringLiteral("state")) : m_stateHome);
     process.setProcessEnvironment(env);
     QSignalSpy finished(&process, &QProcess::finished);
-    process.start(QStringLiteral(TAVRIX_CLI_PATH), args);
+    if (terminal) {
+        // script(1) gives the program a pseudo-terminal and passes on its exit status.
+        QStringList words{QStringLiteral(TAVRIX_CLI_PATH)};
+        words << args;
+        for (QString &word : words)
+            word = QLatin1Char('\'') + word.replace(QLatin1Char('\''), QStringLiteral("'\\''")) + QLatin1Char('\'');
+        process.start(QStringLiteral("script"), {QStringLiteral("-qec"), words.join(QLatin1Char(' ')), QStringLiteral("/dev/null")});
+    } else {
+        process.start(QStringLiteral(TAVRIX_CLI_PATH), args);
+    }
     // The simulators answer from this event loop while the program runs.
     if (!finished.wait(60000))
         return {};
@@ -194,6 +204,10 @@ void TestCli::exitStatuses_data()
     const QString none;
     QTest::newRow("diff of equal files") << QStringList{"diff", "GOOD", "GOOD"} << none << 0 << "" << "";
     QTest::newRow("diff of differing files") << QStringList{"diff", "GOOD", "OTHER"} << none << 3 << "ComboBox22" << "";
+    QTest::newRow("diff shows each control's caption by its name")
+        << QStringList{"diff", "GOOD", "OTHER"} << none << 3 << "Page +Caption +Name +\\S+ +\\S+\nНастройки +Время работы сирены +ComboBox22 +4 \\(40 сек\\.\\) +8 " << "";
+    QTest::newRow("diff of a file naming controls as the window does") << QStringList{"diff", "NAMED", "GOOD"} << none << 3
+                                                                        << "Время работы сирены +ComboBox22 " << "";
     QTest::newRow("diff of a port and a file") << QStringList{"diff", "COM3", "OTHER"} << none << 3 << "ComboBox22" << "";
     QTest::newRow("verified write") << QStringList{"write", "COM3", "GOOD", "--verify"} << none << 0 << ""
                                     << "COM3: written and verified";
@@ -229,6 +243,15 @@ void TestCli::exitStatuses_data()
                                         << "" << "";
     QTest::newRow("factory configuration as JSON") << QStringList{"defaults", "--json"} << none << 0
                                                   << "\"name\": \"ComboBox22\"" << "";
+    QTest::newRow("factory file says where it went") << QStringList{"defaults", "-o", "OUT"} << none << 0 << "^$"
+                                                    << "^Factory configuration written to .*/out\\.cfg\n$";
+    QTest::newRow("factory file says where it went, in Russian") << QStringList{"defaults", "-o", "OUT"} << "russian" << 0
+                                                                << "^$" << "^Заводская конфигурация записана в .*/out\\.cfg\n$";
+    // Every word of the Russian help is Russian, but the names typed as they stand.
+    QTest::newRow("help in Russian") << QStringList{"--help"} << "russian" << 0
+                                     << "^(?=[\\s\\S]*\nАргументы:\n)(?:[^A-Za-z]|--?[a-z]+(?:-[a-z]+)*|(?:tavrix-cli|ports|read|"
+                                        "write|diff|show|defaults|watch|report|audit|COMn|COM|Tavrix|JSON|CSV|N|LANGUAGE=ru|"
+                                        "LANGUAGE=en|csv|jsonl|pdf|html|cfg)(?![A-Za-z]))+$" << "^$";
     QTest::newRow("factory file with a JSON result") << QStringList{"defaults", "-o", "OUT", "--json"} << none << 0
                                                      << "\"file\":" << "";
     QTest::newRow("diff as JSON") << QStringList{"diff", "GOOD", "OTHER", "--json"} << none << 3
@@ -237,8 +260,20 @@ void TestCli::exitStatuses_data()
     QTest::newRow("no such port") << QStringList{"write", "COM49", "GOOD"} << none << 1 << "" << "COM49: no such port";
     QTest::newRow("link to a device that has gone") << QStringList{"read", "COM3", "-o", "OUT"} << "link gone" << 1
                                                    << "" << "COM3: .*/unplugged, which does not exist";
-    QTest::newRow("silent controller") << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "3"} << "silent" << 1
-                                       << "" << "no answer to READ_SET within 3 s";
+    // The person's words first, the protocol's after; no waiting line where no one watches.
+    QTest::newRow("silent controller") << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "3"} << "silent" << 1 << ""
+                                       << "^(?![\\s\\S]*waiting)COM3: the controller does not answer — check the cable, power and "
+                                          "port number \\(no answer to READ_SET within 3 s\\); nothing saved \\(";
+    QTest::newRow("silent controller, in Russian") << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "3"}
+                                                   << "russian silent" << 1 << ""
+                                                   << "^COM3: контроллер не отвечает — проверьте кабель, питание и номер порта "
+                                                      "\\(нет ответа на READ_SET за 3 с\\); ничего не сохранено \\(";
+    // On a terminal a line counts the seconds in place, and is wiped before the outcome.
+    QTest::newRow("silent controller, on a terminal") << QStringList{"read", "COM3", "-o", "OUT", "--timeout", "3"}
+                                                      << "terminal silent" << 1
+                                                      << "^\rCOM3: waiting for the controller's answer… 1 s\r"
+                                                         "COM3: waiting for the controller's answer… 2 s\r +\r"
+                                                         "COM3: the controller does not answer" << "^$";
     QTest::newRow("one port of two fails") << QStringList{"write", "COM3", "COM49", "GOOD"} << none << 1 << "" << "";
     QTest::newRow("malformed file") << QStringList{"write", "COM3", "BAD"} << none << 2 << "" << "";
     QTest::newRow("read into a folder yet to be made") << QStringList{"read", "COM3", "-o", "NEWDIR/"} << none << 0
@@ -266,6 +301,9 @@ void TestCli::exitStatuses_data()
     QTest::newRow("file larger than 1 MiB") << QStringList{"write", "COM3", "HUGE"} << none << 2 << "" << "";
     QTest::newRow("watch checks every row") << QStringList{"watch", "GOOD", "--units", "UNITS", "--check"} << none << 0
                                             << "line 3 \\(B\\): Edit1 = \\+380501000002" << "";
+    QTest::newRow("watch takes columns named as the window does")
+        << QStringList{"watch", "GOOD", "--units", "NAMEDUNITS", "--check"} << none << 0
+        << "line 2 \\(A\\): Edit1 = \\+380501000001, Edit31 = 1234\n" << "";
     QTest::newRow("watch refuses a bad row before any port")
         << QStringList{"watch", "GOOD", "COM3", "--units", "BADUNITS"} << none << 2 << ""
         << "badunits.csv: line 3, column Edit1: ";
@@ -273,10 +311,10 @@ void TestCli::exitStatuses_data()
                                                     << none << 2 << "" << "the log's folder .* does not exist";
     QTest::newRow("watch one unit") << QStringList{"watch", "GOOD", "COM3", "--count", "1", "--settle", "0",
                                                    "--backups", "NEWDIR/", "--log", "LOG"}
-                                    << none << 0 << "COM3  unit 1  written and verified  \\d+\\.\\d s\n(.|\n)*Total: 1 written, 0 failed" << "";
+                                    << none << 0 << "COM3  controller 1  written and verified  \\d+\\.\\d s\n(.|\n)*Total: 1 written, 0 failed, median" << "";
     QTest::newRow("watch summary as JSON")
         << QStringList{"watch", "GOOD", "COM3", "--count", "1", "--settle", "0", "--backups", "NEWDIR/", "--json"}
-        << none << 0 << "\"passed\": 1" << "COM3  unit 1  written and verified";
+        << none << 0 << "\"passed\": 1" << "COM3  controller 1  written and verified";
     QTest::newRow("--units outside watch") << QStringList{"read", "COM3", "-o", "OUT", "--units", "UNITS"} << none << 2
                                            << "" << "--units belongs to watch";
     QTest::newRow("watch count not a number") << QStringList{"watch", "GOOD", "--count", "many"} << none << 2 << ""
@@ -333,7 +371,7 @@ void TestCli::exitStatuses_data()
         << "Смещение +Имя +Страница +Подпись +Записано +Прочитано\n" << "COM3: записан, но при чтении отличаются";
     QTest::newRow("watch one unit in Russian")
         << QStringList{"watch", "GOOD", "COM3", "--count", "1", "--settle", "0", "--backups", "NEWDIR/"} << "russian"
-        << 0 << "^Слежу за COM3; резервные копии в .*\nCOM3  изделие 1  записан и проверен  \\d+\\.\\d с\n"
+        << 0 << "^Слежу за COM3; резервные копии в .*\nCOM3  контроллер 1  записан и проверен  \\d+\\.\\d с\n"
                 "Итого: записано 1, ошибок 0, " << "";
     QTest::newRow("endless device as a file") << QStringList{"diff", "/dev/zero", "GOOD"} << none << 2 << "" << "";
 }
@@ -345,7 +383,10 @@ void TestCli::exitStatuses()
     QFETCH(int, status);
     QFETCH(QString, shown);
     QFETCH(QString, said);
-    // A language for the run, then the fault itself.
+    // A terminal and a language for the run, then the fault itself.
+    const bool terminal = fault.startsWith(QLatin1String("terminal "));
+    if (terminal)
+        fault = fault.mid(9);
     QStringList locale;
     if (fault.startsWith(QLatin1String("russian"))) {
         locale << QStringLiteral("LANG=ru_RU.UTF-8");
@@ -375,6 +416,9 @@ void TestCli::exitStatuses()
     const QString units = writeFile(QStringLiteral("units.csv"), "unit,Edit1\nA,+380501000001\nB,+380501000002\n");
     const QString badUnits = writeFile(QStringLiteral("badunits.csv"), "unit,Edit1\nA,+380501000001\nB,+3805010000021234\n");
     const QString log = m_home->filePath(QStringLiteral("line.jsonl"));
+    const QString named = writeFile(QStringLiteral("named.cfg"), "# tavrix-configuration 1\nвремя работы СИРЕНЫ = 8\n");
+    const QString namedUnits = writeFile(QStringLiteral("namedunits.csv"),
+                                         "unit,Номер 1-го абонента,ПАРОЛЬ для SMS команд\nA,+380501000001,1234\n");
 
     sim::Simulator *device = startSim(3);
     QVERIFY(device);
@@ -450,6 +494,10 @@ void TestCli::exitStatuses()
             arg = forms;
         else if (arg == QLatin1String("UNITS"))
             arg = units;
+        else if (arg == QLatin1String("NAMED"))
+            arg = named;
+        else if (arg == QLatin1String("NAMEDUNITS"))
+            arg = namedUnits;
         else if (arg == QLatin1String("BADUNITS"))
             arg = badUnits;
         else if (arg == QLatin1String("LOG"))
@@ -468,7 +516,7 @@ void TestCli::exitStatuses()
     QSignalSpy commands(device, &sim::Simulator::commandReceived);
     QElapsedTimer clock;
     clock.start();
-    const Result r = cli(args, locale);
+    const Result r = cli(args, locale, terminal);
     if (faults.silent) {
         // Asked at once and again after 2 s, given up after the 3 s of --timeout (a coarse
         // timer may end up to 5 % early).
@@ -638,7 +686,7 @@ void TestCli::watchEndsAfterTheUnitInProgressOnInterrupt()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QVERIFY2(process.exitCode() == 0, qPrintable(out));
     // The unit under way was finished and verified, and no other was begun.
-    QVERIFY2(out.contains(QStringLiteral("COM3  изделие 1  записан и проверен")), qPrintable(out));
+    QVERIFY2(out.contains(QStringLiteral("COM3  контроллер 1  записан и проверен")), qPrintable(out));
     QVERIFY2(out.contains(QStringLiteral("Итого: записано 1, ошибок 0")), qPrintable(out));
     QCOMPARE(device->record().mid(513, 10), QByteArray("\"internet\""));
 }

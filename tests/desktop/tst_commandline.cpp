@@ -154,9 +154,9 @@ void TestCommandLine::speaksTheUsersLanguage_data()
 
     const QStringList russian{QStringLiteral("LANG=ru_RU.UTF-8")};
     const QStringList english{QStringLiteral("LANG=en_GB.UTF-8")};
-    const QString cliHelpRu = QStringLiteral("^Использование: tavrix-cli \\[параметры\\] command(.|\\n)*Команды:\\n"
+    const QString cliHelpRu = QStringLiteral("^Использование: tavrix-cli \\[параметры\\] команда(.|\\n)*Команды:\\n"
                                              "  ports \\[--all\\] +COM-порты, которые есть(.|\\n)*"
-                                             "--timeout <seconds> +Сколько секунд ждать ответа");
+                                             "--timeout <секунды> +Сколько секунд ждать ответа");
     const QString cliHelpEn = QStringLiteral("^Usage: tavrix-cli \\[options\\] command(.|\\n)*Commands:\\n"
                                              "  ports \\[--all\\] +the COM ports there are(.|\\n)*"
                                              "--timeout <seconds> +Seconds to wait");

@@ -349,7 +349,7 @@ void TestWine::watchWritesAUnitAndLogsIt()
                           120000, QStringLiteral("ru_RU.UTF-8"));
     const QString said = QString::fromUtf8(r.out);
     QVERIFY2(r.status == 0, qPrintable(said + QString::fromUtf8(r.err)));
-    QVERIFY2(said.contains(QStringLiteral("COM5  изделие 1 (Объект Липова 4)  записан и проверен")), qPrintable(said));
+    QVERIFY2(said.contains(QStringLiteral("COM5  контроллер 1 (Объект Липова 4)  записан и проверен")), qPrintable(said));
     QCOMPARE(m_device.record().mid(90, 13), QByteArray("+380501000001"));
     QFile file(log);
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -55,6 +55,8 @@ private slots:
     void benches_data();
     void benches();
     void logFolderMissingStopsBeforeStarting();
+    void summarySaysARateOnlyFromEnoughControllers_data();
+    void summarySaysARateOnlyFromEnoughControllers();
 
 private:
     QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
@@ -415,4 +417,32 @@ void TestLine::logFolderMissingStopsBeforeStarting()
 }
 
 QTEST_MAIN(TestLine)
+void TestLine::summarySaysARateOnlyFromEnoughControllers_data()
+{
+    QTest::addColumn<int>("passed");
+    QTest::addColumn<int>("failed");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("one controller in seconds") << 1 << 0 << 2.0 << "Total: 1 written, 0 failed, median cycle 1.3 s";
+    QTest::newRow("three controllers within a minute") << 2 << 1 << 59.0 << "Total: 2 written, 1 failed, median cycle 1.3 s";
+    QTest::newRow("two controllers over an hour") << 2 << 0 << 3600.0 << "Total: 2 written, 0 failed, median cycle 1.3 s";
+    QTest::newRow("three controllers over a minute")
+        << 2 << 1 << 60.0 << "Total: 2 written, 1 failed, 120 an hour, median cycle 1.3 s";
+}
+
+void TestLine::summarySaysARateOnlyFromEnoughControllers()
+{
+    QFETCH(int, passed);
+    QFETCH(int, failed);
+    QFETCH(double, seconds);
+    QFETCH(QString, line);
+    ProductionLine::Summary s;
+    s.passed = passed;
+    s.failed = failed;
+    s.runSeconds = seconds;
+    s.unitsPerHour = passed * 3600.0 / seconds;
+    s.medianSeconds = 1.3;
+    QCOMPARE(ProductionLine::summaryLine(s), line);
+}
+
 #include "tst_line.moc"

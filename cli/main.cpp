@@ -46,7 +46,7 @@ const char *const kSynopsis = QT_TRANSLATE_NOOP(
     "--trace FILE writes the exchange with every port (time, direction, bytes, text),\n"
     "each line headed by its COM number.\n"
     "\n"
-    "Exit status: 0 done and identical, 1 device or port failure, 2 usage or file error,\n"
+    "Exit status: 0 done and identical, 1 controller or port failure, 2 usage or file error,\n"
     "3 differences found (diff, write --verify, audit).\n"
     "\n"
     "write saves what each controller held first, as a snapshot in the backups folder.\n"

@@ -292,6 +292,10 @@ const QList<PageForm> &pageForms()
 
 QString ControlInfo::description() const
 {
+    // The caption is the window's Russian; what the field carries is said in English
+    // and would be a foreign half of what a Russian user reads.
+    if (language::russian())
+        return caption;
     if (meaning.isEmpty() || caption.isEmpty())
         return caption.isEmpty() ? meaning : caption;
     return caption + QStringLiteral(" — ") + meaning;
@@ -681,9 +685,7 @@ QByteArray Catalog::render(const Configuration &cfg) const
             out += QStringLiteral("\n# %1\n").arg(pageTitle(page));
         }
         QString line = QStringLiteral("%1 = %2").arg(info->name, quoted(e->value));
-        // The caption is the window's Russian; what the field carries is said in English
-        // and would be a foreign half of a Russian user's comment.
-        if (const QString about = language::russian() ? info->caption : info->description(); !about.isEmpty())
+        if (const QString about = info->description(); !about.isEmpty())
             line = line.leftJustified(kCommentColumn - 2) + QStringLiteral("  # ") + about;
         out += line + QLatin1Char('\n');
     }

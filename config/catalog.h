@@ -37,7 +37,8 @@ struct ControlInfo
     ReadForm readForm = ReadForm::Whole;
     int slot = 0;
 
-    // The caption and, where known, the field's meaning: "Время работы сирены — siren time, ...".
+    // The caption and, where known and the user's language is not Russian, the field's
+    // meaning: "Время работы сирены — siren time, ...".
     QString description() const;
 };
 
@@ -145,8 +146,7 @@ public:
     void copy(const Controls &from, Controls &to) const;
 
     // The file text: the format line, then one line per control grouped by page, under
-    // its control name with its caption as the comment (for an English user, what its
-    // field carries after it).
+    // its control name with its description() as the comment.
     QByteArray render(const Configuration &cfg) const;
 
     // Controls named in both whose values differ, grouped by page.

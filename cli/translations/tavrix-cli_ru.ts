@@ -28,7 +28,7 @@ Commands:
 --trace FILE writes the exchange with every port (time, direction, bytes, text),
 each line headed by its COM number.
 
-Exit status: 0 done and identical, 1 device or port failure, 2 usage or file error,
+Exit status: 0 done and identical, 1 controller or port failure, 2 usage or file error,
 3 differences found (diff, write --verify, audit).
 
 write saves what each controller held first, as a snapshot in the backups folder.

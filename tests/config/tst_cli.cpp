@@ -284,6 +284,8 @@ void TestCli::exitStatuses_data()
     QTest::newRow("trace file that cannot be made") << QStringList{"read", "COM3", "-o", "OUT", "--trace", "NEWDIR/"}
                                                     << none << 2 << "" << "--trace";
     QTest::newRow("show a file") << QStringList{"show", "GOOD"} << none << 0 << "Время работы сирены" << "";
+    QTest::newRow("show a file in Russian: the captions alone") << QStringList{"show", "GOOD"} << "russian" << 0
+                                                                << "(?!.*siren)Время работы сирены +ComboBox22 " << "";
     QTest::newRow("read to stdout") << QStringList{"read", "COM3", "-o", "-"} << none << 0 << "ComboBox22 = 6" << "";
     QTest::newRow("read to stdout as JSON") << QStringList{"read", "COM3", "-o", "-", "--json"} << none << 0
                                             << "\"controls\"" << "";

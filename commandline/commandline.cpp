@@ -13,6 +13,17 @@ struct Words
     Q_DECLARE_TR_FUNCTIONS(commandline)
 };
 
+// The parser's own words in the help and its faults: carried in the programs' own
+// translations too, so that the help is Russian throughout also where Qt's translations
+// are not installed.
+[[maybe_unused]] const char *const kParserWords[] = {
+    QT_TRANSLATE_NOOP("QCommandLineParser", "[options]"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Options:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Arguments:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
+};
+
 // The argument as the user typed it, for an option the parser reports by name only.
 QString asTyped(const QString &name, const QStringList &arguments)
 {

@@ -286,7 +286,7 @@ QJsonObject ProductionLine::summaryObject(const Summary &s)
 QString ProductionLine::summaryLine(const Summary &s)
 {
     QString line = tr("Total: %1 written, %2 failed").arg(s.passed).arg(s.failed);
-    // A rate from a unit or two, or from a few seconds, says nothing of the line.
+    // A rate from a controller or two, or from a few seconds, says nothing of the line.
     if (s.passed + s.failed >= kUnitsForARate && s.runSeconds >= kSecondsForARate)
         line += tr(", %1 an hour").arg(QString::number(s.unitsPerHour, 'f', 0));
     line += tr(", median cycle %1 s").arg(QString::number(s.medianSeconds, 'f', 1));

@@ -287,6 +287,10 @@ write сначала сохраняет то, что хранил каждый �
         <source>Stopping after the controllers under way (again to stop at once)</source>
         <translation>Остановка после контроллеров, которые уже в работе (ещё раз — остановить сразу)</translation>
     </message>
+    <message>
+        <source>text</source>
+        <translation>ТЕКСТ</translation>
+    </message>
 </context>
 <context>
     <name>DeviceJob</name>

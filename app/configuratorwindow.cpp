@@ -90,15 +90,15 @@ void ConfiguratorWindow::buildMenus()
     m_help->setObjectName(QStringLiteral("helpMenu"));
 
     QStringList named;
-    for (const WindowActionRow &row : windowActionRows()) {
+    for (const WindowCommand &row : windowCommands()) {
         named << QLatin1String(row.source);
-        QObject *source = windowActionSource(m_form, row.source);
+        QObject *source = row.menu == WindowMenu::None ? nullptr : windowActionSource(m_form, row.source);
         if (!source)
             continue;
         QMenu *menu = row.menu == WindowMenu::File ? m_file : m_controller;
         if (row.separatorBefore && !menu->isEmpty())
             menu->addSeparator();
-        addMirror(menu, source);
+        addMirror(menu, source, m_form);
     }
     // Entries given to the bar's menu without a row of their own are file work too.
     if (auto *configurations = m_form->findChild<ConfigurationMenu *>()) {
@@ -108,7 +108,7 @@ void ConfiguratorWindow::buildMenus()
                 continue;
             if (!std::exchange(separated, true))
                 m_file->addSeparator();
-            addMirror(m_file, action);
+            addMirror(m_file, action, m_form);
         }
     }
     m_file->addSeparator();

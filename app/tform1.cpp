@@ -7,6 +7,7 @@
 #include "app/writesnapshots.h"
 #include "app/portdiscovery.h"
 #include "app/unsavededits.h"
+#include "app/windowactions.h"
 #include "link/portdiagnosis.h"
 #include "protocol/commands.h"
 #include "protocol/records/records.h"
@@ -58,51 +59,6 @@ void setTextColour(QWidget *w, QPalette::ColorRole role, const QColor &colour)
 
 } // namespace
 
-// What a sender does with ButtWrite around its write.
-enum class AroundWrite { Nothing, DisableWrite, EnableWriteAfter };
-
-// One command a button sends: its word, the record that follows it and what happens
-// to ButtWrite around the write.
-struct CommandButton
-{
-    const char *button;
-    void (TForm1::*handler)();
-    const char *word;
-    QByteArray (*payload)(Controls &); // none: the word alone
-    AroundWrite around;
-    // Enabled by a connect; the settings buttons wait for the first settings reply.
-    bool withConnection;
-};
-
-namespace {
-
-const CommandButton kCommandButtons[] = {
-    {"ButtWrite", &TForm1::ButtWriteClick, command::kWriteSettings, records::buildSettings,
-     AroundWrite::DisableWrite, false},
-    {"Button11", &TForm1::Button11Click, command::kReadSettings, nullptr, AroundWrite::EnableWriteAfter, false},
-    {"Button12", &TForm1::Button12Click, command::kReadPhones, nullptr, AroundWrite::DisableWrite, true},
-    {"Button13", &TForm1::Button13Click, command::kReadKeys, nullptr, AroundWrite::DisableWrite, true},
-    {"Button14", &TForm1::Button14Click, command::kReadSms, nullptr, AroundWrite::DisableWrite, true},
-    {"Button15", &TForm1::Button15Click, command::kReadGprs, nullptr, AroundWrite::DisableWrite, true},
-    {"Button6", &TForm1::Button6Click, command::kWritePhones, records::buildPhoneList, AroundWrite::DisableWrite,
-     true},
-    {"Button7", &TForm1::Button7Click, command::kWriteKeys, records::buildKeyList, AroundWrite::DisableWrite, true},
-    {"Button8", &TForm1::Button8Click, command::kWriteSms, records::buildSmsList, AroundWrite::DisableWrite, true},
-    {"Button10", &TForm1::Button10Click, command::kWriteGprs, records::buildGprsList, AroundWrite::DisableWrite,
-     true},
-};
-
-const CommandButton &commandButton(const char *name)
-{
-    for (const CommandButton &b : kCommandButtons) {
-        if (qstrcmp(b.button, name) == 0)
-            return b;
-    }
-    Q_UNREACHABLE();
-}
-
-} // namespace
-
 TForm1::TForm1(PortMap portMap, QWidget *parent, StepClock *clock)
     : QWidget(parent),
       ui(std::make_unique<Ui::TForm1>()),
@@ -136,7 +92,7 @@ TForm1::TForm1(PortMap portMap, QWidget *parent, StepClock *clock)
         m_lineRunning = running;
         if (running && isConnected())
             disconnectPort();
-        ui->OpenClose->setEnabled(!running && ui->ComboBox1->count() > 0);
+        followCommands();
     }, [this] { return isConnected() ? m_portTable.value(ui->ComboBox1->currentIndex(), 0) : 0; }));
     m_snapshots = new WriteSnapshots(*m_controls, m_journal, this);
     menu->addMenuAction(m_snapshots->revertAction());
@@ -165,7 +121,7 @@ void TForm1::fillPortList()
     combo->addItems(ports.items);
     for (int i = 0; i < ports.tooltips.size(); ++i)
         combo->setItemData(i, ports.tooltips.at(i), Qt::ToolTipRole);
-    ui->OpenClose->setEnabled(!ports.items.isEmpty() && !m_lineRunning);
+    followCommands();
     const int index = m_portTable.indexOf(chosen);
     combo->setCurrentIndex(index >= 0 ? index : ports.items.isEmpty() ? -1 : 0);
     showPortTip();
@@ -188,7 +144,10 @@ PageControl *TForm1::pageControl() const
 
 void TForm1::initActionsConnections()
 {
-    connect(ui->OpenClose, &QPushButton::clicked, this, &TForm1::OpenCloseClick);
+    for (const WindowCommand &c : windowCommands()) {
+        if (auto *button = c.handler ? control<QPushButton>(c.source) : nullptr)
+            connect(button, &QPushButton::clicked, this, c.handler);
+    }
     connect(ui->ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Select);
     connect(ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::showPortTip);
     connect(ui->ComboBox1, &PortSelector::popupAboutToShow, this, [this] {
@@ -196,9 +155,6 @@ void TForm1::initActionsConnections()
         if (!isConnected())
             fillPortList();
     });
-    connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    for (const CommandButton &b : kCommandButtons)
-        connect(control<QPushButton>(b.button), &QPushButton::clicked, this, b.handler);
     connect(&m_session, &Session::lost, this, &TForm1::onPortLost);
     connect(&m_session, &Session::stateChanged, this, &TForm1::onStateChanged);
     connect(&m_session, &Session::sent, this, &TForm1::onSent);
@@ -267,7 +223,7 @@ void TForm1::ComboBox1Select(int index)
 {
     // A new choice takes effect at the next connect.
     if (index >= 0)
-        ui->OpenClose->setEnabled(!m_lineRunning);
+        followCommands();
 }
 
 void TForm1::OpenCloseClick()
@@ -317,7 +273,6 @@ void TForm1::disconnectPort()
 {
     ui->Label22->setText(QString::fromUtf8(kNotConnected));
     setSignalColour(ui->Label22, QPalette::WindowText, kRed);
-    ui->OpenClose->setText(QString::fromUtf8(kConnect));
     m_snapshots->disconnected();
     m_channel.close();
     m_session.end();
@@ -325,15 +280,26 @@ void TForm1::disconnectPort()
 
 void TForm1::onStateChanged(Session::State state, Session::State before)
 {
-    // A connect enables the device buttons; the settings buttons wait for the first
-    // settings reply (handleReply). A disconnect disables them all.
-    const bool connected = state != Session::State::Disconnected;
-    if (connected && before != Session::State::Disconnected)
-        return;
-    if (!connected)
+    // A connect or a disconnect starts the buttons afresh; the settings buttons wait for
+    // the first settings reply (handleReply).
+    if (state == Session::State::Disconnected || before == Session::State::Disconnected) {
+        m_recordHeld = m_sentSince = m_rereadAsked = false;
         m_sentSettings.clear();
-    for (const CommandButton &b : kCommandButtons)
-        control<QPushButton>(b.button)->setEnabled(connected && b.withConnection);
+    }
+    followCommands();
+}
+
+void TForm1::followCommands()
+{
+    const CommandFacts facts{m_session.state(), m_recordHeld, m_sentSince, m_rereadAsked,
+                             m_sending && m_sending->kind != SendKind::Reread, ui->ComboBox1->count() > 0,
+                             m_lineRunning};
+    for (const WindowCommand &c : windowCommands()) {
+        if (auto *button = c.enabledWhen ? control<QPushButton>(c.source) : nullptr)
+            button->setEnabled(c.enabledWhen(facts));
+    }
+    ui->OpenClose->setText(QString::fromUtf8(isConnected() ? kDisconnect : kConnect));
+    emit commandsFollowed();
 }
 
 void TForm1::onPortLost(Session::State was)
@@ -346,18 +312,17 @@ void TForm1::onPortLost(Session::State was)
                                                                      : QString());
 }
 
-void TForm1::send(const CommandButton &command)
+void TForm1::run(const WindowCommand &command)
 {
     QByteArray text = command.word;
     if (command.payload)
         text += command.payload(*m_controls);
     text += command::kCarriageReturn;
-    if (command.around == AroundWrite::DisableWrite)
-        ui->ButtWrite->setEnabled(false);
     m_sending = &command;
-    if (command.payload)
+    followCommands();
+    if (command.kind == SendKind::Write)
         m_session.write(text);
-    else if (command.around == AroundWrite::EnableWriteAfter)
+    else if (command.kind == SendKind::Reread)
         m_session.reread();
     else
         m_session.send(text);
@@ -368,9 +333,10 @@ void TForm1::onSent(Conversation::SendResult result)
 {
     // Right after the write, before the poll restarts. A repeat or a connect sends on
     // no button's behalf; a port that vanished is reported once, by onPortLost.
-    const CommandButton *command = std::exchange(m_sending, nullptr);
-    if (command && command->around != AroundWrite::Nothing)
-        ui->ButtWrite->setEnabled(true);
+    if (std::exchange(m_sending, nullptr)) {
+        m_sentSince = true;
+        followCommands();
+    }
     if (result == Conversation::SendResult::ShortWrite)
         Desktop::instance().showError(QString::fromUtf8(kSendFailed));
 }
@@ -412,8 +378,9 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
         records::applySettings(c, text, found.payloadPos);
         m_snapshots->settingsRead();
         m_edits->markStored();
-        ui->ButtWrite->setEnabled(true);
-        ui->Button11->setEnabled(true);
+        m_recordHeld = true;
+        m_rereadAsked = false;
+        followCommands();
         break;
     case Reply::Phones:
         records::applyPhoneList(c, text, found.payloadPos);
@@ -447,7 +414,7 @@ void TForm1::ButtWriteClick()
     // What the controller holds is saved first; if it cannot be, nothing is sent.
     if (!m_snapshots->beforeWrite())
         return;
-    send(commandButton("ButtWrite"));
+    run(windowCommand("ButtWrite"));
     m_snapshots->writeSent();
     // After the send: the encoders have written their defaults back into the boxes.
     m_sentSettings = m_edits->values();
@@ -462,46 +429,16 @@ void TForm1::Button11Click()
 {
     // Enabled again by the next settings reply. Asked for by the user, any settings
     // answer is welcome again.
-    ui->Button11->setEnabled(false);
-    send(commandButton("Button11"));
+    m_rereadAsked = true;
+    run(windowCommand("Button11"));
 }
 
-void TForm1::Button12Click()
-{
-    send(commandButton("Button12"));
-}
-
-void TForm1::Button13Click()
-{
-    send(commandButton("Button13"));
-}
-
-void TForm1::Button14Click()
-{
-    send(commandButton("Button14"));
-}
-
-void TForm1::Button15Click()
-{
-    send(commandButton("Button15"));
-}
-
-void TForm1::Button6Click()
-{
-    send(commandButton("Button6"));
-}
-
-void TForm1::Button7Click()
-{
-    send(commandButton("Button7"));
-}
-
-void TForm1::Button8Click()
-{
-    send(commandButton("Button8"));
-}
-
-void TForm1::Button10Click()
-{
-    send(commandButton("Button10"));
-}
+// The block buttons, hidden, send what their row says.
+void TForm1::Button12Click() { run(windowCommand("Button12")); }
+void TForm1::Button13Click() { run(windowCommand("Button13")); }
+void TForm1::Button14Click() { run(windowCommand("Button14")); }
+void TForm1::Button15Click() { run(windowCommand("Button15")); }
+void TForm1::Button6Click() { run(windowCommand("Button6")); }
+void TForm1::Button7Click() { run(windowCommand("Button7")); }
+void TForm1::Button8Click() { run(windowCommand("Button8")); }
+void TForm1::Button10Click() { run(windowCommand("Button10")); }

@@ -17,7 +17,7 @@ class PageControl;
 class UnsavedEdits;
 class WidgetControls;
 class WindowRules;
-struct CommandButton;
+struct WindowCommand;
 
 // The main window: banner, connection bar and the configuration pages. It wires the
 // channel, the reply table and the codecs together; the work is done in those.
@@ -74,6 +74,10 @@ public:
     void Button10Click();
     void Image1Click();
 
+signals:
+    // The command buttons have been set from the state: their menu entries look again.
+    void commandsFollowed();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -87,7 +91,9 @@ private:
     void onPortLost(Session::State was);
     void onStateChanged(Session::State state, Session::State before);
     void onSent(Conversation::SendResult result);
-    void send(const CommandButton &command);
+    void run(const WindowCommand &command);
+    // Sets every command button from the facts of the moment.
+    void followCommands();
     void handleReply(const FoundReply &found, const QByteArray &text);
     void setStatusConnected(bool recognised);
 
@@ -101,8 +107,11 @@ private:
     QStringList m_portDevices;
     QStringList m_portLinks;
     QString m_emptyPortsHint;
-    // The button whose command is being written, for what it does around the write.
-    const CommandButton *m_sending = nullptr;
+    // The command being written, for what it does around the write.
+    const WindowCommand *m_sending = nullptr;
+    bool m_recordHeld = false;
+    bool m_sentSince = false;
+    bool m_rereadAsked = false;
     std::unique_ptr<WidgetControls> m_controls;
     WindowRules *m_rules = nullptr;
     std::unique_ptr<UnsavedEdits> m_edits;

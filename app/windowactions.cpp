@@ -1,28 +1,72 @@
 #include "app/windowactions.h"
 
+#include "app/tform1.h"
+#include "protocol/commands.h"
+#include "protocol/records/records.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QEvent>
 #include <QMenu>
 #include <QPointer>
-#include <QRegularExpression>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
-const WindowActionRow kRows[] = {
-    {"openConfiguration", WindowMenu::File, 2, false},
-    {"saveConfiguration", WindowMenu::File, 1, false},
-    {"compareConfiguration", WindowMenu::File, 3, true},
-    {"reportConfiguration", WindowMenu::File, 4, false},
-    {"OpenClose", WindowMenu::Controller, 0, false},
-    {"Button11", WindowMenu::Controller, 0, true},
-    {"ButtWrite", WindowMenu::Controller, 0, false},
-    {"revertSettings", WindowMenu::Controller, 7, false},
-    {"Button1", WindowMenu::Controller, 0, false},
-    {"openJournal", WindowMenu::Controller, 5, true},
-    {"openProductionLine", WindowMenu::Controller, 6, false},
+bool whileConnected(const CommandFacts &f)
+{
+    return f.state != Session::State::Disconnected;
+}
+
+// Enabled by the settings record and again right after any command button's send; held
+// back while a command that is not a re-read goes out.
+bool mayWrite(const CommandFacts &f)
+{
+    return whileConnected(f) && (f.recordHeld || f.sentSince) && !f.sendingHolds;
+}
+
+// Pressed, it waits for the settings answer before it can be pressed again.
+bool mayReread(const CommandFacts &f)
+{
+    return whileConnected(f) && f.recordHeld && !f.rereadAsked;
+}
+
+bool mayLink(const CommandFacts &f)
+{
+    return f.portListed && !f.lineRunning;
+}
+
+using W = WindowMenu;
+using K = SendKind;
+
+// In the menus' order; the hidden block buttons last.
+const WindowCommand kCommands[] = {
+    {"openConfiguration", nullptr, nullptr, nullptr, K::None, W::File, 2, false, nullptr},
+    {"saveConfiguration", nullptr, nullptr, nullptr, K::None, W::File, 1, false, nullptr},
+    {"compareConfiguration", nullptr, nullptr, nullptr, K::None, W::File, 3, true, nullptr},
+    {"reportConfiguration", nullptr, nullptr, nullptr, K::None, W::File, 4, false, nullptr},
+    {"OpenClose", &TForm1::OpenCloseClick, nullptr, nullptr, K::None, W::Controller, 0, false, mayLink},
+    {"Button11", &TForm1::Button11Click, command::kReadSettings, nullptr, K::Reread, W::Controller, 0, true, mayReread},
+    {"ButtWrite", &TForm1::ButtWriteClick, command::kWriteSettings, records::buildSettings, K::Write, W::Controller, 0,
+     false, mayWrite},
+    {"revertSettings", nullptr, nullptr, nullptr, K::None, W::Controller, 7, false, nullptr},
+    {"Button1", &TForm1::Button1Click, nullptr, nullptr, K::None, W::Controller, 0, false, nullptr},
+    {"openJournal", nullptr, nullptr, nullptr, K::None, W::Controller, 5, true, nullptr},
+    {"openProductionLine", nullptr, nullptr, nullptr, K::None, W::Controller, 6, false, nullptr},
+    {"Button12", &TForm1::Button12Click, command::kReadPhones, nullptr, K::Send, W::None, 0, false, whileConnected},
+    {"Button13", &TForm1::Button13Click, command::kReadKeys, nullptr, K::Send, W::None, 0, false, whileConnected},
+    {"Button14", &TForm1::Button14Click, command::kReadSms, nullptr, K::Send, W::None, 0, false, whileConnected},
+    {"Button15", &TForm1::Button15Click, command::kReadGprs, nullptr, K::Send, W::None, 0, false, whileConnected},
+    {"Button6", &TForm1::Button6Click, command::kWritePhones, records::buildPhoneList, K::Write, W::None, 0, false,
+     whileConnected},
+    {"Button7", &TForm1::Button7Click, command::kWriteKeys, records::buildKeyList, K::Write, W::None, 0, false,
+     whileConnected},
+    {"Button8", &TForm1::Button8Click, command::kWriteSms, records::buildSmsList, K::Write, W::None, 0, false,
+     whileConnected},
+    {"Button10", &TForm1::Button10Click, command::kWriteGprs, records::buildGprsList, K::Write, W::None, 0, false,
+     whileConnected},
 };
 
 QString plainText(QString text)
@@ -46,61 +90,42 @@ QChar mnemonicOf(const QString &text)
     return {};
 }
 
-// Keeps a mirror in step with a button: the button has no signal for its enabled state
-// or its caption, so the mirror looks again whenever either may have changed: when a
-// button of its bar changes its enabled state (a connect or a disconnect changes some of
-// them whatever its outcome), after a click and before its menu opens.
-class ButtonMirror : public QObject
+// A button has no signal for its enabled state: whoever switches it, the entry follows.
+class EnabledWatch : public QObject
 {
 public:
-    ButtonMirror(QAbstractButton *button, QAction *mirror, QMenu *menu)
-        : QObject(mirror), m_button(button), m_buttonObject(button), m_mirror(mirror), m_menu(menu)
+    EnabledWatch(QObject *button, QObject *parent, std::function<void()> refresh)
+        : QObject(parent), m_refresh(std::move(refresh))
     {
-        QWidget *bar = button->parentWidget();
-        for (QAbstractButton *neighbour : bar ? bar->findChildren<QAbstractButton *>() : QList<QAbstractButton *>{})
-            neighbour->installEventFilter(this);
         button->installEventFilter(this);
-        connect(menu, &QMenu::aboutToShow, this, &ButtonMirror::refresh);
-        // Queued behind the button's own handler, which may change its caption.
-        connect(button, &QAbstractButton::clicked, this, &ButtonMirror::refresh, Qt::QueuedConnection);
-        connect(mirror, &QAction::triggered, button, [button] {
-            if (button->isEnabled())
-                button->click();
-        });
-        refresh();
-    }
-
-    void refresh()
-    {
-        if (!m_button)
-            return;
-        m_mirror->setEnabled(m_button->isEnabled());
-        if (plainText(m_mirror->text()) != plainText(m_button->text()))
-            m_mirror->setText(withMnemonic(plainText(m_button->text()), m_menu));
     }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject *, QEvent *event) override
     {
-        // Compared as plain objects: the button may be half destroyed when an event comes,
-        // and QPointer<QAbstractButton> would cast it to what it no longer is.
-        if (event->type() == QEvent::EnabledChange || (event->type() == QEvent::Paint && watched == m_buttonObject))
-            refresh();
+        if (event->type() == QEvent::EnabledChange)
+            m_refresh();
         return false;
     }
 
 private:
-    QPointer<QAbstractButton> m_button;
-    const QObject *m_buttonObject;
-    QAction *m_mirror;
-    QMenu *m_menu;
+    std::function<void()> m_refresh;
 };
 
 } // namespace
 
-std::span<const WindowActionRow> windowActionRows()
+std::span<const WindowCommand> windowCommands()
 {
-    return kRows;
+    return kCommands;
+}
+
+const WindowCommand &windowCommand(const char *source)
+{
+    for (const WindowCommand &row : kCommands) {
+        if (qstrcmp(row.source, source) == 0)
+            return row;
+    }
+    Q_UNREACHABLE();
 }
 
 QObject *windowActionSource(const QWidget *form, const char *source)
@@ -113,8 +138,8 @@ QObject *windowActionSource(const QWidget *form, const char *source)
 
 QList<QAction *> contextMenuActions(const QWidget *form, const QList<QAction *> &more)
 {
-    std::vector<const WindowActionRow *> rows;
-    for (const WindowActionRow &row : kRows) {
+    std::vector<const WindowCommand *> rows;
+    for (const WindowCommand &row : kCommands) {
         if (row.contextPosition > 0)
             rows.push_back(&row);
     }
@@ -122,7 +147,7 @@ QList<QAction *> contextMenuActions(const QWidget *form, const QList<QAction *> 
               [](const auto *a, const auto *b) { return a->contextPosition < b->contextPosition; });
     QList<QAction *> actions;
     QStringList named;
-    for (const WindowActionRow *row : rows) {
+    for (const WindowCommand *row : rows) {
         named << QLatin1String(row->source);
         auto *action = qobject_cast<QAction *>(windowActionSource(form, row->source));
         if (!action)
@@ -163,14 +188,27 @@ QString withMnemonic(const QString &text, const QMenu *menu)
     return text;
 }
 
-QAction *addMirror(QMenu *menu, QObject *source)
+QAction *addMirror(QMenu *menu, QObject *source, TForm1 *form)
 {
     auto *mirror = new QAction(menu);
     if (auto *button = qobject_cast<QAbstractButton *>(source)) {
-        mirror->setText(withMnemonic(plainText(button->text()), menu));
         mirror->setObjectName(QStringLiteral("menu") + button->objectName());
         menu->addAction(mirror);
-        new ButtonMirror(button, mirror, menu);
+        // Its caption changes with the state the form's commands follow.
+        auto refresh = [button = QPointer<QAbstractButton>(button), mirror, menu] {
+            if (!button)
+                return;
+            mirror->setEnabled(button->isEnabled());
+            if (plainText(mirror->text()) != plainText(button->text()))
+                mirror->setText(withMnemonic(plainText(button->text()), menu));
+        };
+        refresh();
+        new EnabledWatch(button, mirror, refresh);
+        QObject::connect(form, &TForm1::commandsFollowed, mirror, refresh);
+        QObject::connect(mirror, &QAction::triggered, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
         return mirror;
     }
     auto *action = qobject_cast<QAction *>(source);

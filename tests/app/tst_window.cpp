@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -269,6 +270,8 @@ private slots:
     void menuEntriesMirrorTheirSources_data();
     void menuEntriesMirrorTheirSources();
     void connectEntryFollowsTheLink();
+    void commandsFollowTheSession_data();
+    void commandsFollowTheSession();
     void mnemonicsAreUniqueAndOpenTheMenus();
     void entryGivenToTheBarMenuIsInBothMenus();
     void formKeepsItsSizeBelowTheBar();
@@ -377,6 +380,70 @@ void TestWindow::connectEntryFollowsTheLink()
     item->trigger();
     QVERIFY(!m_form->isConnected());
     QTRY_COMPARE(plain(item->text()), QStringLiteral("Соединиться"));
+}
+
+void TestWindow::commandsFollowTheSession_data()
+{
+    // What the user does, in order: connect, a settings record comes, a button is
+    // clicked, disconnect; then the state the session is in and the buttons enabled.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<Session::State>("state");
+    QTest::addColumn<QStringList>("enabled");
+    const QStringList idle{"OpenClose", "Button1"};
+    const QStringList blocks{"Button12", "Button13", "Button14", "Button15", "Button6", "Button7", "Button8", "Button10"};
+    const QStringList all = idle + blocks + QStringList{"ButtWrite", "Button11"};
+    using S = Session::State;
+    QTest::newRow("disconnected") << QStringList{} << S::Disconnected << idle;
+    QTest::newRow("awaiting record") << QStringList{"connect"} << S::AwaitingRecord << idle + blocks;
+    QTest::newRow("awaiting record, block read sent")
+        << QStringList{"connect", "Button12"} << S::AwaitingRecord << idle + blocks + QStringList{"ButtWrite"};
+    QTest::newRow("awaiting ack, no record")
+        << QStringList{"connect", "Button7"} << S::AwaitingAck << idle + blocks + QStringList{"ButtWrite"};
+    QTest::newRow("ready, record held") << QStringList{"connect", "record"} << S::Ready << all;
+    QTest::newRow("awaiting ack, record held") << QStringList{"connect", "record", "Button6"} << S::AwaitingAck << all;
+    QTest::newRow("re-read asked")
+        << QStringList{"connect", "record", "Button11"} << S::Ready << idle + blocks + QStringList{"ButtWrite"};
+    QTest::newRow("re-read answered") << QStringList{"connect", "record", "Button11", "record"} << S::Ready << all;
+    QTest::newRow("disconnected, record was held")
+        << QStringList{"connect", "record", "disconnect"} << S::Disconnected << idle;
+}
+
+void TestWindow::commandsFollowTheSession()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(Session::State, state);
+    QFETCH(QStringList, enabled);
+    PtyPeer peer(m_ports->path(), 3);
+    m_form->control<QComboBox>("ComboBox1")->showPopup();
+    m_form->control<QComboBox>("ComboBox1")->hidePopup();
+    for (const QString &step : steps) {
+        if (step == "connect" || step == "disconnect") {
+            m_form->control<QPushButton>("OpenClose")->click();
+            QCOMPARE(m_form->isConnected(), step == "connect");
+        } else if (step == "record") {
+            const qsizetype boxes = m_desktop->boxes.size();
+            peer.send("READ_SET_" + QByteArray(600, '0') + "\r");
+            QTRY_COMPARE(m_desktop->boxes.size(), boxes + 1);
+        } else {
+            QVERIFY2(m_form->control<QPushButton>(qPrintable(step))->isEnabled(), qPrintable(step));
+            m_form->control<QPushButton>(qPrintable(step))->click();
+        }
+    }
+    QCOMPARE(m_form->session().state(), state);
+    for (const WindowCommand &command : windowCommands()) {
+        auto *button = m_form->control<QPushButton>(command.source);
+        if (!button)
+            continue;
+        const QString name = QLatin1String(command.source);
+        QVERIFY2(button->isEnabled() == enabled.contains(name), qPrintable(name));
+        // The menu bar's entry says what the button says.
+        if (auto *item = m_window->findChild<QAction *>(QStringLiteral("menu") + name)) {
+            QVERIFY2(item->isEnabled() == button->isEnabled(), qPrintable(name));
+            QCOMPARE(plain(item->text()), button->text());
+        }
+    }
+    QCOMPARE(m_form->control<QPushButton>("OpenClose")->text(),
+             m_form->isConnected() ? QStringLiteral("Отсоединиться") : QStringLiteral("Соединиться"));
 }
 
 void TestWindow::mnemonicsAreUniqueAndOpenTheMenus()

@@ -15,58 +15,41 @@
 
 namespace {
 
-bool whileConnected(const CommandFacts &f)
-{
-    return f.state != Session::State::Disconnected;
-}
-
-// Enabled by the settings record and again right after any command button's send; held
-// back while a command that is not a re-read goes out.
-bool mayWrite(const CommandFacts &f)
-{
-    return whileConnected(f) && (f.recordHeld || f.sentSince) && !f.sendingHolds;
-}
-
+bool whileConnected(const CommandFacts &f) { return f.state != Session::State::Disconnected; }
+// Enabled by the settings record and right after any command button's send; held back
+// while a command other than a re-read goes out.
+bool mayWrite(const CommandFacts &f) { return whileConnected(f) && (f.recordHeld || f.sentSince) && !f.sendingHolds; }
 // Pressed, it waits for the settings answer before it can be pressed again.
-bool mayReread(const CommandFacts &f)
-{
-    return whileConnected(f) && f.recordHeld && !f.rereadAsked;
-}
-
-bool mayLink(const CommandFacts &f)
-{
-    return f.portListed && !f.lineRunning;
-}
+bool mayReread(const CommandFacts &f) { return whileConnected(f) && f.recordHeld && !f.rereadAsked; }
+bool mayLink(const CommandFacts &f) { return f.portListed && !f.lineRunning; }
 
 using W = WindowMenu;
 using K = SendKind;
+using T = TForm1;
 
 // In the menus' order; the hidden block buttons last.
 const WindowCommand kCommands[] = {
-    {"openConfiguration", nullptr, nullptr, nullptr, K::None, W::File, 2, false, nullptr},
-    {"saveConfiguration", nullptr, nullptr, nullptr, K::None, W::File, 1, false, nullptr},
-    {"compareConfiguration", nullptr, nullptr, nullptr, K::None, W::File, 3, true, nullptr},
-    {"reportConfiguration", nullptr, nullptr, nullptr, K::None, W::File, 4, false, nullptr},
-    {"OpenClose", &TForm1::OpenCloseClick, nullptr, nullptr, K::None, W::Controller, 0, false, mayLink},
-    {"Button11", &TForm1::Button11Click, command::kReadSettings, nullptr, K::Reread, W::Controller, 0, true, mayReread},
-    {"ButtWrite", &TForm1::ButtWriteClick, command::kWriteSettings, records::buildSettings, K::Write, W::Controller, 0,
-     false, mayWrite},
-    {"revertSettings", nullptr, nullptr, nullptr, K::None, W::Controller, 7, false, nullptr},
-    {"Button1", &TForm1::Button1Click, nullptr, nullptr, K::None, W::Controller, 0, false, nullptr},
-    {"openJournal", nullptr, nullptr, nullptr, K::None, W::Controller, 5, true, nullptr},
-    {"openProductionLine", nullptr, nullptr, nullptr, K::None, W::Controller, 6, false, nullptr},
-    {"Button12", &TForm1::Button12Click, command::kReadPhones, nullptr, K::Send, W::None, 0, false, whileConnected},
-    {"Button13", &TForm1::Button13Click, command::kReadKeys, nullptr, K::Send, W::None, 0, false, whileConnected},
-    {"Button14", &TForm1::Button14Click, command::kReadSms, nullptr, K::Send, W::None, 0, false, whileConnected},
-    {"Button15", &TForm1::Button15Click, command::kReadGprs, nullptr, K::Send, W::None, 0, false, whileConnected},
-    {"Button6", &TForm1::Button6Click, command::kWritePhones, records::buildPhoneList, K::Write, W::None, 0, false,
-     whileConnected},
-    {"Button7", &TForm1::Button7Click, command::kWriteKeys, records::buildKeyList, K::Write, W::None, 0, false,
-     whileConnected},
-    {"Button8", &TForm1::Button8Click, command::kWriteSms, records::buildSmsList, K::Write, W::None, 0, false,
-     whileConnected},
-    {"Button10", &TForm1::Button10Click, command::kWriteGprs, records::buildGprsList, K::Write, W::None, 0, false,
-     whileConnected},
+    {"openConfiguration", W::File, 2},
+    {"saveConfiguration", W::File, 1},
+    {"compareConfiguration", W::File, 3, true},
+    {"reportConfiguration", W::File, 4},
+    {"OpenClose", W::Controller, 0, false, &T::OpenCloseClick, mayLink},
+    {"Button11", W::Controller, 0, true, &T::Button11Click, mayReread, command::kReadSettings, nullptr, K::Reread},
+    {"ButtWrite", W::Controller, 0, false, &T::ButtWriteClick, mayWrite, command::kWriteSettings, records::buildSettings,
+     K::Write},
+    {"revertSettings", W::Controller, 7},
+    {"Button1", W::Controller, 0, false, &T::Button1Click},
+    {"openJournal", W::Controller, 5, true},
+    {"openProductionLine", W::Controller, 6},
+    {"Button12", W::None, 0, false, &T::Button12Click, whileConnected, command::kReadPhones, nullptr, K::Send},
+    {"Button13", W::None, 0, false, &T::Button13Click, whileConnected, command::kReadKeys, nullptr, K::Send},
+    {"Button14", W::None, 0, false, &T::Button14Click, whileConnected, command::kReadSms, nullptr, K::Send},
+    {"Button15", W::None, 0, false, &T::Button15Click, whileConnected, command::kReadGprs, nullptr, K::Send},
+    {"Button6", W::None, 0, false, &T::Button6Click, whileConnected, command::kWritePhones, records::buildPhoneList, K::Write},
+    {"Button7", W::None, 0, false, &T::Button7Click, whileConnected, command::kWriteKeys, records::buildKeyList, K::Write},
+    {"Button8", W::None, 0, false, &T::Button8Click, whileConnected, command::kWriteSms, records::buildSmsList, K::Write},
+    {"Button10", W::None, 0, false, &T::Button10Click, whileConnected, command::kWriteGprs, records::buildGprsList,
+     K::Write},
 };
 
 QString plainText(QString text)

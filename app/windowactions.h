@@ -30,19 +30,19 @@ enum class WindowMenu { None, File, Controller };
 enum class SendKind { None, Write, Reread, Send };
 
 // Every command of the window as one table: the button or QAction it is (by object name),
-// the handler its click runs, what it sends, where the menu bar and the connection bar's
-// right-click menu show it, and when it is enabled (nullptr: the source keeps its own state).
+// where the menu bar and the connection bar's right-click menu show it, the handler its
+// click runs, when it is enabled (nullptr: the source keeps its own state) and what it sends.
 struct WindowCommand
 {
     const char *source;
-    void (TForm1::*handler)();
-    const char *word;
-    QByteArray (*payload)(Controls &); // none: the word alone
-    SendKind kind;
-    WindowMenu menu;
-    int contextPosition; // 0: not on the right-click menu
-    bool separatorBefore;
-    bool (*enabledWhen)(const CommandFacts &);
+    WindowMenu menu = WindowMenu::None;
+    int contextPosition = 0; // 0: not on the right-click menu
+    bool separatorBefore = false;
+    void (TForm1::*handler)() = nullptr;
+    bool (*enabledWhen)(const CommandFacts &) = nullptr;
+    const char *word = nullptr;
+    QByteArray (*payload)(Controls &) = nullptr; // none: the word alone
+    SendKind kind = SendKind::None;
 };
 
 std::span<const WindowCommand> windowCommands();

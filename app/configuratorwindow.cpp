@@ -69,9 +69,15 @@ void ConfiguratorWindow::buildStatusBar()
     bar->setSizeGripEnabled(false);
     m_waiting = new QLabel(bar);
     m_waiting->setObjectName(QStringLiteral("waitingLabel"));
-    // One line high whether it says something or not, so that the form never loses room
-    // to it while the window waits.
-    m_waiting->setMinimumHeight(m_waiting->fontMetrics().height());
+    // As high as its tallest text whether it says something or not, so that the form never
+    // loses room to it while the window waits. The texts, not the font: a glyph from a
+    // fallback font (the dash, under Wine) makes a line taller than the font's own.
+    int tallest = m_waiting->fontMetrics().height();
+    for (int seconds : {WaitingStatus::kSilentAfterSeconds - 1, WaitingStatus::kSilentAfterSeconds}) {
+        m_waiting->setText(WaitingStatus::textAfter(seconds));
+        tallest = qMax(tallest, m_waiting->sizeHint().height());
+    }
+    m_waiting->setMinimumHeight(tallest);
     // A widget rather than a message: a menu entry's status tip would clear a message.
     bar->addWidget(m_waiting, 1);
     const WaitingStatus &waiting = m_form->waitingStatus();

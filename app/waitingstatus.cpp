@@ -39,14 +39,16 @@ void WaitingStatus::follow(Session::State state, Session::State before)
     show();
 }
 
+QString WaitingStatus::textAfter(int seconds)
+{
+    return seconds < kSilentAfterSeconds
+        ? QStringLiteral("Ожидание ответа контроллера… %1 с").arg(seconds)
+        : QStringLiteral("Контроллер не отвечает — проверьте кабель, питание и номер порта");
+}
+
 void WaitingStatus::show()
 {
-    QString text;
-    if (m_waiting) {
-        text = m_seconds < kSilentAfterSeconds
-            ? QStringLiteral("Ожидание ответа контроллера… %1 с").arg(m_seconds)
-            : QStringLiteral("Контроллер не отвечает — проверьте кабель, питание и номер порта");
-    }
+    const QString text = m_waiting ? textAfter(m_seconds) : QString();
     if (text != m_text) {
         m_text = text;
         emit changed(m_text);

@@ -19,6 +19,9 @@ public:
 
     explicit WaitingStatus(Session &session, StepClock *clock = nullptr, QObject *parent = nullptr);
 
+    // What the bar says after this many seconds of waiting.
+    static QString textAfter(int seconds);
+
     QString text() const { return m_text; }
     int secondsWaited() const { return m_seconds; }
 

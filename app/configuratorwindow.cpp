@@ -5,6 +5,7 @@
 #include "app/tform1.h"
 #include "app/windowactions.h"
 #include "ui/desktop.h"
+#include "ui/screenroom.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -21,7 +22,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWindow>
-#include <cmath>
 
 namespace {
 
@@ -154,27 +154,12 @@ QSize ConfiguratorWindow::sizeFor(const QSize &room) const
 
 void ConfiguratorWindow::fitToScreen()
 {
-    QScreen *on = screen();
-    if (!on)
+    const QRect available = screenroom::available(this);
+    if (available.isEmpty())
         return;
-    // At a fractional scale the screen's size in logical pixels is rounded, and may be half a
-    // device pixel more than the screen has (1024 at 150 % is 683): a logical pixel less keeps
-    // the window on it.
-    const qreal ratio = devicePixelRatioF();
-    const int rounding = ratio == std::floor(ratio) ? 0 : 1;
-    const QRect available = on->availableGeometry().adjusted(0, 0, -rounding, -rounding);
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    setFixedSize(sizeFor(available.size().shrunkBy(frame)));
-    if (isVisible()) {
-        // The whole frame on the screen, the title bar first.
-        QRect placed = frameGeometry();
-        placed.moveRight(qMin(placed.right(), available.right()));
-        placed.moveBottom(qMin(placed.bottom(), available.bottom()));
-        placed.moveLeft(qMax(placed.left(), available.left()));
-        placed.moveTop(qMax(placed.top(), available.top()));
-        if (placed.topLeft() != frameGeometry().topLeft())
-            move(placed.topLeft());
-    }
+    setFixedSize(sizeFor(screenroom::forClientArea(this, available)));
+    if (isVisible())
+        screenroom::keepOn(this, available);
     // The banner as sharp as the screen can show it.
     if (auto *banner = m_form->findChild<QLabel *>(QStringLiteral("Image1")))
         banner->setPixmap(bannerPixmap(devicePixelRatioF()));

@@ -1,6 +1,7 @@
 #include "app/productionwindow.h"
 
 #include "ui/desktop.h"
+#include "ui/screenroom.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -25,7 +26,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QWindow>
-#include <cmath>
 
 namespace {
 
@@ -227,16 +227,10 @@ void ProductionWindow::followScreen(QScreen *screen)
 
 void ProductionWindow::fitToScreen()
 {
-    QScreen *on = screen();
-    if (!on)
+    const QRect available = screenroom::available(this);
+    if (available.isEmpty())
         return;
-    // At a fractional scale the logical screen is rounded up by half a device pixel: a
-    // logical pixel less keeps the window on it.
-    const qreal ratio = devicePixelRatioF();
-    const int rounding = ratio == std::floor(ratio) ? 0 : 1;
-    const QRect available = on->availableGeometry().adjusted(0, 0, -rounding, -rounding);
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    const QSize room = available.size().shrunkBy(frame);
+    const QSize room = screenroom::forClientArea(this, available);
     // Once, as much as it asks for; afterwards the user's size unless it no longer fits.
     QSize wanted = size();
     if (!std::exchange(m_fitted, true)) {
@@ -249,14 +243,7 @@ void ProductionWindow::fitToScreen()
         wanted = wanted.expandedTo(kRoomy);
     }
     resize(wanted.boundedTo(room));
-    // The whole frame on the screen, the title bar first.
-    QRect placed = frameGeometry();
-    placed.moveRight(qMin(placed.right(), available.right()));
-    placed.moveBottom(qMin(placed.bottom(), available.bottom()));
-    placed.moveLeft(qMax(placed.left(), available.left()));
-    placed.moveTop(qMax(placed.top(), available.top()));
-    if (placed.topLeft() != frameGeometry().topLeft())
-        move(placed.topLeft());
+    screenroom::keepOn(this, available);
 }
 
 ProductionWindow::~ProductionWindow()

@@ -12,7 +12,7 @@
 #include "protocol/commands.h"
 #include "protocol/records/records.h"
 #include "ui/desktop.h"
-#include "ui/factorydefaults.h"
+#include "rules/factorydefaults.h"
 #include "ui/pagecontrol.h"
 #include "ui/signalcolours.h"
 #include "ui/widgetcontrols.h"

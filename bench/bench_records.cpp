@@ -5,7 +5,7 @@
 #include "protocol/records/records.h"
 #include "protocol/records/startvalues.h"
 #include "protocol/replies.h"
-#include "ui/interlocks.h"
+#include "rules/interlocks.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

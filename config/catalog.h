@@ -1,7 +1,7 @@
 #pragma once
 
 #include "config/configfile.h"
-#include "ui/editboxrules.h"
+#include "rules/editboxrules.h"
 
 #include <QHash>
 #include <QList>

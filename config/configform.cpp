@@ -4,8 +4,8 @@
 #include "protocol/records/records.h"
 #include "protocol/records/startvalues.h"
 #include "protocol/replies.h"
-#include "ui/factorydefaults.h"
-#include "ui/interlocks.h"
+#include "rules/factorydefaults.h"
+#include "rules/interlocks.h"
 
 namespace config {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/editboxrules.h"
+#include "rules/editboxrules.h"
 
 #include <QClipboard>
 #include <QLineEdit>

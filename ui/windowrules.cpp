@@ -3,7 +3,7 @@
 #include "protocol/records/controls.h"
 #include "wire/wiretext.h"
 #include "ui/desktop.h"
-#include "ui/interlocks.h"
+#include "rules/interlocks.h"
 
 #include <QApplication>
 #include <QKeyEvent>

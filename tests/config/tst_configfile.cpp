@@ -10,7 +10,7 @@
 #include "protocol/records/settingsfields.h"
 #include "tests/support/pagecatalog.h"
 #include "ui/desktop.h"
-#include "ui/factorydefaults.h"
+#include "rules/factorydefaults.h"
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
 #include "ui/windowrules.h"

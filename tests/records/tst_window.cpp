@@ -10,7 +10,7 @@
 #include "protocol/records/records.h"
 #include "protocol/records/settingsfields.h"
 #include "protocol/records/startvalues.h"
-#include "ui/factorydefaults.h"
+#include "rules/factorydefaults.h"
 #include "ui/pagecontrol.h"
 #include "ui/widgetcontrols.h"
 

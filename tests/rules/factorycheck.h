@@ -1,7 +1,7 @@
 #pragma once
 
 #include "protocol/records/controls.h"
-#include "ui/factorydefaults.h"
+#include "rules/factorydefaults.h"
 
 #include <QStringList>
 

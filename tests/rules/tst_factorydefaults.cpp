@@ -2,9 +2,9 @@
 // positions that the rules' cascades could disturb.
 #include "protocol/records/memorycontrols.h"
 #include "tests/rules/factorycheck.h"
-#include "ui/factorydefaults.h"
+#include "rules/factorydefaults.h"
 #include "protocol/records/controlnames.h"
-#include "ui/interlocks.h"
+#include "rules/interlocks.h"
 
 #include <QTest>
 

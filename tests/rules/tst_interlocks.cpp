@@ -3,7 +3,7 @@
 #include "protocol/records/memorycontrols.h"
 #include "protocol/records/controlnames.h"
 #include "tests/support/expectedcontrols.h"
-#include "ui/interlocks.h"
+#include "rules/interlocks.h"
 
 #include <QRandomGenerator>
 #include <QTest>

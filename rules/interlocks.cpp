@@ -1,4 +1,4 @@
-#include "ui/interlocks.h"
+#include "rules/interlocks.h"
 
 #include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"

@@ -1,8 +1,8 @@
-#include "ui/factorydefaults.h"
+#include "rules/factorydefaults.h"
 
 #include "protocol/records/controlnames.h"
 #include "protocol/records/controls.h"
-#include "ui/interlocks.h"
+#include "rules/interlocks.h"
 
 namespace {
 

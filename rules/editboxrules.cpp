@@ -1,4 +1,4 @@
-#include "ui/editboxrules.h"
+#include "rules/editboxrules.h"
 
 #include "protocol/records/controlnames.h"
 

@@ -70,12 +70,12 @@ public:
         }
     }
 
-    QHash<QString, QString> names() const
+    QList<NamedControl> named() const
     {
-        QHash<QString, QString> out;
+        QList<NamedControl> out;
         for (int i = 0; i < m_widgets.size(); ++i) {
             if (m_widgets[i].parent.isEmpty())
-                out.insert(namesOfPage(i));
+                out << namesOfPage(i);
         }
         return out;
     }
@@ -144,8 +144,8 @@ private:
         return more;
     }
 
-    // The label to the left on the same line, else the nearest one above it.
-    QString labelFor(int w) const
+    // The label to the left on the same line, else the nearest one above it; -1 if none.
+    int labelOf(int w) const
     {
         const QRect r = at(w).at;
         int best = -1;
@@ -163,7 +163,13 @@ private:
                     best = label;
             }
         }
-        return best < 0 ? QString() : clean(at(best).text);
+        return best;
+    }
+
+    QString labelFor(int w) const
+    {
+        const int label = labelOf(w);
+        return label < 0 ? QString() : clean(at(label).text);
     }
 
     QString groupTitle(int w) const
@@ -204,7 +210,7 @@ private:
         return name;
     }
 
-    QHash<QString, QString> namesOfPage(int page) const
+    QList<NamedControl> namesOfPage(int page) const
     {
         const QList<int> controls = readingOrder(page);
         QStringList names;
@@ -222,7 +228,7 @@ private:
                 }
             }
         }
-        QHash<QString, QString> out;
+        QList<NamedControl> out;
         for (qsizetype i = 0; i < controls.size(); ++i) {
             // Still the same: their place on the page tells them apart.
             if (names.count(names[i]) > 1) {
@@ -233,7 +239,8 @@ private:
                         names[j] = repeated + QStringLiteral(" %1").arg(++n);
                 }
             }
-            out.insert(at(controls[i]).name, names[i]);
+            const int label = labelOf(controls[i]);
+            out << NamedControl{at(controls[i]).name, names[i], label < 0 ? QString() : at(label).name};
         }
         return out;
     }
@@ -245,9 +252,17 @@ private:
 
 } // namespace
 
+QList<NamedControl> namedControls(const QList<PageWidget> &form)
+{
+    return Form(form).named();
+}
+
 QHash<QString, QString> accessibleNames(const QList<PageWidget> &form)
 {
-    return Form(form).names();
+    QHash<QString, QString> out;
+    for (const NamedControl &control : namedControls(form))
+        out.insert(control.control, control.name);
+    return out;
 }
 
 QString gridName(const QString &controlName)

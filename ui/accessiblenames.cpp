@@ -1,5 +1,6 @@
 #include "ui/accessiblenames.h"
 
+#include "config/accessiblename.h"
 #include "ui/keyfilters.h"
 
 #include <QAbstractButton>
@@ -9,217 +10,86 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QRegularExpression>
 
 #include <algorithm>
 
 namespace accessible {
 namespace {
 
-// The grids: nine controls in a run of names, one per subscriber or key, each named
-// from its row.
-const struct
+// The class a form would give the widget, for the naming rule.
+QString formClass(const QWidget *w)
 {
-    const char *prefix;
-    int first;
-    const char *name; // %1: the row
-} kGrids[] = {
-    {"Edit", 1, "Номер %1-го абонента"},
-    {"Edit", 10, "Код %1-го ключа"},
-    {"CheckBox", 1, "SMS о тревоге — абонент %1"},
-    {"CheckBox", 10, "SMS о постановке/снятии — абонент %1"},
-    {"CheckBox", 19, "SMS о пропадании 220 В — абонент %1"},
-    {"CheckBox", 28, "SMS о разряде АКБ — абонент %1"},
-    {"CheckBox", 37, "SMS о температуре — абонент %1"},
-    {"CheckBox", 58, "Постановка пустым звонком — абонент %1"},
-    {"CheckBox", 81, "Голосом о постановке/снятии — абонент %1"},
-    {"CheckBox", 90, "Голосом о питании и АКБ — абонент %1"},
-    {"CheckBox", 99, "Голосом о глушении GSM — абонент %1"},
-};
-constexpr int kGridRows = 9;
-
-// Controls in one row of the reading order start within this many pixels of each other.
-constexpr int kRowTolerance = 24;
-
-QRect placeIn(const QWidget *w, const QWidget *page)
-{
-    return {w->mapTo(page, QPoint()), w->size()};
+    static const char *const kClasses[] = {"QCheckBox", "QRadioButton", "QPushButton", "QToolButton",
+                                           "QComboBox", "QLineEdit",    "QLabel",      "QGroupBox"};
+    for (const char *cls : kClasses) {
+        if (w->inherits(cls))
+            return QLatin1String(cls);
+    }
+    return QStringLiteral("QWidget");
 }
 
-bool reachable(const QWidget *w)
+bool isControl(const QWidget *w)
 {
     return w->focusPolicy() != Qt::NoFocus && !w->isHidden() && !w->isWindow();
 }
 
-QString clean(QString text)
+// The live page as a form: what is on the screen, with its place, down to the controls
+// (what a control holds, an editable list's edit box, is part of the control).
+class LivePage
 {
-    text = text.simplified();
-    while (text.endsWith(QLatin1Char(':')))
-        text = text.chopped(1).trimmed();
-    return text;
-}
+public:
+    explicit LivePage(QWidget *container)
+    {
+        add(container, QString());
+    }
 
-// A caption worth saying: at least one letter ("*", "#", a row number are not).
-bool speaks(const QString &text)
-{
-    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
-}
+    const QList<config::PageWidget> &form() const { return m_form; }
+    QWidget *widget(const QString &name) const { return m_widgets.value(name); }
 
-QList<QLabel *> labelsBeside(const QWidget *w)
-{
-    QList<QLabel *> labels;
-    if (QWidget *parent = w->parentWidget()) {
-        for (QLabel *label : parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
-            if (!label->isHidden() && speaks(label->text()))
-                labels << label;
+private:
+    void add(QWidget *w, const QString &parent)
+    {
+        // Every widget needs a name of its own to stand in the tree.
+        QString name = w->objectName();
+        if (name.isEmpty() || m_widgets.contains(name))
+            name = QStringLiteral("#%1").arg(m_form.size());
+        m_widgets.insert(name, w);
+        config::PageWidget entry{name, formClass(w), parent, parent.isEmpty() ? w->rect() : w->geometry(), {}, {}, w->toolTip()};
+        if (auto *label = qobject_cast<QLabel *>(w))
+            entry.text = label->text();
+        else if (auto *button = qobject_cast<QAbstractButton *>(w))
+            entry.text = button->text();
+        else if (auto *group = qobject_cast<QGroupBox *>(w))
+            entry.title = group->title();
+        // Only what the keyboard reaches counts as a control, whatever its class.
+        if (!parent.isEmpty() && !isControl(w) && (entry.cls != QLatin1String("QLabel") && entry.cls != QLatin1String("QGroupBox")))
+            entry.cls = QStringLiteral("QWidget");
+        m_form << entry;
+        if (!parent.isEmpty() && isControl(w))
+            return;
+        for (QWidget *child : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!child->isHidden() && !child->isWindow())
+                add(child, name);
         }
     }
-    return labels;
-}
 
-// The lines a caption goes on with below it, indented under its text.
-QString continuation(const QAbstractButton *button)
-{
-    QString more;
-    QRect last = button->geometry();
-    // The first line sits under the caption's text, past the indicator; the next ones
-    // under the first.
-    int from = last.left() + 10;
-    int to = last.left() + 30;
-    for (bool found = true; found;) {
-        found = false;
-        for (QLabel *label : labelsBeside(button)) {
-            const QRect g = label->geometry();
-            if (g.left() >= from && g.left() <= to && g.top() >= last.top() + 8 && g.top() <= last.bottom() + 8) {
-                from = g.left() - 2;
-                to = g.left() + 2;
-                more += QLatin1Char(' ') + clean(label->text());
-                last = g;
-                found = true;
-                break;
-            }
-        }
-    }
-    return more;
-}
-
-// The label to the left on the same line, else the nearest one above it.
-QLabel *labelOf(const QWidget *w)
-{
-    const QRect r = w->geometry();
-    QLabel *best = nullptr;
-    for (QLabel *label : labelsBeside(w)) {
-        const QRect g = label->geometry();
-        if (g.right() <= r.left() + 2 && g.bottom() >= r.top() && g.top() <= r.bottom()
-            && (!best || g.right() > best->geometry().right()))
-            best = label;
-    }
-    if (!best) {
-        for (QLabel *label : labelsBeside(w)) {
-            const QRect g = label->geometry();
-            if (g.bottom() <= r.top() + 2 && r.top() - g.bottom() <= 24 && g.left() < r.right() && g.right() > r.left()
-                && (!best || g.bottom() > best->geometry().bottom()))
-                best = label;
-        }
-    }
-    return best;
-}
-
-QString labelFor(const QWidget *w)
-{
-    const QLabel *label = labelOf(w);
-    return label ? clean(label->text()) : QString();
-}
-
-const QGroupBox *groupOf(const QWidget *w)
-{
-    for (QWidget *p = w->parentWidget(); p; p = p->parentWidget()) {
-        if (auto *group = qobject_cast<QGroupBox *>(p))
-            return group;
-    }
-    return nullptr;
-}
-
-QString groupTitle(const QWidget *w)
-{
-    const QGroupBox *group = groupOf(w);
-    if (!group)
-        return {};
-    if (const QString title = clean(group->title()); speaks(title))
-        return title;
-    // A group whose title is a switch standing on its edge.
-    const QWidget *parent = group->parentWidget();
-    for (QAbstractButton *b : parent ? parent->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly)
-                                     : QList<QAbstractButton *>{}) {
-        const QRect g = b->geometry();
-        if (g.intersects(group->geometry()) && g.top() <= group->geometry().top() + 4 && speaks(b->text()))
-            return clean(b->text());
-    }
-    return clean(group->toolTip());
-}
-
-QString nameFor(QWidget *w)
-{
-    if (const QString grid = gridName(w->objectName()); !grid.isEmpty())
-        return grid;
-    if (auto *button = qobject_cast<QAbstractButton *>(w); button && speaks(button->text()))
-        return clean(button->text() + continuation(button)).remove(QLatin1Char('&'));
-    QString name = labelFor(w);
-    // A label that begins in lower case goes on from its group's title ("дозвона").
-    if (!name.isEmpty() && name.at(0).isLower()) {
-        if (const QString title = groupTitle(w); !title.isEmpty())
-            name = title + QLatin1Char(' ') + name;
-    }
-    if (name.isEmpty())
-        name = clean(w->toolTip());
-    if (name.isEmpty())
-        name = groupTitle(w);
-    return name;
-}
+    QList<config::PageWidget> m_form;
+    QHash<QString, QWidget *> m_widgets;
+};
 
 } // namespace
 
 QString gridName(const QString &controlName)
 {
-    static const QRegularExpression pattern(QStringLiteral("^([A-Za-z]+)(\\d+)$"));
-    const QRegularExpressionMatch m = pattern.match(controlName);
-    if (!m.hasMatch())
-        return {};
-    const int number = m.captured(2).toInt();
-    for (const auto &grid : kGrids) {
-        if (m.captured(1) == QLatin1String(grid.prefix) && number >= grid.first && number < grid.first + kGridRows)
-            return QString::fromUtf8(grid.name).arg(number - grid.first + 1);
-    }
-    return {};
+    return config::gridName(controlName);
 }
 
 QList<QWidget *> readingOrder(QWidget *container)
 {
-    // The direct children that are controls or hold some, in rows.
-    QList<QWidget *> items;
-    for (QWidget *child : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (child->isHidden() || child->isWindow())
-            continue;
-        if (reachable(child) || !readingOrder(child).isEmpty())
-            items << child;
-    }
-    std::stable_sort(items.begin(), items.end(), [](const QWidget *a, const QWidget *b) { return a->y() < b->y(); });
+    const LivePage page(container);
     QList<QWidget *> ordered;
-    for (qsizetype start = 0; start < items.size();) {
-        qsizetype end = start + 1;
-        while (end < items.size() && items[end]->y() - items[start]->y() <= kRowTolerance)
-            ++end;
-        QList<QWidget *> row = items.mid(start, end - start);
-        std::stable_sort(row.begin(), row.end(), [](const QWidget *a, const QWidget *b) { return a->x() < b->x(); });
-        for (QWidget *w : row) {
-            // A control is one stop, whatever it holds (an editable list its edit box).
-            if (reachable(w))
-                ordered << w;
-            else
-                ordered << readingOrder(w);
-        }
-        start = end;
-    }
+    for (const config::NamedControl &control : config::namedControls(page.form()))
+        ordered << page.widget(control.control);
     return ordered;
 }
 
@@ -230,42 +100,19 @@ void nameControls(QWidget *page)
         if (rule.counter)
             counters.insert(QLatin1String(rule.edit), QLatin1String(rule.counter));
     }
-    const QList<QWidget *> controls = readingOrder(page);
-    QList<QString> names;
-    for (QWidget *w : controls)
-        names << (w->accessibleName().isEmpty() ? nameFor(w) : w->accessibleName());
-    // Names that repeat on the page (a mode in each input's group) say their group.
-    for (qsizetype i = 0; i < controls.size(); ++i) {
-        if (names.count(names[i]) < 2)
-            continue;
-        const QString repeated = names[i];
-        for (qsizetype j = i; j < controls.size(); ++j) {
-            if (names[j] == repeated) {
-                const QString title = groupTitle(controls[j]);
-                names[j] = title.isEmpty() ? repeated : repeated + QStringLiteral(" (") + title + QLatin1Char(')');
-            }
-        }
-    }
-    for (qsizetype i = 0; i < controls.size(); ++i) {
-        // Still the same (no group tells them apart): their place on the page does.
-        if (names.count(names[i]) > 1) {
-            const QString repeated = names[i];
-            int n = 0;
-            for (qsizetype j = i; j < controls.size(); ++j) {
-                if (names[j] == repeated)
-                    names[j] = repeated + QStringLiteral(" %1").arg(++n);
-            }
-        }
-        controls[i]->setAccessibleName(names[i]);
+    const LivePage live(page);
+    for (const config::NamedControl &control : config::namedControls(live.form())) {
+        QWidget *w = live.widget(control.control);
+        w->setAccessibleName(control.name);
         // A list is known by its label on some desktops (its own name is the chosen
         // item): the label says the name too.
-        if (auto *list = qobject_cast<QComboBox *>(controls[i])) {
-            if (QLabel *label = labelOf(list)) {
+        if (auto *list = qobject_cast<QComboBox *>(w)) {
+            if (auto *label = qobject_cast<QLabel *>(live.widget(control.label))) {
                 label->setBuddy(list);
-                label->setAccessibleName(names[i]);
+                label->setAccessibleName(control.name);
             }
         }
-        if (auto *edit = qobject_cast<QLineEdit *>(controls[i]); edit && counters.contains(edit->objectName()))
+        if (auto *edit = qobject_cast<QLineEdit *>(w); edit && counters.contains(edit->objectName()))
             edit->setAccessibleDescription(QStringLiteral("Не более %1 символов").arg(typedLimit(edit)));
     }
 }

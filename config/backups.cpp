@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <algorithm>
 
 namespace backups {
@@ -22,22 +21,6 @@ const QRegularExpression &namePattern()
 }
 
 } // namespace
-
-QString folder()
-{
-#ifdef Q_OS_WIN
-    QString base = qEnvironmentVariable("LOCALAPPDATA");
-    if (base.isEmpty())
-        base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return QDir::cleanPath(base + QStringLiteral("/Tavrix/backups"));
-#else
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory rules ignore a relative path.
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-    return QDir::cleanPath(base + QStringLiteral("/tavrix/backups"));
-#endif
-}
 
 QString fileName(const QDateTime &when, int com)
 {

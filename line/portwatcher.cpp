@@ -3,10 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#ifndef Q_OS_WIN
-#include "link/portmap_unix.h"
-#endif
-
 namespace line {
 
 PortWatcher::PortWatcher(PortMap map, QList<int> coms, QObject *parent)
@@ -25,15 +21,7 @@ PortWatcher::PortWatcher(PortMap map, QList<int> coms, QObject *parent)
 void PortWatcher::watchFolders()
 {
     QStringList folders {m_map.portsDir()};
-#ifndef Q_OS_WIN
-    folders << QStringLiteral("/dev") << QStringLiteral("/dev/serial/by-id");
-    // Folders of the default table's devices (a test's own folder of stand-ins too).
-    for (int com : std::as_const(m_coms)) {
-        const QString entry = portmap::tableEntry(m_map, com);
-        if (!entry.isEmpty())
-            folders << QFileInfo(entry).absolutePath();
-    }
-#endif
+    folders << deviceFolders(m_map, m_coms);
     folders.removeDuplicates();
     QStringList wanted;
     for (const QString &folder : std::as_const(folders)) {

@@ -10,6 +10,10 @@
 
 namespace line {
 
+// The folders beside the ports folder whose changes mean a device came or went: on Linux
+// /dev, its by-id links and the folders of the default table's devices for `coms`.
+QStringList deviceFolders(const PortMap &map, const QList<int> &coms);
+
 // Notices the COM numbers coming and going. The folders that hold devices and their
 // links wake a rescan at once (inotify); a rescan every kRescanMs is the fallback
 // everywhere, and the only way on systems without such folders. A rescan only resolves

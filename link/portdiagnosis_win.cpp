@@ -67,6 +67,11 @@ QString portscan::describe(const PortStatus &s, const QHash<QString, QString> &k
     return known.value(s.device.toUpper());
 }
 
+bool portscan::noUartBehind(const QString &, const QString &)
+{
+    return false;
+}
+
 portscan::Place portscan::locate(const PortMap &map, int com, language::Language)
 {
     // The COM number is the system's own name: the probe tells whether it is there.

@@ -18,10 +18,9 @@ Place locate(const PortMap &map, int com, language::Language words);
 // Descriptions of the devices the system knows, keyed as describe() looks them up.
 QHash<QString, QString> knownDevices();
 QString describe(const PortStatus &s, const QHash<QString, QString> &known, language::Language words);
-#ifndef Q_OS_WIN
 // The serial driver makes ttyS nodes for UARTs that may not be there (often 4 or 32);
-// the kernel says which have none (type 0) without the port being opened.
+// the kernel says which have none (type 0) without the port being opened. Windows has
+// no such nodes: never there.
 bool noUartBehind(const QString &device, const QString &ttyClass = QStringLiteral("/sys/class/tty"));
-#endif
 
 } // namespace portscan

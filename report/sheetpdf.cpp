@@ -2,16 +2,13 @@
 // packed on standard input (PdfPage::packed), the PDF's bytes go to standard output, a
 // reason for failing to standard error with status 1. It exists so that the tool itself
 // needs neither Qt Gui nor a platform plugin: only a PDF needs fonts and a painter.
+#include "report/helperprocess.h"
 #include "report/pdf.h"
 
 #include <QFile>
 #include <QGuiApplication>
 
 #include <cstdio>
-#ifdef Q_OS_WIN
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -36,18 +33,7 @@ int main(int argc, char *argv[])
     if (argc > 1)
         return std::fprintf(stderr, "tavrix-sheet-pdf draws a sheet for tavrix-cli and takes no arguments; "
                                     "use tavrix-cli report FILE -o SHEET.pdf\n"), 2;
-#ifdef Q_OS_WIN
-    // Both streams carry binary data.
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
-    // The one platform plugin the package ships, whatever the environment names; it
-    // opens no window here.
-    qputenv("QT_QPA_PLATFORM", "windows");
-#else
-    // Drawing a PDF needs fonts, not a screen.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-#endif
+    report::prepareHelperProcess();
     qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
 

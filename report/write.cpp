@@ -70,25 +70,6 @@ PdfPage pdfPage(const Sheet &sheet)
     return {sheet.title, QStringLiteral("Tavrix %1").arg(sheet.version), sheet.fingerprint, sheetBody(sheet)};
 }
 
-QStringList pdfHelperPlaces()
-{
-    // The helper carries Qt Gui and a platform plugin so that tavrix-cli need not: it is
-    // started only for a PDF. Beside the program in the build folder and the Windows
-    // package; in the helper folder (TAVRIX_HELPER_DIR, relative to the programs') once
-    // installed on Linux.
-#ifdef Q_OS_WIN
-    const QString name = QStringLiteral("tavrix-sheet-pdf.exe");
-#else
-    const QString name = QStringLiteral("tavrix-sheet-pdf");
-#endif
-    const QDir here(QCoreApplication::applicationDirPath());
-    QStringList places{here.filePath(name)};
-#ifdef TAVRIX_HELPER_DIR
-    places << QDir::cleanPath(here.filePath(QStringLiteral(TAVRIX_HELPER_DIR) + QLatin1Char('/') + name));
-#endif
-    return places;
-}
-
 std::optional<QByteArray> drawPdfByHelper(const PdfPage &page, QString *error)
 {
     const QStringList places = pdfHelperPlaces();

@@ -476,7 +476,7 @@ void ProductionWindow::updateTile(int com)
         text = QStringLiteral("✓ записан\n%1").arg(unitName(last->ordinal, last->row));
         colour = QColor(150, 220, 150);
     } else if (last) {
-        text = QStringLiteral("✗ ошибка: %1\n%2").arg(phaseText(last->phase), last->reasonRu);
+        text = QStringLiteral("✗ ошибка: %1\n%2").arg(phaseText(last->phase), last->reasonIn(language::Language::Russian));
         colour = QColor(240, 150, 150);
     } else if (!m_line->running()) {
         text = QStringLiteral("остановлено");
@@ -516,13 +516,14 @@ void ProductionWindow::addLogRow(const line::UnitResult &r)
 {
     const int row = m_table->rowCount();
     m_table->insertRow(row);
+    const QString reason = r.reasonIn(language::Language::Russian);
     const QStringList cells {
         r.time.toString(QStringLiteral("HH:mm:ss")),
         QStringLiteral("COM%1").arg(r.com),
         unitName(r.ordinal, r.row),
         r.pass ? QStringLiteral("✓ записан и проверен") : QStringLiteral("✗ ошибка: %1").arg(phaseText(r.phase)),
         QString::number(r.seconds, 'f', 1),
-        r.reasonRu,
+        reason,
         // The name says which; the whole path is in the tooltip.
         QFileInfo(r.backup).fileName(),
     };
@@ -530,8 +531,8 @@ void ProductionWindow::addLogRow(const line::UnitResult &r)
         auto *item = new QTableWidgetItem(cells.at(c));
         if (c == 3)
             item->setForeground(r.pass ? QColor(0, 128, 0) : QColor(192, 0, 0));
-        if (c == 5 && !r.reasonRu.isEmpty())
-            item->setToolTip(r.reasonRu);
+        if (c == 5 && !reason.isEmpty())
+            item->setToolTip(reason);
         if (c == 6 && !r.backup.isEmpty())
             item->setToolTip(QDir::toNativeSeparators(r.backup));
         m_table->setItem(row, c, item);

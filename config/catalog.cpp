@@ -516,8 +516,8 @@ std::optional<FileError> Catalog::quotedRefusal(const Configuration &cfg, const 
                 longest = e;
         }
         return FileError{fileName, longest ? longest->line : 0,
-                         QStringLiteral("the access point, server and port are too long: a controller's reply "
-                                        "would take %1 bytes, and holds at most %2")
+                         QCoreApplication::translate("config", "the access point, server and port are too long: a "
+                                                               "controller's reply would take %1 bytes, and holds at most %2")
                              .arg(reply)
                              .arg(ReplyBuffer::kCapacity)};
     }
@@ -528,8 +528,8 @@ std::optional<FileError> Catalog::quotedRefusal(const Configuration &cfg, const 
         const Entry *e = cfg.find(name);
         if (e && read.text(name) != e->value)
             return FileError{fileName, e->line,
-                             QStringLiteral("%1: a read never shows \"%2\" (its quotes and separators would be "
-                                            "taken for the record's own; it would come back as \"%3\")")
+                             QCoreApplication::translate("config", "%1: a read never shows \"%2\" (its quotes and separators "
+                                                                   "would be taken for the record's own; it would come back as \"%3\")")
                                  .arg(name, excerpt(e->value), excerpt(read.text(name)))};
     }
     const QString fault = settingsreply::fault(record + QByteArray(41, ' '));
@@ -540,8 +540,8 @@ std::optional<FileError> Catalog::quotedRefusal(const Configuration &cfg, const 
                 e = cfg.find(name);
         }
         return FileError{fileName, e ? e->line : 0,
-                         QStringLiteral("the access point, server and port would make a record that reads as "
-                                        "malformed: %1")
+                         QCoreApplication::translate("config", "the access point, server and port would make a record "
+                                                               "that reads as malformed: %1")
                              .arg(fault)};
     }
     return std::nullopt;

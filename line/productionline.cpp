@@ -1,7 +1,5 @@
 #include "line/productionline.h"
 
-#include "translations/language.h"
-
 #include "config/backups.h"
 #include "config/catalog.h"
 #include "translations/language.h"
@@ -255,7 +253,6 @@ QJsonObject ProductionLine::logObject(const UnitResult &r)
 QString ProductionLine::eventLine(const UnitResult &r)
 {
     // In the console program's language; the window shows its own columns.
-    const bool russian = language::russian();
     QString unit = tr("controller %1").arg(r.ordinal);
     if (!r.row.label.isEmpty())
         unit += QStringLiteral(" (%1)").arg(r.row.label);
@@ -265,7 +262,7 @@ QString ProductionLine::eventLine(const UnitResult &r)
         {QStringLiteral("verify"), QT_TR_NOOP("at the check")},
     };
     const char *phase = phases.value(r.phase, nullptr);
-    const QString reason = russian && !r.reasonRu.isEmpty() ? r.reasonRu : r.reason;
+    const QString reason = r.reasonIn(language::current());
     const QString what = r.pass ? tr("written and verified")
                                 : tr("failed %1: %2").arg(phase ? tr(phase) : r.phase, reason);
     return tr("COM%1  %2  %3  %4 s").arg(r.com).arg(unit, what, QString::number(r.seconds, 'f', 1));

@@ -70,7 +70,7 @@ void Station::settled()
         return;
     if (!m_channel.open(m_device, SerialLine::kBaudRate)) {
         // Someone else holds it, or it is not ready yet: try again a period later.
-        const QString why = refusalToOpen(m_device, m_channel).inEnglish;
+        const QString why = refusalToOpen(m_device, m_channel).in(language::Language::English);
         const bool news = why != m_refusal;
         m_refusal = why;
         m_state = State::Absent;
@@ -164,8 +164,7 @@ void Station::unitAnswered(const QByteArray &record)
     QString why;
     m_backup = m_host.saveBackup(*this, record, &why);
     if (m_backup.isEmpty()) {
-        fail(QStringLiteral("the backup cannot be saved: %1").arg(why),
-             QStringLiteral("резервная копия не сохранена: %1").arg(why));
+        fail(Failure::BackupNotSaved, why);
         return;
     }
     m_applied = m_host.recipe().apply(record, m_row);
@@ -174,8 +173,7 @@ void Station::unitAnswered(const QByteArray &record)
     // A record that a read would take for a malformed reply is never stored: the unit
     // could not be read again.
     if (const QString fault = settingsreply::fault(m_applied.record); !fault.isEmpty()) {
-        fail(QStringLiteral("the record to write would read as malformed: %1; nothing written").arg(fault),
-             QStringLiteral("такая запись читалась бы как искажённая (%1); ничего не записано").arg(fault));
+        fail(Failure::RecordMalformed, fault);
         return;
     }
     // The write ends the probing; its acknowledgement is awaited within the time limit.
@@ -183,23 +181,19 @@ void Station::unitAnswered(const QByteArray &record)
                                         replyLength(Reply::SettingsWritten));
     // A port that went is reported through lost().
     if (result != Conversation::SendResult::Sent && m_channel.isOpen())
-        fail(QStringLiteral("the command could not be sent"), QStringLiteral("команда не отправлена"));
+        fail(Failure::NotSent);
 }
 
 void Station::deadline()
 {
     if (m_state != State::Working)
         return;
-    const double s = m_timing.timeoutMs / 1000.0;
     if (m_phase == QLatin1String("write"))
-        fail(QStringLiteral("the controller stopped answering (no answer to WRITE_SET_ within %1 s)").arg(s),
-             QStringLiteral("контроллер перестал отвечать (нет ответа на запись за %1 с)").arg(s));
+        fail(Failure::NoAnswerToWrite);
     else if (!m_malformed.isEmpty())
-        fail(QStringLiteral("every answer to READ_SET within %1 s was malformed, the last: %2").arg(s).arg(m_malformed),
-             QStringLiteral("все ответы на чтение за %1 с искажены").arg(s));
+        fail(Failure::MalformedAnswers, m_malformed);
     else
-        fail(QStringLiteral("the controller stopped answering (no answer to READ_SET within %1 s)").arg(s),
-             QStringLiteral("контроллер перестал отвечать (нет ответа на чтение за %1 с)").arg(s));
+        fail(Failure::NoAnswerToRead);
 }
 
 void Station::portLost()
@@ -208,7 +202,7 @@ void Station::portLost()
     m_channel.close();
     m_session.end();
     if (m_state == State::Working) {
-        fail(QStringLiteral("the port went away"), QStringLiteral("порт пропал"), true);
+        fail(Failure::PortGone, {}, true);
         return;
     }
     m_last.reset();
@@ -222,7 +216,7 @@ void Station::portLost()
 void Station::shutDown()
 {
     if (m_state == State::Working)
-        fail(QStringLiteral("stopped"), QStringLiteral("остановлено"), true);
+        fail(Failure::Stopped, {}, true);
     m_settle.stop();
     m_channel.close();
     m_session.end();
@@ -230,13 +224,14 @@ void Station::shutDown()
     m_state = State::Absent;
 }
 
-void Station::fail(const QString &reason, const QString &reasonRu, bool portGone)
+void Station::fail(Failure failure, const QString &detail, bool portGone)
 {
     UnitResult result;
     result.pass = false;
     result.phase = m_phase;
-    result.reason = reason;
-    result.reasonRu = reasonRu;
+    result.failure = failure;
+    result.detail = detail;
+    result.limitSeconds = m_timing.timeoutMs / 1000.0;
     finish(result, portGone);
 }
 
@@ -259,12 +254,9 @@ void Station::pass(const QByteArray &readBack)
                 ++count;
             }
         }
-        result.reason = QStringLiteral("%1 byte(s) read back differ from those written, the first at offset %2")
-                            .arg(count)
-                            .arg(first);
-        result.reasonRu = QStringLiteral("считано не то, что записано: байтов %1, первый на позиции %2")
-                              .arg(count)
-                              .arg(first);
+        result.failure = Failure::ReadBackDiffers;
+        result.differing = count;
+        result.firstAt = first;
     }
     finish(result, false);
 }
@@ -272,6 +264,7 @@ void Station::pass(const QByteArray &readBack)
 void Station::finish(UnitResult result, bool portGone)
 {
     result.time = QDateTime::currentDateTime();
+    result.reason = result.reasonIn(language::Language::English);
     result.com = m_com;
     result.device = m_device;
     result.ordinal = m_ordinal;

@@ -3,6 +3,7 @@
 #include "line/recipe.h"
 #include "link/serialchannel.h"
 #include "protocol/session.h"
+#include "translations/language.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -14,6 +15,20 @@ class ExchangeJournal;
 
 namespace line {
 
+// Why a unit attempt failed.
+enum class Failure {
+    None,
+    BackupNotSaved,   // detail: why
+    RecordMalformed,  // detail: what a read would find wrong with the record to write
+    NotSent,
+    NoAnswerToWrite,  // within limitSeconds
+    MalformedAnswers, // within limitSeconds; detail: the last answer
+    NoAnswerToRead,   // within limitSeconds
+    PortGone,
+    Stopped,
+    ReadBackDiffers,  // differing bytes, the first at firstAt
+};
+
 // How one unit attempt ended.
 struct UnitResult
 {
@@ -24,13 +39,20 @@ struct UnitResult
     UnitRow row;
     bool pass = false;
     QString phase;         // where it failed: "backup", "write", "verify"
-    QString reason;
-    QString reasonRu;      // the same for the window
+    Failure failure = Failure::None;
+    QString detail;
+    double limitSeconds = 0;
+    int differing = 0;
+    int firstAt = 0;
+    QString reason;        // reasonIn(English), as the log keeps it
     double seconds = 0;
     QString backup;
     QStringList changes;
     QStringList notes;
     QString sha256;        // of the record read back
+
+    // Why it failed, in `words`; empty when it passed.
+    QString reasonIn(language::Language words) const;
 };
 
 class Station;
@@ -108,7 +130,7 @@ private:
     void deadline();
     void portLost();
     void unitAnswered(const QByteArray &record);
-    void fail(const QString &reason, const QString &reasonRu, bool portGone = false);
+    void fail(Failure failure, const QString &detail = {}, bool portGone = false);
     void pass(const QByteArray &readBack);
     void finish(UnitResult result, bool portGone);
 

@@ -4,16 +4,17 @@
 #include "link/portscan.h"
 #include "link/serialchannel.h"
 
+#include <QCoreApplication>
+
 PortStatus::State explainRefusal(const QString &device, const SerialChannel &channel, QString *reason)
 {
     const OpenRefusal refusal = refusalToOpen(device, channel);
-    *reason = refusal.reason;
+    *reason = refusal.in(language::Language::Russian);
     return refusal.state;
 }
 
 QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe, language::Language words)
 {
-    const bool russian = words == language::Language::Russian;
     const QHash<QString, QString> known = portscan::knownDevices();
     QList<PortStatus> out;
     for (int com = PortMap::kFirstCom; com <= PortMap::kLastCom; ++com) {
@@ -29,7 +30,7 @@ QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe, langua
                 s.reason = refusal.in(words);
                 // Most numbers are simply not there; the long advice is for the port the user picked.
                 if (s.state == PortStatus::State::Absent)
-                    s.reason = russian ? QString::fromUtf8("нет такого порта") : QStringLiteral("no such port");
+                    s.reason = language::inLanguage(words, "link", QT_TRANSLATE_NOOP("link", "no such port"));
             }
         }
         s.description = portscan::describe(s, known, words);

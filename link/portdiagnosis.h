@@ -46,18 +46,35 @@ QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe,
 
 // Why the channel has just failed to open the device (call right after the failed
 // open): gone, no permission (owner group, mode and the command that grants it), busy
-// (the program holding it) or the system's own words. Worked out once and put into the
-// window's words and into English, for output that is English (tavrix-cli's result lines).
+// (the program holding it) or the system's own words. Worked out once (lock files and
+// /proc looked at once); in() words it in either language.
 struct OpenRefusal
 {
-    PortStatus::State state;
-    QString reason;
-    QString inEnglish;
+    enum class Cause {
+        Gone,       // the device no longer exists
+        Permission, // this user may not open it
+        Busy,       // another program holds it
+        StaleLock,  // a lock file of a program that has ended bars it
+        Other,      // the system's words say why
+    };
+    // What would let this user open it.
+    enum class Remedy { Unknown, Udev, Relogin, JoinGroup };
 
-    QString in(language::Language words) const
-    {
-        return words == language::Language::Russian ? reason : inEnglish;
-    }
+    PortStatus::State state = PortStatus::State::Refused;
+    Cause cause = Cause::Other;
+    qint64 pid = 0;   // Busy: the holder (0: unknown); StaleLock: who left it (0: unknown)
+    QString program;  // Busy: the holder's name, when known
+    QString lockPath; // StaleLock
+    // Permission: the device's group and mode, this user (empty: known by uid alone)
+    Remedy remedy = Remedy::Unknown;
+    QString group;
+    QString mode;
+    QString user;
+    qint64 uid = 0;
+    QString system;   // Other: the system's words
+    quint32 code = 0; // the system's error code, where it numbers them (Windows)
+
+    QString in(language::Language words) const;
 };
 OpenRefusal refusalToOpen(const QString &device, const SerialChannel &channel);
 // The state and the window's words alone.

@@ -4,6 +4,7 @@
 #include "link/portscan.h"
 #include "link/serialchannel.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,11 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString u(const char *text)
-{
-    return QString::fromUtf8(text);
-}
 
 // The folders where serial programs keep their lock files, in the order Qt looks.
 const char *const kLockDirs[] = {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
@@ -170,63 +166,40 @@ bool userListedInGroup(const group &gr, const passwd *pw)
     return false;
 }
 
-// Why this user may not open the device, and what would let them.
-struct Permission
+// The device's group and mode, this user and what would let them open it.
+void explainPermission(const QString &device, OpenRefusal &r)
 {
-    enum class Remedy { Unknown, Udev, Relogin, JoinGroup };
-    Remedy remedy = Remedy::Unknown;
-    QString group;
-    QString mode;
-    QString user;
-};
-
-Permission permissionOf(const QString &device)
-{
-    Permission p;
     struct stat st {};
     if (::stat(QFile::encodeName(device).constData(), &st) != 0)
-        return p;
+        return;
     const group *gr = ::getgrgid(st.st_gid);
-    p.group = gr ? QString::fromLocal8Bit(gr->gr_name) : QString::number(st.st_gid);
-    p.mode = modeText(st.st_mode);
+    r.group = gr ? QString::fromLocal8Bit(gr->gr_name) : QString::number(st.st_gid);
+    r.mode = modeText(st.st_mode);
     const passwd *pw = ::getpwuid(::getuid());
-    p.user = pw ? QString::fromLocal8Bit(pw->pw_name) : u("с UID %1").arg(::getuid());
+    if (pw)
+        r.user = QString::fromLocal8Bit(pw->pw_name);
+    r.uid = ::getuid();
     const bool groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     if (!groupMayUse || st.st_gid == 0 || processHasGroup(st.st_gid))
-        p.remedy = Permission::Remedy::Udev;
+        r.remedy = OpenRefusal::Remedy::Udev;
     else if (gr && userListedInGroup(*gr, pw))
-        p.remedy = Permission::Remedy::Relogin;
+        r.remedy = OpenRefusal::Remedy::Relogin;
     else
-        p.remedy = Permission::Remedy::JoinGroup;
-    return p;
+        r.remedy = OpenRefusal::Remedy::JoinGroup;
 }
 
-// Why a device cannot be opened, worked out once (lock files and /proc looked at once)
-// and put into the words of either language.
-struct Refusal
+OpenRefusal refusalOf(const QString &device, const SerialChannel &channel)
 {
-    enum class Cause { Gone, Permission, Busy, StaleLock, Other };
-    Cause cause = Cause::Other;
-    PortStatus::State state = PortStatus::State::Refused;
-    qint64 pid = 0;    // Busy: the holder (0: unknown); StaleLock: who left it (0: unknown)
-    QString program;   // Busy: the holder's name, when known
-    QString lockPath;  // StaleLock
-    QString system;    // Other: the system's words
-    Permission permission;
-};
-
-Refusal refusalOf(const QString &device, const SerialChannel &channel)
-{
-    Refusal r;
+    OpenRefusal r;
     if (device.isEmpty() || !QFileInfo::exists(device)) {
-        r.cause = Refusal::Cause::Gone;
+        r.cause = OpenRefusal::Cause::Gone;
         r.state = PortStatus::State::Gone;
         return r;
     }
     if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES) {
-        r.cause = Refusal::Cause::Permission;
+        r.cause = OpenRefusal::Cause::Permission;
         r.state = PortStatus::State::NoPermission;
-        r.permission = permissionOf(device);
+        explainPermission(device, r);
         return r;
     }
     const LockFile lock = findLock(device);
@@ -235,13 +208,13 @@ Refusal refusalOf(const QString &device, const SerialChannel &channel)
     // device; whoever else has it open is not the cause. Qt reports a device held
     // exclusively (TIOCEXCL) or locked as a permission error.
     if (lock.alive || (permissionError && lock.path.isEmpty())) {
-        r.cause = Refusal::Cause::Busy;
+        r.cause = OpenRefusal::Cause::Busy;
         r.state = PortStatus::State::Busy;
         r.pid = lock.alive ? lock.pid : processHolding(device);
         if (r.pid > 0)
             r.program = programName(r.pid);
     } else if (permissionError) {
-        r.cause = Refusal::Cause::StaleLock;
+        r.cause = OpenRefusal::Cause::StaleLock;
         r.lockPath = lock.path;
         r.pid = lock.pid;
     } else {
@@ -250,86 +223,46 @@ Refusal refusalOf(const QString &device, const SerialChannel &channel)
     return r;
 }
 
-// The words of one language for every refusal.
-struct Words
+QString said(language::Language words, const char *source)
 {
-    const char *gone;
-    const char *busy;            // nobody known
-    const char *busyPid;         // %1 pid
-    const char *busyProgram;     // %1 name, %2 pid
-    const char *staleLock;       // %1 path, %2 who
-    const char *stalePid;        // %1 pid, or empty
-    const char *other;           // %1 the system's words
-    QString (*permission)(const Permission &p);
-};
-
-QString permissionInRussian(const Permission &p)
-{
-    if (p.remedy == Permission::Remedy::Unknown)
-        return u("нет доступа");
-    const QString head = u("нет доступа: устройство принадлежит группе %1 (%2)").arg(p.group, p.mode);
-    switch (p.remedy) {
-    case Permission::Remedy::Unknown:
-    case Permission::Remedy::Udev:
-        break;
-    case Permission::Remedy::Relogin:
-        return head + u("; пользователь %1 уже в этой группе, но сеанс начат раньше: выйдите из системы и "
-                        "войдите снова").arg(p.user);
-    case Permission::Remedy::JoinGroup:
-        return head + u(", а пользователь %1 в неё не входит; добавьте его в группу командой "
-                        "sudo usermod -aG %2 $USER, затем выйдите из системы и войдите снова").arg(p.user, p.group);
-    }
-    return head + u(", и его права не дают открыть его пользователю %1; доступ открывает правило udev "
-                    "(например, GROUP=\"dialout\", MODE=\"0660\")").arg(p.user);
+    return language::inLanguage(words, "link", source);
 }
 
-QString permissionInEnglish(const Permission &)
+// A text whose English stands for more than one Russian one, told apart by its comment.
+struct Marked
 {
-    return QStringLiteral("no permission to open it (tavrix-configurator --ports says how to get it)");
+    const char *source;
+    const char *comment;
+};
+
+QString said(language::Language words, Marked text)
+{
+    return language::inLanguage(words, "link", text.source, text.comment);
 }
 
-const Words kRussian = {
-    "устройства больше нет: адаптер отключён или программа, создавшая порт, завершилась; "
-    "откройте список портов, чтобы найти их заново",
-    "занят другой программой",
-    "занят процессом с PID %1",
-    "занят программой %1 (PID %2)",
-    "файл блокировки %1 остался от программы, которая уже завершилась%2; удалите его: sudo rm %1",
-    " (PID %1)",
-    "не открывается: %1",
-    permissionInRussian,
-};
-
-const Words kEnglish = {
-    "the device is gone (the adapter was pulled or the program that made the port has ended)",
-    "busy: another program holds it",
-    "busy: held by the process with PID %1",
-    "busy: held by %1 (PID %2)",
-    "the lock file %1 is left from a program that has ended; delete it: sudo rm %1%2",
-    "",
-    "the system refuses it: %1",
-    permissionInEnglish,
-};
-
-QString inWords(const Refusal &r, const Words &w)
+// English says one line and leaves the remedy to `tavrix-configurator --ports`.
+QString permissionIn(language::Language words, const OpenRefusal &r)
 {
-    switch (r.cause) {
-    case Refusal::Cause::Gone:
-        return u(w.gone);
-    case Refusal::Cause::Permission:
-        return w.permission(r.permission);
-    case Refusal::Cause::Busy:
-        if (r.pid <= 0)
-            return u(w.busy);
-        if (r.program.isEmpty())
-            return u(w.busyPid).arg(r.pid);
-        return u(w.busyProgram).arg(r.program).arg(r.pid);
-    case Refusal::Cause::StaleLock:
-        return u(w.staleLock).arg(r.lockPath, r.pid > 0 && *w.stalePid ? u(w.stalePid).arg(r.pid) : QString());
-    case Refusal::Cause::Other:
+    const QString general = said(words, QT_TRANSLATE_NOOP("link", "no permission to open it (tavrix-configurator --ports says how to get it)"));
+    if (r.remedy == OpenRefusal::Remedy::Unknown || words == language::Language::English)
+        return general;
+    const QString user = r.user.isEmpty() ? said(words, QT_TRANSLATE_NOOP("link", "with UID %1")).arg(r.uid) : r.user;
+    const QString head = said(words, QT_TRANSLATE_NOOP3("link", "no permission to open it (tavrix-configurator --ports says how to get it)",
+                                                        "with the group %1 and the mode %2"))
+                             .arg(r.group, r.mode);
+    switch (r.remedy) {
+    case OpenRefusal::Remedy::Unknown:
+    case OpenRefusal::Remedy::Udev:
         break;
+    case OpenRefusal::Remedy::Relogin:
+        return head + said(words, QT_TRANSLATE_NOOP("link", "; the user %1 is in this group already, but the session began "
+                                                            "earlier: log out and in again")).arg(user);
+    case OpenRefusal::Remedy::JoinGroup:
+        return head + said(words, QT_TRANSLATE_NOOP("link", ", and the user %1 is not in it; add them to the group with "
+                                                            "sudo usermod -aG %2 $USER, then log out and in again")).arg(user, r.group);
     }
-    return u(w.other).arg(r.system);
+    return head + said(words, QT_TRANSLATE_NOOP("link", ", and its mode does not let the user %1 open it; a udev rule "
+                                                        "grants access (for example, GROUP=\"dialout\", MODE=\"0660\")")).arg(user);
 }
 
 } // namespace
@@ -363,16 +296,15 @@ QHash<QString, QString> portscan::knownDevices()
 
 QString portscan::describe(const PortStatus &s, const QHash<QString, QString> &known, language::Language words)
 {
-    const bool russian = words == language::Language::Russian;
     if (s.state == PortStatus::State::Absent || s.state == PortStatus::State::Gone)
         return {};
     QStringList parts;
     if (s.device.startsWith(QLatin1String("/dev/pts/")))
-        parts << (russian ? u("псевдотерминал") : QStringLiteral("pseudo-terminal"));
+        parts << said(words, QT_TRANSLATE_NOOP("link", "pseudo-terminal"));
     else if (const QString what = known.value(s.device); !what.isEmpty())
         parts << what;
     if (!s.link.isEmpty())
-        parts << (russian ? u("по ссылке %1") : QStringLiteral("through the link %1")).arg(s.link);
+        parts << said(words, QT_TRANSLATE_NOOP("link", "through the link %1")).arg(s.link);
     return parts.join(QStringLiteral(" · "));
 }
 
@@ -386,7 +318,6 @@ bool portscan::noUartBehind(const QString &device, const QString &ttyClass)
 
 portscan::Place portscan::locate(const PortMap &map, int com, language::Language words)
 {
-    const bool russian = words == language::Language::Russian;
     PortStatus s;
     s.com = com;
     const QFileInfo link(portmap::linkPath(map.portsDir(), com));
@@ -398,16 +329,14 @@ portscan::Place portscan::locate(const PortMap &map, int com, language::Language
         s.link = link.filePath();
         s.device = link.symLinkTarget();
         s.state = PortStatus::State::Gone;
-        s.reason = (russian ? u("ссылка %1 указывает на %2, а такого устройства нет")
-                            : QStringLiteral("the link %1 points to %2, which does not exist"))
-                       .arg(s.link, s.device);
+        s.reason = said(words, QT_TRANSLATE_NOOP("link", "the link %1 points to %2, which does not exist")).arg(s.link, s.device);
     }
     if (s.device.isEmpty()) {
         s.device = portmap::tableEntry(map, com);
-        s.reason = russian ? u("нет устройства") : QStringLiteral("no device");
+        s.reason = said(words, QT_TRANSLATE_NOOP("link", "no device"));
     }
     if (s.link.isEmpty() && portscan::noUartBehind(s.device)) {
-        s.reason = russian ? u("нет устройства") : QStringLiteral("no device");
+        s.reason = said(words, QT_TRANSLATE_NOOP("link", "no device"));
         return {s, false};
     }
     const bool probe = s.state == PortStatus::State::Absent && !s.device.isEmpty() && QFileInfo::exists(s.device);
@@ -416,7 +345,34 @@ portscan::Place portscan::locate(const PortMap &map, int com, language::Language
 
 OpenRefusal refusalToOpen(const QString &device, const SerialChannel &channel)
 {
-    const Refusal r = refusalOf(device, channel);
-    return {r.state, inWords(r, kRussian), inWords(r, kEnglish)};
+    return refusalOf(device, channel);
+}
+
+QString OpenRefusal::in(language::Language words) const
+{
+    switch (cause) {
+    case Cause::Gone:
+        return said(words, QT_TRANSLATE_NOOP("link", "the device is gone (the adapter was pulled or the program that "
+                                                     "made the port has ended)"));
+    case Cause::Permission:
+        return permissionIn(words, *this);
+    case Cause::Busy:
+        if (pid <= 0)
+            return said(words, QT_TRANSLATE_NOOP("link", "busy: another program holds it"));
+        if (program.isEmpty())
+            return said(words, QT_TRANSLATE_NOOP("link", "busy: held by the process with PID %1")).arg(pid);
+        return said(words, QT_TRANSLATE_NOOP("link", "busy: held by %1 (PID %2)")).arg(program).arg(pid);
+    case Cause::StaleLock:
+        // English names no PID here.
+        if (pid > 0 && words == language::Language::Russian)
+            return said(words, QT_TRANSLATE_NOOP3("link", "the lock file %1 is left from a program that has ended; delete it: sudo rm %1",
+                                                  "with the PID %2"))
+                .arg(lockPath, QString::number(pid));
+        return said(words, QT_TRANSLATE_NOOP("link", "the lock file %1 is left from a program that has ended; delete it: sudo rm %1"))
+            .arg(lockPath);
+    case Cause::Other:
+        break;
+    }
+    return said(words, QT_TRANSLATE_NOOP("link", "the system refuses it: %1")).arg(system);
 }
 

@@ -84,20 +84,29 @@ portscan::Place portscan::locate(const PortMap &map, int com, language::Language
 OpenRefusal refusalToOpen(const QString &, const SerialChannel &channel)
 {
     const quint32 code = channel.openSystemError();
-    OpenRefusal refusal {PortStatus::State::Refused, win32::openRefusalReason(code, channel.openErrorString()),
-                         win32::openRefusalReasonInEnglish(code, channel.openErrorString())};
+    OpenRefusal refusal;
+    refusal.code = code;
+    refusal.system = channel.openErrorString();
     switch (win32::classifyOpenError(code)) {
     case win32::PortFault::NoSuchPort:
         refusal.state = PortStatus::State::Absent;
         break;
     case win32::PortFault::Gone:
         refusal.state = PortStatus::State::Gone;
+        refusal.cause = OpenRefusal::Cause::Gone;
         break;
     case win32::PortFault::InUse:
         refusal.state = PortStatus::State::Busy;
+        refusal.cause = OpenRefusal::Cause::Busy;
         break;
     case win32::PortFault::Other:
         break;
     }
     return refusal;
+}
+
+// Windows says which of its errors it was; the words follow the code.
+QString OpenRefusal::in(language::Language words) const
+{
+    return win32::openRefusalReasonIn(words, code, system);
 }

@@ -1,17 +1,9 @@
 #include "link/portdiagnosis.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <algorithm>
-
-namespace {
-
-QString u(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-} // namespace
 
 QString PortStatus::summary() const
 {
@@ -28,12 +20,11 @@ QString PortStatus::summary() const
 
 QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir, language::Language words)
 {
-    const bool russian = words == language::Language::Russian;
-    const QString headers[] = {QStringLiteral("COM"), russian ? u("Устройство") : QStringLiteral("Device"),
-                               russian ? u("Свободен") : QStringLiteral("Free"),
-                               russian ? u("Подробности") : QStringLiteral("Details")};
-    const QString yes = russian ? u("да") : QStringLiteral("yes");
-    const QString no = russian ? u("нет") : QStringLiteral("no");
+    const auto said = [words](const char *source) { return language::inLanguage(words, "link", source); };
+    const QString headers[] = {QStringLiteral("COM"), said(QT_TRANSLATE_NOOP("link", "Device")),
+                               said(QT_TRANSLATE_NOOP("link", "Free")), said(QT_TRANSLATE_NOOP("link", "Details"))};
+    const QString yes = said(QT_TRANSLATE_NOOP("link", "yes"));
+    const QString no = said(QT_TRANSLATE_NOOP("link", "no"));
     int comWidth = headers[0].size();
     int deviceWidth = headers[1].size();
     for (const PortStatus &s : ports) {
@@ -47,7 +38,7 @@ QString formatPortTable(const QList<PortStatus> &ports, const QString &portsDir,
         return line + QLatin1Char('\n');
     };
     // Windows numbers its ports itself: there is no folder of links to name.
-    const QString folder = russian ? u("Папка ссылок: %1\n\n") : QStringLiteral("Ports folder: %1\n\n");
+    const QString folder = said(QT_TRANSLATE_NOOP("link", "Ports folder: %1")) + QStringLiteral("\n\n");
     QString text = portsDir.isEmpty() ? QString() : folder.arg(QDir::toNativeSeparators(portsDir));
     text += row(headers[0], headers[1], headers[2], headers[3]);
     for (const PortStatus &s : ports) {

@@ -1,5 +1,7 @@
 #include "link/win32errors.h"
 
+#include <QCoreApplication>
+
 namespace win32 {
 namespace {
 // The codes by number, as <winerror.h> defines them.
@@ -18,11 +20,6 @@ constexpr quint32 kOperationAborted = 995;
 constexpr quint32 kDeviceNotConnected = 1167;
 constexpr quint32 kDeviceRemoved = 1617;
 constexpr quint32 kNoSuchDevice = 433;
-
-QString u(const char *text)
-{
-    return QString::fromUtf8(text);
-}
 } // namespace
 
 PortFault classifyOpenError(quint32 code)
@@ -68,64 +65,34 @@ bool meansDeviceGone(quint32 code)
     }
 }
 
-namespace {
-
-// What the user reads, in the window's Russian and in the English of tavrix-cli's lines.
-struct Words
+QString openRefusalReasonIn(language::Language words, quint32 code, const QString &systemMessage)
 {
-    const char *noSuchPort;
-    const char *inUse;
-    const char *gone;
-    const char *refused;          // %1: the system's message, %2: the code
-    const char *refusedWithoutWords;
-};
-
-const Words kRussian {
-    "нет такого порта: адаптер не подключён или получил другой номер (смотрите "
-    "«Диспетчер устройств» → «Порты (COM и LPT)»)",
-    "занят другой программой (какой именно, Windows сообщает только администратору; "
-    "закройте терминалы и другие программы, работающие с портом)",
-    "устройство отключено",
-    "не открывается: %1 (ошибка Windows %2)",
-    "не открывается: ошибка Windows %1",
-};
-
-const Words kEnglish {
-    "no such port: the adapter is not plugged in or has another number (see Device Manager, Ports (COM & LPT))",
-    "busy: another program holds it (Windows tells which only to an administrator)",
-    "the device has been unplugged",
-    "the system refuses it: %1 (Windows error %2)",
-    "the system refuses it: Windows error %1",
-};
-
-QString reason(const Words &words, quint32 code, const QString &systemMessage)
-{
+    const auto said = [words](const char *source) { return language::inLanguage(words, "link", source); };
     switch (classifyOpenError(code)) {
     case PortFault::NoSuchPort:
-        return u(words.noSuchPort);
+        return said(QT_TRANSLATE_NOOP("link", "no such port: the adapter is not plugged in or has another number "
+                                              "(see Device Manager, Ports (COM & LPT))"));
     case PortFault::InUse:
-        return u(words.inUse);
+        return said(QT_TRANSLATE_NOOP("link", "busy: another program holds it (Windows tells which only to an administrator)"));
     case PortFault::Gone:
-        return u(words.gone);
+        return said(QT_TRANSLATE_NOOP("link", "the device has been unplugged"));
     case PortFault::Other:
         break;
     }
-    const QString said = systemMessage.trimmed();
-    if (said.isEmpty())
-        return u(words.refusedWithoutWords).arg(code);
-    return u(words.refused).arg(said).arg(code);
+    const QString told = systemMessage.trimmed();
+    if (told.isEmpty())
+        return said(QT_TRANSLATE_NOOP("link", "the system refuses it: Windows error %1")).arg(code);
+    return said(QT_TRANSLATE_NOOP("link", "the system refuses it: %1 (Windows error %2)")).arg(told).arg(code);
 }
-
-} // namespace
 
 QString openRefusalReason(quint32 code, const QString &systemMessage)
 {
-    return reason(kRussian, code, systemMessage);
+    return openRefusalReasonIn(language::Language::Russian, code, systemMessage);
 }
 
 QString openRefusalReasonInEnglish(quint32 code, const QString &systemMessage)
 {
-    return reason(kEnglish, code, systemMessage);
+    return openRefusalReasonIn(language::Language::English, code, systemMessage);
 }
 
 } // namespace win32

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "translations/language.h"
+
 #include <QString>
 
 // What the Win32 error codes of the communications API mean for a COM port. Kept free of
@@ -20,6 +22,7 @@ bool meansDeviceGone(quint32 code);
 // Why "COMn" cannot be opened, in the user's words (Russian, as the window speaks, or
 // English, as tavrix-cli's result lines); systemMessage is the system's text for the
 // code (FormatMessage), used when there is nothing better to say.
+QString openRefusalReasonIn(language::Language words, quint32 code, const QString &systemMessage);
 QString openRefusalReason(quint32 code, const QString &systemMessage);
 QString openRefusalReasonInEnglish(quint32 code, const QString &systemMessage);
 

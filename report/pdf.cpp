@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QPainter>
@@ -64,7 +65,7 @@ std::optional<QByteArray> drawPdf(const PdfPage &page, QString *error)
 
         QPainter painter;
         if (!painter.begin(&writer)) {
-            *error = QStringLiteral("the PDF writer cannot start");
+            *error = QCoreApplication::translate("report", "the PDF writer cannot start");
             return std::nullopt;
         }
         QFont small = font;

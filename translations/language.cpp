@@ -60,6 +60,22 @@ void set(Language language)
     g_current = language;
 }
 
+QString inLanguage(Language words, const char *context, const char *source, const char *disambiguation)
+{
+    if (words == Language::Russian) {
+        static const QTranslator *const common = [] {
+            auto *translator = new QTranslator;
+            if (!translator->load(QStringLiteral(":/tavrix/translations/tavrix-common_ru.qm")))
+                qWarning("the libraries' Russian texts are missing from the program");
+            return translator;
+        }();
+        const QString text = common->translate(context, source, disambiguation);
+        if (!text.isEmpty())
+            return text;
+    }
+    return QString::fromUtf8(source);
+}
+
 QStringList searchPath()
 {
     const QString dir = QCoreApplication::applicationDirPath();

@@ -37,6 +37,13 @@ Language use(const QString &program);
 // Qt's were found.
 bool loadRussian(const QString &program);
 
+// A text of the libraries in `words`, whatever translators the program has installed:
+// English as written, Russian from tavrix-common_ru.ts (built into this library, so that
+// a program that chose one language can still word a line in the other). Mark `source`
+// with QT_TRANSLATE_NOOP(context, ...) or QT_TRANSLATE_NOOP3 for lupdate.
+QString inLanguage(Language words, const char *context, const char *source,
+                   const char *disambiguation = nullptr);
+
 // The folders where <program>_ru.qm is looked for: translations beside the program
 // (the build folder, Windows), then the installed share folder.
 QStringList searchPath();

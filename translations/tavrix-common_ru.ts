@@ -143,6 +143,18 @@
         <source>&quot;%1&quot; names more than one control: %2; give the control name</source>
         <translation>«%1» подходит к нескольким элементам: %2; укажите имя элемента</translation>
     </message>
+    <message>
+        <source>the access point, server and port are too long: a controller&apos;s reply would take %1 bytes, and holds at most %2</source>
+        <translation>точка доступа, сервер и порт слишком длинные: ответ контроллера занял бы %1 байт, а он вмещает не больше %2</translation>
+    </message>
+    <message>
+        <source>%1: a read never shows &quot;%2&quot; (its quotes and separators would be taken for the record&apos;s own; it would come back as &quot;%3&quot;)</source>
+        <translation>%1: чтение никогда не покажет «%2» (его кавычки и разделители были бы приняты за разделители самой записи; оно вернулось бы как «%3»)</translation>
+    </message>
+    <message>
+        <source>the access point, server and port would make a record that reads as malformed: %1</source>
+        <translation>с такими точкой доступа, сервером и портом запись читалась бы как искажённая: %1</translation>
+    </message>
 </context>
 <context>
     <name>line</name>
@@ -210,6 +222,46 @@
         <source>names %1, as the column %2 does</source>
         <translation>называет %1, как и столбец %2</translation>
     </message>
+    <message>
+        <source>the backup cannot be saved: %1</source>
+        <translation>резервная копия не сохранена: %1</translation>
+    </message>
+    <message>
+        <source>the record to write would read as malformed: %1; nothing written</source>
+        <translation>такая запись читалась бы как искажённая (%1); ничего не записано</translation>
+    </message>
+    <message>
+        <source>the command could not be sent</source>
+        <translation>команда не отправлена</translation>
+    </message>
+    <message>
+        <source>the controller stopped answering (no answer to WRITE_SET_ within %1 s)</source>
+        <translation>контроллер перестал отвечать (нет ответа на запись за %1 с)</translation>
+    </message>
+    <message>
+        <source>every answer to READ_SET within %1 s was malformed</source>
+        <translation>все ответы на чтение за %1 с искажены</translation>
+    </message>
+    <message>
+        <source>every answer to READ_SET within %1 s was malformed, the last: %2</source>
+        <translation>все ответы на чтение за %1 с искажены, последний: %2</translation>
+    </message>
+    <message>
+        <source>the controller stopped answering (no answer to READ_SET within %1 s)</source>
+        <translation>контроллер перестал отвечать (нет ответа на чтение за %1 с)</translation>
+    </message>
+    <message>
+        <source>the port went away</source>
+        <translation>порт пропал</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>остановлено</translation>
+    </message>
+    <message>
+        <source>%1 byte(s) read back differ from those written, the first at offset %2</source>
+        <translation>считано не то, что записано: байтов %1, первый на позиции %2</translation>
+    </message>
 </context>
 <context>
     <name>line::ProductionLine</name>
@@ -256,6 +308,127 @@
     <message>
         <source>, median cycle %1 s</source>
         <translation>, медиана цикла %1 с</translation>
+    </message>
+</context>
+<context>
+    <name>link</name>
+    <message>
+        <source>no such port</source>
+        <translation>нет такого порта</translation>
+    </message>
+    <message>
+        <source>no permission to open it (tavrix-configurator --ports says how to get it)</source>
+        <translation>нет доступа</translation>
+    </message>
+    <message>
+        <source>with UID %1</source>
+        <translation>с UID %1</translation>
+    </message>
+    <message>
+        <source>no permission to open it (tavrix-configurator --ports says how to get it)</source>
+        <comment>with the group %1 and the mode %2</comment>
+        <translation>нет доступа: устройство принадлежит группе %1 (%2)</translation>
+    </message>
+    <message>
+        <source>; the user %1 is in this group already, but the session began earlier: log out and in again</source>
+        <translation>; пользователь %1 уже в этой группе, но сеанс начат раньше: выйдите из системы и войдите снова</translation>
+    </message>
+    <message>
+        <source>, and the user %1 is not in it; add them to the group with sudo usermod -aG %2 $USER, then log out and in again</source>
+        <translation>, а пользователь %1 в неё не входит; добавьте его в группу командой sudo usermod -aG %2 $USER, затем выйдите из системы и войдите снова</translation>
+    </message>
+    <message>
+        <source>, and its mode does not let the user %1 open it; a udev rule grants access (for example, GROUP=&quot;dialout&quot;, MODE=&quot;0660&quot;)</source>
+        <translation>, и его права не дают открыть его пользователю %1; доступ открывает правило udev (например, GROUP=&quot;dialout&quot;, MODE=&quot;0660&quot;)</translation>
+    </message>
+    <message>
+        <source>pseudo-terminal</source>
+        <translation>псевдотерминал</translation>
+    </message>
+    <message>
+        <source>through the link %1</source>
+        <translation>по ссылке %1</translation>
+    </message>
+    <message>
+        <source>the link %1 points to %2, which does not exist</source>
+        <translation>ссылка %1 указывает на %2, а такого устройства нет</translation>
+    </message>
+    <message>
+        <source>no device</source>
+        <translation>нет устройства</translation>
+    </message>
+    <message>
+        <source>the device is gone (the adapter was pulled or the program that made the port has ended)</source>
+        <translation>устройства больше нет: адаптер отключён или программа, создавшая порт, завершилась; откройте список портов, чтобы найти их заново</translation>
+    </message>
+    <message>
+        <source>busy: another program holds it</source>
+        <translation>занят другой программой</translation>
+    </message>
+    <message>
+        <source>busy: held by the process with PID %1</source>
+        <translation>занят процессом с PID %1</translation>
+    </message>
+    <message>
+        <source>busy: held by %1 (PID %2)</source>
+        <translation>занят программой %1 (PID %2)</translation>
+    </message>
+    <message>
+        <source>the lock file %1 is left from a program that has ended; delete it: sudo rm %1</source>
+        <comment>with the PID %2</comment>
+        <translation>файл блокировки %1 остался от программы, которая уже завершилась (PID %2); удалите его: sudo rm %1</translation>
+    </message>
+    <message>
+        <source>the lock file %1 is left from a program that has ended; delete it: sudo rm %1</source>
+        <translation>файл блокировки %1 остался от программы, которая уже завершилась; удалите его: sudo rm %1</translation>
+    </message>
+    <message>
+        <source>the system refuses it: %1</source>
+        <translation>не открывается: %1</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Устройство</translation>
+    </message>
+    <message>
+        <source>Free</source>
+        <translation>Свободен</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Подробности</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>Ports folder: %1</source>
+        <translation>Папка ссылок: %1</translation>
+    </message>
+    <message>
+        <source>no such port: the adapter is not plugged in or has another number (see Device Manager, Ports (COM &amp; LPT))</source>
+        <translation>нет такого порта: адаптер не подключён или получил другой номер (смотрите «Диспетчер устройств» → «Порты (COM и LPT)»)</translation>
+    </message>
+    <message>
+        <source>busy: another program holds it (Windows tells which only to an administrator)</source>
+        <translation>занят другой программой (какой именно, Windows сообщает только администратору; закройте терминалы и другие программы, работающие с портом)</translation>
+    </message>
+    <message>
+        <source>the device has been unplugged</source>
+        <translation>устройство отключено</translation>
+    </message>
+    <message>
+        <source>the system refuses it: Windows error %1</source>
+        <translation>не открывается: ошибка Windows %1</translation>
+    </message>
+    <message>
+        <source>the system refuses it: %1 (Windows error %2)</source>
+        <translation>не открывается: %1 (ошибка Windows %2)</translation>
     </message>
 </context>
 <context>
@@ -322,6 +495,10 @@
     <message>
         <source>it crashed</source>
         <translation>он аварийно завершился</translation>
+    </message>
+    <message>
+        <source>the PDF writer cannot start</source>
+        <translation>не запускается запись PDF</translation>
     </message>
 </context>
 </TS>

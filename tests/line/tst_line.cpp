@@ -57,6 +57,8 @@ private slots:
     void logFolderMissingStopsBeforeStarting();
     void summarySaysARateOnlyFromEnoughControllers_data();
     void summarySaysARateOnlyFromEnoughControllers();
+    void failureIsWordedInEitherLanguage_data();
+    void failureIsWordedInEitherLanguage();
 
 private:
     QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
@@ -443,6 +445,51 @@ void TestLine::summarySaysARateOnlyFromEnoughControllers()
     s.unitsPerHour = passed * 3600.0 / seconds;
     s.medianSeconds = 1.3;
     QCOMPARE(ProductionLine::summaryLine(s), line);
+}
+
+void TestLine::failureIsWordedInEitherLanguage_data()
+{
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QString>("english"); // as the log keeps it
+    QTest::addColumn<QString>("russian"); // as the window shows it
+    using F = line::Failure;
+    QTest::newRow("passed") << int(F::None) << "" << "";
+    QTest::newRow("backup") << int(F::BackupNotSaved) << "the backup cannot be saved: why"
+                            << "резервная копия не сохранена: why";
+    QTest::newRow("malformed record") << int(F::RecordMalformed)
+                                      << "the record to write would read as malformed: why; nothing written"
+                                      << "такая запись читалась бы как искажённая (why); ничего не записано";
+    QTest::newRow("not sent") << int(F::NotSent) << "the command could not be sent" << "команда не отправлена";
+    QTest::newRow("no answer to the write")
+        << int(F::NoAnswerToWrite) << "the controller stopped answering (no answer to WRITE_SET_ within 2.5 s)"
+        << "контроллер перестал отвечать (нет ответа на запись за 2.5 с)";
+    // Only the log names the last answer.
+    QTest::newRow("malformed answers") << int(F::MalformedAnswers)
+                                       << "every answer to READ_SET within 2.5 s was malformed, the last: why"
+                                       << "все ответы на чтение за 2.5 с искажены";
+    QTest::newRow("no answer to the read")
+        << int(F::NoAnswerToRead) << "the controller stopped answering (no answer to READ_SET within 2.5 s)"
+        << "контроллер перестал отвечать (нет ответа на чтение за 2.5 с)";
+    QTest::newRow("port gone") << int(F::PortGone) << "the port went away" << "порт пропал";
+    QTest::newRow("stopped") << int(F::Stopped) << "stopped" << "остановлено";
+    QTest::newRow("read back differs") << int(F::ReadBackDiffers)
+                                       << "3 byte(s) read back differ from those written, the first at offset 20"
+                                       << "считано не то, что записано: байтов 3, первый на позиции 20";
+}
+
+void TestLine::failureIsWordedInEitherLanguage()
+{
+    QFETCH(int, failure);
+    QFETCH(QString, english);
+    QFETCH(QString, russian);
+    line::UnitResult r;
+    r.failure = line::Failure(failure);
+    r.detail = QStringLiteral("why");
+    r.limitSeconds = 2.5;
+    r.differing = 3;
+    r.firstAt = 20;
+    QCOMPARE(r.reasonIn(language::Language::English), english);
+    QCOMPARE(r.reasonIn(language::Language::Russian), russian);
 }
 
 #include "tst_line.moc"

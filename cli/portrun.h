@@ -2,7 +2,7 @@
 
 #include "cli/devicejob.h"
 #include "cli/tool.h"
-#include "cli/verification.h"
+#include "config/writeplan.h"
 
 #include <QElapsedTimer>
 #include <memory>
@@ -18,11 +18,12 @@ struct Tool::PortRun
     int status = -1;
     QString message;
     QString file;
-    QByteArray sent;
-    bool verifying = false;
-    QList<config::Change> ruleChanges; // named values the pages' rules set otherwise
-    QList<config::Change> formChanges; // named values the record's own forms store otherwise
+    // write: what is read is what the controller holds until the record is sent, and
+    // once it is acknowledged (with --verify) what it stored.
+    enum class Stage { Holding, Writing, Verifying };
+    Stage stage = Stage::Holding;
+    config::WritePlan plan;
     QByteArray text;                   // read -o -: the file's text for stdout
-    QList<ByteDifference> byteDiffs; // write --verify: the record read back against the one sent
+    QList<config::ByteDifference> byteDiffs; // write --verify: the record read back against the one sent
     QString snapshot;                // write: what the controller held before, saved
 };

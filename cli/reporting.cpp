@@ -15,9 +15,9 @@
 #include <QFileInfo>
 #include <QJsonObject>
 
-bool Tool::snapshot(PortRun &run, const QByteArray &text, int payloadPos)
+bool Tool::snapshot(PortRun &run, const QByteArray &backupText)
 {
-    const backups::Saved saved = backups::save(m_catalog.render(decoded(text, payloadPos)), run.com);
+    const backups::Saved saved = backups::save(backupText, run.com);
     if (!saved.ok) {
         finish(run, UsageError, Tool::tr("the snapshot of what the controller holds cannot be saved in %1: %2; nothing written")
                                     .arg(saved.folder, saved.reason));

@@ -2,14 +2,11 @@
 
 #include "cli/devicejob.h"
 #include "cli/portrun.h"
-#include "cli/verification.h"
 #include "config/configform.h"
 #include "link/exchangejournal.h"
 #include "link/portdiagnosis.h"
 #include "translations/language.h"
-#include "protocol/records/payload.h"
 #include "protocol/records/records.h"
-#include "protocol/replies.h"
 #include "protocol/settingsreply.h"
 
 #include <QDir>
@@ -278,12 +275,12 @@ QJsonArray Tool::portsJson() const
                          {QStringLiteral("seconds"), (run->elapsedMs >= 0 ? run->elapsedMs : run->clock.elapsed()) / 1000.0}};
         if (!run->file.isEmpty())
             port.insert(QStringLiteral("file"), run->file);
-        if (run->verifying)
+        if (run->stage == PortRun::Stage::Verifying)
             port.insert(QStringLiteral("differences"), byteDifferencesJson(run->byteDiffs));
         if (m_command == QLatin1String("write"))
-            port.insert(QStringLiteral("changedByRules"), changesJson(run->ruleChanges));
+            port.insert(QStringLiteral("changedByRules"), changesJson(run->plan.ruleChanges));
         if (m_command == QLatin1String("write"))
-            port.insert(QStringLiteral("changedByRecord"), changesJson(run->formChanges));
+            port.insert(QStringLiteral("changedByRecord"), changesJson(run->plan.formChanges));
         if (!run->snapshot.isEmpty())
             port.insert(QStringLiteral("snapshot"), run->snapshot);
         ports.append(port);
@@ -328,61 +325,31 @@ void Tool::printDifferences(const QList<config::Difference> &diffs, const QStrin
     printTable(m_out, rows);
 }
 
-QList<config::Change> Tool::storedChanges(const config::Configuration &wanted, const QByteArray &record,
-                                          const QList<config::Change> &told) const
-{
-    const FramedReply reply = settingsReply(record);
-    const config::Configuration stored = decoded(reply.text, reply.payloadPos);
-    QList<config::Change> out;
-    for (const config::Change &c : m_catalog.changes(wanted, stored)) {
-        const bool known = std::any_of(told.begin(), told.end(), [&](const config::Change &t) {
-            return t.control == c.control && t.now == c.now;
-        });
-        if (!known)
-            out << c;
-    }
-    return out;
-}
-
-// Where a run of bytes lies, as a person looks for it: the control, its page and caption.
-QStringList Tool::placeCells(const ByteDifference &d) const
-{
-    const records::RecordPlace &place = d.place;
-    const config::ControlInfo *info = place.controls.isEmpty() ? nullptr : m_catalog.find(place.controls.first());
-    QString name = place.controls.value(0, QStringLiteral("-"));
-    if (place.controls.size() > 1)
-        name += QStringLiteral("…") + place.controls.last();
-    // Without a control of its own, the meaning says what the bytes are.
-    const QString page = info ? m_catalog.pageTitle(info->page) : place.meaning.section(QLatin1Char(':'), 0, 0);
-    const QString caption = info ? info->caption : place.meaning.section(QLatin1Char(':'), 1).trimmed();
-    const int last = d.offset + int(qMax(d.written.size(), d.readBack.size())) - 1;
-    const QString offsets = last > d.offset ? QStringLiteral("%1-%2").arg(d.offset).arg(last) : QString::number(d.offset);
-    return {offsets, name, page, caption};
-}
-
-void Tool::printByteDifferences(const QList<ByteDifference> &diffs)
+void Tool::printByteDifferences(const QList<config::ByteDifference> &diffs)
 {
     QList<QStringList> rows{{tr("Offset"), tr("Name"), tr("Page"), tr("Caption"), tr("Written"), tr("Read back")}};
-    for (const ByteDifference &d : diffs) {
-        QStringList cells = placeCells(d);
-        if (d.place.padding)
-            cells[3] += Tool::tr(" (padding)");
-        rows << cells + QStringList{quotedBytes(d.written), quotedBytes(d.readBack)};
+    for (const config::ByteDifference &d : diffs) {
+        const int last = d.offset + d.length() - 1;
+        const QString offsets = last > d.offset ? QStringLiteral("%1-%2").arg(d.offset).arg(last) : QString::number(d.offset);
+        QString name = d.place.controls.value(0, QStringLiteral("-"));
+        if (d.place.controls.size() > 1)
+            name += QStringLiteral("…") + d.place.controls.last();
+        rows << QStringList{offsets, name, d.page, d.place.padding ? d.caption + Tool::tr(" (padding)") : d.caption,
+                            quotedBytes(d.written), quotedBytes(d.readBack)};
     }
     printTable(m_out, rows);
 }
 
-QJsonArray Tool::byteDifferencesJson(const QList<ByteDifference> &diffs) const
+QJsonArray Tool::byteDifferencesJson(const QList<config::ByteDifference> &diffs) const
 {
     QJsonArray out;
-    for (const ByteDifference &d : diffs) {
-        const QStringList cells = placeCells(d);
+    for (const config::ByteDifference &d : diffs) {
         out.append(QJsonObject{{QStringLiteral("offset"), d.offset},
-                               {QStringLiteral("length"), int(qMax(d.written.size(), d.readBack.size()))},
+                               {QStringLiteral("length"), d.length()},
                                {QStringLiteral("name"), d.place.controls.value(0)},
                                {QStringLiteral("controls"), QJsonArray::fromStringList(d.place.controls)},
-                               {QStringLiteral("page"), cells[2]},
-                               {QStringLiteral("caption"), cells[3]},
+                               {QStringLiteral("page"), d.page},
+                               {QStringLiteral("caption"), d.caption},
                                {QStringLiteral("meaning"), d.place.meaning},
                                {QStringLiteral("padding"), d.place.padding},
                                {QStringLiteral("written"), ExchangeJournal::visible(d.written)},
@@ -477,61 +444,47 @@ int Tool::write(const QList<int> &coms, const QString &file)
     startJobs(coms, [this, wanted](PortRun &run) {
         PortRun *r = &run;
         r->job->onFailed = [this, r](const QString &why) {
-            finish(*r, DeviceFailure, r->sent.isEmpty() ? why + Tool::tr("; nothing written") : why);
+            finish(*r, DeviceFailure, r->stage == PortRun::Stage::Holding ? why + Tool::tr("; nothing written") : why);
         };
         // The record is written over what the controller holds: a reply that cannot be
         // its record (shifted by noise, cut short) is asked for again, never built on.
         r->job->checkSettings = settingsreply::replyFault;
         r->job->onSettings = [this, r, wanted](const QByteArray &text, int pos) {
-            if (r->verifying) {
-                r->byteDiffs = compareRecords(r->sent, settingsreply::recordOf(text, pos));
-                if (r->byteDiffs.isEmpty()) {
+            const QByteArray record = settingsreply::recordOf(text, pos);
+            if (r->stage == PortRun::Stage::Verifying) {
+                r->byteDiffs = config::verifyWrite(r->plan.record, record);
+                if (r->byteDiffs.isEmpty())
                     finish(*r, Done, Tool::tr("written and verified"));
-                } else {
-                    int bytes = 0;
-                    for (const ByteDifference &d : std::as_const(r->byteDiffs))
-                        bytes += int(qMax(d.written.size(), d.readBack.size()));
+                else
                     finish(*r, Differences, Tool::tr("written, but %1 byte(s) in %2 place(s) read back differently")
-                                                .arg(bytes)
+                                                .arg(config::differingBytes(r->byteDiffs))
                                                 .arg(r->byteDiffs.size()));
-                }
                 return;
             }
             // Nothing is sent before what the controller holds is safe in a file.
-            if (!snapshot(*r, text, pos))
+            const config::WritePlan plan = config::planWrite(record, wanted);
+            if (!snapshot(*r, plan.backupText()))
                 return;
-            // The file goes onto what the controller holds, so a template changes only
-            // what it names.
-            config::ConfigForm form;
-            records::applySettings(form.controls(), text, pos);
-            // What the pages' rules set otherwise than the file says is told, not hidden.
-            r->ruleChanges = m_catalog.applyNoting(form.controls(), wanted);
-            for (const config::Change &c : std::as_const(r->ruleChanges))
+            r->plan = plan;
+            for (const config::Change &c : std::as_const(r->plan.ruleChanges))
                 m_err << r->name << ": " << tr("the page rules change %1").arg(m_catalog.changeLine(c)) << '\n';
-            m_err.flush();
-            r->sent = records::buildSettings(form.controls());
-            // What a read of this very record will show, against what the file names: the
-            // record's own forms ("+380" for an empty number, the default word for an
-            // empty SMS word) are told too, so that nothing changes silently.
-            r->formChanges = storedChanges(wanted, r->sent, r->ruleChanges);
-            for (const config::Change &c : std::as_const(r->formChanges))
+            for (const config::Change &c : std::as_const(r->plan.formChanges))
                 m_err << r->name << ": " << tr("the record stores %1").arg(m_catalog.changeLine(c)) << '\n';
             m_err.flush();
-            // Whatever the file and the held record made, a record that a read would take
-            // for a malformed reply is never stored: the controller could not be read again.
-            if (const QString fault = settingsreply::fault(r->sent); !fault.isEmpty()) {
-                finish(*r, DeviceFailure, Tool::tr("the record to write would read as malformed: %1; nothing written").arg(fault));
+            if (!r->plan.fault.isEmpty()) {
+                finish(*r, DeviceFailure, Tool::tr("the record to write would read as malformed: %1; nothing written").arg(r->plan.fault));
                 return;
             }
             r->job->checkSettings = nullptr;
-            r->job->writeSettings(r->sent);
+            r->stage = PortRun::Stage::Writing;
+            r->job->writeSettings(r->plan.record);
         };
         r->job->onWritten = [this, r] {
             if (!m_options.verify) {
                 finish(*r, Done, tr("written"));
                 return;
             }
-            r->verifying = true;
+            r->stage = PortRun::Stage::Verifying;
             r->job->readSettings();
         };
         r->job->readSettings();

@@ -14,11 +14,11 @@
 #include <vector>
 
 class DeviceJob;
-struct ByteDifference;
 class ExchangeJournal;
 class QFile;
 namespace config {
 class ConfigForm;
+struct ByteDifference;
 }
 
 // The sub-commands of tavrix-cli. Ports are worked on side by side on the one event
@@ -90,13 +90,8 @@ private:
     QJsonArray controlsJson(const config::Configuration &cfg) const;
     QJsonArray differencesJson(const QList<config::Difference> &diffs) const;
     QJsonArray changesJson(const QList<config::Change> &changes) const;
-    // The values `wanted` names that a read of `record` shows otherwise, leaving out those
-    // already told (the rules' changes).
-    QList<config::Change> storedChanges(const config::Configuration &wanted, const QByteArray &record,
-                                        const QList<config::Change> &told) const;
-    QStringList placeCells(const ByteDifference &d) const;
-    void printByteDifferences(const QList<ByteDifference> &diffs);
-    QJsonArray byteDifferencesJson(const QList<ByteDifference> &diffs) const;
+    void printByteDifferences(const QList<config::ByteDifference> &diffs);
+    QJsonArray byteDifferencesJson(const QList<config::ByteDifference> &diffs) const;
     void emitJson(const QJsonObject &object);
     int worstStatus() const;
     // The line that says which controllers are awaited and for how long, drawn or erased.
@@ -104,7 +99,7 @@ private:
     void eraseWaiting();
     // Saves what the controller holds as a snapshot before anything is written to it;
     // false (the port finished with the reason) when it cannot be saved.
-    bool snapshot(PortRun &run, const QByteArray &text, int payloadPos);
+    bool snapshot(PortRun &run, const QByteArray &backupText);
     // Reads one controller into a form whose rules have run; false when it failed.
     bool readForm(int com, config::ConfigForm &form);
 

@@ -56,9 +56,9 @@ QStringList readOrderOfTheRecord()
 {
     const MemoryControls fresh = records::startControls();
     MemoryControls start = fresh; // building writes defaults back into boxes
-    const FramedReply reply = settingsReply(records::buildSettings(start));
+    const QByteArray record = records::buildSettings(start);
     OrderLog log(fresh);
-    records::applySettings(log, reply.text, reply.payloadPos);
+    records::applySettingsRecord(log, record);
 
     const QList<QStringList> sets = records::radioGroups();
     QHash<QString, int> setOf;
@@ -522,8 +522,7 @@ std::optional<FileError> Catalog::quotedRefusal(const Configuration &cfg, const 
                              .arg(ReplyBuffer::kCapacity)};
     }
     MemoryControls read = records::startControls();
-    const FramedReply framed = settingsReply(record);
-    records::applySettings(read, framed.text, framed.payloadPos);
+    records::applySettingsRecord(read, record);
     for (const QString &name : names) {
         const Entry *e = cfg.find(name);
         if (e && read.text(name) != e->value)

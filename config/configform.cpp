@@ -3,7 +3,6 @@
 #include "config/catalog.h"
 #include "protocol/records/records.h"
 #include "protocol/records/startvalues.h"
-#include "protocol/replies.h"
 #include "rules/factorydefaults.h"
 #include "rules/interlocks.h"
 
@@ -40,8 +39,7 @@ Configuration storedForm(const Controls &c)
     catalog.copy(c, copy);
     const QByteArray record = records::buildSettings(copy);
     ConfigForm read;
-    const FramedReply reply = settingsReply(record);
-    records::applySettings(read.controls(), reply.text, reply.payloadPos);
+    records::applySettingsRecord(read.controls(), record);
     return catalog.capture(read.controls());
 }
 

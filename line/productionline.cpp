@@ -164,9 +164,9 @@ std::optional<UnitRow> ProductionLine::takeRow(int *ordinal)
     return row;
 }
 
-QString ProductionLine::saveBackup(const Station &station, const QByteArray &record, QString *why)
+QString ProductionLine::saveBackup(const Station &station, const QByteArray &backupText, QString *why)
 {
-    const backups::Saved saved = backups::save(m_recipe.backupText(record), station.com(),
+    const backups::Saved saved = backups::save(backupText, station.com(),
                                                QDateTime::currentDateTime(), m_backupsDir);
     if (!saved.ok) {
         *why = QStringLiteral("%1: %2").arg(saved.folder, saved.reason);

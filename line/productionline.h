@@ -83,7 +83,7 @@ public:
 
     // StationHost
     std::optional<UnitRow> takeRow(int *ordinal) override;
-    QString saveBackup(const Station &station, const QByteArray &record, QString *why) override;
+    QString saveBackup(const Station &station, const QByteArray &backupText, QString *why) override;
     const Recipe &recipe() const override { return m_recipe; }
     void unitFinished(Station &station, const UnitResult &result) override;
     void stationChanged(Station &station) override;

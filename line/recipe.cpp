@@ -2,25 +2,13 @@
 
 #include "config/catalog.h"
 #include "config/configform.h"
-#include "protocol/records/records.h"
-#include "protocol/replies.h"
+#include "config/writeplan.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QHash>
 
 namespace line {
-
-namespace {
-
-// The controls as a read of this record sets them.
-void readInto(Controls &controls, const QByteArray &record)
-{
-    const FramedReply reply = settingsReply(record);
-    records::applySettings(controls, reply.text, reply.payloadPos);
-}
-
-} // namespace
 
 Recipe::Recipe() : m_catalog(config::windowCatalog())
 {
@@ -115,36 +103,22 @@ config::Configuration Recipe::merged(const UnitRow &row) const
 
 Recipe::Applied Recipe::apply(const QByteArray &held, const UnitRow &row) const
 {
-    const config::Configuration wanted = merged(row);
-    config::ConfigForm form;
-    readInto(form.controls(), held);
-    const config::Configuration before = m_catalog.capture(form.controls());
+    const config::WritePlan plan = config::planWrite(held, merged(row));
     Applied out;
-    const QList<config::Change> ruled = m_catalog.applyNoting(form.controls(), wanted);
-    out.record = records::buildSettings(form.controls());
-
-    // What a read of the record written shows, against what the unit held and what was named.
-    config::ConfigForm stored;
-    readInto(stored.controls(), out.record);
-    const config::Configuration after = m_catalog.capture(stored.controls());
-    for (const config::Difference &d : m_catalog.compare(before, after))
-        out.changes << d.control->name;
-    for (const config::Change &c : ruled)
+    out.record = plan.record;
+    out.changes = plan.changedControls();
+    out.fault = plan.fault;
+    out.backup = plan.backupText();
+    for (const config::Change &c : plan.ruleChanges)
         out.notes << m_catalog.changeLine(c);
-    for (const config::Change &c : m_catalog.changes(wanted, after)) {
-        const bool told = std::any_of(ruled.begin(), ruled.end(),
+    // A control the rules changed is told once, whatever the record stores for it.
+    for (const config::Change &c : plan.formChanges) {
+        const bool told = std::any_of(plan.ruleChanges.begin(), plan.ruleChanges.end(),
                                       [&](const config::Change &t) { return t.control == c.control; });
         if (!told)
             out.notes << m_catalog.changeLine(c);
     }
     return out;
-}
-
-QByteArray Recipe::backupText(const QByteArray &held) const
-{
-    config::ConfigForm form;
-    readInto(form.controls(), held);
-    return m_catalog.render(m_catalog.capture(form.controls()));
 }
 
 } // namespace line

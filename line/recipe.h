@@ -38,12 +38,11 @@ public:
         QByteArray record;        // the settings record to write
         QStringList changes;      // controls whose value the write changes
         QStringList notes;        // values named that the rules or the record store otherwise
+        QString fault;            // why the record must not be written; empty: it may
+        QByteArray backup;        // the file text of what the unit holds
     };
     // `held` is the settings record the unit holds.
     Applied apply(const QByteArray &held, const UnitRow &row) const;
-
-    // The file text of what a unit holds: its backup.
-    QByteArray backupText(const QByteArray &held) const;
 
 private:
     std::optional<UnitsError> checkRow(const UnitRow &row, const QString &unitsPath) const;

@@ -1,5 +1,6 @@
 #include "line/station.h"
 
+#include "config/writeplan.h"
 #include "link/portdiagnosis.h"
 #include "protocol/commands.h"
 #include "protocol/replies.h"
@@ -162,17 +163,18 @@ void Station::unitAnswered(const QByteArray &record)
     setState(State::Working);
 
     QString why;
-    m_backup = m_host.saveBackup(*this, record, &why);
+    const Recipe::Applied applied = m_host.recipe().apply(record, m_row);
+    m_backup = m_host.saveBackup(*this, applied.backup, &why);
     if (m_backup.isEmpty()) {
         fail(Failure::BackupNotSaved, why);
         return;
     }
-    m_applied = m_host.recipe().apply(record, m_row);
+    m_applied = applied;
     m_phase = QStringLiteral("write");
     m_host.stationChanged(*this);
     // A record that a read would take for a malformed reply is never stored: the unit
     // could not be read again.
-    if (const QString fault = settingsreply::fault(m_applied.record); !fault.isEmpty()) {
+    if (const QString &fault = m_applied.fault; !fault.isEmpty()) {
         fail(Failure::RecordMalformed, fault);
         return;
     }
@@ -239,24 +241,14 @@ void Station::pass(const QByteArray &readBack)
 {
     UnitResult result;
     result.sha256 = QString::fromLatin1(QCryptographicHash::hash(readBack, QCryptographicHash::Sha256).toHex());
-    if (readBack == m_applied.record) {
+    const QList<config::ByteDifference> diffs = config::verifyWrite(m_applied.record, readBack);
+    if (diffs.isEmpty()) {
         result.pass = true;
     } else {
         result.phase = m_phase;
-        int first = 0;
-        int count = 0;
-        const int n = int(qMax(readBack.size(), m_applied.record.size()));
-        for (int i = n - 1; i >= 0; --i) {
-            const char got = i < readBack.size() ? readBack.at(i) : '\0';
-            const char sent = i < m_applied.record.size() ? m_applied.record.at(i) : '\0';
-            if (got != sent) {
-                first = i;
-                ++count;
-            }
-        }
         result.failure = Failure::ReadBackDiffers;
-        result.differing = count;
-        result.firstAt = first;
+        result.differing = config::differingBytes(diffs);
+        result.firstAt = diffs.first().offset;
     }
     finish(result, false);
 }

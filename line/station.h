@@ -65,7 +65,7 @@ public:
     // A row for a unit that has just answered; nothing when no unit is to be taken now.
     virtual std::optional<UnitRow> takeRow(int *ordinal) = 0;
     // Saves what the unit holds; the file's path, or an empty text with the reason.
-    virtual QString saveBackup(const Station &station, const QByteArray &record, QString *why) = 0;
+    virtual QString saveBackup(const Station &station, const QByteArray &backupText, QString *why) = 0;
     virtual const Recipe &recipe() const = 0;
     virtual void unitFinished(Station &station, const UnitResult &result) = 0;
     virtual void stationChanged(Station &station) = 0;

@@ -26,4 +26,11 @@ void applySettings(Controls &c, const QByteArray &text, int payloadPos)
     decodeGprsTail(c, p);
 }
 
+void applySettingsRecord(Controls &c, const SettingsRecord &record)
+{
+    // A payload ends at its first CR or NUL wherever it stands: the bare record reads
+    // as the reply that frames it.
+    applySettings(c, record, 0);
+}
+
 } // namespace records

@@ -21,6 +21,8 @@ using GprsRecord = QByteArray;
 // The whole configuration, "WRITE_SET_" / "READ_SET_".
 SettingsRecord buildSettings(Controls &c);
 void applySettings(Controls &c, const QByteArray &text, int payloadPos);
+// The bare record, as it was sent or as a reply carried it: read as its reply would be.
+void applySettingsRecord(Controls &c, const SettingsRecord &record);
 
 // Phone numbers, "WRITE_ABON_" / "READ_ABON_".
 PhoneBookRecord buildPhoneList(Controls &c);

@@ -4,6 +4,7 @@
 
 #include "config/catalog.h"
 #include "config/configform.h"
+#include "config/writeplan.h"
 #include "protocol/records/blocks.h"
 #include "protocol/records/controls.h"
 #include "protocol/records/records.h"
@@ -45,6 +46,10 @@ private slots:
     void namesAPersonTypesAreTheControlNames();
     void aNameOfSeveralControlsIsRefused_data();
     void aNameOfSeveralControlsIsRefused();
+    void writePlanTellsWhatTheWriteDoes_data();
+    void writePlanTellsWhatTheWriteDoes();
+    void verifyWriteNamesTheDifferingBytes_data();
+    void verifyWriteNamesTheDifferingBytes();
 };
 
 namespace {
@@ -588,6 +593,113 @@ void TestConfigFile::fileIsGroupedByPageWithCaptions()
         QCOMPARE(m.captured(2), catalog.find(m.captured(1))->caption);
     }
     QCOMPARE(commented, catalog.controls().size());
+}
+
+void TestConfigFile::writePlanTellsWhatTheWriteDoes_data()
+{
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<QStringList>("changed"); // controls whose value a read shows otherwise after the write
+    QTest::addColumn<QStringList>("told");    // "rules: name now" / "record: name now"
+
+    QTest::newRow("nothing named") << QByteArray() << QStringList{} << QStringList{};
+    QTest::newRow("what it holds") << QByteArray("Edit34 = www.ab.kyivstar.net\n") << QStringList{} << QStringList{};
+    QTest::newRow("a changed field") << QByteArray("Edit34 = internet\n") << QStringList{"Edit34"} << QStringList{};
+    // Subscriber 3 gets the alarm SMS, so subscriber 1 does too.
+    QTest::newRow("a rule's change")
+        << QByteArray("CheckBox1 = 0\nEdit1 = +380501112233\nCheckBox3 = 1\n")
+        << QStringList{"CheckBox2", "CheckBox3", "Edit1"} << QStringList{"rules: CheckBox1 1"};
+    // An empty number is stored as the country code alone.
+    QTest::newRow("a normalised field") << QByteArray("Edit1 = \n") << QStringList{}
+                                        << QStringList{"record: Edit1 +380"};
+}
+
+// The plan takes the held record and the wanted values to the record to send, the
+// backup of what was held, and what changes or is stored otherwise than named.
+void TestConfigFile::writePlanTellsWhatTheWriteDoes()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(QStringList, changed);
+    QFETCH(QStringList, told);
+    const Catalog &catalog = windowCatalog();
+
+    Configuration wanted;
+    QCOMPARE(parseAndCheck(kHeader + lines, &wanted), std::nullopt);
+    const QByteArray held = startRecord();
+    const WritePlan plan = planWrite(held, wanted);
+
+    QCOMPARE(plan.changedControls(), changed);
+    QStringList got;
+    for (const Change &c : plan.ruleChanges)
+        got << QStringLiteral("rules: %1 %2").arg(c.control->name, c.now);
+    for (const Change &c : plan.formChanges)
+        got << QStringLiteral("record: %1 %2").arg(c.control->name, c.now);
+    QCOMPARE(got, told);
+    QVERIFY(plan.fault.isEmpty());
+    // Nothing changed, nothing differs from what was held, byte for byte.
+    QCOMPARE(plan.record == held, changed.isEmpty());
+    QCOMPARE(verifyWrite(held, plan.record).isEmpty(), changed.isEmpty());
+
+    // The backup is what the controller held, whatever was wanted.
+    ConfigForm controller;
+    records::applySettings(controller.controls(), "READ_SET_" + held + '\r', 9);
+    Configuration backup;
+    QCOMPARE(parseAndCheck(plan.backupText(), &backup), std::nullopt);
+    QCOMPARE(catalog.compare(backup, catalog.capture(controller.controls())).size(), 0);
+    // And what the plan says is stored is what a read of the record shows.
+    ConfigForm readBack;
+    records::applySettings(readBack.controls(), "READ_SET_" + plan.record + '\r', 9);
+    QCOMPARE(catalog.compare(plan.stored, catalog.capture(readBack.controls())).size(), 0);
+}
+
+void TestConfigFile::verifyWriteNamesTheDifferingBytes_data()
+{
+    QTest::addColumn<int>("at");            // where the bytes read back are replaced; -1: none
+    QTest::addColumn<QByteArray>("bytes");  // what replaces them
+    QTest::addColumn<int>("cut");           // bytes missing from the end of the read back
+    QTest::addColumn<QStringList>("runs");  // "offset length name" each
+
+    QTest::newRow("the same record") << -1 << QByteArray() << 0 << QStringList{};
+    // The threshold's two digits lie at 34, the power-saving box at 36.
+    QTest::newRow("one byte of a field") << 35 << QByteArray("8") << 0 << QStringList{"35 1 Edit32"};
+    QTest::newRow("a field and its neighbour are two runs")
+        << 35 << QByteArray("88") << 0 << QStringList{"35 1 Edit32", "36 1 CheckBox47"};
+    QTest::newRow("a read back cut short") << -1 << QByteArray() << 3 << QStringList{"-3 3 "};
+}
+
+// The one comparison after a write: runs of differing bytes, each within one field,
+// with the control, page and caption a person looks for.
+void TestConfigFile::verifyWriteNamesTheDifferingBytes()
+{
+    QFETCH(int, at);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, cut);
+    QFETCH(QStringList, runs);
+    const Catalog &catalog = windowCatalog();
+
+    const QByteArray sent = startRecord();
+    QByteArray readBack = sent.left(sent.size() - cut);
+    if (at >= 0)
+        readBack.replace(at, bytes.size(), bytes);
+    const QList<ByteDifference> diffs = verifyWrite(sent, readBack);
+
+    QStringList got;
+    int total = 0;
+    for (const ByteDifference &d : diffs) {
+        const int offset = d.offset >= readBack.size() ? d.offset - int(sent.size()) : d.offset;
+        got << QStringLiteral("%1 %2 %3").arg(offset).arg(d.length()).arg(d.place.controls.value(0));
+        for (int i = 0; i < d.length(); ++i)
+            total += (d.offset + i >= readBack.size() || sent.at(d.offset + i) != readBack.at(d.offset + i)) ? 1 : 0;
+        QCOMPARE(d.written, sent.mid(d.offset, d.length()));
+        QCOMPARE(d.readBack, readBack.mid(d.offset, d.length()));
+        if (const ControlInfo *info = catalog.find(d.place.controls.value(0))) {
+            QCOMPARE(d.caption, info->caption);
+            QCOMPARE(d.page, catalog.pageTitle(info->page));
+        } else {
+            QVERIFY2(!d.caption.isEmpty() || !d.page.isEmpty() || d.offset >= readBack.size(), qPrintable(d.place.meaning));
+        }
+    }
+    QCOMPARE(got, runs);
+    QCOMPARE(differingBytes(diffs), total);
 }
 
 QTEST_MAIN(TestConfigFile)

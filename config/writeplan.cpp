@@ -1,0 +1,98 @@
+#include "config/writeplan.h"
+
+#include "config/configform.h"
+#include "protocol/records/records.h"
+#include "protocol/settingsreply.h"
+
+#include <algorithm>
+
+namespace config {
+
+QByteArray WritePlan::backupText() const
+{
+    return windowCatalog().render(held);
+}
+
+QStringList WritePlan::changedControls() const
+{
+    QStringList out;
+    for (const Difference &d : windowCatalog().compare(held, stored))
+        out << d.control->name;
+    return out;
+}
+
+WritePlan planWrite(const QByteArray &held, const Configuration &wanted)
+{
+    const Catalog &catalog = windowCatalog();
+    WritePlan plan;
+    ConfigForm form;
+    records::applySettingsRecord(form.controls(), held);
+    plan.held = catalog.capture(form.controls());
+    plan.ruleChanges = catalog.applyNoting(form.controls(), wanted);
+    plan.record = records::buildSettings(form.controls());
+
+    // What a read of this very record will show, against what was named: the record's
+    // own forms ("+380" for an empty number, the default word for an empty SMS word).
+    ConfigForm stored;
+    records::applySettingsRecord(stored.controls(), plan.record);
+    plan.stored = catalog.capture(stored.controls());
+    for (const Change &c : catalog.changes(wanted, plan.stored)) {
+        const bool told = std::any_of(plan.ruleChanges.begin(), plan.ruleChanges.end(), [&](const Change &t) {
+            return t.control == c.control && t.now == c.now;
+        });
+        if (!told)
+            plan.formChanges << c;
+    }
+    // Whatever was wanted and held, a record that a read would take for a malformed
+    // reply is never stored: the controller could not be read again.
+    plan.fault = settingsreply::fault(plan.record);
+    return plan;
+}
+
+QList<ByteDifference> verifyWrite(const QByteArray &sent, const QByteArray &readBack)
+{
+    const Catalog &catalog = windowCatalog();
+    const int end = int(qMax(sent.size(), readBack.size()));
+    const auto differs = [&](int at) {
+        return at >= sent.size() || at >= readBack.size() || sent.at(at) != readBack.at(at);
+    };
+    QList<ByteDifference> out;
+    for (int at = 0; at < end;) {
+        if (!differs(at)) {
+            ++at;
+            continue;
+        }
+        ByteDifference d;
+        d.place = records::placeAt(sent, at);
+        d.offset = at;
+        // Past the record sent, the rest is one run; inside it, a run ends with its field.
+        const int fieldEnd = at >= sent.size() ? end : d.place.offset + d.place.width;
+        int last = at;
+        bool padding = d.place.padding;
+        while (last + 1 < fieldEnd && differs(last + 1)) {
+            ++last;
+            padding = padding && records::placeAt(sent, last).padding;
+        }
+        d.place.padding = padding;
+        d.written = sent.mid(at, last + 1 - at);
+        d.readBack = readBack.mid(at, last + 1 - at);
+        // Where a person looks for it: without a control of its own, the meaning says
+        // what the bytes are.
+        const ControlInfo *info = d.place.controls.isEmpty() ? nullptr : catalog.find(d.place.controls.first());
+        d.page = info ? catalog.pageTitle(info->page) : d.place.meaning.section(QLatin1Char(':'), 0, 0);
+        d.caption = info ? info->caption : d.place.meaning.section(QLatin1Char(':'), 1).trimmed();
+        out << d;
+        at = last + 1;
+    }
+    return out;
+}
+
+int differingBytes(const QList<ByteDifference> &diffs)
+{
+    int bytes = 0;
+    for (const ByteDifference &d : diffs)
+        bytes += d.length();
+    return bytes;
+}
+
+} // namespace config

@@ -21,6 +21,20 @@ QStringList WritePlan::changedControls() const
     return out;
 }
 
+QStringList WritePlan::notes() const
+{
+    QStringList out;
+    for (const Change &c : ruleChanges)
+        out << windowCatalog().changeLine(c);
+    for (const Change &c : formChanges) {
+        const bool told = std::any_of(ruleChanges.begin(), ruleChanges.end(),
+                                      [&](const Change &t) { return t.control == c.control; });
+        if (!told)
+            out << windowCatalog().changeLine(c);
+    }
+    return out;
+}
+
 WritePlan planWrite(const QByteArray &held, const Configuration &wanted)
 {
     const Catalog &catalog = windowCatalog();

@@ -26,6 +26,8 @@ struct WritePlan
     QByteArray backupText() const;
     // The controls whose value the write changes, as a read before and after shows them.
     QStringList changedControls() const;
+    // What is stored otherwise than named, a line each; a control the rules changed once.
+    QStringList notes() const;
 };
 
 // `held` is the settings record the controller holds (bare, without the reply word);

@@ -2,7 +2,6 @@
 
 #include "config/catalog.h"
 #include "config/configform.h"
-#include "config/writeplan.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -97,26 +96,6 @@ config::Configuration Recipe::merged(const UnitRow &row) const
     for (const auto &[name, value] : row.values) {
         if (!out.contains(name))
             out.set(name, value, row.line);
-    }
-    return out;
-}
-
-Recipe::Applied Recipe::apply(const QByteArray &held, const UnitRow &row) const
-{
-    const config::WritePlan plan = config::planWrite(held, merged(row));
-    Applied out;
-    out.record = plan.record;
-    out.changes = plan.changedControls();
-    out.fault = plan.fault;
-    out.backup = plan.backupText();
-    for (const config::Change &c : plan.ruleChanges)
-        out.notes << m_catalog.changeLine(c);
-    // A control the rules changed is told once, whatever the record stores for it.
-    for (const config::Change &c : plan.formChanges) {
-        const bool told = std::any_of(plan.ruleChanges.begin(), plan.ruleChanges.end(),
-                                      [&](const config::Change &t) { return t.control == c.control; });
-        if (!told)
-            out.notes << m_catalog.changeLine(c);
     }
     return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/configfile.h"
+#include "config/writeplan.h"
 #include "line/unitqueue.h"
 
 #include <QByteArray>
@@ -33,16 +34,8 @@ public:
     // The template with the row's values in place of its own.
     config::Configuration merged(const UnitRow &row) const;
 
-    struct Applied
-    {
-        QByteArray record;        // the settings record to write
-        QStringList changes;      // controls whose value the write changes
-        QStringList notes;        // values named that the rules or the record store otherwise
-        QString fault;            // why the record must not be written; empty: it may
-        QByteArray backup;        // the file text of what the unit holds
-    };
-    // `held` is the settings record the unit holds.
-    Applied apply(const QByteArray &held, const UnitRow &row) const;
+    // The write onto a unit holding the settings record `held`.
+    config::WritePlan plan(const QByteArray &held, const UnitRow &row) const { return config::planWrite(held, merged(row)); }
 
 private:
     std::optional<UnitsError> checkRow(const UnitRow &row, const QString &unitsPath) const;

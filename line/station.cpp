@@ -1,6 +1,5 @@
 #include "line/station.h"
 
-#include "config/writeplan.h"
 #include "link/portdiagnosis.h"
 #include "protocol/commands.h"
 #include "protocol/replies.h"
@@ -136,7 +135,7 @@ void Station::acknowledged()
     m_phase = QStringLiteral("verify");
     m_malformed.clear();
     // Asked again every period, each answer within the time limit.
-    m_session.readRecord(replyLength(Reply::Settings, m_applied.record.size()));
+    m_session.readRecord(replyLength(Reply::Settings, m_plan.record.size()));
     m_host.stationChanged(*this);
 }
 
@@ -157,29 +156,29 @@ void Station::unitAnswered(const QByteArray &record)
     m_ordinal = ordinal;
     m_row = *row;
     m_backup.clear();
-    m_applied = {};
+    m_plan = {};
     m_last.reset();
     m_phase = QStringLiteral("backup");
     setState(State::Working);
 
     QString why;
-    const Recipe::Applied applied = m_host.recipe().apply(record, m_row);
-    m_backup = m_host.saveBackup(*this, applied.backup, &why);
+    config::WritePlan plan = m_host.recipe().plan(record, m_row);
+    m_backup = m_host.saveBackup(*this, plan.backupText(), &why);
     if (m_backup.isEmpty()) {
         fail(Failure::BackupNotSaved, why);
         return;
     }
-    m_applied = applied;
+    m_plan = std::move(plan);
     m_phase = QStringLiteral("write");
     m_host.stationChanged(*this);
     // A record that a read would take for a malformed reply is never stored: the unit
     // could not be read again.
-    if (const QString &fault = m_applied.fault; !fault.isEmpty()) {
+    if (const QString &fault = m_plan.fault; !fault.isEmpty()) {
         fail(Failure::RecordMalformed, fault);
         return;
     }
     // The write ends the probing; its acknowledgement is awaited within the time limit.
-    const auto result = m_session.write(command::kWriteSettings + m_applied.record + command::kCarriageReturn,
+    const auto result = m_session.write(command::kWriteSettings + m_plan.record + command::kCarriageReturn,
                                         replyLength(Reply::SettingsWritten));
     // A port that went is reported through lost().
     if (result != Conversation::SendResult::Sent && m_channel.isOpen())
@@ -241,7 +240,7 @@ void Station::pass(const QByteArray &readBack)
 {
     UnitResult result;
     result.sha256 = QString::fromLatin1(QCryptographicHash::hash(readBack, QCryptographicHash::Sha256).toHex());
-    const QList<config::ByteDifference> diffs = config::verifyWrite(m_applied.record, readBack);
+    const QList<config::ByteDifference> diffs = config::verifyWrite(m_plan.record, readBack);
     if (diffs.isEmpty()) {
         result.pass = true;
     } else {
@@ -263,8 +262,8 @@ void Station::finish(UnitResult result, bool portGone)
     result.row = m_row;
     result.seconds = m_unitClock.isValid() ? m_unitClock.nsecsElapsed() / 1e9 : 0;
     result.backup = m_backup;
-    result.changes = m_applied.changes;
-    result.notes = m_applied.notes;
+    result.changes = m_plan.changedControls();
+    result.notes = m_plan.notes();
     m_last = result;
     m_phase.clear();
     if (portGone) {

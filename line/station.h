@@ -156,7 +156,7 @@ private:
     int m_ordinal = 0;
     UnitRow m_row;
     QString m_backup;
-    Recipe::Applied m_applied;
+    config::WritePlan m_plan;
     QString m_malformed;
     std::optional<UnitResult> m_last;
 };

@@ -9,7 +9,7 @@
 
 namespace config {
 
-// A settings write as the window, the tool and the line make it, worked out before a
+// A settings write as the tool and the line make it, worked out before a
 // byte is sent: the wanted values go onto what the controller holds, so that a
 // template changes only what it names, and what the pages' rules or the record's own
 // forms store otherwise is told, never hidden.
@@ -34,14 +34,15 @@ struct WritePlan
 // `wanted` a file's values, a template with a unit's row, or a snapshot.
 WritePlan planWrite(const QByteArray &held, const Configuration &wanted);
 
-// A run of bytes that a read after a write shows otherwise than it was sent.
+// A run of bytes read back otherwise than sent; `written` is shorter past the record's
+// end. Page and caption are its control's, or what the place's meaning names.
 struct ByteDifference
 {
-    records::RecordPlace place; // where the run lies in the record sent
-    int offset = 0;             // the run's first differing byte
-    QByteArray written;         // the bytes of the run as sent (shorter past the record's end)
-    QByteArray readBack;        // and as read back
-    QString page;               // the page and caption of its control, or what its meaning names
+    records::RecordPlace place;
+    int offset = 0;
+    QByteArray written;
+    QByteArray readBack;
+    QString page;
     QString caption;
 
     int length() const { return int(qMax(written.size(), readBack.size())); }
@@ -54,7 +55,6 @@ struct ByteDifference
 // and the other lacks. Empty: the write is verified.
 QList<ByteDifference> verifyWrite(const QByteArray &sent, const QByteArray &readBack);
 
-// How many bytes the runs hold together.
 int differingBytes(const QList<ByteDifference> &diffs);
 
 } // namespace config

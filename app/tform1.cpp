@@ -10,7 +10,7 @@
 #include "app/windowactions.h"
 #include "link/portdiagnosis.h"
 #include "protocol/commands.h"
-#include "protocol/records/records.h"
+#include "records/records.h"
 #include "ui/desktop.h"
 #include "rules/factorydefaults.h"
 #include "ui/pagecontrol.h"

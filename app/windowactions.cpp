@@ -2,7 +2,7 @@
 
 #include "app/tform1.h"
 #include "protocol/commands.h"
-#include "protocol/records/records.h"
+#include "records/records.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -11,7 +11,7 @@
 // Each trial runs in a process of its own, so that concurrent trials do not share an
 // event loop and their timing stays that of one window on one line.
 #include "app/tform1.h"
-#include "protocol/records/recordmap.h"
+#include "records/recordmap.h"
 #include "protocol/replies.h"
 #include "sim/simulator.h"
 #include "ui/desktop.h"

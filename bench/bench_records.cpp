@@ -2,8 +2,8 @@
 // the interlocks running, so that a change to the codecs or rules can be compared.
 //   cmake --build build --target bench_records && ./build/bench_records [iterations]
 #include "link/exchangejournal.h"
-#include "protocol/records/records.h"
-#include "protocol/records/startvalues.h"
+#include "records/records.h"
+#include "records/startvalues.h"
 #include "protocol/replies.h"
 #include "rules/interlocks.h"
 

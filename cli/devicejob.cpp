@@ -2,8 +2,8 @@
 
 #include "link/portdiagnosis.h"
 #include "protocol/commands.h"
-#include "protocol/records/records.h"
-#include "protocol/records/startvalues.h"
+#include "records/records.h"
+#include "records/startvalues.h"
 #include "protocol/replies.h"
 #include "translations/language.h"
 

@@ -7,7 +7,7 @@
 #include "config/backups.h"
 #include "config/configform.h"
 #include "link/exchangejournal.h"
-#include "protocol/records/records.h"
+#include "records/records.h"
 #include "report/render.h"
 #include "report/sheet.h"
 

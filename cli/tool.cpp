@@ -6,7 +6,7 @@
 #include "link/exchangejournal.h"
 #include "link/portdiagnosis.h"
 #include "translations/language.h"
-#include "protocol/records/records.h"
+#include "records/records.h"
 #include "protocol/settingsreply.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "config/configform.h"
 
 #include "config/catalog.h"
-#include "protocol/records/records.h"
-#include "protocol/records/startvalues.h"
+#include "records/records.h"
+#include "records/startvalues.h"
 #include "rules/factorydefaults.h"
 #include "rules/interlocks.h"
 

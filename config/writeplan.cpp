@@ -1,7 +1,7 @@
 #include "config/writeplan.h"
 
 #include "config/configform.h"
-#include "protocol/records/records.h"
+#include "records/records.h"
 #include "protocol/settingsreply.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "config/catalog.h"
 #include "config/configfile.h"
-#include "protocol/records/recordmap.h"
+#include "records/recordmap.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,11 +1,11 @@
 // One decoder per target (TAVRIX_FUZZ_DECODER): the input is the text that follows the
 // reply word. The decoder runs onto an in-memory copy of the window; then the writer
 // builds from what was decoded, and the fixed layout must still hold.
-#include "protocol/records/blocks.h"
-#include "protocol/records/controlnames.h"
-#include "protocol/records/recordmap.h"
-#include "protocol/records/records.h"
-#include "protocol/records/startvalues.h"
+#include "records/blocks.h"
+#include "records/controlnames.h"
+#include "records/recordmap.h"
+#include "records/records.h"
+#include "records/startvalues.h"
 #include "protocol/replies.h"
 
 #include <QByteArray>

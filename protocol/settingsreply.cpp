@@ -1,7 +1,7 @@
 #include "protocol/settingsreply.h"
 
-#include "protocol/records/payload.h"
-#include "protocol/records/recordmap.h"
+#include "records/payload.h"
+#include "records/recordmap.h"
 #include "protocol/replies.h"
 
 #include <QCoreApplication>

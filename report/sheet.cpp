@@ -1,11 +1,11 @@
 #include "report/sheet.h"
 
 #include "config/catalog.h"
-#include "protocol/records/controlnames.h"
-#include "protocol/records/controls.h"
-#include "protocol/records/memorycontrols.h"
-#include "protocol/records/records.h"
-#include "protocol/records/startvalues.h"
+#include "records/controlnames.h"
+#include "records/controls.h"
+#include "records/memorycontrols.h"
+#include "records/records.h"
+#include "records/startvalues.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "rules/editboxrules.h"
 
-#include "protocol/records/controlnames.h"
+#include "records/controlnames.h"
 
 const std::vector<EditBoxRule> &editBoxRules()
 {

@@ -1,7 +1,7 @@
 #include "rules/factorydefaults.h"
 
-#include "protocol/records/controlnames.h"
-#include "protocol/records/controls.h"
+#include "records/controlnames.h"
+#include "records/controls.h"
 #include "rules/interlocks.h"
 
 namespace {

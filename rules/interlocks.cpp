@@ -1,7 +1,7 @@
 #include "rules/interlocks.h"
 
-#include "protocol/records/controlnames.h"
-#include "protocol/records/controls.h"
+#include "records/controlnames.h"
+#include "records/controls.h"
 
 #include <QHash>
 #include <memory>

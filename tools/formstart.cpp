@@ -199,7 +199,7 @@ int main(int argc, char **argv)
         return 1;
     QTextStream s(&file);
     s << "// Written by tavrix-formstart from the page forms at build time.\n"
-         "#include \"protocol/records/formstart.h\"\n\n"
+         "#include \"records/formstart.h\"\n\n"
          "namespace records {\n\n"
          "const FormControl kFormControls[] = {\n";
     int count = 0;

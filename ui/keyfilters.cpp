@@ -1,6 +1,6 @@
 #include "ui/keyfilters.h"
 
-#include "protocol/records/controlnames.h"
+#include "records/controlnames.h"
 #include "wire/wiretext.h"
 
 #include <QAction>

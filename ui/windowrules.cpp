@@ -1,6 +1,6 @@
 #include "ui/windowrules.h"
 
-#include "protocol/records/controls.h"
+#include "records/controls.h"
 #include "wire/wiretext.h"
 #include "ui/desktop.h"
 #include "rules/interlocks.h"

@@ -9,7 +9,7 @@
 #include "config/configform.h"
 #include "config/backups.h"
 #include "link/exchangejournal.h"
-#include "protocol/records/records.h"
+#include "records/records.h"
 #include "sim/simulator.h"
 #include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"

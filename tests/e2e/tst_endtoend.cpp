@@ -2,7 +2,7 @@
 #include "app/tform1.h"
 #include "config/catalog.h"
 #include "config/configform.h"
-#include "protocol/records/records.h"
+#include "records/records.h"
 #include "sim/simulator.h"
 #include "tests/support/recordingdesktop.h"
 #include "ui/pagecontrol.h"

@@ -1,11 +1,11 @@
 #include "protocol/replies.h"
 #include "protocol/replybuffer.h"
-#include "protocol/records/blocks.h"
-#include "protocol/records/controlnames.h"
-#include "protocol/records/payload.h"
-#include "protocol/records/recordmap.h"
-#include "protocol/records/records.h"
-#include "protocol/records/startvalues.h"
+#include "records/blocks.h"
+#include "records/controlnames.h"
+#include "records/payload.h"
+#include "records/recordmap.h"
+#include "records/records.h"
+#include "records/startvalues.h"
 #include "protocol/settingsreply.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/records/controls.h"
+#include "records/controls.h"
 #include "tests/support/expectedcontrols.h"
 #include "tests/support/startrecord.h"
 

@@ -2,8 +2,8 @@
 // commands, with the reset and preset buttons.
 #include "controlscript.h"
 
-#include "protocol/records/records.h"
-#include "protocol/records/startvalues.h"
+#include "records/records.h"
+#include "records/startvalues.h"
 
 #include <QtTest>
 

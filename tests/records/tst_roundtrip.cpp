@@ -2,8 +2,8 @@
 // from the losses the record has by design.
 #include "controlscript.h"
 
-#include "protocol/records/records.h"
-#include "protocol/records/startvalues.h"
+#include "records/records.h"
+#include "records/startvalues.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -2,11 +2,11 @@
 // and the field rules of offsets 0 to 89, on the in-memory controls.
 #include "controlscript.h"
 
-#include "protocol/records/blocks.h"
-#include "protocol/records/fieldmeaning.h"
-#include "protocol/records/records.h"
-#include "protocol/records/settingsfields.h"
-#include "protocol/records/startvalues.h"
+#include "records/blocks.h"
+#include "records/fieldmeaning.h"
+#include "records/records.h"
+#include "records/settingsfields.h"
+#include "records/startvalues.h"
 
 #include <QtTest>
 

@@ -2,9 +2,9 @@
 // read it: the PDF's text, information and fonts through poppler, the HTML as text.
 #include "config/catalog.h"
 #include "config/configform.h"
-#include "protocol/records/controls.h"
-#include "protocol/records/records.h"
-#include "protocol/records/settingsfields.h"
+#include "records/controls.h"
+#include "records/records.h"
+#include "records/settingsfields.h"
 #include "sim/simulator.h"
 
 #include <QCryptographicHash>

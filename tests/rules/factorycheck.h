@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/records/controls.h"
+#include "records/controls.h"
 #include "rules/factorydefaults.h"
 
 #include <QStringList>

@@ -1,9 +1,9 @@
 // "Заводские настройки" on the in-memory controls, with the interlocks installed, from
 // positions that the rules' cascades could disturb.
-#include "protocol/records/memorycontrols.h"
+#include "records/memorycontrols.h"
 #include "tests/rules/factorycheck.h"
 #include "rules/factorydefaults.h"
-#include "protocol/records/controlnames.h"
+#include "records/controlnames.h"
 #include "rules/interlocks.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
 // The interlock engine on the in-memory controls: every rule of the tables, cascades,
 // and that nothing runs without a change.
-#include "protocol/records/memorycontrols.h"
-#include "protocol/records/controlnames.h"
+#include "records/memorycontrols.h"
+#include "records/controlnames.h"
 #include "tests/support/expectedcontrols.h"
 #include "rules/interlocks.h"
 

@@ -1,13 +1,13 @@
 // The rules in the real window: names and types of every table entry, clicks and code
 // that cascade, key filters and counters on the real boxes, and the factory values.
 #include "app/tform1.h"
-#include "protocol/records/records.h"
+#include "records/records.h"
 #include "tests/support/recordingdesktop.h"
 #include "tests/rules/factorycheck.h"
 #include "tests/support/expectedcontrols.h"
 #include "ui/counters.h"
 #include "rules/factorydefaults.h"
-#include "protocol/records/controlnames.h"
+#include "records/controlnames.h"
 #include "rules/interlocks.h"
 #include "ui/keyfilters.h"
 #include "ui/pagecontrol.h"

@@ -1,9 +1,9 @@
-#include "protocol/records/recordmap.h"
+#include "records/recordmap.h"
 
-#include "protocol/records/blocks.h"
-#include "protocol/records/controlnames.h"
-#include "protocol/records/payload.h"
-#include "protocol/records/settingsfields.h"
+#include "records/blocks.h"
+#include "records/controlnames.h"
+#include "records/payload.h"
+#include "records/settingsfields.h"
 #include "wire/wiretext.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/records/memorycontrols.h"
+#include "records/memorycontrols.h"
 
 #include <QList>
 #include <QPair>

@@ -1,4 +1,4 @@
-#include "protocol/records/memorycontrols.h"
+#include "records/memorycontrols.h"
 
 void MemoryControls::addRadioGroup(const QStringList &members)
 {

@@ -1,8 +1,8 @@
-#include "protocol/records/records.h"
+#include "records/records.h"
 
-#include "protocol/records/blocks.h"
-#include "protocol/records/payload.h"
-#include "protocol/records/settingsfields.h"
+#include "records/blocks.h"
+#include "records/payload.h"
+#include "records/settingsfields.h"
 
 namespace records {
 

@@ -1,7 +1,7 @@
-#include "protocol/records/fieldmeaning.h"
+#include "records/fieldmeaning.h"
 
-#include "protocol/records/blocks.h"
-#include "protocol/records/settingsfields.h"
+#include "records/blocks.h"
+#include "records/settingsfields.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
-#include "protocol/records/startvalues.h"
+#include "records/startvalues.h"
 
-#include "protocol/records/blocks.h"
-#include "protocol/records/formstart.h"
-#include "protocol/records/settingsfields.h"
+#include "records/blocks.h"
+#include "records/formstart.h"
+#include "records/settingsfields.h"
 
 #include <span>
 

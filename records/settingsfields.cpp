@@ -1,8 +1,8 @@
-#include "protocol/records/settingsfields.h"
+#include "records/settingsfields.h"
 
-#include "protocol/records/controlnames.h"
-#include "protocol/records/controls.h"
-#include "protocol/records/payload.h"
+#include "records/controlnames.h"
+#include "records/controls.h"
+#include "records/payload.h"
 #include "wire/wiretext.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "protocol/records/payload.h"
+#include "records/payload.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
-#include "protocol/records/blocks.h"
+#include "records/blocks.h"
 
-#include "protocol/records/controlnames.h"
-#include "protocol/records/controls.h"
-#include "protocol/records/payload.h"
-#include "protocol/records/presets.h"
-#include "protocol/records/recordmap.h"
-#include "protocol/records/records.h"
+#include "records/controlnames.h"
+#include "records/controls.h"
+#include "records/payload.h"
+#include "records/presets.h"
+#include "records/recordmap.h"
+#include "records/records.h"
 #include "wire/wiretext.h"
 
 #include <QList>

@@ -1,9 +1,9 @@
-#include "protocol/records/readable.h"
+#include "records/readable.h"
 
-#include "protocol/records/blocks.h"
-#include "protocol/records/recordmap.h"
-#include "protocol/records/records.h"
-#include "protocol/records/startvalues.h"
+#include "records/blocks.h"
+#include "records/recordmap.h"
+#include "records/records.h"
+#include "records/startvalues.h"
 
 #include <QHash>
 #include <QSet>

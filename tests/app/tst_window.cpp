@@ -5,6 +5,7 @@
 #include "app/journalwindow.h"
 #include "app/tform1.h"
 #include "app/windowactions.h"
+#include "tests/support/displaychild.h"
 #include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"
 #include "ui/focusedwheel.h"
@@ -229,33 +230,6 @@ int wheelCheck()
         return 3;
     out << "wheel drop-down 1 scrolled " << int(view->verticalScrollBar()->value() != before) << '\n';
     return 0;
-}
-
-// Runs this program again on an X display of its own of `screen` ("1366x768") at `scale`,
-// with `mode` set in its environment; what it printed, or nothing when it failed.
-std::optional<QString> runOnDisplay(const QString &screen, const QString &scale, const char *mode, QString *errors)
-{
-    QProcess xvfb;
-    xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-noreset", "-screen", "0", screen + "x24", "-nolisten", "tcp"});
-    if (!xvfb.waitForStarted() || !QTest::qWaitFor([&] { return xvfb.canReadLine(); }, 20000))
-        return std::nullopt;
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QLatin1String(mode), QStringLiteral("1"));
-    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(xvfb.readLine()).trimmed());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
-    env.insert(QStringLiteral("TAVRIX_FIT_WIDTH"), screen.section(QLatin1Char('x'), 0, 0));
-    env.insert(QStringLiteral("TAVRIX_FIT_HEIGHT"), screen.section(QLatin1Char('x'), 1, 1));
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    const bool finished = child.waitForFinished(120000);
-    xvfb.terminate();
-    xvfb.waitForFinished();
-    *errors = QString::fromUtf8(child.readAllStandardError());
-    if (!finished || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(child.readAllStandardOutput());
 }
 
 } // namespace
@@ -522,7 +496,7 @@ void TestWindow::windowFitsEveryScreen()
     if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
         QSKIP("Xvfb is not installed (scripts/install-deps.sh installs it)");
     QString errors;
-    const std::optional<QString> run = runOnDisplay(screen, scale, "TAVRIX_FIT_CHECK", &errors);
+    const std::optional<QString> run = testsupport::runOnDisplay(screen, scale, "TAVRIX_FIT_CHECK", &errors);
     QVERIFY2(run, qPrintable(errors));
     const QString out = *run;
     const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -584,7 +558,7 @@ void TestWindow::wheelTakesAControlOnlyWithFocus()
     const QString key = screen + QLatin1Char('@') + scale;
     if (!m_wheelRuns.contains(key)) {
         QString errors;
-        const std::optional<QString> run = runOnDisplay(screen, scale, "TAVRIX_WHEEL_CHECK", &errors);
+        const std::optional<QString> run = testsupport::runOnDisplay(screen, scale, "TAVRIX_WHEEL_CHECK", &errors);
         QVERIFY2(run, qPrintable(errors));
         m_wheelRuns.insert(key, run->split(QLatin1Char('\n')));
     }

@@ -3,6 +3,7 @@
 #include "app/productionwindow.h"
 #include "app/tform1.h"
 #include "sim/simulator.h"
+#include "tests/support/displaychild.h"
 #include "tests/support/recordingdesktop.h"
 
 #include <QAction>
@@ -487,27 +488,10 @@ void TestProductionWindow::fitsALaptopScreen()
     QFETCH(QString, scale);
     if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
         QSKIP("Xvfb is not installed (scripts/install-deps.sh installs it)");
-    QProcess xvfb;
-    xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-noreset", "-screen", "0", screen + "x24", "-nolisten", "tcp"});
-    QVERIFY(xvfb.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 20000);
-    const QString display = QStringLiteral(":") + QString::fromLatin1(xvfb.readLine()).trimmed();
-
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TAVRIX_FIT_CHECK"), QStringLiteral("1"));
-    env.insert(QStringLiteral("DISPLAY"), display);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
-    env.insert(QStringLiteral("TAVRIX_FIT_WIDTH"), screen.section(QLatin1Char('x'), 0, 0));
-    env.insert(QStringLiteral("TAVRIX_FIT_HEIGHT"), screen.section(QLatin1Char('x'), 1, 1));
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(child.waitForFinished(60000));
-    const QString out = QString::fromUtf8(child.readAllStandardOutput());
-    xvfb.terminate();
-    xvfb.waitForFinished();
-    QVERIFY2(child.exitCode() == 0, qPrintable(QString::fromUtf8(child.readAllStandardError()) + out));
+    QString errors;
+    const std::optional<QString> run = testsupport::runOnDisplay(screen, scale, "TAVRIX_FIT_CHECK", &errors);
+    QVERIFY2(run, qPrintable(errors));
+    const QString out = *run;
     const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const char *when : {"idle", "running"}) {
         for (const char *what : {"fits 1", "fits in device pixels 1", "close in sight 1", "reachable 2"})

@@ -134,15 +134,13 @@ public:
             m_table.insert(names::phoneEdit(k), Table::Subscribers);
             for (const GridColumn &column : kSubscriberColumns)
                 m_table.insert(box(column.firstBox + k - 1), Table::Subscribers);
+            for (const GridColumn &column : kVoiceColumns)
+                m_table.insert(box(column.firstBox + k - 1), Table::Voice);
         }
         for (int k = 1; k <= names::kKeys; ++k)
             m_table.insert(names::keyEdit(k), Table::Keys);
         for (int k = 1; k <= names::kSmsWords; ++k)
             m_table.insert(names::smsEdit(k), Table::SmsWords);
-        for (int k = 1; k <= names::kPhones; ++k) {
-            for (const GridColumn &column : kVoiceColumns)
-                m_table.insert(box(column.firstBox + k - 1), Table::Voice);
-        }
     }
 
     QList<Section> sections()

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Windows programs on Debian 12: installs the cross tools, builds Qt and libjpeg
-# for Windows once into a cache outside the work tree, then tavrix-configurator.exe and
-# tavrix-cli.exe with the project's CMake files, and packs dist/ (portable zip, installer).
+# Builds the Windows programs on Debian 12: installs the cross tools, builds SQLite, Qt and
+# libjpeg for Windows once into a cache outside the work tree, then tavrix-configurator.exe
+# and tavrix-cli.exe with the project's CMake files, and packs dist/ (portable zip, installer).
 #
-#   scripts/build-windows.sh [deps|qt|jpeg|app|dist|all]    (default: all)
+#   scripts/build-windows.sh [deps|sqlite|qt|jpeg|app|dist|all]    (default: all)
 #
 # TAVRIX_CACHE (default ~/.cache/tavrix) holds the third-party builds, keyed by their inputs.
 set -euo pipefail
@@ -25,9 +25,12 @@ qt_options=(
   -release -shared -xplatform win32-g++ -qt-host-path /usr
   -nomake examples -nomake tests -no-opengl
   -qt-zlib -qt-libpng -qt-libjpeg -qt-pcre -qt-freetype -qt-harfbuzz
-  -no-feature-sql -no-feature-network -no-feature-dbus -no-feature-printsupport
+  -no-feature-dbus -no-feature-printsupport
   -no-feature-concurrent -no-feature-vulkan -no-feature-tabletevent -no-feature-xml
   -no-feature-testlib
+  # The site book's local file (Qt SQL over SQLite) and network ports (Qt Network).
+  -sql-sqlite -system-sqlite -no-sql-odbc -no-sql-psql -no-sql-mysql -no-sql-ibase
+  -no-sql-oci -no-sql-db2 -no-openssl
 )
 
 deps() {
@@ -35,7 +38,7 @@ deps() {
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
     cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n nsis zip unzip wine wine64 xvfb xauth xdotool imagemagick
-    fonts-dejavu-core
+    fonts-dejavu-core tcl
   )
   local missing=() p
   for p in "${packages[@]}"; do
@@ -59,21 +62,47 @@ deps() {
 # A cache folder's name carries a hash of what went into it, so a change rebuilds it.
 key() { printf '%s\n' "$@" | sha256sum | cut -c1-12; }
 
+sqlite_dir() {
+  local version
+  version=$(apt-cache showsrc sqlite3 | awk '/^Version:/{print $2; exit}')
+  echo "$cache/sqlite-$version-win64-$(key "$version" "$(cat "$toolchain")")"
+}
+
+# SQLite's single-file source is generated from Debian's tree on this machine (tclsh), then
+# compiled for Windows into a static library that Qt's SQLite driver takes in.
+sqlite() {
+  local prefix; prefix=$(sqlite_dir)
+  if [ -f "$prefix/.complete" ]; then say "SQLite for Windows cached in $prefix"; return; fi
+  local work=$cache/work/sqlite
+  rm -rf "$work" "$prefix"; mkdir -p "$work" "$prefix/include" "$prefix/lib"
+  (cd "$work" && apt-get source --download-only sqlite3 >/dev/null && dpkg-source -x sqlite3_*.dsc src >/dev/null)
+  (cd "$work/src" && ./configure --disable-tcl >"$work/configure.log" 2>&1 && make sqlite3.c >"$work/build.log" 2>&1) \
+    || { tail -40 "$work/configure.log" "$work/build.log"; exit 1; }
+  x86_64-w64-mingw32-gcc-posix -O2 -c "$work/src/sqlite3.c" -o "$work/sqlite3.o" \
+    -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_COLUMN_METADATA -DSQLITE_ENABLE_FTS5 -DSQLITE_OMIT_LOAD_EXTENSION
+  x86_64-w64-mingw32-ar rcs "$prefix/lib/libsqlite3.a" "$work/sqlite3.o"
+  cp "$work/src/sqlite3.h" "$work/src/sqlite3ext.h" "$prefix/include/"
+  touch "$prefix/.complete"
+  rm -rf "$work"
+}
+
 qt_dir() {
   local version
   version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
-  echo "$cache/qtbase-$version-win64-$(key "$version" "${qt_options[@]}" "$(cat "$toolchain")")"
+  echo "$cache/qtbase-$version-win64-$(key "$version" "${qt_options[@]}" "$(cat "$toolchain")" "$(sqlite_dir)")"
 }
 
 qt() {
   local prefix; prefix=$(qt_dir)
   if [ -f "$prefix/.complete" ]; then say "Qt for Windows cached in $prefix"; return; fi
+  local sqlite; sqlite=$(sqlite_dir)
   local work=$cache/work/qtbase
   rm -rf "$work" "$prefix"; mkdir -p "$work"
   (cd "$work" && apt-get source --download-only qt6-base >/dev/null && dpkg-source -x --skip-patches qt6-base_*.dsc src >/dev/null)
   mkdir -p "$work/build"
   (cd "$work/build" && "$work/src/configure" -prefix "$prefix" "${qt_options[@]}" -- \
       -G Ninja -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+      -DSQLite3_INCLUDE_DIR="$sqlite/include" -DSQLite3_LIBRARY="$sqlite/lib/libsqlite3.a" \
       -DCMAKE_TOOLCHAIN_FILE="$toolchain" >"$work/configure.log" 2>&1) \
     || { tail -40 "$work/configure.log"; exit 1; }
   cmake --build "$work/build" -j "$jobs" >"$work/build.log" 2>&1 || { tail -40 "$work/build.log"; exit 1; }
@@ -182,10 +211,11 @@ dist() {
 
 case $stage in
   deps) timed deps ;;
-  qt) timed qt ;;
+  sqlite) timed sqlite ;;
+  qt) timed sqlite; timed qt ;;
   jpeg) timed jpeg ;;
   app) timed app ;;
   dist) timed dist ;;
-  all) timed deps; timed qt; timed jpeg; timed app; timed dist ;;
-  *) echo "usage: $0 [deps|qt|jpeg|app|dist|all]" >&2; exit 2 ;;
+  all) timed deps; timed sqlite; timed qt; timed jpeg; timed app; timed dist ;;
+  *) echo "usage: $0 [deps|sqlite|qt|jpeg|app|dist|all]" >&2; exit 2 ;;
 esac

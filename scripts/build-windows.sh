@@ -140,6 +140,10 @@ app() {
   # shellcheck disable=SC2046
   g++ -std=c++20 -O1 -fPIC "$root/tools/formstart.cpp" -o "$build/host/tavrix-formstart" \
     $(pkg-config --cflags --libs Qt6Core)
+  # A build folder made against another Qt for Windows keeps pointing at it: start it afresh.
+  if [ -f "$build/CMakeCache.txt" ] && ! grep -qF "Qt6_DIR:PATH=$qt/" "$build/CMakeCache.txt"; then
+    rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+  fi
   # Qt's toolchain file puts its prefix where the cross build looks, then loads ours.
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \

@@ -163,6 +163,11 @@ public:
     // (unassigned reads are not kept). True with nothing stored when it is the same.
     bool recordRead(Revision &revision, bool *stored, QString *error);
 
+    // After a write: what the controller held before (a file text), recorded first when
+    // the book does not have it already, then `written` as its child. Unassigned writes
+    // land among the unassigned.
+    bool recordWrite(const QByteArray &held, Revision &written, QString *error);
+
     // After a read: the controller whose latest revision has this fingerprint, or the
     // one site whose latest revision has exactly these subscriber numbers.
     Recognition recognise(const QByteArray &configuration) const;

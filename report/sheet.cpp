@@ -304,18 +304,6 @@ QString configuratorVersion()
     return QStringLiteral(TAVRIX_VERSION);
 }
 
-QString fingerprint(const QByteArray &record)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(record, QCryptographicHash::Sha256).toHex().left(12));
-}
-
-QByteArray recordOf(const config::Catalog &catalog, const Controls &controls)
-{
-    MemoryControls copy = records::startControls();
-    catalog.copy(controls, copy);
-    return records::buildSettings(copy);
-}
-
 QString masked(const QString &text)
 {
     if (text.size() <= 3)

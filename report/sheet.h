@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/fingerprint.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
@@ -64,12 +66,10 @@ struct Sheet
 // "2.0": the version of this build.
 QString configuratorVersion();
 
-// The first 12 hex digits of the SHA-256 of a settings record.
-QString fingerprint(const QByteArray &record);
-
-// The settings record these controls write (built on a copy: building writes
-// defaults back into boxes), and its fingerprint.
-QByteArray recordOf(const config::Catalog &catalog, const Controls &controls);
+// The first 12 hex digits of the SHA-256 of a settings record, and the record some
+// controls write: the configuration's own, shared with the site book.
+using config::fingerprint;
+using config::recordOf;
 
 // All but the last three characters of a phone number or key replaced by '*'.
 QString masked(const QString &text);

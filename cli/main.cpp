@@ -1,3 +1,4 @@
+#include "cli/booktool.h"
 #include "cli/tool.h"
 #include "cli/watch.h"
 #include "commandline/commandline.h"
@@ -42,11 +43,28 @@ const char *const kSynopsis = QT_TRANSLATE_NOOP(
     "                                passwords hidden); the site, customer and installer\n"
     "                                head it, blank lines to fill in where not given\n"
     "  audit COMn FILE|SHEET         whether the controller holds that configuration\n"
+    "  book sites [TEXT]             the site book: sites found by name, address, contact,\n"
+    "                                notes, subscriber numbers or fingerprints\n"
+    "  book site NAME                a site's card, controllers and revisions\n"
+    "  book add|edit NAME [--address A] [--contact C] [--note N]\n"
+    "  book unassigned               revisions of controllers no site owns yet\n"
+    "  book show REV [-o FILE]       a revision's configuration\n"
+    "  book diff REV REV             compare two revisions\n"
+    "  book assign REV NAME[/CONTROLLER]\n"
+    "  book export [NAME...] -o FILE, book import FILE\n"
+    "                                a bundle of sites and revisions for another book\n"
+    "  book sync                     send what waits for the shared book\n"
+    "\n"
+    "read, write and audit record into the site book (--book URL, TAVRIX_BOOK, or\n"
+    "the default file); --site NAME[/CONTROLLER] says whose controller it is, --site auto\n"
+    "takes the one the book recognises. REV is a revision's short id, or NAME[/CONTROLLER]\n"
+    "for its latest.\n"
     "\n"
     "--trace FILE writes the exchange with every port (time, direction, bytes, text),\n"
     "each line headed by its COM number.\n"
     "\n"
-    "Exit status: 0 done and identical, 1 controller or port failure, 2 usage or file error,\n"
+    "Exit status: 0 done and identical, 1 controller or port failure (book: not found),\n"
+    "2 usage, file or book error,\n"
     "3 differences found (diff, write --verify, audit).\n"
     "\n"
     "write saves what each controller held first, as a snapshot in the backups folder.\n"
@@ -107,18 +125,31 @@ int main(int argc, char *argv[])
     const QCommandLineOption mask(QStringLiteral("mask"),
                                   Cli::tr("report: phone numbers and keys shown by their last three characters only, "
                                           "the SMS command password not at all."));
-    const QCommandLineOption site(QStringLiteral("site"), Cli::tr("report: the site the sheet's system stands at."),
+    const QCommandLineOption site(QStringLiteral("site"),
+                                  Cli::tr("report: the site the sheet's system stands at; read, write, audit: the site "
+                                          "book's NAME[/CONTROLLER] to record under, or auto."),
                                   Cli::tr("text"));
+    const QCommandLineOption bookOption(QStringLiteral("book"),
+                                        Cli::tr("The site book: a file, or postgresql://USER@HOST[:PORT]/DB (default: "
+                                                "TAVRIX_BOOK, else the book in the user's data folder)."),
+                                        Cli::tr("url"));
+    const QCommandLineOption operatorOption(QStringLiteral("operator"),
+                                            Cli::tr("Who the site book records as having done it (default: the user name)."),
+                                            Cli::tr("name"));
+    const QCommandLineOption address(QStringLiteral("address"), Cli::tr("book add, edit: the site's address."), Cli::tr("text"));
+    const QCommandLineOption contact(QStringLiteral("contact"), Cli::tr("book add, edit: the site's contact."), Cli::tr("text"));
+    const QCommandLineOption note(QStringLiteral("note"), Cli::tr("book add, edit: notes on the site."), Cli::tr("text"));
     const QCommandLineOption customer(QStringLiteral("customer"), Cli::tr("report: the customer the sheet is handed to."),
                                       Cli::tr("text"));
     const QCommandLineOption installer(QStringLiteral("installer"), Cli::tr("report: who installed the system."),
                                        Cli::tr("text"));
     const QCommandLineOption all(QStringLiteral("all"),
                                  Cli::tr("ports: every COM number, also those with nothing behind them."));
-    parser.addOptions({output, verify, json, timeout, trace, units, log, backups, count, settle, check, mask, site, customer, installer, all});
+    parser.addOptions({output, verify, json, timeout, trace, units, log, backups, count, settle, check, mask, site, customer, installer, all,
+                       bookOption, operatorOption, address, contact, note});
     // The names are only shown: in the user's language, as the placeholders above.
     parser.addPositionalArgument(Cli::tr("command"),
-                                 Cli::tr("ports, read, write, diff, show, defaults, watch, report or audit"));
+                                 Cli::tr("ports, read, write, diff, show, defaults, watch, report, audit or book"));
     parser.addPositionalArgument(Cli::tr("arguments"), Cli::tr("Ports (COMn) and files."), Cli::tr("[arguments...]"));
 
     // With --json every outcome is one JSON document on stdout, a usage error too; the
@@ -169,7 +200,12 @@ int main(int argc, char *argv[])
     options.json = parser.isSet(json);
     options.trace = parser.value(trace);
     options.mask = parser.isSet(mask);
-    options.site = parser.value(site);
+    if (command == QLatin1String("report"))
+        options.site = parser.value(site);
+    else
+        options.bookSite = parser.value(site);
+    options.book = parser.value(bookOption);
+    options.operatorName = parser.value(operatorOption);
     options.customer = parser.value(customer);
     options.installer = parser.value(installer);
     options.waitLine = commandline::errorsOnTerminal();
@@ -188,9 +224,31 @@ int main(int argc, char *argv[])
     };
     if (!needs(command == QLatin1String("write"), "verify"))
         return fail(Cli::tr("--verify belongs to write"));
-    if (!needs(command == QLatin1String("read") || command == QLatin1String("defaults") || command == QLatin1String("report"), "o"))
-        return fail(Cli::tr("-o belongs to read, defaults and report"));
-    for (const char *option : {"mask", "site", "customer", "installer"}) {
+    if (!needs(command == QLatin1String("read") || command == QLatin1String("defaults") || command == QLatin1String("report")
+                   || command == QLatin1String("book"), "o"))
+        return fail(Cli::tr("-o belongs to read, defaults, report and book"));
+    if (!needs(command == QLatin1String("report") || command == QLatin1String("read") || command == QLatin1String("write")
+                   || command == QLatin1String("audit"), "site"))
+        return fail(Cli::tr("--site belongs to report, read, write and audit"));
+    for (const char *option : {"address", "contact", "note"}) {
+        if (!needs(command == QLatin1String("book"), option))
+            return fail(Cli::tr("--%1 belongs to book add and book edit").arg(QLatin1String(option)));
+    }
+    if (command == QLatin1String("book")) {
+        BookOptions bookOptions;
+        bookOptions.book = options.book;
+        bookOptions.operatorName = options.operatorName;
+        bookOptions.json = options.json;
+        bookOptions.output = options.output;
+        if (parser.isSet(address))
+            bookOptions.address = parser.value(address);
+        if (parser.isSet(contact))
+            bookOptions.contact = parser.value(contact);
+        if (parser.isSet(note))
+            bookOptions.note = parser.value(note);
+        return runBook(args, bookOptions, out, err);
+    }
+    for (const char *option : {"mask", "customer", "installer"}) {
         if (!needs(command == QLatin1String("report"), option))
             return fail(Cli::tr("--%1 belongs to report").arg(QLatin1String(option)));
     }

@@ -1,6 +1,7 @@
 // tavrix-cli's configuration sheet, the audit of a controller against a file or a
 // sheet, and the snapshot taken before a write.
 #include "cli/tool.h"
+#include "book/book.h"
 
 #include "cli/devicejob.h"
 #include "cli/portrun.h"
@@ -105,11 +106,15 @@ int Tool::audit(int com, const QString &evidence)
         return fileError(*error);
     }
 
+    if (const int status = openBook({com}); status != Done)
+        return status;
     config::ConfigForm held;
     if (!readForm(com, held)) {
         emitPorts();
         return worstStatus();
     }
+    if (!m_runs.empty())
+        recordRead(*m_runs.back(), m_catalog.render(config::storedForm(held.controls())), book::Kind::Audit);
     const QByteArray heldRecord = report::recordOf(m_catalog, held.controls());
     const QString heldPrint = report::fingerprint(heldRecord);
 

@@ -1,5 +1,7 @@
 #include "cli/tool.h"
 
+#include "book/book.h"
+
 #include "cli/devicejob.h"
 #include "cli/portrun.h"
 #include "config/configform.h"
@@ -18,9 +20,6 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
-namespace {
-
-// Rows of text in columns as wide as their widest cell.
 void printTable(QTextStream &out, const QList<QStringList> &rows)
 {
     QList<int> widths;
@@ -39,6 +38,8 @@ void printTable(QTextStream &out, const QList<QStringList> &rows)
     }
     out.flush();
 }
+
+namespace {
 
 QString seconds(qint64 ms)
 {
@@ -405,8 +406,11 @@ int Tool::read(const QList<int> &coms)
     const QString folder = toDir ? m_options.output : QFileInfo(m_options.output).absolutePath();
     if (!toStdout && !QDir().mkpath(folder))
         return usage(Tool::tr("cannot make the folder %1").arg(folder));
+    if (const int status = openBook(coms); status != Done)
+        return status;
 
     readControllers(coms, [this, toDir, toStdout](PortRun &run, const config::Configuration &cfg) {
+        recordRead(run, m_catalog.render(cfg), book::Kind::Read);
         if (toStdout) {
             run.text = m_catalog.render(cfg);
             m_readControls = controlsJson(cfg);
@@ -440,6 +444,8 @@ int Tool::write(const QList<int> &coms, const QString &file)
     config::Configuration wanted;
     if (const auto error = config::load(file, m_catalog, &wanted))
         return fileError(*error);
+    if (const int status = openBook(coms); status != Done)
+        return status;
 
     startJobs(coms, [this, wanted](PortRun &run) {
         PortRun *r = &run;
@@ -453,6 +459,8 @@ int Tool::write(const QList<int> &coms, const QString &file)
             const QByteArray record = settingsreply::recordOf(text, pos);
             if (r->stage == PortRun::Stage::Verifying) {
                 r->byteDiffs = config::verifyWrite(r->plan.record, record);
+                // Proved only when every byte came back as sent.
+                recordWrite(*r, r->byteDiffs.isEmpty());
                 if (r->byteDiffs.isEmpty())
                     finish(*r, Done, Tool::tr("written and verified"));
                 else
@@ -481,6 +489,7 @@ int Tool::write(const QList<int> &coms, const QString &file)
         };
         r->job->onWritten = [this, r] {
             if (!m_options.verify) {
+                recordWrite(*r, false);
                 finish(*r, Done, tr("written"));
                 return;
             }

@@ -14,6 +14,11 @@
 #include <vector>
 
 class DeviceJob;
+namespace book {
+class Book;
+struct Controller;
+enum class Kind;
+}
 class ExchangeJournal;
 class QFile;
 namespace config {
@@ -39,6 +44,9 @@ public:
         QString trace; // the exchange journal of every port goes here
         bool mask = false; // report: phone numbers and keys all but their last three characters hidden
         QString site;      // report: the sheet's handover fields
+        QString bookSite;  // read, write, audit: NAME[/CONTROLLER] in the site book, or "auto"
+        QString book;      // the site book's location; empty: TAVRIX_BOOK or the default
+        QString operatorName; // who records; empty: the OS user
         QString customer;
         QString installer;
         // stderr is a terminal: while a controller is silent a line there says so, with
@@ -74,6 +82,17 @@ public:
 
 private:
     struct PortRun;
+
+    // The site book for a read, write or audit: opened, and the controller --site names
+    // found. A usage error (the status) for an unknown site; a book that cannot be
+    // opened without --site only says so: it never stops a write.
+    int openBook(const QList<int> &coms);
+    // The controller a port's configuration is recorded under: the one --site names, or
+    // with --site auto the one the book recognises; 0 for nobody. Says what it recognised.
+    qint64 bookControllerFor(PortRun &run, const QByteArray &text);
+    void recordRead(PortRun &run, const QByteArray &text, book::Kind kind);
+    void recordWrite(PortRun &run, bool proved);
+    void bookWarning(const QString &why);
 
     // Reads the controllers' configurations side by side; done(i, config) for each.
     void readControllers(const QList<int> &coms, const std::function<void(PortRun &, const config::Configuration &)> &done);
@@ -117,4 +136,9 @@ private:
     QEventLoop *m_loop = nullptr;
     QTimer m_waitTimer;
     QString m_waitShown; // the waiting line as the terminal shows it now
+    std::unique_ptr<book::Book> m_book;
+    qint64 m_bookController = 0; // the controller --site names; 0 for none or "auto"
 };
+
+// Rows of text in columns as wide as their widest cell.
+void printTable(QTextStream &out, const QList<QStringList> &rows);

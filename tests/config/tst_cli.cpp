@@ -39,6 +39,7 @@ private slots:
     void exitStatuses_data();
     void exitStatuses();
     void readsSeveralPortsIntoAFolder();
+    void siteBookFollowsTheToolsWork();
     void backupsAndTheFactoryFileRestore();
     void eachPortTakesItsOwnTime();
     void watchEndsAfterTheUnitInProgressOnInterrupt();
@@ -102,6 +103,9 @@ TestCli::Result TestCli::cli(const QStringList &args, const QStringList &locale,
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->path());
     // Only the simulators' links: no port of the machine is opened.
     env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), m_defaultPorts);
+    // The site book of the run: the test's own folder.
+    env.insert(QStringLiteral("XDG_DATA_HOME"), m_home->filePath(QStringLiteral("data")));
+    env.remove(QStringLiteral("TAVRIX_BOOK"));
     env.insert(QStringLiteral("XDG_STATE_HOME"), m_stateHome.isEmpty() ? m_home->filePath(QStringLiteral("state")) : m_stateHome);
     process.setProcessEnvironment(env);
     QSignalSpy finished(&process, &QProcess::finished);
@@ -235,6 +239,31 @@ void TestCli::exitStatuses_data()
     QTest::newRow("a reply short of the fixed part") << QStringList{"write", "COM3", "GOOD", "--timeout", "3"}
                                                      << "every reply cut to 300 bytes" << 1 << ""
                                                      << "COM3: .*291 characters, fewer than the 567";
+    QTest::newRow("a write is recorded in the site book")
+        << QStringList{"write", "COM3", "GOOD", "--verify"} << none << 0 << ""
+        << "COM3: recorded in the site book as [0-9a-f]{8} \\(unassigned\\)";
+    QTest::newRow("write under a site the book lacks: nothing written")
+        << QStringList{"write", "COM3", "GOOD", "--site", "Петров"} << none << 2 << ""
+        << "--site: the book has no site named Петров \\(book add makes one\\)";
+    QTest::newRow("read under a site the book lacks: nothing saved")
+        << QStringList{"read", "COM3", "-o", "OUT", "--site", "Петров/Склад"} << none << 2 << "" << "no site named Петров";
+    QTest::newRow("--site names one controller")
+        << QStringList{"write", "COM3", "COM4", "GOOD", "--site", "Петров"} << none << 2 << "" << "--site names one controller";
+    QTest::newRow("--site does not belong to diff")
+        << QStringList{"diff", "GOOD", "GOOD", "--site", "Петров"} << none << 2 << "" << "--site belongs to report, read, write and audit";
+    QTest::newRow("--address belongs to the book")
+        << QStringList{"read", "COM3", "-o", "OUT", "--address", "Лесная 5"} << none << 2 << "" << "--address belongs to book add";
+    QTest::newRow("a configuration file is not a book")
+        << QStringList{"book", "sites", "--book", "GOOD"} << none << 2 << "" << "good.cfg is not a site book";
+    QTest::newRow("book: an unknown revision") << QStringList{"book", "show", "deadbeef"} << none << 1 << ""
+                                               << "the book has no revision or site deadbeef";
+    QTest::newRow("book: an unknown command") << QStringList{"book", "frob"} << none << 2 << "" << "unknown book command 'frob'";
+    QTest::newRow("book: export needs a file") << QStringList{"book", "export"} << none << 2 << "" << "book export needs -o FILE";
+    QTest::newRow("book: a usage error as JSON") << QStringList{"book", "site", "--json"} << none << 2
+                                                 << "\"status\": 2" << "book site takes one site name";
+    QTest::newRow("book: a shared book without a server")
+        << QStringList{"book", "sync", "--book", "postgresql://nobody@%2Fnonexistent:1/none"} << none << 2 << ""
+        << "(cannot be reached|no PostgreSQL driver)";
     QTest::newRow("the record's forms change named values")
         << QStringList{"write", "COM3", "FORMS"} << none << 0 << ""
         << "(?s)COM3: the record stores Edit1 \"\" becomes \"\\+380\" \\(line 2;.*"
@@ -594,6 +623,104 @@ void TestCli::exitStatuses()
         // The settings reply and the acknowledgement, every byte of them.
         QCOMPARE(receivedBytes, int(qstrlen("READ_SET_") + before.size() + 1 + qstrlen("WRITE_SET_OK") + 1));
     }
+}
+
+void TestCli::siteBookFollowsTheToolsWork()
+{
+    const Catalog &catalog = windowCatalog();
+    ConfigForm form;
+    Configuration cfg = storedForm(form.controls());
+    cfg.set(QStringLiteral("ComboBox22"), QStringLiteral("4"));
+    const QString good = writeFile(QStringLiteral("good.cfg"), catalog.render(cfg));
+    cfg.set(QStringLiteral("ComboBox22"), QStringLiteral("8"));
+    const QString other = writeFile(QStringLiteral("other.cfg"), catalog.render(cfg));
+    QVERIFY(startSim(3));
+    const QString site = QStringLiteral("Иванов, дача");
+    const auto siteJson = [&]() {
+        const Result r = cli({QStringLiteral("book"), QStringLiteral("site"), site, QStringLiteral("--json")});
+        return QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("site")).toObject();
+    };
+    const auto timeline = [&]() {
+        return siteJson().value(QStringLiteral("controllers")).toArray().at(0).toObject().value(QStringLiteral("revisions")).toArray();
+    };
+
+    Result r = cli({QStringLiteral("book"), QStringLiteral("add"), site, QStringLiteral("--address"), QStringLiteral("Лесная 5")});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    r = cli({QStringLiteral("write"), QStringLiteral("COM3"), good, QStringLiteral("--site"), site, QStringLiteral("--verify"),
+             QStringLiteral("--operator"), QStringLiteral("Петро")});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("(Иванов, дача/Основной)")), qPrintable(r.err));
+    // What it held, then what was written over it.
+    QJsonArray revisions = timeline();
+    QCOMPARE(revisions.size(), 2);
+    const QJsonObject written = revisions[0].toObject();
+    const QJsonObject held = revisions[1].toObject();
+    QStringList keys = written.keys();
+    keys.sort();
+    QCOMPARE(keys, (QStringList{"controller", "fingerprint", "id", "kind", "machine", "operator", "parent", "port", "proved", "site", "time"}));
+    QCOMPARE(written.value(QStringLiteral("kind")).toString(), QStringLiteral("write"));
+    QCOMPARE(written.value(QStringLiteral("proved")).toBool(), true);
+    QCOMPARE(written.value(QStringLiteral("operator")).toString(), QStringLiteral("Петро"));
+    QCOMPARE(written.value(QStringLiteral("port")).toString(), QStringLiteral("COM3"));
+    QCOMPARE(written.value(QStringLiteral("parent")).toString(), held.value(QStringLiteral("id")).toString());
+    QCOMPARE(held.value(QStringLiteral("kind")).toString(), QStringLiteral("read"));
+    QVERIFY(QDateTime::fromString(written.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs).isValid());
+
+    // A read of what the book has last adds nothing, under a name or recognised.
+    r = cli({QStringLiteral("read"), QStringLiteral("COM3"), QStringLiteral("-o"), m_home->filePath(QStringLiteral("a.cfg")),
+             QStringLiteral("--site"), site});
+    QCOMPARE(r.status, 0);
+    r = cli({QStringLiteral("read"), QStringLiteral("COM3"), QStringLiteral("-o"), m_home->filePath(QStringLiteral("a.cfg")),
+             QStringLiteral("--site"), QStringLiteral("auto")});
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.err.contains(QStringLiteral("recognised as Иванов, дача/Основной by its fingerprint")), qPrintable(r.err));
+    QCOMPARE(timeline().size(), 2);
+
+    // Recognised by what it holds, written on with --site auto.
+    r = cli({QStringLiteral("write"), QStringLiteral("COM3"), other, QStringLiteral("--site"), QStringLiteral("auto")});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    revisions = timeline();
+    QCOMPARE(revisions.size(), 3);
+    QCOMPARE(revisions[0].toObject().value(QStringLiteral("parent")).toString(), written.value(QStringLiteral("id")).toString());
+    QCOMPARE(revisions[0].toObject().value(QStringLiteral("proved")).toBool(), false);
+    const QString last = revisions[0].toObject().value(QStringLiteral("id")).toString().left(8);
+    const QString first = written.value(QStringLiteral("id")).toString().left(8);
+
+    // Nobody named it: recorded all the same, among the unassigned.
+    r = cli({QStringLiteral("write"), QStringLiteral("COM3"), good});
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.err.contains(QStringLiteral("(--site auto records it there)")), qPrintable(r.err));
+    r = cli({QStringLiteral("book"), QStringLiteral("unassigned"), QStringLiteral("--json")});
+    const QJsonArray loose = QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("revisions")).toArray();
+    QCOMPARE(loose.size(), 2);
+    r = cli({QStringLiteral("book"), QStringLiteral("assign"), loose[0].toObject().value(QStringLiteral("id")).toString().left(8),
+             site + QStringLiteral("/Склад")});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    QCOMPARE(siteJson().value(QStringLiteral("controllers")).toArray().size(), 2);
+
+    // Compared as diff compares files; shown as the file it was.
+    r = cli({QStringLiteral("book"), QStringLiteral("diff"), first, last});
+    QCOMPARE(r.status, 3);
+    QVERIFY2(QRegularExpression(QStringLiteral("ComboBox22 +4 \\(40 сек\\.\\) +8 ")).match(r.out).hasMatch(), qPrintable(r.out));
+    QCOMPARE(cli({QStringLiteral("book"), QStringLiteral("diff"), first, first}).status, 0);
+    const QString shown = m_home->filePath(QStringLiteral("shown.cfg"));
+    QCOMPARE(cli({QStringLiteral("book"), QStringLiteral("show"), site + QStringLiteral("/Основной"), QStringLiteral("-o"), shown}).status, 0);
+    QCOMPARE(cli({QStringLiteral("diff"), shown, other}).status, 0);
+    r = cli({QStringLiteral("book"), QStringLiteral("sites"), QStringLiteral("лесная")});
+    QVERIFY2(r.status == 0 && r.out.contains(site), qPrintable(r.out));
+    QCOMPARE(cli({QStringLiteral("book"), QStringLiteral("sites"), QStringLiteral("Сидоров")}).status, 1);
+
+    // A bundle carries it all to another book, once however often it is imported.
+    const QString bundle = m_home->filePath(QStringLiteral("bundle.json"));
+    QCOMPARE(cli({QStringLiteral("book"), QStringLiteral("export"), QStringLiteral("-o"), bundle}).status, 0);
+    const QString second = m_home->filePath(QStringLiteral("second.sqlite"));
+    r = cli({QStringLiteral("book"), QStringLiteral("import"), bundle, QStringLiteral("--book"), second});
+    QVERIFY2(r.status == 0 && r.err.contains(QStringLiteral("5 revision(s) added")), qPrintable(r.err));
+    r = cli({QStringLiteral("book"), QStringLiteral("import"), bundle, QStringLiteral("--book"), second});
+    QVERIFY2(r.status == 0 && r.err.contains(QStringLiteral("0 revision(s) added, 5 already")), qPrintable(r.err));
+    const QJsonObject here = siteJson();
+    r = cli({QStringLiteral("book"), QStringLiteral("site"), site, QStringLiteral("--json"), QStringLiteral("--book"), second});
+    QCOMPARE(QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("site")).toObject(), here);
 }
 
 void TestCli::readsSeveralPortsIntoAFolder()

@@ -283,6 +283,7 @@ int main(int argc, char *argv[])
         watch.coms = coms;
         watch.unitsPath = parser.value(units);
         watch.logPath = parser.value(log);
+        watch.book = options.book;
         watch.backupsDir = parser.value(backups);
         watch.check = parser.isSet(check);
         watch.json = options.json;

@@ -71,6 +71,7 @@ int runWatch(const PortMap &map, const WatchOptions &options, QTextStream &out, 
     lineOptions.coms = options.coms;
     lineOptions.backupsDir = options.backupsDir;
     lineOptions.logPath = options.logPath;
+    lineOptions.book = options.book;
     lineOptions.count = options.count;
     lineOptions.timing.settleMs = options.settleMs;
     lineOptions.timing.timeoutMs = options.timeoutMs;

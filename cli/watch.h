@@ -13,6 +13,7 @@ struct WatchOptions
     QList<int> coms;       // empty: every COM number
     QString unitsPath;
     QString logPath;
+    QString book;          // the site book; empty: TAVRIX_BOOK or the default
     QString backupsDir;
     int count = 0;
     int settleMs = 1000;

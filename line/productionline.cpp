@@ -1,5 +1,7 @@
 #include "line/productionline.h"
 
+#include "book/book.h"
+
 #include "config/backups.h"
 #include "config/catalog.h"
 #include "translations/language.h"
@@ -55,11 +57,20 @@ bool ProductionLine::prepare(QString *why)
             return false;
         }
     }
+    if (m_options.recordInBook) {
+        // A book that cannot be had never stops the line: it is told, and the units go on.
+        QString problem;
+        m_book = book::Book::open(book::locationFrom(m_options.book), &problem);
+        if (!m_book || m_book->outboxOnly())
+            m_bookProblem = QCoreApplication::translate("line", "the site book: %1").arg(problem);
+    }
     return true;
 }
 
 void ProductionLine::start()
 {
+    if (!m_bookProblem.isEmpty())
+        QTimer::singleShot(0, this, [this] { emit notice(m_bookProblem); });
     m_running = true;
     m_held = m_options.lookFirst;
     m_clock.start();
@@ -192,8 +203,42 @@ void ProductionLine::unitFinished(Station &, const UnitResult &result)
         if (m_log.write(line) != line.size() || !m_log.flush())
             emit notice(QCoreApplication::translate("line", "the log %1 cannot be written: %2").arg(m_log.fileName(), m_log.errorString()));
     }
+    record(result);
     emit unitDone(result);
     QTimer::singleShot(0, this, &ProductionLine::checkEnd);
+}
+
+void ProductionLine::record(const UnitResult &result)
+{
+    if (!m_book || result.writtenText.isEmpty())
+        return;
+    QString why;
+    book::Revision r;
+    r.configuration = result.writtenText;
+    r.kind = book::Kind::Line;
+    r.proved = result.pass;
+    r.port = QStringLiteral("COM%1").arg(result.com);
+    r.device = result.device;
+    r.time = result.time.toUTC();
+    if (!result.row.site.isEmpty()) {
+        const QString name = result.row.site.section(QLatin1Char('/'), 0, 0).trimmed();
+        if (!m_book->site(name)) {
+            book::Site s;
+            s.name = name;
+            if (!m_book->addSite(s, &why) && !m_book->site(name)) {
+                emit notice(QCoreApplication::translate("line", "the site book: %1").arg(why));
+                return;
+            }
+        }
+        const auto controller = m_book->controllerOf(result.row.site, &why);
+        if (!controller) {
+            emit notice(QCoreApplication::translate("line", "the site book: %1").arg(why));
+            return;
+        }
+        r.controllerId = controller->id;
+    }
+    if (!m_book->recordWrite(result.heldText, r, &why))
+        emit notice(QCoreApplication::translate("line", "the site book: %1").arg(why));
 }
 
 void ProductionLine::stationChanged(Station &station)

@@ -12,6 +12,10 @@
 #include <memory>
 #include <vector>
 
+namespace book {
+class Book;
+}
+
 namespace line {
 
 // The folder for backups when none is named: $XDG_STATE_HOME/tavrix/backups
@@ -30,6 +34,8 @@ public:
         QList<int> coms;          // empty: every COM number
         QString backupsDir;       // empty: defaultBackupsDir()
         QString logPath;          // empty: no log file
+        QString book;             // the site book; empty: TAVRIX_BOOK or the default
+        bool recordInBook = true;
         int count = 0;            // > 0: end after this many units passed
         // No unit is taken until release(): the ports are looked at first, so that
         // whoever started the line can be asked about units that were already there.
@@ -100,6 +106,8 @@ signals:
 
 private:
     void checkEnd();
+    // Every unit written lands in the site book: under its row's site, or unassigned.
+    void record(const UnitResult &result);
     void checkLooked();
     bool anyBusy() const;
 
@@ -109,6 +117,8 @@ private:
     UnitQueue m_queue;
     QString m_backupsDir;
     QFile m_log;
+    std::unique_ptr<book::Book> m_book;
+    QString m_bookProblem; // told once the line starts
     std::unique_ptr<PortWatcher> m_watcher;
     std::vector<std::unique_ptr<Station>> m_stations;
     QHash<int, QString> m_refusalsTold;

@@ -31,7 +31,7 @@ std::optional<UnitsError> Recipe::load(const QString &templatePath, const QStrin
         // under the control names.
         QHash<QString, QString> controlOf;
         for (const QString &name : std::as_const(header)) {
-            if (name == QLatin1String("unit"))
+            if (name == QLatin1String("unit") || name == QLatin1String("site"))
                 continue;
             QString several;
             const config::ControlInfo *info = m_catalog.resolve(name, &several);

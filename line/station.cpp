@@ -1,5 +1,7 @@
 #include "line/station.h"
 
+#include "config/configform.h"
+
 #include "link/portdiagnosis.h"
 #include "protocol/commands.h"
 #include "protocol/replies.h"
@@ -240,6 +242,8 @@ void Station::pass(const QByteArray &readBack)
 {
     UnitResult result;
     result.sha256 = QString::fromLatin1(QCryptographicHash::hash(readBack, QCryptographicHash::Sha256).toHex());
+    result.heldText = m_plan.backupText();
+    result.writtenText = config::windowCatalog().render(m_plan.stored);
     const QList<config::ByteDifference> diffs = config::verifyWrite(m_plan.record, readBack);
     if (diffs.isEmpty()) {
         result.pass = true;

@@ -50,6 +50,10 @@ struct UnitResult
     QStringList changes;
     QStringList notes;
     QString sha256;        // of the record read back
+    // Once the record was sent and read back: the file texts of what the unit held
+    // before and of what was written, for the site book.
+    QByteArray heldText;
+    QByteArray writtenText;
 
     // Why it failed, in `words`; empty when it passed.
     QString reasonIn(language::Language words) const;

@@ -116,6 +116,7 @@ std::optional<UnitsError> parseUnits(const QByteArray &bytes, const QString &fil
         *header << trimmed;
     }
     const int labelColumn = int(header->indexOf(QStringLiteral("unit")));
+    const int siteColumn = int(header->indexOf(QStringLiteral("site")));
     rows->clear();
     for (qsizetype r = 1; r < records.size(); ++r) {
         const Record &record = records.at(r);
@@ -127,6 +128,8 @@ std::optional<UnitsError> parseUnits(const QByteArray &bytes, const QString &fil
         for (int c = 0; c < header->size(); ++c) {
             if (c == labelColumn)
                 row.label = record.fields.at(c).trimmed();
+            else if (c == siteColumn)
+                row.site = record.fields.at(c).trimmed();
             else
                 row.values.append({header->at(c), record.fields.at(c)});
         }

@@ -12,6 +12,7 @@ struct UnitRow
 {
     int line = 0;     // its line in the file (the header is line 1)
     QString label;    // the "unit" column, when the file has one
+    QString site;     // the "site" column: the site book's NAME[/CONTROLLER] the unit goes to
     QList<QPair<QString, QString>> values; // control name, value, in column order
 };
 
@@ -27,7 +28,7 @@ struct UnitsError
 };
 
 // A UTF-8 CSV file: a header of control names or of the names the window reads out for
-// them (and an optional "unit" column), then one row per unit. Fields may be quoted ("" stands for a quote inside); a byte-order
+// them (and optional "unit" and "site" columns), then one row per unit. Fields may be quoted ("" stands for a quote inside); a byte-order
 // mark and CR LF line ends are taken as they come; blank lines are skipped.
 std::optional<UnitsError> parseUnits(const QByteArray &bytes, const QString &fileName, QStringList *header,
                                      QList<UnitRow> *rows);

@@ -1,5 +1,6 @@
 // The production line: stations side by side driven by simulated benches, and the
 // units file it hands out.
+#include "book/book.h"
 #include "line/productionline.h"
 #include "line/recipe.h"
 #include "line/unitqueue.h"
@@ -85,6 +86,9 @@ void TestLine::unitsFile_data()
         << "2:Объект, Липова 4:Edit19= a \"b\" ";
     QTest::newRow("quoted line break counts its lines")
         << QByteArray("unit,Edit1\n\"two\nlines\",+3801\nC,+3802\n") << "2:two\nlines:Edit1=+3801|4:C:Edit1=+3802";
+    QTest::newRow("a site column names the unit's site")
+        << QByteArray("unit,site,Edit1\nA,\"Иванов, дача/Склад\",+380501\nB,,+380502\n")
+        << "2:A:Edit1=+380501@Иванов, дача/Склад|3:B:Edit1=+380502";
     QTest::newRow("too few fields") << QByteArray("Edit1,Edit2\n+3801\n") << "line 2: has 1 field(s), the header 2";
     QTest::newRow("quote not closed") << QByteArray("Edit1\n\"+3801\n") << "line 2: a quote is not closed";
     QTest::newRow("column twice") << QByteArray("Edit1,Edit1\n1,2\n") << "line 1, column Edit1: named twice";
@@ -108,7 +112,8 @@ void TestLine::unitsFile()
         QStringList cells;
         for (const auto &[name, value] : row.values)
             cells << name + '=' + value;
-        got << QStringLiteral("%1:%2:%3").arg(row.line).arg(row.label, cells.join(';'));
+        got << QStringLiteral("%1:%2:%3").arg(row.line).arg(row.label, cells.join(';'))
+                   + (row.site.isEmpty() ? QString() : QLatin1Char('@') + row.site);
     }
     QCOMPARE(got.join('|'), parsed);
 }
@@ -192,6 +197,11 @@ void TestLine::benches_data()
     const QByteArray twoRows = "unit,Edit1\nA,+380501000001\nB,+380501000002\n";
     QTest::newRow("two units in turn take the rows in order")
         << QList<BenchScript> {{7, 0, -1, 2, 1500, 700, {}}} << twoRows << 0
+        << QStringList {"COM7 pass 2", "COM7 pass 3"}
+        << QStringList {"COM7 1 +380501000001", "COM7 2 +380501000002"};
+    QTest::newRow("rows with a site: each unit recorded under its row's site")
+        << QList<BenchScript> {{7, 0, -1, 2, 1500, 700, {}}}
+        << QByteArray("unit,site,Edit1\nA,Иванов,+380501000001\nB,Петров/Склад,+380501000002\n") << 0
         << QStringList {"COM7 pass 2", "COM7 pass 3"}
         << QStringList {"COM7 1 +380501000001", "COM7 2 +380501000002"};
     QTest::newRow("unit pulled mid-write: its row goes to the next unit")
@@ -324,6 +334,7 @@ void TestLine::benches()
     options.coms = coms;
     options.backupsDir = dir.filePath("backups");
     options.logPath = dir.filePath("line.jsonl");
+    options.book = dir.filePath("book.sqlite");
     options.count = count;
     options.timing = {100, benches.first().repeatMs, 1000};
     ProductionLine productionLine(PortMap(portsDir, {}), recipe, options);
@@ -340,6 +351,41 @@ void TestLine::benches()
         productionLine.stop();
     }
     QVERIFY(finished.wait(20000) || finished.size() == 1);
+
+    // Every unit written is in the site book, under its row's site or unassigned, proved
+    // when its read-back was.
+    {
+        QString bookError;
+        auto siteBook = book::Book::open(options.book, &bookError);
+        QVERIFY2(siteBook, qPrintable(bookError));
+        QSet<QString> loose;
+        for (const book::Revision &r : siteBook->unassigned()) {
+            if (r.kind == book::Kind::Line)
+                loose.insert(r.fingerprint + (r.proved ? "+" : "-"));
+        }
+        int written = 0;
+        for (const line::UnitResult &r : std::as_const(results)) {
+            if (r.writtenText.isEmpty())
+                continue;
+            ++written;
+            const QString print = book::fingerprintOfText(r.writtenText);
+            QVERIFY(!print.isEmpty());
+            if (r.row.site.isEmpty()) {
+                QVERIFY2(loose.contains(print + (r.pass ? "+" : "-")), qPrintable(print));
+                continue;
+            }
+            const auto latest = siteBook->revision(r.row.site, &bookError);
+            QVERIFY2(latest, qPrintable(bookError));
+            QCOMPARE(latest->fingerprint, print);
+            QCOMPARE(latest->kind, book::Kind::Line);
+            QCOMPARE(latest->proved, r.pass);
+            QCOMPARE(latest->port, QStringLiteral("COM%1").arg(r.com));
+            QVERIFY(!latest->parent.isEmpty());
+        }
+        QCOMPARE(written, int(std::count_if(results.begin(), results.end(), [](const line::UnitResult &r) {
+                     return r.pass || r.failure == line::Failure::ReadBackDiffers;
+                 })));
+    }
 
     QFile file(options.logPath);
     QVERIFY(file.open(QIODevice::ReadOnly));

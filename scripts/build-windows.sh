@@ -174,14 +174,16 @@ stage_dir=$build/stage
 stage() {
   local qt; qt=$(qt_dir)
   dll_search=("$qt/bin" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
-  rm -rf "$stage_dir"; mkdir -p "$stage_dir/platforms" "$stage_dir/styles" "$stage_dir/translations"
+  rm -rf "$stage_dir"; mkdir -p "$stage_dir/platforms" "$stage_dir/styles" "$stage_dir/sqldrivers" "$stage_dir/translations"
   cp "$build/tavrix-configurator.exe" "$build/tavrix-cli.exe" "$build/tavrix-sheet-pdf.exe" "$stage_dir/"
   # The window draws on the desktop; tavrix-sheet-pdf, tavrix-cli's drawer of PDF
   # sheets, takes the same platform for its fonts and opens no window.
   cp "$qt/plugins/platforms/qwindows.dll" "$stage_dir/platforms/"
   cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage_dir/styles/"
+  # The site book's file: Qt SQL's SQLite driver (a shared book is PostgreSQL, Linux only).
+  cp "$qt/plugins/sqldrivers/qsqlite.dll" "$stage_dir/sqldrivers/"
   local f
-  for f in "$stage_dir"/*.exe "$stage_dir"/platforms/*.dll "$stage_dir"/styles/*.dll; do dlls_of "$f"; done
+  for f in "$stage_dir"/*.exe "$stage_dir"/platforms/*.dll "$stage_dir"/styles/*.dll "$stage_dir"/sqldrivers/*.dll; do dlls_of "$f"; done
   # Qt's own texts (file dialogs, message box buttons, context menus) in Russian.
   cp /usr/share/qt6/translations/qtbase_ru.qm "$stage_dir/translations/"
   # The programs' own texts in Russian: the window's always, tavrix-cli's for a system

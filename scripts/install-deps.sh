@@ -14,6 +14,8 @@ packages=(
   dpkg-dev file help2man lintian
   fonts-liberation2 fonts-dejavu-core
   poppler-utils
+  libqt6sql6-sqlite libqt6sql6-psql
+  postgresql-15
 )
 missing=()
 for p in "${packages[@]}"; do

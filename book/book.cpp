@@ -77,6 +77,20 @@ bool isServer(const QString &location)
     return location.startsWith(QLatin1String("postgresql://")) || location.startsWith(QLatin1String("postgres://"));
 }
 
+// A configuration is some 30 KB of text, mostly the same comments: it is kept
+// compressed, as text so that one column type serves both engines.
+QString packed(const QByteArray &configuration)
+{
+    return QStringLiteral("z:") + QString::fromLatin1(qCompress(configuration, 9).toBase64());
+}
+
+QByteArray unpacked(const QString &stored)
+{
+    if (stored.startsWith(QLatin1String("z:")))
+        return qUncompress(QByteArray::fromBase64(stored.mid(2).toLatin1()));
+    return stored.toUtf8();
+}
+
 // An empty text, never NULL: the columns are NOT NULL on both engines.
 QVariant text(const QString &s)
 {
@@ -308,7 +322,7 @@ struct Book::Private
     {
         Revision r;
         r.id = q.value(0).toString();
-        r.configuration = q.value(1).toString().toUtf8();
+        r.configuration = unpacked(q.value(1).toString());
         r.fingerprint = q.value(2).toString();
         r.time = QDateTime::fromMSecsSinceEpoch(q.value(3).toLongLong(), Qt::UTC);
         r.operatorName = q.value(4).toString();
@@ -470,7 +484,7 @@ struct Book::Private
         q.addBindValue(r.id);
         q.addBindValue(r.shortId());
         q.addBindValue(r.controllerId ? QVariant(r.controllerId) : QVariant(QMetaType::fromType<qint64>()));
-        q.addBindValue(QString::fromUtf8(r.configuration));
+        q.addBindValue(packed(r.configuration));
         q.addBindValue(text(r.fingerprint));
         q.addBindValue(r.time.toMSecsSinceEpoch());
         q.addBindValue(text(r.operatorName));

@@ -2,71 +2,202 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
-    <name>Cli</name>
+    <name>BookTool</name>
     <message>
-        <source>Reads, writes and compares the configuration of Tavrix controllers.
-
-Commands:
-  ports [--all]                 the COM ports there are, with their devices and states
-                                (--all: every COM number, COM1 to COM50)
-  read COMn... -o FILE|DIR|-    read controllers into files (several: DIR/COMn.cfg)
-  write COMn... FILE [--verify] apply FILE onto what each controller holds and write it
-  diff A B                      compare two files or controllers (COMn)
-  show FILE|COMn                every control with its page and caption
-  defaults [-o FILE]            the factory configuration as a file
-  watch TEMPLATE [COMn...]      the production line: every controller that answers gets
-        [--units UNITS.csv] [--log LOG.jsonl] [--backups DIR] [--count N] [--settle S]
-                                TEMPLATE and its own row, verified and logged; --check
-                                only checks TEMPLATE and the rows
-  report FILE|COMn -o SHEET.pdf|SHEET.html [--mask]
-        [--site TEXT] [--customer TEXT] [--installer TEXT]
-                                the configuration sheet (--mask: numbers, keys and
-                                passwords hidden); the site, customer and installer
-                                head it, blank lines to fill in where not given
-  audit COMn FILE|SHEET         whether the controller holds that configuration
-
---trace FILE writes the exchange with every port (time, direction, bytes, text),
-each line headed by its COM number.
-
-Exit status: 0 done and identical, 1 controller or port failure, 2 usage or file error,
-3 differences found (diff, write --verify, audit).
-
-write saves what each controller held first, as a snapshot in the backups folder.
-
-The messages are in Russian when the system&apos;s language is Russian, in English
-otherwise (LANGUAGE=en or LANGUAGE=ru chooses).</source>
-        <translation>Читает, записывает и сравнивает настройки контроллеров Tavrix.
-
-Команды:
-  ports [--all]                 COM-порты, которые есть, с их устройствами и состоянием
-                                (--all: все номера, от COM1 до COM50)
-  read COMn... -o ФАЙЛ|ПАПКА|-  прочитать контроллеры в файлы (несколько: ПАПКА/COMn.cfg)
-  write COMn... ФАЙЛ [--verify] наложить ФАЙЛ на то, что хранит каждый контроллер, и записать
-  diff А Б                      сравнить два файла или контроллера (COMn)
-  show ФАЙЛ|COMn                каждый элемент с его страницей и подписью
-  defaults [-o ФАЙЛ]            заводские настройки в виде файла
-  watch ШАБЛОН [COMn...]        линия выпуска: каждый ответивший контроллер получает
-        [--units СТРОКИ.csv] [--log ЖУРНАЛ.jsonl] [--backups ПАПКА] [--count N] [--settle С]
-                                ШАБЛОН и свою строку, с проверкой и журналом; --check
-                                только проверяет ШАБЛОН и строки
-  report ФАЙЛ|COMn -o ЛИСТ.pdf|ЛИСТ.html [--mask]
-        [--site ТЕКСТ] [--customer ТЕКСТ] [--installer ТЕКСТ]
-                                лист конфигурации (--mask: номера, ключи и пароли
-                                скрыты); вверху объект, заказчик и установщик,
-                                не указанные — строки для записи от руки
-  audit COMn ФАЙЛ|ЛИСТ          хранит ли контроллер эти настройки
-
---trace ФАЙЛ записывает обмен с каждым портом (время, направление, байты, текст),
-каждая строка начинается с номера COM-порта.
-
-Код завершения: 0 выполнено и совпадает, 1 сбой контроллера или порта, 2 ошибка
-в командной строке или в файле, 3 найдены различия (diff, write --verify, audit).
-
-write сначала сохраняет то, что хранил каждый контроллер, снимком в папке резервных копий.
-
-Сообщения выводятся по-русски, если язык системы русский, иначе по-английски
-(выбрать язык можно переменной LANGUAGE=ru или LANGUAGE=en).</translation>
+        <source>the site book: %1</source>
+        <translation>журнал объектов: %1</translation>
     </message>
+    <message>
+        <source>the site book: %1; showing this computer&apos;s book</source>
+        <translation>журнал объектов: %1; показан журнал этого компьютера</translation>
+    </message>
+    <message>
+        <source>Revision</source>
+        <translation>Запись</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Время</translation>
+    </message>
+    <message>
+        <source>Operator</source>
+        <translation>Кто</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Что</translation>
+    </message>
+    <message>
+        <source>Proved</source>
+        <translation>Проверено</translation>
+    </message>
+    <message>
+        <source>Fingerprint</source>
+        <translation>Отпечаток</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Порт</translation>
+    </message>
+    <message>
+        <source>Site</source>
+        <translation>Объект</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>book sites takes at most one search text</source>
+        <translation>book sites принимает не больше одного текста для поиска</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Contact</source>
+        <translation>Контакт</translation>
+    </message>
+    <message>
+        <source>Found by</source>
+        <translation>Найдено по</translation>
+    </message>
+    <message>
+        <source> (archived)</source>
+        <translation> (в архиве)</translation>
+    </message>
+    <message>
+        <source>book site takes one site name</source>
+        <translation>book site принимает одно название объекта</translation>
+    </message>
+    <message>
+        <source>the book has no site named %1</source>
+        <translation>в журнале нет объекта с названием %1</translation>
+    </message>
+    <message>
+        <source>Site: %1</source>
+        <translation>Объект: %1</translation>
+    </message>
+    <message>
+        <source>Address: %1</source>
+        <translation>Адрес: %1</translation>
+    </message>
+    <message>
+        <source>Contact: %1</source>
+        <translation>Контакт: %1</translation>
+    </message>
+    <message>
+        <source>Notes: %1</source>
+        <translation>Заметки: %1</translation>
+    </message>
+    <message>
+        <source>Controller: %1</source>
+        <translation>Контроллер: %1</translation>
+    </message>
+    <message>
+        <source>book add takes one site name: book add NAME [--address A] [--contact C] [--note N]</source>
+        <translation>book add принимает одно название объекта: book add НАЗВАНИЕ [--address А] [--contact К] [--note З]</translation>
+    </message>
+    <message>
+        <source>%1 added to the site book</source>
+        <translation>%1 добавлен в журнал объектов</translation>
+    </message>
+    <message>
+        <source>book edit takes one site name: book edit NAME [--address A] [--contact C] [--note N]</source>
+        <translation>book edit принимает одно название объекта: book edit НАЗВАНИЕ [--address А] [--contact К] [--note З]</translation>
+    </message>
+    <message>
+        <source>book unassigned takes no arguments</source>
+        <translation>book unassigned не принимает аргументов</translation>
+    </message>
+    <message>
+        <source>book show takes one revision: a short id, or NAME[/CONTROLLER] for the latest</source>
+        <translation>book show принимает одну запись: короткий номер или НАЗВАНИЕ[/КОНТРОЛЛЕР] для последней</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>не удаётся записать %1: %2</translation>
+    </message>
+    <message>
+        <source>book diff takes two revisions: book diff REV REV</source>
+        <translation>book diff принимает две записи: book diff ЗАПИСЬ ЗАПИСЬ</translation>
+    </message>
+    <message>
+        <source>No differences.</source>
+        <translation>Различий нет.</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Страница</translation>
+    </message>
+    <message>
+        <source>Caption</source>
+        <translation>Подпись</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>book assign takes a revision and a site: book assign REV NAME[/CONTROLLER]</source>
+        <translation>book assign принимает запись и объект: book assign ЗАПИСЬ НАЗВАНИЕ[/КОНТРОЛЛЕР]</translation>
+    </message>
+    <message>
+        <source>%1 assigned to %2</source>
+        <translation>%1 привязана к %2</translation>
+    </message>
+    <message>
+        <source>book export needs -o FILE</source>
+        <translation>book export требует -o ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>exported to %1</source>
+        <translation>выгружено в %1</translation>
+    </message>
+    <message>
+        <source>book import takes one bundle file</source>
+        <translation>book import принимает один файл пакета</translation>
+    </message>
+    <message>
+        <source>%1 revision(s) added, %2 already in the book, %3 site(s) made</source>
+        <translation>добавлено записей: %1, уже были в журнале: %2, создано объектов: %3</translation>
+    </message>
+    <message>
+        <source>book sync takes no arguments</source>
+        <translation>book sync не принимает аргументов</translation>
+    </message>
+    <message>
+        <source>the shared book: %1; %2 revision(s) still wait</source>
+        <translation>общий журнал: %1; записей ждут отправки: %2</translation>
+    </message>
+    <message>
+        <source>%1 revision(s) sent, %2 waiting</source>
+        <translation>отправлено записей: %1, ждут отправки: %2</translation>
+    </message>
+    <message>
+        <source>book needs a command: sites, site, add, edit, unassigned, show, diff, assign, export, import or sync</source>
+        <translation>book требует команду: sites, site, add, edit, unassigned, show, diff, assign, export, import или sync</translation>
+    </message>
+    <message>
+        <source>--address, --contact and --note belong to book add and book edit</source>
+        <translation>--address, --contact и --note относятся к book add и book edit</translation>
+    </message>
+    <message>
+        <source>-o belongs to book show and book export</source>
+        <translation>-o относится к book show и book export</translation>
+    </message>
+    <message>
+        <source>unknown book command &apos;%1&apos;</source>
+        <translation>неизвестная команда book &apos;%1&apos;</translation>
+    </message>
+</context>
+<context>
+    <name>Cli</name>
     <message>
         <source>The file (or folder, for several ports) to write.</source>
         <translation>Файл (или папка, если портов несколько) для записи.</translation>
@@ -100,10 +231,6 @@ write сначала сохраняет то, что хранил каждый �
         <translation>report: у номеров телефонов и ключей видны только три последних знака, пароль SMS-команд не виден вовсе.</translation>
     </message>
     <message>
-        <source>report: the site the sheet&apos;s system stands at.</source>
-        <translation>report: объект, на котором стоит система.</translation>
-    </message>
-    <message>
         <source>report: the customer the sheet is handed to.</source>
         <translation>report: заказчик, которому передаётся лист.</translation>
     </message>
@@ -114,10 +241,6 @@ write сначала сохраняет то, что хранил каждый �
     <message>
         <source>ports: every COM number, also those with nothing behind them.</source>
         <translation>ports: все номера COM, в том числе те, за которыми ничего нет.</translation>
-    </message>
-    <message>
-        <source>ports, read, write, diff, show, defaults, watch, report or audit</source>
-        <translation>ports, read, write, diff, show, defaults, watch, report или audit</translation>
     </message>
     <message>
         <source>Ports (COMn) and files.</source>
@@ -134,10 +257,6 @@ write сначала сохраняет то, что хранил каждый �
     <message>
         <source>--verify belongs to write</source>
         <translation>--verify относится к write</translation>
-    </message>
-    <message>
-        <source>-o belongs to read, defaults and report</source>
-        <translation>-o относится к read, defaults и report</translation>
     </message>
     <message>
         <source>--%1 belongs to report</source>
@@ -290,6 +409,152 @@ write сначала сохраняет то, что хранил каждый �
     <message>
         <source>text</source>
         <translation>ТЕКСТ</translation>
+    </message>
+    <message>
+        <source>Reads, writes and compares the configuration of Tavrix controllers.
+
+Commands:
+  ports [--all]                 the COM ports there are, with their devices and states
+                                (--all: every COM number, COM1 to COM50)
+  read COMn... -o FILE|DIR|-    read controllers into files (several: DIR/COMn.cfg)
+  write COMn... FILE [--verify] apply FILE onto what each controller holds and write it
+  diff A B                      compare two files or controllers (COMn)
+  show FILE|COMn                every control with its page and caption
+  defaults [-o FILE]            the factory configuration as a file
+  watch TEMPLATE [COMn...]      the production line: every controller that answers gets
+        [--units UNITS.csv] [--log LOG.jsonl] [--backups DIR] [--count N] [--settle S]
+                                TEMPLATE and its own row, verified and logged; --check
+                                only checks TEMPLATE and the rows
+  report FILE|COMn -o SHEET.pdf|SHEET.html [--mask]
+        [--site TEXT] [--customer TEXT] [--installer TEXT]
+                                the configuration sheet (--mask: numbers, keys and
+                                passwords hidden); the site, customer and installer
+                                head it, blank lines to fill in where not given
+  audit COMn FILE|SHEET         whether the controller holds that configuration
+  book sites [TEXT]             the site book: sites found by name, address, contact,
+                                notes, subscriber numbers or fingerprints
+  book site NAME                a site&apos;s card, controllers and revisions
+  book add|edit NAME [--address A] [--contact C] [--note N]
+  book unassigned               revisions of controllers no site owns yet
+  book show REV [-o FILE]       a revision&apos;s configuration
+  book diff REV REV             compare two revisions
+  book assign REV NAME[/CONTROLLER]
+  book export [NAME...] -o FILE, book import FILE
+                                a bundle of sites and revisions for another book
+  book sync                     send what waits for the shared book
+
+read, write and audit record into the site book (--book URL, TAVRIX_BOOK, or
+the default file); --site NAME[/CONTROLLER] says whose controller it is, --site auto
+takes the one the book recognises. REV is a revision&apos;s short id, or NAME[/CONTROLLER]
+for its latest.
+
+--trace FILE writes the exchange with every port (time, direction, bytes, text),
+each line headed by its COM number.
+
+Exit status: 0 done and identical, 1 controller or port failure (book: not found),
+2 usage, file or book error,
+3 differences found (diff, write --verify, audit).
+
+write saves what each controller held first, as a snapshot in the backups folder.
+
+The messages are in Russian when the system&apos;s language is Russian, in English
+otherwise (LANGUAGE=en or LANGUAGE=ru chooses).</source>
+        <translation>Читает, записывает и сравнивает настройки контроллеров Tavrix.
+
+Команды:
+  ports [--all]                 COM-порты, которые есть, с их устройствами и состоянием
+                                (--all: все номера, от COM1 до COM50)
+  read COMn... -o ФАЙЛ|ПАПКА|-  прочитать контроллеры в файлы (несколько: ПАПКА/COMn.cfg)
+  write COMn... ФАЙЛ [--verify] наложить ФАЙЛ на то, что хранит каждый контроллер, и записать
+  diff А Б                      сравнить два файла или контроллера (COMn)
+  show ФАЙЛ|COMn                каждый элемент с его страницей и подписью
+  defaults [-o ФАЙЛ]            заводские настройки в виде файла
+  watch ШАБЛОН [COMn...]        линия выпуска: каждый ответивший контроллер получает
+        [--units СТРОКИ.csv] [--log ЖУРНАЛ.jsonl] [--backups ПАПКА] [--count N] [--settle С]
+                                ШАБЛОН и свою строку, с проверкой и журналом; --check
+                                только проверяет ШАБЛОН и строки
+  report ФАЙЛ|COMn -o ЛИСТ.pdf|ЛИСТ.html [--mask]
+        [--site ТЕКСТ] [--customer ТЕКСТ] [--installer ТЕКСТ]
+                                лист конфигурации (--mask: номера, ключи и пароли
+                                скрыты); вверху объект, заказчик и установщик,
+                                не указанные — строки для записи от руки
+  audit COMn ФАЙЛ|ЛИСТ          хранит ли контроллер эти настройки
+  book sites [ТЕКСТ]            журнал объектов: объекты по названию, адресу, контакту,
+                                заметкам, номерам абонентов или отпечаткам
+  book site НАЗВАНИЕ            карточка объекта, его контроллеры и записи
+  book add|edit НАЗВАНИЕ [--address А] [--contact К] [--note З]
+  book unassigned               записи контроллеров, ещё не привязанных к объекту
+  book show ЗАПИСЬ [-o ФАЙЛ]    настройки из записи
+  book diff ЗАПИСЬ ЗАПИСЬ       сравнить две записи
+  book assign ЗАПИСЬ НАЗВАНИЕ[/КОНТРОЛЛЕР]
+  book export [НАЗВАНИЕ...] -o ФАЙЛ, book import ФАЙЛ
+                                пакет объектов и записей для другого журнала
+  book sync                     отправить то, что ждёт отправки в общий журнал
+
+read, write и audit записывают в журнал объектов (--book URL, TAVRIX_BOOK или
+файл по умолчанию); --site НАЗВАНИЕ[/КОНТРОЛЛЕР] говорит, чей это контроллер,
+--site auto берёт тот, который узнал журнал. ЗАПИСЬ — короткий номер записи или
+НАЗВАНИЕ[/КОНТРОЛЛЕР] для последней.
+
+--trace ФАЙЛ записывает обмен с каждым портом (время, направление, байты, текст),
+каждая строка начинается с номера COM-порта.
+
+Код завершения: 0 выполнено и совпадает, 1 сбой контроллера или порта (book: не найдено),
+2 ошибка в командной строке, в файле или в журнале,
+3 найдены различия (diff, write --verify, audit).
+
+write сначала сохраняет то, что хранил каждый контроллер, снимком в папке резервных копий.
+
+Сообщения выводятся по-русски, если язык системы русский, иначе по-английски
+(выбрать язык можно переменной LANGUAGE=ru или LANGUAGE=en).</translation>
+    </message>
+    <message>
+        <source>report: the site the sheet&apos;s system stands at; read, write, audit: the site book&apos;s NAME[/CONTROLLER] to record under, or auto.</source>
+        <translation>report: объект, на котором стоит система; read, write, audit: НАЗВАНИЕ[/КОНТРОЛЛЕР] в журнале объектов, под которым записать, или auto.</translation>
+    </message>
+    <message>
+        <source>The site book: a file, or postgresql://USER@HOST[:PORT]/DB (default: TAVRIX_BOOK, else the book in the user&apos;s data folder).</source>
+        <translation>Журнал объектов: файл или postgresql://ПОЛЬЗОВАТЕЛЬ@ХОСТ[:ПОРТ]/БАЗА (по умолчанию TAVRIX_BOOK, иначе журнал в папке данных пользователя).</translation>
+    </message>
+    <message>
+        <source>url</source>
+        <translation>адрес</translation>
+    </message>
+    <message>
+        <source>Who the site book records as having done it (default: the user name).</source>
+        <translation>Кто выполнил работу, для журнала объектов (по умолчанию имя пользователя).</translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation>имя</translation>
+    </message>
+    <message>
+        <source>book add, edit: the site&apos;s address.</source>
+        <translation>book add, edit: адрес объекта.</translation>
+    </message>
+    <message>
+        <source>book add, edit: the site&apos;s contact.</source>
+        <translation>book add, edit: контакт объекта.</translation>
+    </message>
+    <message>
+        <source>book add, edit: notes on the site.</source>
+        <translation>book add, edit: заметки об объекте.</translation>
+    </message>
+    <message>
+        <source>ports, read, write, diff, show, defaults, watch, report, audit or book</source>
+        <translation>ports, read, write, diff, show, defaults, watch, report, audit или book</translation>
+    </message>
+    <message>
+        <source>-o belongs to read, defaults, report and book</source>
+        <translation>-o относится к read, defaults, report и book</translation>
+    </message>
+    <message>
+        <source>--site belongs to report, read, write and audit</source>
+        <translation>--site относится к report, read, write и audit</translation>
+    </message>
+    <message>
+        <source>--%1 belongs to book add and book edit</source>
+        <translation>--%1 относится к book add и book edit</translation>
     </message>
 </context>
 <context>
@@ -484,6 +749,54 @@ write сначала сохраняет то, что хранил каждый �
     <message>
         <source>Factory configuration written to %1</source>
         <translation>Заводская конфигурация записана в %1</translation>
+    </message>
+    <message>
+        <source>--site names one controller: give one port</source>
+        <translation>--site называет один контроллер: укажите один порт</translation>
+    </message>
+    <message>
+        <source>the site book: %1</source>
+        <translation>журнал объектов: %1</translation>
+    </message>
+    <message>
+        <source>%1; the revisions wait in the outbox until `book sync`</source>
+        <translation>%1; записи ждут отправки до `book sync`</translation>
+    </message>
+    <message>
+        <source>--site: the book has no site named %1 (book add makes one)</source>
+        <translation>--site: в журнале нет объекта с названием %1 (book add создаёт объект)</translation>
+    </message>
+    <message>
+        <source>--site: the book has no site named %1; the closest: %2 (book add makes one)</source>
+        <translation>--site: в журнале нет объекта с названием %1; ближайшие: %2 (book add создаёт объект)</translation>
+    </message>
+    <message>
+        <source>by its fingerprint</source>
+        <translation>по отпечатку</translation>
+    </message>
+    <message>
+        <source>by its subscriber numbers</source>
+        <translation>по номерам абонентов</translation>
+    </message>
+    <message>
+        <source>recognised as %1 %2</source>
+        <translation>узнан как %1 %2</translation>
+    </message>
+    <message>
+        <source>recognised as %1 %2 (--site auto records it there)</source>
+        <translation>узнан как %1 %2 (--site auto записывает туда)</translation>
+    </message>
+    <message>
+        <source>recorded in the site book as %1 (%2/%3)</source>
+        <translation>записано в журнал объектов как %1 (%2/%3)</translation>
+    </message>
+    <message>
+        <source>unassigned</source>
+        <translation>не привязано</translation>
+    </message>
+    <message>
+        <source>recorded in the site book as %1 (%2)</source>
+        <translation>записано в журнал объектов как %1 (%2)</translation>
     </message>
 </context>
 </TS>

@@ -270,6 +270,9 @@ private slots:
             QCOMPARE(timeline[0].parent, timeline[1].id);
             QCOMPARE(timeline[1].fingerprint, book::fingerprintOfText(a));
             QCOMPARE(timeline[0].fingerprint, book::fingerprintOfText(c));
+            // Kept byte for byte, whatever the book does to store it.
+            QCOMPARE(timeline[0].configuration, c);
+            QCOMPARE(timeline[1].configuration, a);
             QVERIFY(timeline[0].proved);
             QCOMPARE(timeline[0].site, ivanov.name);
             QCOMPARE(timeline[0].time.timeSpec(), Qt::UTC);

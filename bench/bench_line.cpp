@@ -1,6 +1,6 @@
 // The production line against paced simulated benches (9600 8N1, as the real line):
 //
-//   bench_line [--units R] [--latency MS]
+//   bench_line [--units R] [--latency MS] [--book URL]
 //
 // 1. Cycle per unit, from the first byte of its reply to the logged pass, against the
 //    time the replies need on the line (READ_SET reply, acknowledgement, read-back)
@@ -10,6 +10,8 @@
 //    for that case adds them to both sides.
 // 2. Four stations busy at once against one: the median cycles.
 // 3. How long after a port's link appears its station notices it.
+// 4. With --book: four stations recording every unit into that site book against the
+//    same four without a book.
 //
 // Prints ratios; the aims are ≤ 1.25, ≤ 1.1 and < 1 s.
 #include "line/productionline.h"
@@ -55,7 +57,7 @@ struct Run
     int failed = 0;
 };
 
-Run runStations(const line::Recipe &recipe, int stations, int units, int latencyMs)
+Run runStations(const line::Recipe &recipe, int stations, int units, int latencyMs, const QString &book = {})
 {
     QTemporaryDir dir;
     const QString portsDir = dir.filePath("ports");
@@ -82,6 +84,8 @@ Run runStations(const line::Recipe &recipe, int stations, int units, int latency
     options.backupsDir = dir.filePath("backups");
     options.count = stations * units;
     options.timing.settleMs = 0;
+    options.recordInBook = !book.isEmpty();
+    options.book = book;
     line::ProductionLine productionLine(PortMap(portsDir, {}), recipe, options);
     QString why;
     productionLine.prepare(&why);
@@ -111,6 +115,7 @@ QList<double> noticeTimes(const line::Recipe &recipe, int trials, bool watched)
         if (watched)
             QDir().mkpath(portsDir);
         line::ProductionLine::Options options;
+        options.recordInBook = false;
         options.coms = {21};
         options.backupsDir = dir.filePath("backups");
         options.timing.settleMs = 1000;
@@ -190,6 +195,15 @@ int main(int argc, char *argv[])
                .arg(four.cycles.size()).arg(four.failed).arg(m4, 0, 'f', 3)
                .arg(four.cycles.isEmpty() ? 0 : *std::max_element(four.cycles.begin(), four.cycles.end()), 0, 'f', 3)
                .arg(m1 > 0 ? m4 / m1 : 0, 0, 'f', 3);
+    if (args.contains("--book")) {
+        const QString book = args.value(args.indexOf("--book") + 1);
+        const Run recorded = runStations(recipe, 4, units, latency, book);
+        const double mb = median(recorded.cycles);
+        out << QStringLiteral("four stations recording into %1: %2 units passed, %3 failed, median cycle %4 s; "
+                              "ratio to four without a book %5\n")
+                   .arg(book).arg(recorded.cycles.size()).arg(recorded.failed).arg(mb, 0, 'f', 3)
+                   .arg(m4 > 0 ? mb / m4 : 0, 0, 'f', 3);
+    }
     for (bool watched : {true, false}) {
         const QList<double> notice = noticeTimes(recipe, 5, watched);
         QStringList shown;

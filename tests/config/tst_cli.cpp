@@ -280,7 +280,8 @@ void TestCli::exitStatuses_data()
     QTest::newRow("help in Russian") << QStringList{"--help"} << "russian" << 0
                                      << "^(?=[\\s\\S]*\nАргументы:\n)(?:[^A-Za-z]|--?[a-z]+(?:-[a-z]+)*|(?:tavrix-cli|ports|read|"
                                         "write|diff|show|defaults|watch|report|audit|COMn|COM|Tavrix|JSON|CSV|SMS|N|LANGUAGE=ru|"
-                                        "LANGUAGE=en|csv|jsonl|pdf|html|cfg)(?![A-Za-z]))+$" << "^$";
+                                        "LANGUAGE=en|csv|jsonl|pdf|html|cfg|book|sites|site|add|edit|unassigned|assign|export|import|sync|"
+                                        "auto|URL|TAVRIX_BOOK|postgresql)(?![A-Za-z]))+$" << "^$";
     QTest::newRow("factory file with a JSON result") << QStringList{"defaults", "-o", "OUT", "--json"} << none << 0
                                                      << "\"file\":" << "";
     QTest::newRow("diff as JSON") << QStringList{"diff", "GOOD", "OTHER", "--json"} << none << 3

@@ -27,6 +27,14 @@ int Tool::openBook(const QList<int> &coms)
         return Done;
     const int slash = named.indexOf(QLatin1Char('/'));
     const QString siteName = (slash < 0 ? named : named.left(slash)).trimmed();
+    if (!m_book->site(siteName) && m_book->outboxOnly()) {
+        // The shared book, which knows the sites, is out of reach: the name is taken as
+        // given, and the site made by it there when the outbox is sent.
+        book::Site site;
+        site.name = siteName;
+        if (!m_book->addSite(site, &why))
+            return usage(Tool::tr("the site book: %1").arg(why));
+    }
     if (!m_book->site(siteName)) {
         const QStringList closest = m_book->closestNames(siteName);
         const QString message = closest.isEmpty()

@@ -247,6 +247,9 @@ void TestCli::exitStatuses_data()
         << "--site: the book has no site named Петров \\(book add makes one\\)";
     QTest::newRow("read under a site the book lacks: nothing saved")
         << QStringList{"read", "COM3", "-o", "OUT", "--site", "Петров/Склад"} << none << 2 << "" << "no site named Петров";
+    QTest::newRow("a shared book out of reach never stops a write")
+        << QStringList{"write", "COM3", "GOOD", "--site", "Петров", "--book", "postgresql://nobody@%2Fnonexistent:1/none"}
+        << none << 0 << "" << "(?s)cannot be reached.*outbox.*COM3: recorded in the site book as [0-9a-f]{8} \\(Петров/Основной\\)";
     QTest::newRow("--site names one controller")
         << QStringList{"write", "COM3", "COM4", "GOOD", "--site", "Петров"} << none << 2 << "" << "--site names one controller";
     QTest::newRow("--site does not belong to diff")

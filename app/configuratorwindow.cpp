@@ -4,6 +4,8 @@
 #include "app/configurationmenu.h"
 #include "app/tform1.h"
 #include "app/windowactions.h"
+#include "integrity/buildinfo.h"
+#include "integrity/shippedfiles.h"
 #include "ui/desktop.h"
 #include "ui/screenroom.h"
 
@@ -26,6 +28,15 @@
 namespace {
 
 const char kWebAddress[] = "https://www.tavrix.example/";
+// What the program is under and what it ships of others', as NOTICES.txt says at length.
+const char kNotices[] =
+    "<p>Лицензия MIT, © 2026 The Tavrix configurator developers.</p>"
+    "<p>В составе: Qt 6 (LGPL-3; исходный текст — пакет qt6-base в Debian, "
+    "<a href=\"https://sources.debian.org/src/qt6-base/\">sources.debian.org/src/qt6-base</a>), "
+    "libjpeg-turbo (лицензии IJG и BSD), SQLite (общественное достояние), "
+    "шрифты DejaVu (свободная лицензия Bitstream Vera). "
+    "Тексты лицензий — в LICENSE.txt и NOTICES.txt рядом с программой "
+    "(в Debian — /usr/share/doc/tavrix-configurator/copyright).</p>";
 
 // The keys that no menu entry shows.
 const struct
@@ -202,7 +213,11 @@ QString ConfiguratorWindow::aboutText()
                           "<p>Qt %2</p>"
                           "<p>Порт: 9600 бод, 8 бит данных, без чётности, 1 стоповый бит</p>"
                           "<p><a href=\"%3\">%3</a></p>")
-        .arg(QStringLiteral(TAVRIX_VERSION), QString::fromLatin1(qVersion()), QLatin1String(kWebAddress));
+               .arg(QStringLiteral(TAVRIX_VERSION), QString::fromLatin1(qVersion()), QLatin1String(kWebAddress)) +
+           QStringLiteral("<p>Сборка %1<br>%2</p>")
+               .arg(buildinfo::commit().toHtmlEscaped(),
+                    shippedfiles::russianSummary(shippedfiles::checkThisInstallation()).toHtmlEscaped()) +
+           QString::fromUtf8(kNotices);
 }
 
 QDialog *ConfiguratorWindow::textWindow(QPointer<QDialog> &kept, const QString &title, const QString &html)

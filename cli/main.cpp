@@ -1,4 +1,5 @@
 #include "cli/booktool.h"
+#include "cli/selftest.h"
 #include "cli/tool.h"
 #include "cli/watch.h"
 #include "commandline/commandline.h"
@@ -54,6 +55,8 @@ const char *const kSynopsis = QT_TRANSLATE_NOOP(
     "  book export [NAME...] -o FILE, book import FILE\n"
     "                                a bundle of sites and revisions for another book\n"
     "  book sync                     send what waits for the shared book\n"
+    "  selftest                      whether this copy's files are the ones shipped (and\n"
+    "                                the Qt plugins it loads)\n"
     "\n"
     "read, write and audit record into the site book (--book URL, TAVRIX_BOOK, or\n"
     "the default file); --site NAME[/CONTROLLER] says whose controller it is, --site auto\n"
@@ -63,8 +66,8 @@ const char *const kSynopsis = QT_TRANSLATE_NOOP(
     "--trace FILE writes the exchange with every port (time, direction, bytes, text),\n"
     "each line headed by its COM number.\n"
     "\n"
-    "Exit status: 0 done and identical, 1 controller or port failure (book: not found),\n"
-    "2 usage, file or book error,\n"
+    "Exit status: 0 done and identical, 1 controller or port failure (book: not found;\n"
+    "selftest: files missing or changed), 2 usage, file or book error,\n"
     "3 differences found (diff, write --verify, audit).\n"
     "\n"
     "write saves what each controller held first, as a snapshot in the backups folder.\n"
@@ -149,7 +152,7 @@ int main(int argc, char *argv[])
                        bookOption, operatorOption, address, contact, note});
     // The names are only shown: in the user's language, as the placeholders above.
     parser.addPositionalArgument(Cli::tr("command"),
-                                 Cli::tr("ports, read, write, diff, show, defaults, watch, report, audit or book"));
+                                 Cli::tr("ports, read, write, diff, show, defaults, watch, report, audit, book or selftest"));
     parser.addPositionalArgument(Cli::tr("arguments"), Cli::tr("Ports (COMn) and files."), Cli::tr("[arguments...]"));
 
     // With --json every outcome is one JSON document on stdout, a usage error too; the
@@ -273,6 +276,12 @@ int main(int argc, char *argv[])
         } else {
             files << arg;
         }
+    }
+
+    if (command == QLatin1String("selftest")) {
+        if (!args.isEmpty())
+            return fail(Cli::tr("selftest takes no arguments"));
+        return runSelftest(out);
     }
 
     if (command == QLatin1String("watch")) {

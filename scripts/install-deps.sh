@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12 (skips what is there).
+#   scripts/install-deps.sh [--reproduce]    (--reproduce: also what scripts/reproduce.sh needs)
 set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
@@ -17,6 +18,9 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql
   postgresql-15
 )
+if [ "${1:-}" = --reproduce ]; then
+  packages+=(diffoscope-minimal ccache)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -3,12 +3,26 @@
 # libjpeg for Windows once into a cache outside the work tree, then tavrix-configurator.exe
 # and tavrix-cli.exe with the project's CMake files, and packs dist/ (portable zip, installer).
 #
-#   scripts/build-windows.sh [deps|sqlite|qt|jpeg|app|dist|all]    (default: all)
+#   scripts/build-windows.sh [deps|sqlite|qt|jpeg|app|dist|sign|all]    (default: all)
 #
 # TAVRIX_CACHE (default ~/.cache/tavrix) holds the third-party builds, keyed by their inputs.
+# TAVRIX_QT_WIN names a Qt for Windows prefix to use instead of the cached one (one built
+#   with other options, while the cache's is being rebuilt).
+# TAVRIX_COMMIT names the commit the programs say they come from (default: git's HEAD).
+# SOURCE_DATE_EPOCH (default: the last commit's time) is every time in the zip and the
+#   installer: the same commit gives the same bytes (scripts/reproduce.sh checks it).
+# TAVRIX_SIGN_PFX, a PKCS#12 file with a code signing certificate and its key, signs every
+#   .exe and .dll, the uninstaller and the installer (Authenticode, osslsigncode); its
+#   password is the first line of TAVRIX_SIGN_PASS_FILE; TAVRIX_SIGN_TSA, an RFC 3161 time
+#   stamping server's address, timestamps the signatures. "sign" is dist with signing, and
+#   fails without a certificate; dist and all sign when TAVRIX_SIGN_PFX is set.
+# dist/ gets the zip, the installer and SHA256SUMS of both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
+# Listing files, sorting and the zip's DOS times go the same way on every machine.
+export LC_ALL=C.UTF-8 TZ=UTC
 stage=${1:-all}
 jobs=$(nproc)
 cache=${TAVRIX_CACHE:-$HOME/.cache/tavrix}
@@ -38,7 +52,7 @@ deps() {
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
     cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n nsis zip unzip wine wine64 xvfb xauth xdotool imagemagick
-    fonts-dejavu-core tcl
+    fonts-dejavu-core tcl osslsigncode openssl python3
   )
   local missing=() p
   for p in "${packages[@]}"; do
@@ -87,6 +101,7 @@ sqlite() {
 }
 
 qt_dir() {
+  if [ -n "${TAVRIX_QT_WIN:-}" ]; then echo "$TAVRIX_QT_WIN"; return; fi
   local version
   version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
   echo "$cache/qtbase-$version-win64-$(key "$version" "${qt_options[@]}" "$(cat "$toolchain")" "$(sqlite_dir)")"
@@ -145,7 +160,10 @@ app() {
     rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
   fi
   # Qt's toolchain file puts its prefix where the cross build looks, then loads ours.
+  local launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DTAVRIX_REPRODUCIBLE=ON -DTAVRIX_COMMIT="${TAVRIX_COMMIT:-}" "${launcher[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
@@ -195,24 +213,119 @@ stage() {
   x86_64-w64-mingw32-strip "$stage_dir"/*.exe "$stage_dir"/*.dll "$stage_dir"/*/*.dll
 }
 
+version_of_project() {
+  sed -n 's/^project(tavrix-configurator VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt"
+}
+
+# What the folder says of itself: README.txt, the program's licence, the notices and licence
+# texts of what it ships (Debian's own records of each, from this machine).
+texts() {
+  local commit=${TAVRIX_COMMIT:-$(git -C "$root" rev-parse --short=12 HEAD 2>/dev/null || echo unknown)}
+  local qt_version jpeg_version sqlite_version
+  qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
+  jpeg_version=$(basename "$(jpeg_dir)" | sed 's/^libjpeg-turbo-\(.*\)-win64-.*/\1/')
+  sqlite_version=$(basename "$(sqlite_dir)" | sed 's/^sqlite-\(.*\)-win64-.*/\1/')
+  sed -e "s/@VERSION@/$(version_of_project)/g" -e "s/@COMMIT@/$commit/g" "$root/windows/README.txt" \
+    | sed 's/$/\r/' >"$stage_dir/README.txt"
+  sed 's/$/\r/' "$root/LICENSE" >"$stage_dir/LICENSE.txt"
+  sed -e "s/@QT_VERSION@/$qt_version/g" -e "s/@JPEG_VERSION@/$jpeg_version/g" \
+      -e "s/@SQLITE_VERSION@/$sqlite_version/g" "$root/windows/NOTICES.txt" | sed 's/$/\r/' >"$stage_dir/NOTICES.txt"
+  mkdir -p "$stage_dir/licenses"
+  local name file
+  for name in LGPL-3:/usr/share/common-licenses/LGPL-3 GPL-3:/usr/share/common-licenses/GPL-3 \
+              Qt:/usr/share/doc/libqt6core6/copyright libjpeg-turbo:/usr/share/doc/libjpeg62-turbo/copyright \
+              SQLite:/usr/share/doc/libsqlite3-0/copyright DejaVu:/usr/share/doc/fonts-dejavu-core/copyright \
+              MinGW-w64:/usr/share/doc/gcc-mingw-w64-base/copyright+/usr/share/doc/mingw-w64-common/copyright; do
+    : >"$stage_dir/licenses/${name%%:*}.txt"
+    for file in $(tr + ' ' <<<"${name#*:}"); do
+      [ -f "$file" ] || { echo "missing licence record $file" >&2; exit 1; }
+      sed 's/$/\r/' "$file" >>"$stage_dir/licenses/${name%%:*}.txt"
+    done
+  done
+}
+
+# Fixed times and modes on every staged file, so that archives of it are the same bytes.
+settle_stage() {
+  find "$stage_dir" -type d -exec chmod 755 {} +
+  find "$stage_dir" -type f -exec chmod 644 {} +
+  find "$stage_dir" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+}
+
+signing() { [ -n "${TAVRIX_SIGN_PFX:-}" ]; }
+
+# The list that `tavrix-cli selftest` and the About box check the unpacked copy against:
+# every staged file's SHA-256 (after signing: signatures are part of what ships).
+manifest() {
+  (cd "$stage_dir" && find . -type f ! -name tavrix-files.sha256 | sed 's|^\./||' | sort \
+     | while IFS= read -r f; do printf '%s  %s\n' "$(sha256sum <"$f" | cut -d' ' -f1)" "$f"; done) \
+    >"$stage_dir/tavrix-files.sha256"
+}
+
+# A zip whose bytes depend only on the files: sorted names, one time, fixed modes, no extras.
+reproducible_zip() {
+  python3 - "$1" "$2" <<'PY'
+import os, sys, time, zipfile
+out, top = sys.argv[1], sys.argv[2]
+stamp = time.gmtime(max(int(os.environ["SOURCE_DATE_EPOCH"]), 315532800))[:6]
+names = []
+for folder, dirs, files in os.walk(top):
+    names += [os.path.join(folder, f) for f in files]
+with zipfile.ZipFile(out, "w") as z:
+    for name in sorted(names):
+        info = zipfile.ZipInfo(name.replace(os.sep, "/"), stamp)
+        info.compress_type = zipfile.ZIP_DEFLATED
+        info.create_system = 3
+        info.external_attr = 0o100644 << 16
+        with open(name, "rb") as f:
+            z.writestr(info, f.read(), compresslevel=9)
+PY
+}
+
 dist() {
   local version name
-  version=$(sed -n 's/^project(tavrix-configurator VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+  version=$(version_of_project)
   name=tavrix-configurator-$version
   stage
+  texts
+  if signing; then
+    say "signing every .exe and .dll with $TAVRIX_SIGN_PFX"
+    find "$stage_dir" -type f \( -name '*.exe' -o -name '*.dll' \) | sort | xargs "$root/scripts/sign-windows.sh"
+  else
+    say "no certificate (TAVRIX_SIGN_PFX): nothing is signed"
+  fi
+  manifest
+  settle_stage
   mkdir -p "$dist"
-  rm -rf "$build/zip" "$dist/$name-win64.zip" "$dist/$name-setup.exe"
+  rm -rf "$build/zip" "$dist/$name-win64.zip" "$dist/$name-setup.exe" "$dist/SHA256SUMS"
   mkdir -p "$build/zip"
-  cp -r "$stage_dir" "$build/zip/$name-win64"
-  (cd "$build/zip" && zip -qr9 "$dist/$name-win64.zip" "$name-win64")
-  # The uninstaller removes exactly the files the installer put down, deepest folders last.
-  local list=$build/uninstall-files.nsh
-  (cd "$stage_dir" && find . -type f | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|' &&
-     find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|') >"$list"
+  cp -a "$stage_dir" "$build/zip/$name-win64"
+  (cd "$build/zip" && reproducible_zip "$dist/$name-win64.zip" "$name-win64")
+  # The installer puts down the files in a fixed order; the uninstaller removes exactly
+  # those, deepest folders last.
+  local list=$build/uninstall-files.nsh install=$build/install-files.nsh
+  (cd "$stage_dir" && find . -type f | sed 's|^\./||' | sort | sed 's|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|' &&
+     find . -mindepth 1 -type d | sed 's|^\./||' | sort -r | sed 's|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|') >"$list"
+  (cd "$stage_dir" && find . -type f | sed 's|^\./||' | sort | while IFS= read -r f; do
+     dir=$(dirname "$f"); [ "$dir" = . ] && dir="" || dir="\\${dir//\//\\}"
+     printf '  SetOutPath "$INSTDIR%s"\n  File "%s"\n' "$dir" "$stage_dir/$f"
+   done) >"$install"
+  # The page shown before installing: the program's licence, then what it ships of others.
+  cat "$stage_dir/LICENSE.txt" - "$stage_dir/NOTICES.txt" <<<$'\r' >"$build/licence-page.txt"
+  local sign_uninstaller=()
+  signing && sign_uninstaller=(-DSIGN="$root/scripts/sign-windows.sh")
   makensis -V2 -DVERSION="$version" -DSTAGE="$stage_dir" -DICON="$root/windows/tavrix.ico" \
-    -DSIZE_KB="$(du -sk "$stage_dir" | cut -f1)" -DFILELIST="$list" \
+    -DSIZE_KB="$(du -sk --apparent-size "$stage_dir" | cut -f1)" -DFILELIST="$list" -DINSTALLFILES="$install" \
+    -DLICENCE="$build/licence-page.txt" "${sign_uninstaller[@]}" \
     -DOUTFILE="$dist/$name-setup.exe" "$root/windows/installer.nsi"
+  signing && "$root/scripts/sign-windows.sh" "$dist/$name-setup.exe"
+  (cd "$dist" && sha256sum "$name-win64.zip" "$name-setup.exe" >SHA256SUMS)
+  touch -d "@$SOURCE_DATE_EPOCH" "$dist/$name-win64.zip" "$dist/$name-setup.exe" "$dist/SHA256SUMS"
   ls -l "$dist" >&2
+}
+
+sign() {
+  signing || { echo "sign: TAVRIX_SIGN_PFX names no certificate" >&2; exit 1; }
+  dist
 }
 
 case $stage in
@@ -222,6 +335,7 @@ case $stage in
   jpeg) timed jpeg ;;
   app) timed app ;;
   dist) timed dist ;;
+  sign) timed sign ;;
   all) timed deps; timed sqlite; timed qt; timed jpeg; timed app; timed dist ;;
-  *) echo "usage: $0 [deps|sqlite|qt|jpeg|app|dist|all]" >&2; exit 2 ;;
+  *) echo "usage: $0 [deps|sqlite|qt|jpeg|app|dist|sign|all]" >&2; exit 2 ;;
 esac

@@ -1,5 +1,9 @@
 ﻿; The installer of the Windows programs, per machine under Program Files.
-;   makensis -DVERSION=2.0 -DSTAGE=<the staged programs> -DICON=<tavrix.ico> -DOUTFILE=<setup.exe> installer.nsi
+;   makensis -DVERSION=2.0 -DSTAGE=<the staged programs> -DICON=<tavrix.ico> -DOUTFILE=<setup.exe>
+;            -DINSTALLFILES=<File lines> -DFILELIST=<Delete lines> -DLICENCE=<licence page text>
+;            [-DSIGN=<signing script>] installer.nsi
+; Built from the same files it gives the same bytes: the files are named in a fixed order
+; and carry fixed times, and nothing here reads the clock.
 ; A 64-bit installer for the 64-bit programs: it needs no 32-bit subsystem.
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -7,6 +11,12 @@ SetCompressor /SOLID lzma
 !define NAME "Конфигуратор Tavrix"
 !define FOLDER "Tavrix Configurator"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\TavrixConfigurator"
+
+!ifdef SIGN
+; The uninstaller is written out at install time from data inside the installer: it is
+; signed here, before that data is packed.
+!uninstfinalize '"${SIGN}" "%1"' = 0
+!endif
 
 Name "${NAME}"
 OutFile "${OUTFILE}"
@@ -22,11 +32,13 @@ VIAddVersionKey /LANG=0 "FileDescription" "Tavrix Configurator setup"
 VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "CompanyName" "Tavrix"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (c) 2026 The Tavrix configurator developers, MIT licence"
 
 !include "MUI2.nsh"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\tavrix-configurator.exe"
+!insertmacro MUI_PAGE_LICENSE "${LICENCE}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -45,8 +57,8 @@ Function un.onInit
 FunctionEnd
 
 Section "Install"
+  !include "${INSTALLFILES}"
   SetOutPath "$INSTDIR"
-  File /r "${STAGE}\*.*"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\tavrix-configurator.exe" "" "$INSTDIR\tavrix-configurator.exe" 0
 

@@ -5,6 +5,7 @@
 #include "app/journalwindow.h"
 #include "app/tform1.h"
 #include "app/windowactions.h"
+#include "integrity/buildinfo.h"
 #include "tests/support/displaychild.h"
 #include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"
@@ -606,8 +607,13 @@ void TestWindow::aboutNamesProgramVersionQtLineAndPage()
     const QString text = about->findChild<QLabel *>(QStringLiteral("text"))->text();
     for (const QString &part : {QStringLiteral("Конфигуратор Tavrix"), QStringLiteral(TAVRIX_VERSION),
                                 QString::fromLatin1(qVersion()), QStringLiteral("9600 бод"),
-                                QStringLiteral("https://www.tavrix.example/")})
+                                QStringLiteral("https://www.tavrix.example/"),
+                                // The build, whether its files are as shipped, and what it ships of others.
+                                QStringLiteral("Сборка ") + buildinfo::commit(), QStringLiteral("файлы программы: "),
+                                QStringLiteral("Лицензия MIT"), QStringLiteral("Qt 6 (LGPL-3"),
+                                QStringLiteral("libjpeg-turbo"), QStringLiteral("SQLite"), QStringLiteral("DejaVu")})
         QVERIFY2(text.contains(part), qPrintable(part));
+    QVERIFY(!buildinfo::commit().isEmpty());
     emit about->findChild<QLabel *>(QStringLiteral("text"))->linkActivated(QStringLiteral("https://www.tavrix.example/"));
     QCOMPARE(m_desktop->urls, QStringList{"https://www.tavrix.example/"});
 

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -32,6 +33,8 @@ private slots:
     void configurationFilesOpenWithTheConfigurator();
     void installedConfiguratorRuns();
     void installedToolDrawsAPdfSheet();
+    void selftestNamesWhatIsNotAsShipped_data();
+    void selftestNamesWhatIsNotAsShipped();
     void windowIsMatchedToTheMenuEntry_data();
     void windowIsMatchedToTheMenuEntry();
 
@@ -265,6 +268,84 @@ void TestInstall::installedConfiguratorRuns()
 }
 
 // The tool finds the program that draws its PDF sheets in the helper folder, off the PATH.
+void TestInstall::selftestNamesWhatIsNotAsShipped_data()
+{
+    QTest::addColumn<QString>("change"); // "", "tamper", "remove", "add" or "append" (path: a line for the list)
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("line"); // the line selftest must print
+
+    QTest::newRow("as installed") << "" << "" << 0 << "The program's files are intact.";
+    QTest::newRow("a program changed") << "tamper" << "bin/tavrix-sim" << 1 << "changed: bin/tavrix-sim";
+    QTest::newRow("a translation changed") << "tamper" << "share/tavrix-configurator/translations/tavrix-cli_ru.qm"
+                                           << 1 << "changed: share/tavrix-configurator/translations/tavrix-cli_ru.qm";
+    QTest::newRow("a man page missing") << "remove" << "share/man/man1/tavrix-cli.1.gz" << 1
+                                        << "missing: share/man/man1/tavrix-cli.1.gz";
+    // Qt searches the program's own folder for plugins too: one put there would be loaded.
+    QTest::newRow("a plugin put beside the programs") << "add" << "bin/platforms/libqevil.so" << 1
+                                                      << "not shipped, yet Qt would load it: bin/platforms/libqevil.so";
+    QTest::newRow("the list itself cut short") << "append" << "3f2a9" << 1
+                                               << "The list of shipped files .* is damaged: line \\d+ is not .*";
+    // A list that reaches outside the installation is refused as a whole, not followed.
+    QTest::newRow("the list names a file outside")
+        << "append" << QString(64, QLatin1Char('0')) + "  ../../etc/passwd" << 1
+        << "The list of shipped files .* is damaged: line \\d+ is not .*";
+}
+
+void TestInstall::selftestNamesWhatIsNotAsShipped()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, path);
+    QFETCH(int, status);
+    QFETCH(QString, line);
+    // A copy of its own for each row: the other tests use the first one as installed.
+    QTemporaryDir prefix;
+    const ProgramRun install = runProgram(QStringLiteral(CMAKE_COMMAND_PATH),
+                                          {"--install", QStringLiteral(BUILD_DIR), "--prefix", prefix.path()},
+                                          QProcessEnvironment::systemEnvironment(), 120000);
+    QVERIFY2(install.finished && install.exitCode == 0, install.err.constData());
+    const QString target = prefix.filePath(path);
+    if (change == QLatin1String("tamper")) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.seek(file.size() / 2);
+        char byte = 0;
+        QVERIFY(file.getChar(&byte));
+        file.seek(file.size() / 2);
+        QVERIFY(file.putChar(char(byte ^ 0x20)));
+    } else if (change == QLatin1String("remove")) {
+        QVERIFY(QFile::remove(target));
+    } else if (change == QLatin1String("append")) {
+        QFile list(prefix.filePath("share/tavrix-configurator/tavrix-files.sha256"));
+        QVERIFY(list.open(QIODevice::Append));
+        list.write(path.toUtf8() + '\n');
+    } else if (change == QLatin1String("add")) {
+        QVERIFY(QDir().mkpath(QFileInfo(target).path()));
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\x7f" "ELF");
+    }
+
+    QProcessEnvironment english = QProcessEnvironment::systemEnvironment();
+    english.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+    const ProgramRun run = runProgram(prefix.filePath("bin/tavrix-cli"), {"selftest"}, english, 120000);
+    QVERIFY2(run.finished, run.err.constData());
+    QCOMPARE(run.exitCode, status);
+    QVERIFY2(QRegularExpression("(?m)^" + line + "$").match(QString::fromUtf8(run.out)).hasMatch(), run.out.constData());
+    // Only what was changed is named, and the verdict agrees with the status.
+    const QStringList named = QString::fromUtf8(run.out).split('\n').filter(QRegularExpression("^(changed|missing|not shipped)"));
+    QCOMPARE(named.size(), status == 0 || line.contains(QLatin1String("damaged")) ? 0 : 1);
+    QCOMPARE(run.out.contains("The program's files are intact."), status == 0);
+    // The list is what sha256sum checks as well.
+    if (status == 0) {
+        QProcess check;
+        check.setWorkingDirectory(prefix.path());
+        check.start(QStringLiteral("sha256sum"), {"--check", "--quiet", "share/tavrix-configurator/tavrix-files.sha256"});
+        QVERIFY(check.waitForFinished(120000));
+        QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+    }
+}
+
 void TestInstall::installedToolDrawsAPdfSheet()
 {
     QVERIFY(QFileInfo(installed("libexec/tavrix/tavrix-sheet-pdf")).isExecutable());

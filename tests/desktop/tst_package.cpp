@@ -23,6 +23,7 @@ private slots:
     void controlFields_data();
     void controlFields();
     void lintianFindsNoError();
+    void packedAgainTheSameBytes();
     void aptInstallsAndRemovesIt();
 
 private:
@@ -108,6 +109,28 @@ void TestPackage::holdsWhatIsInstalled()
         QVERIFY2(packaged.contains("usr/share/man/man1/" + program + ".1.gz"), qPrintable(program));
     }
     QVERIFY(packaged.contains("usr/share/doc/tavrix-configurator/copyright"));
+    // The list of shipped files names every other file of the package, with the sums
+    // of the files as packed (stripped).
+    const QString list = QStringLiteral("usr/share/tavrix-configurator/tavrix-files.sha256");
+    QVERIFY(packaged.contains(list));
+    QFile listFile(unpacked.filePath(list));
+    QVERIFY(listFile.open(QIODevice::ReadOnly));
+    QStringList listed;
+    for (const QByteArray &line : listFile.readAll().split('\n')) {
+        if (!line.isEmpty())
+            listed << "usr/" + QString::fromUtf8(line.mid(66));
+    }
+    QStringList others = packaged;
+    others.removeAll(list);
+    QCOMPARE(listed, others);
+    QProcess sums;
+    sums.setWorkingDirectory(unpacked.filePath(QStringLiteral("usr")));
+    sums.start(QStringLiteral("sha256sum"), {"--check", "--quiet", list.mid(4)});
+    QVERIFY(sums.waitForFinished(120000));
+    QVERIFY2(sums.exitCode() == 0, (sums.readAllStandardOutput() + sums.readAllStandardError()).constData());
+    const ProgramRun selftest = runProgram(unpacked.filePath(QStringLiteral("usr/bin/tavrix-cli")), {"selftest"},
+                                           QProcessEnvironment::systemEnvironment());
+    QVERIFY2(selftest.exitCode == 0, shown(selftest).constData());
     QVERIFY(packaged.contains("usr/share/mime/packages/" TAVRIX_APP_ID ".xml"));
 
     // Installed, each console program finds its Russian texts from its own folder.
@@ -171,6 +194,41 @@ void TestPackage::lintianFindsNoError()
     }
     QVERIFY2(lintian.finished && lintian.exitCode == 0, shown(lintian).constData());
     QVERIFY2(!lintian.out.contains("\nE: ") && !lintian.out.startsWith("E: "), lintian.out.constData());
+}
+
+void TestPackage::packedAgainTheSameBytes()
+{
+    // SHA256SUMS beside the package names it with its sum.
+    QFile sums(m_out.filePath(QStringLiteral("SHA256SUMS")));
+    QVERIFY(sums.open(QIODevice::ReadOnly));
+    const ProgramRun sum = run("sha256sum", {m_deb});
+    QCOMPARE(sums.readAll(), sum.out.left(64) + "  " + QFileInfo(m_deb).fileName().toUtf8() + "\n");
+
+    // Packed again under another umask and time zone: the times in the package are the
+    // commit's, the modes fixed.
+    QTemporaryDir again;
+    QProcess cpack;
+    cpack.setWorkingDirectory(QStringLiteral(BUILD_DIR));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TZ"), QStringLiteral("Asia/Vladivostok"));
+    cpack.setProcessEnvironment(environment);
+    cpack.start(QStringLiteral("/bin/sh"), {"-c", "umask 077 && exec \"$0\" -G DEB -B \"$1\"",
+                                            QStringLiteral(CPACK_COMMAND_PATH), again.path()});
+    QVERIFY(cpack.waitForFinished(600000));
+    QVERIFY2(cpack.exitCode() == 0, (cpack.readAllStandardOutput() + cpack.readAllStandardError()).constData());
+    QFile first(m_deb);
+    QFile second(again.filePath(QFileInfo(m_deb).fileName()));
+    QVERIFY(first.open(QIODevice::ReadOnly));
+    QVERIFY(second.open(QIODevice::ReadOnly));
+    const QByteArray a = first.readAll();
+    const QByteArray b = second.readAll();
+    QVERIFY(!a.isEmpty());
+    if (a != b) {
+        qsizetype at = 0;
+        while (at < qMin(a.size(), b.size()) && a[at] == b[at])
+            ++at;
+        QFAIL(qPrintable(QStringLiteral("the packages differ from byte %1 (scripts/reproduce.sh deb shows how)").arg(at)));
+    }
 }
 
 void TestPackage::aptInstallsAndRemovesIt()

@@ -447,12 +447,16 @@ read, write and audit record into the site book (--book URL, TAVRIX_BOOK, or
 the default file); --site NAME[/CONTROLLER] says whose controller it is, --site auto
 takes the one the book recognises. REV is a revision&apos;s short id, or NAME[/CONTROLLER]
 for its latest.
+  selftest                      whether this copy&apos;s files are the ones shipped (and
+                                the Qt plugins it loads)
 
 --trace FILE writes the exchange with every port (time, direction, bytes, text),
 each line headed by its COM number.
 
 Exit status: 0 done and identical, 1 controller or port failure (book: not found),
 2 usage, file or book error,
+Exit status: 0 done and identical, 1 controller or port failure (selftest: files missing
+or changed), 2 usage or file error,
 3 differences found (diff, write --verify, audit).
 
 write saves what each controller held first, as a snapshot in the backups folder.
@@ -495,6 +499,8 @@ read, write и audit записывают в журнал объектов (--bo
 файл по умолчанию); --site НАЗВАНИЕ[/КОНТРОЛЛЕР] говорит, чей это контроллер,
 --site auto берёт тот, который узнал журнал. ЗАПИСЬ — короткий номер записи или
 НАЗВАНИЕ[/КОНТРОЛЛЕР] для последней.
+  selftest                      те ли файлы у этой копии, что были выпущены (и модули
+                                Qt, которые она загружает)
 
 --trace ФАЙЛ записывает обмен с каждым портом (время, направление, байты, текст),
 каждая строка начинается с номера COM-порта.
@@ -502,6 +508,9 @@ read, write и audit записывают в журнал объектов (--bo
 Код завершения: 0 выполнено и совпадает, 1 сбой контроллера или порта (book: не найдено),
 2 ошибка в командной строке, в файле или в журнале,
 3 найдены различия (diff, write --verify, audit).
+Код завершения: 0 выполнено и совпадает, 1 сбой контроллера или порта (selftest: файлы
+отсутствуют или изменены), 2 ошибка
+в командной строке или в файле, 3 найдены различия (diff, write --verify, audit).
 
 write сначала сохраняет то, что хранил каждый контроллер, снимком в папке резервных копий.
 
@@ -555,6 +564,12 @@ write сначала сохраняет то, что хранил каждый �
     <message>
         <source>--%1 belongs to book add and book edit</source>
         <translation>--%1 относится к book add и book edit</translation>
+        <source>ports, read, write, diff, show, defaults, watch, report, audit or selftest</source>
+        <translation>ports, read, write, diff, show, defaults, watch, report, audit или selftest</translation>
+    </message>
+    <message>
+        <source>selftest takes no arguments</source>
+        <translation>у selftest нет аргументов</translation>
     </message>
 </context>
 <context>
@@ -594,6 +609,57 @@ write сначала сохраняет то, что хранил каждый �
     <message>
         <source>the controller does not answer — check the cable, power and port number (no answer to %1 within %2 s)</source>
         <translation>контроллер не отвечает — проверьте кабель, питание и номер порта (нет ответа на %1 за %2 с)</translation>
+    </message>
+</context>
+<context>
+    <name>Selftest</name>
+    <message>
+        <source>tavrix-cli %1, commit %2</source>
+        <translation>tavrix-cli %1, сборка %2</translation>
+    </message>
+    <message>
+        <source>The list of shipped files is missing: %1</source>
+        <translation>Нет списка выпущенных файлов: %1</translation>
+    </message>
+    <message>
+        <source>Not checked: this copy cannot be told intact.</source>
+        <translation>Не проверено: нельзя сказать, цела ли эта копия.</translation>
+    </message>
+    <message>
+        <source>The list of shipped files %1 is damaged: %2</source>
+        <translation>Список выпущенных файлов %1 испорчен: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n shipped file(s) checked against %1</source>
+        <translation>
+            <numerusform>%n выпущенный файл сверен по %1</numerusform>
+            <numerusform>%n выпущенных файла сверены по %1</numerusform>
+            <numerusform>%n выпущенных файлов сверено по %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>missing: %1</source>
+        <translation>нет файла: %1</translation>
+    </message>
+    <message>
+        <source>changed: %1</source>
+        <translation>изменён: %1</translation>
+    </message>
+    <message>
+        <source>not shipped, yet Qt would load it: %1</source>
+        <translation>не из выпуска, но Qt его загрузит: %1</translation>
+    </message>
+    <message>
+        <source>Qt plugins come from the system&apos;s packages in %1</source>
+        <translation>модули Qt берутся из пакетов системы в %1</translation>
+    </message>
+    <message>
+        <source>The program&apos;s files are intact.</source>
+        <translation>Файлы программы целы.</translation>
+    </message>
+    <message>
+        <source>The program&apos;s files are NOT intact.</source>
+        <translation>Файлы программы НЕ целы.</translation>
     </message>
 </context>
 <context>

@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QImage>
 #include <QProcess>
 #include <QPushButton>
@@ -57,6 +58,8 @@ private slots:
     void windowConnectsReadsAndWrites();
     void windowFitsAScaledScreen();
     void installerInstallsAndUninstalls();
+    void selftestNamesATamperedDll();
+    void everyFileIsSigned();
 
 private:
     struct Result
@@ -73,6 +76,13 @@ private:
     // simulators answer from this event loop.
     Result wine(const QString &program, const QStringList &args, int timeoutMs = 120000, const QString &lang = {});
     Result linuxCli(const QStringList &args);
+    struct ProcessRun
+    {
+        int status = -1;
+        QByteArray out;
+    };
+    // osslsigncode's check of a file's Authenticode signature against the build's CA.
+    ProcessRun signatureCheck(const QString &file) const;
     QString x(const QStringList &args) const; // runs a command on the test's display
     QImage screenshot() const;
     QString waitForWindow(const QString &exactTitle, int timeoutMs);
@@ -251,6 +261,11 @@ void TestWine::toolAnswers_data()
         << cli << english << QStringList{"read", "COM7", "-o", "missing.cfg"} << 1 << "" << "^COM7: .*no such port";
     QTest::newRow("a missing port in Russian") << cli << russian << QStringList{"read", "COM7", "-o", "missing.cfg"} << 1 << ""
                                                << "^COM7: COM7 не открывается: нет такого порта";
+    // The staged folder carries the list of its files, and all of them are as listed.
+    QTest::newRow("selftest of the staged folder") << cli << english << QStringList{"selftest"} << 0
+                                                   << "(?m)^The program's files are intact\\.\\r?$" << "^$";
+    QTest::newRow("selftest in Russian") << cli << russian << QStringList{"selftest"} << 0
+                                         << "(?m)^Файлы программы целы\\.\\r?$" << "^$";
     // The window speaks Russian on an English Windows too, on the command line as well.
     const QString window = QStringLiteral("tavrix-configurator.exe");
     QTest::newRow("the window's help on an English system")
@@ -663,11 +678,88 @@ void TestWine::installerInstallsAndUninstalls()
     QVERIFY2(listed.out.contains("2.0"), listed.out.constData());
 
     // The uninstaller runs from a copy of itself and returns at once.
+    // Installed, the copy checks out; the uninstaller the installer wrote is signed as
+    // the installer is.
+    const Result selftest = wine(QStringLiteral("C:\\Program Files\\Tavrix Configurator\\tavrix-cli.exe"),
+                                 {QStringLiteral("selftest")});
+    QVERIFY2(selftest.status == 0, (selftest.out + selftest.err).constData());
+    if (!QStringLiteral(TAVRIX_WINDOWS_SIGN_CA).isEmpty()) {
+        for (const QString &file : {setup, folder + QStringLiteral("/uninstall.exe")}) {
+            const ProcessRun verify = signatureCheck(file);
+            QVERIFY2(verify.status == 0, qPrintable(file + QLatin1Char('\n') + QString::fromUtf8(verify.out)));
+        }
+    }
     QCOMPARE(wine(QStringLiteral("C:\\Program Files\\Tavrix Configurator\\uninstall.exe"), {QStringLiteral("/S")}).status,
              0);
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), 120000);
     QVERIFY(!QFileInfo::exists(entry));
     QVERIFY(wine(QStringLiteral("reg"), {QStringLiteral("query"), key}).status != 0);
+}
+
+void TestWine::selftestNamesATamperedDll()
+{
+    // A copy of the staged folder with one DLL changed by a byte and a plugin nobody shipped.
+    const QString copy = m_home.filePath(QStringLiteral("tampered"));
+    QVERIFY(QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), QStringLiteral(TAVRIX_WINDOWS_STAGE), copy}) == 0);
+    QFile dll(copy + QStringLiteral("/Qt6Widgets.dll"));
+    QVERIFY(dll.open(QIODevice::ReadWrite));
+    QVERIFY(dll.seek(dll.size() / 2));
+    char byte = 0;
+    QVERIFY(dll.getChar(&byte));
+    QVERIFY(dll.seek(dll.size() / 2));
+    QVERIFY(dll.putChar(char(byte ^ 1)));
+    dll.close();
+    QVERIFY(QFile::copy(copy + QStringLiteral("/platforms/qwindows.dll"), copy + QStringLiteral("/platforms/qextra.dll")));
+
+    const Result r = wine(copy + QStringLiteral("/tavrix-cli.exe"), {QStringLiteral("selftest")}, 120000, QStringLiteral("C"));
+    const QString said = QString::fromUtf8(r.out);
+    QVERIFY2(r.status == 1, qPrintable(said));
+    QVERIFY2(said.contains(QStringLiteral("changed: Qt6Widgets.dll")), qPrintable(said));
+    QVERIFY2(said.contains(QStringLiteral("not shipped, yet Qt would load it: platforms/qextra.dll")), qPrintable(said));
+    // Nothing else is named: the other files are as shipped.
+    QCOMPARE(said.count(QRegularExpression(QStringLiteral("(?m)^(changed|missing|not shipped)"))), 2);
+    QVERIFY2(said.contains(QStringLiteral("The program's files are NOT intact.")), qPrintable(said));
+}
+
+TestWine::ProcessRun TestWine::signatureCheck(const QString &file) const
+{
+    QProcess verify;
+    verify.setProcessChannelMode(QProcess::MergedChannels);
+    verify.start(QStringLiteral("osslsigncode"), {QStringLiteral("verify"), QStringLiteral("-CAfile"),
+                                                  QStringLiteral(TAVRIX_WINDOWS_SIGN_CA), QStringLiteral("-in"), file});
+    if (!verify.waitForFinished(120000))
+        return {};
+    return {verify.exitStatus() == QProcess::NormalExit ? verify.exitCode() : -1, verify.readAll()};
+}
+
+void TestWine::everyFileIsSigned()
+{
+    if (QStringLiteral(TAVRIX_WINDOWS_SIGN_CA).isEmpty())
+        QSKIP("the Windows build was not signed (TAVRIX_WINDOWS_SIGN_CA names no CA)");
+    QStringList files;
+    QDirIterator it(QStringLiteral(TAVRIX_WINDOWS_STAGE), {QStringLiteral("*.exe"), QStringLiteral("*.dll")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    QVERIFY(files.size() >= 6);
+    for (const QString &file : std::as_const(files)) {
+        const ProcessRun verify = signatureCheck(file);
+        QVERIFY2(verify.status == 0, qPrintable(file + QLatin1Char('\n') + QString::fromUtf8(verify.out)));
+    }
+    // A signed file changed afterwards no longer passes.
+    const QString changed = m_home.filePath(QStringLiteral("changed-after-signing.dll"));
+    QFile::remove(changed);
+    QVERIFY(QFile::copy(stage(QStringLiteral("Qt6Core.dll")), changed));
+    QFile dll(changed);
+    QVERIFY(dll.open(QIODevice::ReadWrite));
+    QVERIFY(dll.seek(4096));
+    char byte = 0;
+    QVERIFY(dll.getChar(&byte));
+    QVERIFY(dll.seek(4096));
+    QVERIFY(dll.putChar(char(byte ^ 1)));
+    dll.close();
+    const ProcessRun tampered = signatureCheck(changed);
+    QVERIFY2(tampered.status > 0, tampered.out.constData());
 }
 
 QTEST_MAIN(TestWine)

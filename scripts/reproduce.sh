@@ -24,8 +24,10 @@ done
 
 work=${TAVRIX_REPRODUCE_DIR:-/tmp/tavrix-reproduce}
 export SOURCE_DATE_EPOCH
-SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
-commit=$(git rev-parse --short=12 HEAD)
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
+# Both builds take this commit, whatever is committed meanwhile.
+revision=$(git rev-parse HEAD)
+commit=${revision:0:12}
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 say() { printf '== %s: %s\n' "$(date +%T)" "$*" >&2; }
@@ -34,7 +36,7 @@ say() { printf '== %s: %s\n' "$(date +%T)" "$*" >&2; }
 build_once() {
   local top=$1 src=$1/src out=$1/out
   rm -rf "$top"; mkdir -p "$src" "$out"
-  git -C "$root" archive --format=tar HEAD | tar -x -C "$src"
+  git -C "$root" archive --format=tar "$revision" | tar -x -C "$src"
   find "$src" -exec touch -h -d "@$2" {} +
   local w
   for w in "${what[@]}"; do

@@ -23,11 +23,11 @@ done
 ./scripts/install-deps.sh --reproduce
 
 work=${TAVRIX_REPRODUCE_DIR:-/tmp/tavrix-reproduce}
-export SOURCE_DATE_EPOCH
-SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
 # Both builds take this commit, whatever is committed meanwhile.
 revision=$(git rev-parse HEAD)
 commit=${revision:0:12}
+export SOURCE_DATE_EPOCH
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$revision")
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 say() { printf '== %s: %s\n' "$(date +%T)" "$*" >&2; }

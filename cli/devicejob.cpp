@@ -1,5 +1,8 @@
 #include "cli/devicejob.h"
 
+#include "cli/portnames.h"
+#include "link/exchangejournal.h"
+
 #include "link/portdiagnosis.h"
 #include "protocol/commands.h"
 #include "records/records.h"
@@ -22,11 +25,13 @@ int settingsReplyLength()
 } // namespace
 
 DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent)
-    : QObject(parent), m_com(com), m_session(m_channel, Session::Timing::tool(timeoutMs)), m_timeoutMs(timeoutMs)
+    : QObject(parent), m_com(com), m_address(portnames::address(com)),
+      m_line(m_address ? static_cast<SerialLine &>(m_network) : m_channel),
+      m_session(m_line, Session::Timing::tool(timeoutMs)), m_timeoutMs(timeoutMs)
 {
     // Resolved as the window's list resolves it: a link whose device has gone is not
     // replaced by the default table's device.
-    const PortMap::Resolution port = map.resolve(com);
+    const PortMap::Resolution port = m_address ? PortMap::Resolution{} : map.resolve(com);
     m_device = port.device;
     if (m_device.isEmpty() && !port.link.isEmpty())
         m_missing = tr("%1 points to %2, which does not exist").arg(port.link, port.target);
@@ -76,11 +81,36 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
                      .arg(QString::fromLatin1(m_session.lastCommand().trimmed().left(10)))
                      .arg(m_timeoutMs / 1000.0));
     });
-    connect(&m_session, &Session::lost, this, [this] { fail(tr("the port went away")); });
+    connect(&m_session, &Session::lost, this, [this] {
+        fail(m_address && !m_network.lostReason().isEmpty() ? m_network.lostReason() : tr("the port went away"));
+    });
+}
+
+QString DeviceJob::portName() const
+{
+    return portnames::name(m_com);
+}
+
+void DeviceJob::setJournal(ExchangeJournal *journal)
+{
+    m_channel.setJournal(journal, portName());
+    m_network.setJournal(journal, portName());
 }
 
 bool DeviceJob::open()
 {
+    if (m_address) {
+        if (!m_network.open(*m_address, m_connectTimeoutMs)) {
+            fail(tr("cannot connect: %1").arg(m_network.errorString()));
+            return false;
+        }
+        for (const QString &notice : m_network.takeNotices()) {
+            if (onProgress)
+                onProgress(notice);
+        }
+        m_session.attach();
+        return true;
+    }
     if (m_device.isEmpty()) {
         fail(m_missing.isEmpty() ? tr("no such port") : m_missing);
         return false;
@@ -97,6 +127,7 @@ bool DeviceJob::open()
 void DeviceJob::close()
 {
     m_channel.close();
+    m_network.close();
     m_session.end();
 }
 

@@ -2,6 +2,7 @@
 
 #include "link/portmap.h"
 #include "link/serialchannel.h"
+#include "net/networkline.h"
 #include "protocol/session.h"
 
 #include <QElapsedTimer>
@@ -23,7 +24,10 @@ public:
     DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent = nullptr);
 
     int com() const { return m_com; }
-    QString portName() const { return QStringLiteral("COM%1").arg(m_com); }
+    // "COM3", or the network address the number stands for.
+    QString portName() const;
+    // How long connecting to a network port may take.
+    void setConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
 
     // Opens the port and reads the settings record; false when the port cannot be opened.
     bool open();
@@ -34,7 +38,7 @@ public:
     // while nothing is awaited or bytes are coming.
     qint64 silentMs() const { return m_waiting.isValid() ? m_waiting.elapsed() : -1; }
     // The job's exchange goes into the journal under the job's port name.
-    void setJournal(ExchangeJournal *journal) { m_channel.setJournal(journal, portName()); }
+    void setJournal(ExchangeJournal *journal);
 
     // Called with the whole received text and where the record starts in it.
     std::function<void(const QByteArray &text, int payloadPos)> onSettings;
@@ -59,7 +63,11 @@ private:
     QString m_device;
     QString m_missing; // why there is no device, when a link names one that has gone
     SerialChannel m_channel;
+    NetworkLine m_network;
+    std::optional<NetworkLine::Address> m_address;
+    SerialLine &m_line; // the channel, or the network line for an address
     Session m_session;
+    int m_connectTimeoutMs = NetworkLine::kDefaultTimeoutMs;
     QElapsedTimer m_lastProgress;
     QElapsedTimer m_waiting; // since the command that is not answered yet was first sent
     int m_timeoutMs;

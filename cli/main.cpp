@@ -1,5 +1,7 @@
 #include "cli/booktool.h"
 #include "cli/selftest.h"
+#include "cli/portnames.h"
+#include "cli/serve.h"
 #include "cli/tool.h"
 #include "cli/watch.h"
 #include "commandline/commandline.h"
@@ -57,11 +59,18 @@ const char *const kSynopsis = QT_TRANSLATE_NOOP(
     "  book sync                     send what waits for the shared book\n"
     "  selftest                      whether this copy's files are the ones shipped (and\n"
     "                                the Qt plugins it loads)\n"
+    "  serve COMn [--listen ADDRESS:PORT]\n"
+    "                                lend the port as an RFC 2217 server, one client at a\n"
+    "                                time (127.0.0.1:2217 unless --listen names another)\n"
     "\n"
     "read, write and audit record into the site book (--book URL, TAVRIX_BOOK, or\n"
     "the default file); --site NAME[/CONTROLLER] says whose controller it is, --site auto\n"
     "takes the one the book recognises. REV is a revision's short id, or NAME[/CONTROLLER]\n"
     "for its latest.\n"
+    "\n"
+    "Wherever a COM port goes, a network port may: rfc2217://HOST:PORT (Telnet with the\n"
+    "COM port option, set to 9600 8N1) or socket://HOST:PORT (raw TCP, the server's own\n"
+    "settings). Connecting waits 5 s, or --timeout when given.\n"
     "\n"
     "--trace FILE writes the exchange with every port (time, direction, bytes, text),\n"
     "each line headed by its COM number.\n"
@@ -148,11 +157,14 @@ int main(int argc, char *argv[])
                                        Cli::tr("text"));
     const QCommandLineOption all(QStringLiteral("all"),
                                  Cli::tr("ports: every COM number, also those with nothing behind them."));
+    const QCommandLineOption listen(QStringLiteral("listen"),
+                                    Cli::tr("serve: the address and port to listen on (default 127.0.0.1:2217)."),
+                                    Cli::tr("address:port"));
     parser.addOptions({output, verify, json, timeout, trace, units, log, backups, count, settle, check, mask, site, customer, installer, all,
-                       bookOption, operatorOption, address, contact, note});
+                       bookOption, operatorOption, address, contact, note, listen});
     // The names are only shown: in the user's language, as the placeholders above.
     parser.addPositionalArgument(Cli::tr("command"),
-                                 Cli::tr("ports, read, write, diff, show, defaults, watch, report, audit, book or selftest"));
+                                 Cli::tr("ports, read, write, diff, show, defaults, watch, report, audit, book, selftest or serve"));
     parser.addPositionalArgument(Cli::tr("arguments"), Cli::tr("Ports (COMn) and files."), Cli::tr("[arguments...]"));
 
     // With --json every outcome is one JSON document on stdout, a usage error too; the
@@ -218,6 +230,8 @@ int main(int argc, char *argv[])
         return fail(Cli::tr("--timeout takes a number of seconds from 0.1 up, not '%1'").arg(parser.value(timeout)));
     // A timer counts milliseconds in an int: a longer wait is a wait without end.
     options.timeoutMs = int(std::min(seconds * 1000.0, double(std::numeric_limits<int>::max())));
+    if (parser.isSet(timeout))
+        options.connectTimeoutMs = options.timeoutMs;
 
     if (args.isEmpty())
         return fail(Cli::tr("no command given"));
@@ -255,6 +269,8 @@ int main(int argc, char *argv[])
         if (!needs(command == QLatin1String("report"), option))
             return fail(Cli::tr("--%1 belongs to report").arg(QLatin1String(option)));
     }
+    if (!needs(command == QLatin1String("serve"), "listen"))
+        return fail(Cli::tr("--listen belongs to serve"));
     if (!needs(command == QLatin1String("ports"), "all"))
         return fail(Cli::tr("--all belongs to ports"));
     for (const char *option : {"units", "log", "backups", "count", "settle", "check"}) {
@@ -262,14 +278,18 @@ int main(int argc, char *argv[])
             return fail(Cli::tr("--%1 belongs to watch").arg(QLatin1String(option)));
     }
 
-    // Ports are named COMn; the remaining arguments are files.
+    // Ports are named COMn or by a network address; the remaining arguments are files.
     QList<int> coms;
     QStringList files;
     static const QRegularExpression comForm(QStringLiteral("^com\\d+$"), QRegularExpression::CaseInsensitiveOption);
     for (const QString &arg : std::as_const(args)) {
         if (comForm.match(arg).hasMatch() && !Tool::comNumber(arg))
             return fail(Cli::tr("%1: COM numbers go from %2 to %3").arg(arg).arg(PortMap::kFirstCom).arg(PortMap::kLastCom));
-        if (const int com = Tool::comNumber(arg)) {
+        QString notAnAddress;
+        const int com = portnames::number(arg, &notAnAddress);
+        if (!notAnAddress.isEmpty())
+            return fail(notAnAddress);
+        if (com) {
             if (coms.contains(com))
                 return fail(Cli::tr("%1 is named twice").arg(arg));
             coms << com;
@@ -352,9 +372,14 @@ int main(int argc, char *argv[])
         return tool.report(args[0]);
     }
     if (command == QLatin1String("audit")) {
-        if (coms.size() != 1 || files.size() != 1 || !Tool::comNumber(args[0]))
+        if (coms.size() != 1 || files.size() != 1 || !portnames::number(args[0]))
             return fail(Cli::tr("audit takes a port and a file or sheet: audit COMn FILE|SHEET"));
         return tool.audit(coms.first(), files.first());
+    }
+    if (command == QLatin1String("serve")) {
+        if (coms.size() != 1 || !files.isEmpty() || portnames::isAddress(coms.first()))
+            return fail(Cli::tr("serve takes one COM port: serve COMn [--listen ADDRESS:PORT]"));
+        return runServe(PortMap::system(), coms.first(), parser.value(listen), out, err);
     }
     return fail(Cli::tr("unknown command '%1'").arg(command));
 }

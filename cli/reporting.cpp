@@ -3,6 +3,8 @@
 #include "cli/tool.h"
 #include "book/book.h"
 
+#include "cli/portnames.h"
+
 #include "cli/devicejob.h"
 #include "cli/portrun.h"
 #include "config/backups.h"
@@ -18,7 +20,8 @@
 
 bool Tool::snapshot(PortRun &run, const QByteArray &backupText)
 {
-    const backups::Saved saved = backups::save(backupText, run.com);
+    const backups::Saved saved = portnames::isAddress(run.com) ? backups::save(backupText, run.name)
+                                                                : backups::save(backupText, run.com);
     if (!saved.ok) {
         finish(run, UsageError, Tool::tr("the snapshot of what the controller holds cannot be saved in %1: %2; nothing written")
                                     .arg(saved.folder, saved.reason));
@@ -61,13 +64,13 @@ int Tool::report(const QString &source)
     origin.handover.site = m_options.site;
     origin.handover.customer = m_options.customer;
     origin.handover.installer = m_options.installer;
-    if (const int com = comNumber(source)) {
+    if (const int com = portnames::number(source)) {
         if (!readForm(com, form)) {
             emitPorts();
             return worstStatus();
         }
         // The COM number is what the customer's papers know; a device path says nothing there.
-        origin.source = report::readFromController(com, QDateTime::currentDateTime());
+        origin.source = report::readFromController(portnames::name(com), QDateTime::currentDateTime());
     } else {
         config::Configuration cfg;
         if (const auto error = config::load(source, m_catalog, &cfg))
@@ -137,7 +140,7 @@ int Tool::audit(int com, const QString &evidence)
             diffs = m_catalog.compare(config::storedForm(held.controls()), config::storedForm(written.controls()));
     }
 
-    const QString port = QStringLiteral("COM%1").arg(com);
+    const QString port = portnames::name(com);
     if (m_options.json) {
         QJsonObject result{{QStringLiteral("command"), m_command}, {QStringLiteral("port"), port},
                            {QStringLiteral("evidence"), evidence}, {QStringLiteral("matches"), matches},

@@ -1,6 +1,7 @@
 #include "cli/tool.h"
 
 #include "book/book.h"
+#include "cli/portnames.h"
 
 #include "cli/devicejob.h"
 #include "cli/portrun.h"
@@ -151,8 +152,9 @@ void Tool::startJobs(const QList<int> &coms, const std::function<void(PortRun &)
     for (int com : coms) {
         auto run = std::make_unique<PortRun>();
         run->com = com;
-        run->name = QStringLiteral("COM%1").arg(com);
+        run->name = portnames::name(com);
         run->job = std::make_unique<DeviceJob>(com, m_map, m_options.timeoutMs);
+        run->job->setConnectTimeout(m_options.connectTimeoutMs);
         run->job->setJournal(m_journal.get());
         run->clock.start();
         PortRun *r = run.get();
@@ -417,7 +419,7 @@ int Tool::read(const QList<int> &coms)
             finish(run, Done, tr("read"));
             return;
         }
-        run.file = toDir ? QDir(m_options.output).filePath(run.name + QStringLiteral(".cfg")) : m_options.output;
+        run.file = toDir ? QDir(m_options.output).filePath(portnames::fileStem(run.com) + QStringLiteral(".cfg")) : m_options.output;
         QString error;
         if (config::save(run.file, m_catalog.render(cfg), &error))
             finish(run, Done, Tool::tr("read, saved to %1").arg(run.file));
@@ -517,7 +519,7 @@ int Tool::diff(const QString &a, const QString &b)
     config::Configuration configs[2];
     QList<int> coms;
     for (int i = 0; i < 2; ++i) {
-        const int com = comNumber(sources[i]);
+        const int com = portnames::number(sources[i]);
         if (com > 0) {
             if (coms.contains(com))
                 return usage(Tool::tr("%1 is named twice").arg(sources[i]));
@@ -528,7 +530,7 @@ int Tool::diff(const QString &a, const QString &b)
     }
     readControllers(coms, [this, &configs, &sources](PortRun &run, const config::Configuration &cfg) {
         for (int i = 0; i < 2; ++i) {
-            if (comNumber(sources[i]) == run.com)
+            if (portnames::number(sources[i]) == run.com)
                 configs[i] = cfg;
         }
         finish(run, Done, tr("read"));
@@ -555,7 +557,7 @@ int Tool::showControls(const QString &source)
 {
     m_command = QStringLiteral("show");
     config::Configuration cfg;
-    const int com = comNumber(source);
+    const int com = portnames::number(source);
     if (com > 0) {
         readControllers({com}, [this, &cfg](PortRun &run, const config::Configuration &read) {
             cfg = read;

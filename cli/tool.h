@@ -41,6 +41,7 @@ public:
         bool verify = false;
         bool json = false;
         int timeoutMs = 10000;
+        int connectTimeoutMs = 5000; // a network port's connection and negotiation
         QString trace; // the exchange journal of every port goes here
         bool mask = false; // report: phone numbers and keys all but their last three characters hidden
         QString site;      // report: the sheet's handover fields

@@ -16,7 +16,7 @@ const QString kDateTimeForm = QStringLiteral("yyyyMMdd-HHmmss");
 const QRegularExpression &namePattern()
 {
     // An optional "-2", "-3"... keeps two snapshots of one port within a second apart.
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{8}-\\d{6})-COM(\\d{1,2})(?:-(\\d+))?\\.cfg$"));
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{8}-\\d{6})-(COM\\d{1,2}|(?:rfc2217|socket)-[A-Za-z0-9._\\[\\]-]+-\\d{1,5})(?:-(\\d+))?\\.cfg$"));
     return pattern;
 }
 
@@ -24,7 +24,17 @@ const QRegularExpression &namePattern()
 
 QString fileName(const QDateTime &when, int com)
 {
-    return QStringLiteral("%1-COM%2.cfg").arg(when.toString(kDateTimeForm)).arg(com);
+    return fileName(when, QStringLiteral("COM%1").arg(com));
+}
+
+QString fileName(const QDateTime &when, const QString &port)
+{
+    // An address's scheme, host and port, with nothing a file name cannot hold.
+    QString stem = port;
+    stem.replace(QStringLiteral("://"), QStringLiteral("-")).replace(QLatin1Char(':'), QLatin1Char('-'));
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._\\[\\]-]"));
+    stem.replace(unsafe, QStringLiteral("_"));
+    return QStringLiteral("%1-%2.cfg").arg(when.toString(kDateTimeForm), stem);
 }
 
 QDateTime takenAt(const QString &name)
@@ -37,6 +47,11 @@ QDateTime takenAt(const QString &name)
 
 Saved save(const QByteArray &text, int com, const QDateTime &when, const QString &dir)
 {
+    return save(text, QStringLiteral("COM%1").arg(com), when, dir);
+}
+
+Saved save(const QByteArray &text, const QString &port, const QDateTime &when, const QString &dir)
+{
     Saved result;
     result.folder = QDir::toNativeSeparators(dir.isEmpty() ? folder() : dir);
     const QString where = QDir::fromNativeSeparators(result.folder);
@@ -46,9 +61,9 @@ Saved save(const QByteArray &text, int com, const QDateTime &when, const QString
         return result;
     }
     const QDir d(where);
-    QString path = d.filePath(fileName(when, com));
+    QString path = d.filePath(fileName(when, port));
     for (int n = 2; QFileInfo::exists(path); ++n)
-        path = d.filePath(fileName(when, com).chopped(4) + QStringLiteral("-%1.cfg").arg(n));
+        path = d.filePath(fileName(when, port).chopped(4) + QStringLiteral("-%1.cfg").arg(n));
 
     QSaveFile file(path);
     // A snapshot is written whole (a full disk leaves no half file behind) and

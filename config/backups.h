@@ -21,6 +21,8 @@ QString folder();
 
 // "20261207-205501-COM3.cfg"
 QString fileName(const QDateTime &when, int com);
+// "20261207-205501-rfc2217-host-2217.cfg" for a port named by its network address.
+QString fileName(const QDateTime &when, const QString &port);
 
 // When a snapshot of that name was taken; invalid for a file that is no snapshot.
 QDateTime takenAt(const QString &fileName);
@@ -37,6 +39,9 @@ struct Saved
 // port `com` in `dir` (folder() when empty), never over an older one; the folder is made
 // when missing. Prunes the folder afterwards.
 Saved save(const QByteArray &text, int com, const QDateTime &when = QDateTime::currentDateTime(),
+           const QString &dir = QString());
+// The same for a port named by its network address ("rfc2217://host:2217").
+Saved save(const QByteArray &text, const QString &port, const QDateTime &when = QDateTime::currentDateTime(),
            const QString &dir = QString());
 
 // Removes the snapshots beyond the newest kKeepNewest that are older than kKeepDays

@@ -121,6 +121,7 @@ QString TelnetCodec::optionName(quint8 option)
 {
     switch (option) {
     case Binary: return QStringLiteral("BINARY");
+    case 1: return QStringLiteral("ECHO");
     case SuppressGoAhead: return QStringLiteral("SUPPRESS-GO-AHEAD");
     case ComPort: return QStringLiteral("COM-PORT-OPTION");
     default: return QStringLiteral("option %1").arg(option);
@@ -191,9 +192,13 @@ ComPortClient::ComPortClient(quint32 baud) : m_baud(baud)
 
 QByteArray ComPortClient::start()
 {
-    return send(TelnetCodec::WILL, TelnetCodec::Binary) + send(TelnetCodec::DO, TelnetCodec::Binary)
-        + send(TelnetCodec::WILL, TelnetCodec::SuppressGoAhead) + send(TelnetCodec::DO, TelnetCodec::SuppressGoAhead)
-        + send(TelnetCodec::WILL, TelnetCodec::ComPort);
+    // One after another: the journal tells them in the order they go out.
+    QByteArray out = send(TelnetCodec::WILL, TelnetCodec::Binary);
+    out += send(TelnetCodec::DO, TelnetCodec::Binary);
+    out += send(TelnetCodec::WILL, TelnetCodec::SuppressGoAhead);
+    out += send(TelnetCodec::DO, TelnetCodec::SuppressGoAhead);
+    out += send(TelnetCodec::WILL, TelnetCodec::ComPort);
+    return out;
 }
 
 QByteArray ComPortClient::send(quint8 verb, quint8 option)
@@ -223,7 +228,9 @@ QByteArray ComPortClient::handle(const TelnetCodec::Event &event)
             return send(T::WONT, option);
         if (option == T::ComPort && !m_comPortAgreed && m_state == State::Negotiating) {
             m_comPortAgreed = true;
-            return send(T::WILL, option) + askSettings();
+            QByteArray out = send(T::WILL, option);
+            out += askSettings();
+            return out;
         }
         return send(T::WILL, option);
     case T::WILL:

@@ -313,7 +313,12 @@ QString masked(const QString &text)
 
 QString readFromController(int com, const QDateTime &at)
 {
-    return QStringLiteral("Прочитано с контроллера (COM%1), %2").arg(com).arg(at.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+    return readFromController(QStringLiteral("COM%1").arg(com), at);
+}
+
+QString readFromController(const QString &port, const QDateTime &at)
+{
+    return QStringLiteral("Прочитано с контроллера (%1), %2").arg(port, at.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
 }
 
 QString readFromFile(const QString &path)

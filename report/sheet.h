@@ -80,6 +80,8 @@ inline constexpr char16_t kHidden[] = u"скрыт";
 // Where the settings on a sheet came from: "Прочитано с контроллера (COM1), 08.12.2026
 // 10:41" (local time), "Из файла site.cfg" (the name only), or typed in the window.
 QString readFromController(int com, const QDateTime &at);
+// The same for a port named "COM3" or by its network address.
+QString readFromController(const QString &port, const QDateTime &at);
 // A settings read of a controller: its port and when, and whether the pages have been
 // changed since. No port: nothing read.
 struct ControllerRead

@@ -109,6 +109,8 @@ void ComPortServer::onNewConnection()
         socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
         connect(socket, &QTcpSocket::readyRead, this, &ComPortServer::onClientData);
         connect(socket, &QTcpSocket::disconnected, this, &ComPortServer::onClientGone);
+        // A reset ends the client as a close does.
+        connect(socket, &QTcpSocket::errorOccurred, this, &ComPortServer::onClientGone);
         say(tr("%1: %2 connected").arg(now(), m_clientName));
         // What the client will ask for anyway; asking first saves it a round trip.
         reply(TelnetCodec::DO, TelnetCodec::ComPort);

@@ -307,6 +307,10 @@ int main(int argc, char *argv[])
     if (command == QLatin1String("watch")) {
         if (files.size() != 1)
             return fail(Cli::tr("watch takes one template file and the ports to watch: watch TEMPLATE [COM3...]"));
+        for (int com : std::as_const(coms)) {
+            if (portnames::isAddress(com))
+                return fail(Cli::tr("watch takes COM ports only; %1 can be read and written, not watched").arg(portnames::name(com)));
+        }
         WatchOptions watch;
         watch.templatePath = files.first();
         watch.coms = coms;

@@ -10,6 +10,7 @@ packages=(
   at-spi2-core python3-pyatspi dbus-daemon
   util-linux
   python3
+  ser2net python3-serial
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
   qt6-translations-l10n qt6-l10n-tools qt6-wayland weston
   dpkg-dev file help2man lintian

@@ -141,6 +141,149 @@
     </message>
 </context>
 <context>
+    <name>ComPortClient</name>
+    <message>
+        <source>sent %1 %2</source>
+        <translation>отправлено %1 %2</translation>
+    </message>
+    <message>
+        <source>server %1 %2</source>
+        <translation>сервер %1 %2</translation>
+    </message>
+    <message>
+        <source>the server refuses COM-PORT-OPTION: the line is used as raw TCP, with the server&apos;s own settings</source>
+        <translation>сервер отказался от COM-PORT-OPTION: линия работает как простой TCP, с настройками самого сервера</translation>
+    </message>
+    <message>
+        <source>set speed %1 → %2</source>
+        <translation>скорость %1 → %2</translation>
+    </message>
+    <message>
+        <source>the server kept speed %1</source>
+        <translation>сервер оставил скорость %1</translation>
+    </message>
+    <message>
+        <source>set data bits 8 → %1</source>
+        <translation>биты данных 8 → %1</translation>
+    </message>
+    <message>
+        <source>the server kept %1 data bits</source>
+        <translation>сервер оставил битов данных: %1</translation>
+    </message>
+    <message>
+        <source>set parity none → %1</source>
+        <translation>чётность none → %1</translation>
+    </message>
+    <message>
+        <source>the server kept parity %1</source>
+        <translation>сервер оставил чётность %1</translation>
+    </message>
+    <message>
+        <source>set stop bits 1 → %1</source>
+        <translation>стоповые биты 1 → %1</translation>
+    </message>
+    <message>
+        <source>the server kept %1 stop bits</source>
+        <translation>сервер оставил стоповых битов: %1</translation>
+    </message>
+    <message>
+        <source>line settings confirmed: %1 8N1</source>
+        <translation>настройки линии подтверждены: %1 8N1</translation>
+    </message>
+</context>
+<context>
+    <name>ComPortServer</name>
+    <message>
+        <source>%1 cannot be opened: %2</source>
+        <translation>%1 не открывается: %2</translation>
+    </message>
+    <message>
+        <source>cannot listen on %1:%2: %3</source>
+        <translation>не удаётся принимать подключения на %1:%2: %3</translation>
+    </message>
+    <message>
+        <source>%1: %2 refused, the port is in use by %3</source>
+        <translation>%1: %2 отклонён, порт занят %3</translation>
+    </message>
+    <message>
+        <source>The port is in use by %1; try again later.<byte value="xd"/>
+</source>
+        <translation>Порт занят %1; попробуйте позже.<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>%1: %2 connected</source>
+        <translation>%1: %2 подключился</translation>
+    </message>
+    <message>
+        <source>%1: %2 disconnected</source>
+        <translation>%1: %2 отключился</translation>
+    </message>
+    <message>
+        <source>%1: %2 set speed %3 → %4</source>
+        <translation>%1: %2 задал скорость %3 → %4</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkLine</name>
+    <message>
+        <source>%1: a network port is rfc2217://HOST:PORT or socket://HOST:PORT</source>
+        <translation>%1: сетевой порт записывается как rfc2217://ХОСТ:ПОРТ или socket://ХОСТ:ПОРТ</translation>
+    </message>
+    <message>
+        <source>%1: no host</source>
+        <translation>%1: не указан хост</translation>
+    </message>
+    <message>
+        <source>%1: the port number goes from 1 to 65535</source>
+        <translation>%1: номер порта — от 1 до 65535</translation>
+    </message>
+    <message>
+        <source>%1: only HOST:PORT follows the scheme</source>
+        <translation>%1: после схемы допускается только ХОСТ:ПОРТ</translation>
+    </message>
+    <message>
+        <source>connection refused</source>
+        <translation>в подключении отказано</translation>
+    </message>
+    <message>
+        <source>host name not found</source>
+        <translation>имя хоста не найдено</translation>
+    </message>
+    <message>
+        <source>no answer within %1 s</source>
+        <translation>нет ответа за %1 с</translation>
+    </message>
+    <message>
+        <source>connected to %1</source>
+        <translation>подключено к %1</translation>
+    </message>
+    <message>
+        <source>raw TCP: the line settings are the server&apos;s own</source>
+        <translation>простой TCP: настройки линии — те, что заданы на сервере</translation>
+    </message>
+    <message>
+        <source>the server refuses COM-PORT-OPTION: used as raw TCP, the line settings are the server&apos;s own</source>
+        <translation>сервер отказался от COM-PORT-OPTION: линия работает как простой TCP, настройки — те, что заданы на сервере</translation>
+    </message>
+    <message>
+        <source>the server closed the connection during the Telnet negotiation</source>
+        <translation>сервер закрыл соединение во время согласования Telnet</translation>
+    </message>
+    <message>
+        <source>the server did not finish the Telnet negotiation within %1 s (a raw TCP port is socket://)</source>
+        <translation>сервер не завершил согласование Telnet за %1 с (простой TCP-порт — socket://)</translation>
+    </message>
+    <message>
+        <source>the server closed the connection</source>
+        <translation>сервер закрыл соединение</translation>
+    </message>
+    <message>
+        <source>the connection broke: %1</source>
+        <translation>соединение оборвалось: %1</translation>
+    </message>
+</context>
+<context>
     <name>config</name>
     <message>
         <source>it is not a folder</source>

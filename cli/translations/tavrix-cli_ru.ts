@@ -449,6 +449,13 @@ takes the one the book recognises. REV is a revision&apos;s short id, or NAME[/C
 for its latest.
   selftest                      whether this copy&apos;s files are the ones shipped (and
                                 the Qt plugins it loads)
+  serve COMn [--listen ADDRESS:PORT]
+                                lend the port as an RFC 2217 server, one client at a
+                                time (127.0.0.1:2217 unless --listen names another)
+
+Wherever a COM port goes, a network port may: rfc2217://HOST:PORT (Telnet with the
+COM port option, set to 9600 8N1) or socket://HOST:PORT (raw TCP, the server&apos;s own
+settings). Connecting waits 5 s, or --timeout when given.
 
 --trace FILE writes the exchange with every port (time, direction, bytes, text),
 each line headed by its COM number.
@@ -457,6 +464,7 @@ Exit status: 0 done and identical, 1 controller or port failure (book: not found
 2 usage, file or book error,
 Exit status: 0 done and identical, 1 controller or port failure (selftest: files missing
 or changed), 2 usage or file error,
+Exit status: 0 done and identical, 1 controller or port failure, 2 usage or file error,
 3 differences found (diff, write --verify, audit).
 
 write saves what each controller held first, as a snapshot in the backups folder.
@@ -501,6 +509,13 @@ read, write и audit записывают в журнал объектов (--bo
 НАЗВАНИЕ[/КОНТРОЛЛЕР] для последней.
   selftest                      те ли файлы у этой копии, что были выпущены (и модули
                                 Qt, которые она загружает)
+  serve COMn [--listen АДРЕС:ПОРТ]
+                                раздать порт как сервер RFC 2217, одному клиенту
+                                за раз (127.0.0.1:2217, если --listen не задаёт другой)
+
+Везде, где указывается COM-порт, можно указать сетевой: rfc2217://ХОСТ:ПОРТ (Telnet
+с опцией COM-порта, 9600 8N1) или socket://ХОСТ:ПОРТ (простой TCP, настройки сервера).
+Подключение ждёт 5 с или столько, сколько задано в --timeout.
 
 --trace ФАЙЛ записывает обмен с каждым портом (время, направление, байты, текст),
 каждая строка начинается с номера COM-порта.
@@ -511,6 +526,8 @@ read, write и audit записывают в журнал объектов (--bo
 Код завершения: 0 выполнено и совпадает, 1 сбой контроллера или порта (selftest: файлы
 отсутствуют или изменены), 2 ошибка в командной строке или в файле, 3 найдены различия
 (diff, write --verify, audit).
+Код завершения: 0 выполнено и совпадает, 1 сбой контроллера или порта, 2 ошибка
+в командной строке или в файле, 3 найдены различия (diff, write --verify, audit).
 
 write сначала сохраняет то, что хранил каждый контроллер, снимком в папке резервных копий.
 
@@ -570,6 +587,52 @@ write сначала сохраняет то, что хранил каждый �
     <message>
         <source>selftest takes no arguments</source>
         <translation>у selftest нет аргументов</translation>
+        <source>serve: the address and port to listen on (default 127.0.0.1:2217).</source>
+        <translation>serve: адрес и порт, на которых принимать подключения (по умолчанию 127.0.0.1:2217).</translation>
+    </message>
+    <message>
+        <source>address:port</source>
+        <translation>АДРЕС:ПОРТ</translation>
+    </message>
+    <message>
+        <source>ports, read, write, diff, show, defaults, watch, report, audit or serve</source>
+        <translation>ports, read, write, diff, show, defaults, watch, report, audit или serve</translation>
+    </message>
+    <message>
+        <source>--listen belongs to serve</source>
+        <translation>--listen относится к serve</translation>
+    </message>
+    <message>
+        <source>watch takes COM ports only; %1 can be read and written, not watched</source>
+        <translation>watch принимает только COM-порты; %1 можно читать и записывать, но не наблюдать</translation>
+    </message>
+    <message>
+        <source>serve takes one COM port: serve COMn [--listen ADDRESS:PORT]</source>
+        <translation>serve принимает один COM-порт: serve COMn [--listen АДРЕС:ПОРТ]</translation>
+    </message>
+    <message>
+        <source>--listen takes ADDRESS:PORT with a numeric address (127.0.0.1:2217), not &apos;%1&apos;</source>
+        <translation>--listen принимает АДРЕС:ПОРТ с числовым адресом (127.0.0.1:2217), а не «%1»</translation>
+    </message>
+    <message>
+        <source>no such port</source>
+        <translation>нет такого порта</translation>
+    </message>
+    <message>
+        <source>Warning: %1 is reachable from other machines, and the link has neither encryption nor authentication: anyone who reaches it can change the controller. Prefer 127.0.0.1 and an SSH tunnel.</source>
+        <translation>Внимание: %1 доступен с других компьютеров, а связь не шифруется и не требует входа: любой, кто до него доберётся, может изменить контроллер. Лучше 127.0.0.1 и SSH-туннель.</translation>
+    </message>
+    <message>
+        <source>Serving COM%1 (%2) as rfc2217://%3 until Ctrl+C</source>
+        <translation>COM%1 (%2) доступен как rfc2217://%3 до Ctrl+C</translation>
+    </message>
+    <message>
+        <source>the port went away</source>
+        <translation>порт пропал</translation>
+    </message>
+    <message>
+        <source>Stopped serving COM%1</source>
+        <translation>COM%1 больше не раздаётся</translation>
     </message>
 </context>
 <context>
@@ -609,6 +672,10 @@ write сначала сохраняет то, что хранил каждый �
     <message>
         <source>the controller does not answer — check the cable, power and port number (no answer to %1 within %2 s)</source>
         <translation>контроллер не отвечает — проверьте кабель, питание и номер порта (нет ответа на %1 за %2 с)</translation>
+    </message>
+    <message>
+        <source>cannot connect: %1</source>
+        <translation>не удаётся подключиться: %1</translation>
     </message>
 </context>
 <context>

@@ -93,6 +93,9 @@ void ComPortServer::say(const QString &line)
 void ComPortServer::onNewConnection()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        // A client that has just left may not have been noticed yet: look before refusing.
+        if (m_client)
+            m_client->waitForReadyRead(0);
         if (m_client) {
             say(tr("%1: %2 refused, the port is in use by %3").arg(now(), peerName(socket), m_clientName));
             // Plain text: a Telnet client shows it, any other reads it in its data.
@@ -110,7 +113,10 @@ void ComPortServer::onNewConnection()
         connect(socket, &QTcpSocket::readyRead, this, &ComPortServer::onClientData);
         connect(socket, &QTcpSocket::disconnected, this, &ComPortServer::onClientGone);
         // A reset ends the client as a close does.
-        connect(socket, &QTcpSocket::errorOccurred, this, &ComPortServer::onClientGone);
+        connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+            if (error != QAbstractSocket::SocketTimeoutError) // the look below, not a fault
+                onClientGone();
+        });
         say(tr("%1: %2 connected").arg(now(), m_clientName));
         // What the client will ask for anyway; asking first saves it a round trip.
         reply(TelnetCodec::DO, TelnetCodec::ComPort);

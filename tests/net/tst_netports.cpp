@@ -504,6 +504,14 @@ void TestNetPorts::serveTakesOneClientAtATime()
     QCOMPARE(first.state(), QAbstractSocket::ConnectedState);
     // 0xFF comes doubled on the wire.
     QCOMPARE(got.size(), expected.size() + expected.count(char(0xff)));
+
+    // A client that comes the moment the first has gone is taken, not refused.
+    first.abort();
+    QTcpSocket third;
+    third.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(third.waitForConnected(5000));
+    QVERIFY(third.waitForReadyRead(5000));
+    QCOMPARE(third.readAll(), QByteArray::fromHex("fffd2c")); // DO COM-PORT-OPTION
 }
 
 QTEST_GUILESS_MAIN(TestNetPorts)

@@ -165,6 +165,9 @@ bool NetworkLine::open(const Address &address, int timeoutMs)
         case ComPortClient::State::Negotiating:
             if (m_socket->state() != QAbstractSocket::ConnectedState)
                 return failed(tr("the server closed the connection during the Telnet negotiation"));
+            if (m_client.comPortAgreed())
+                return failed(tr("the server took COM-PORT-OPTION but did not confirm the line settings within %1 s")
+                                  .arg(seconds(timeoutMs)));
             return failed(tr("the server did not finish the Telnet negotiation within %1 s (a raw TCP port is socket://)")
                               .arg(seconds(timeoutMs)));
         }

@@ -90,6 +90,8 @@ public:
     QByteArray handle(const TelnetCodec::Event &event);
 
     State state() const { return m_state; }
+    // The server took COM-PORT-OPTION (its settings' answers may still be awaited).
+    bool comPortAgreed() const { return m_comPortAgreed; }
     // Why the server was refused, in the reader's language: "the server kept speed 115200".
     QString refusal() const { return m_refusal; }
     // The negotiation in words, for the journal: "sent WILL COM-PORT-OPTION", "server DO

@@ -282,6 +282,10 @@
         <source>the connection broke: %1</source>
         <translation>соединение оборвалось: %1</translation>
     </message>
+    <message>
+        <source>the server took COM-PORT-OPTION but did not confirm the line settings within %1 s</source>
+        <translation>сервер принял COM-PORT-OPTION, но не подтвердил настройки линии за %1 с</translation>
+    </message>
 </context>
 <context>
     <name>config</name>

@@ -58,6 +58,21 @@ void TestBackups::snapshotsAreNamedByTimeAndPortAndNeverReplaced()
     QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     QCOMPARE(a.readAll(), QByteArray("first\n"));
     QCOMPARE(b.readAll(), QByteArray("second\n"));
+
+    // A port named by its network address: the address in the name, nothing a file
+    // system refuses, and a snapshot the pruning knows as one.
+    for (const char *address : {"rfc2217://10.0.5.21:4001", "socket://[::1]:2000"}) {
+        const backups::Saved net1 = backups::save("net\n", QString::fromLatin1(address), when, where);
+        const backups::Saved net2 = backups::save("net\n", QString::fromLatin1(address), when, where);
+        QVERIFY2(net1.ok && net2.ok, qPrintable(net1.reason + net2.reason));
+        QVERIFY(net1.path != net2.path);
+        const QString name = QFileInfo(net1.path).fileName();
+        QVERIFY2(!name.contains(QLatin1Char(':')) && !name.contains(QLatin1Char('/')), qPrintable(name));
+        QVERIFY2(name.startsWith(QLatin1String("20261207-205501-") + QString::fromLatin1(address).section(QLatin1Char(':'), 0, 0)),
+                 qPrintable(name));
+        QCOMPARE(backups::takenAt(name), when);
+        QCOMPARE(backups::takenAt(QFileInfo(net2.path).fileName()), when);
+    }
 }
 
 void TestBackups::unwritableFolderIsRefusedWithItsReason()

@@ -44,6 +44,7 @@ public:
         OneByteSegments, // the server's bytes one segment each
         Latency,         // every segment held 300 ms, in order
         KeepSpeed,       // the server's speed answer turned into 115200
+        NoSpeedAnswer,   // the server's speed answer taken out
         WontEverything,  // answers every option command with WONT, then passes raw
         Silent,          // takes the connection and says nothing
         ResetInWrite,    // resets the connection in the middle of WRITE_SET_
@@ -133,9 +134,11 @@ private:
                 m_held.remove(0, n);
             });
             return;
-        case Mode::KeepSpeed: {
+        case Mode::KeepSpeed:
+        case Mode::NoSpeedAnswer: {
             const QByteArray asked = QByteArray::fromHex("fffa2c6500002580fff0"); // 9600 answered
-            bytes.replace(asked, QByteArray::fromHex("fffa2c650001c200fff0"));   // as 115200
+            bytes.replace(asked, m_mode == Mode::KeepSpeed ? QByteArray::fromHex("fffa2c650001c200fff0") // as 115200
+                                                           : QByteArray());
             break;
         }
         default:
@@ -394,6 +397,8 @@ void TestNetPorts::faults_data()
     QTest::newRow("WONT to everything") << int(M::WontEverything) << true << "read" << 0
                                         << "the server refuses COM-PORT-OPTION";
     QTest::newRow("speed kept") << int(M::KeepSpeed) << false << "write" << 1 << "the server kept speed 115200";
+    QTest::newRow("speed not answered") << int(M::NoSpeedAnswer) << false << "read" << 1
+                                        << "did not confirm the line settings within 1 s";
     QTest::newRow("sub-negotiation split") << int(M::OneByteSegments) << false << "write" << 0 << "written and verified";
     QTest::newRow("300 ms per segment") << int(M::Latency) << false << "read" << 0 << "read, saved";
     // A reset reads as the server's close: the socket layer tells them apart no better.

@@ -1,5 +1,6 @@
 // The Telnet stream cut every way a network may cut it, and the opening a server may
 // answer in every way the servers do.
+#include "net/networkline.h"
 #include "net/telnetcodec.h"
 
 #include <QtTest>
@@ -35,6 +36,8 @@ private slots:
     void opening_data();
     void opening();
     void answersAreNotAnsweredTwice();
+    void addresses_data();
+    void addresses();
 };
 
 void TestTelnetCodec::decodes_data()
@@ -182,6 +185,49 @@ void TestTelnetCodec::answersAreNotAnsweredTwice()
         sent += client.handle({T::DO, 24, {}, 0}); // terminal type: not ours
     }
     QCOMPARE(sent, T::command(T::WONT, 24));
+}
+
+void TestTelnetCodec::addresses_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("rfc2217");
+
+    QTest::newRow("rfc2217") << "rfc2217://10.0.5.21:4001" << true << "10.0.5.21" << 4001 << true;
+    QTest::newRow("socket, a name") << "socket://cabinet.local:2000" << true << "cabinet.local" << 2000 << false;
+    QTest::newRow("scheme in capitals") << "RFC2217://host:1" << true << "host" << 1 << true;
+    QTest::newRow("IPv6") << "rfc2217://[::1]:2217" << true << "::1" << 2217 << true;
+    QTest::newRow("trailing slash") << "socket://host:7/" << true << "host" << 7 << false;
+    QTest::newRow("no port") << "rfc2217://host" << false << "" << 0 << true;
+    QTest::newRow("port 0") << "socket://host:0" << false << "" << 0 << false;
+    QTest::newRow("port too big") << "socket://host:65536" << false << "" << 0 << false;
+    QTest::newRow("no host") << "rfc2217://:2217" << false << "" << 0 << true;
+    QTest::newRow("user") << "rfc2217://me@host:2217" << false << "" << 0 << true;
+    QTest::newRow("path") << "rfc2217://host:2217/ttyS0" << false << "" << 0 << true;
+    QTest::newRow("other scheme") << "telnet://host:23" << false << "" << 0 << true;
+}
+
+void TestTelnetCodec::addresses()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QFETCH(bool, rfc2217);
+    QString why;
+    const auto address = NetworkLine::parse(text, &why);
+    QCOMPARE(address.has_value(), valid);
+    if (!valid) {
+        QVERIFY(why.startsWith(text));
+        return;
+    }
+    QCOMPARE(address->host, host);
+    QCOMPARE(int(address->port), port);
+    QCOMPARE(address->kind == NetworkLine::Kind::Rfc2217, rfc2217);
+    // Written back, it reads as itself.
+    QCOMPARE(NetworkLine::parse(address->text())->text(), address->text());
 }
 
 QTEST_GUILESS_MAIN(TestTelnetCodec)

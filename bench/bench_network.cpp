@@ -7,7 +7,7 @@
 //
 // Prints the median times and the ratios; the README quotes them.
 #include "cli/devicejob.h"
-#include "cli/portnames.h"
+#include "net/portnames.h"
 #include "net/comportserver.h"
 #include "sim/simulator.h"
 

@@ -1,6 +1,6 @@
 #include "cli/devicejob.h"
 
-#include "cli/portnames.h"
+#include "net/portnames.h"
 #include "link/exchangejournal.h"
 
 #include "link/portdiagnosis.h"

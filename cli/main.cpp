@@ -1,6 +1,6 @@
 #include "cli/booktool.h"
 #include "cli/selftest.h"
-#include "cli/portnames.h"
+#include "net/portnames.h"
 #include "cli/serve.h"
 #include "cli/tool.h"
 #include "cli/watch.h"
@@ -307,10 +307,6 @@ int main(int argc, char *argv[])
     if (command == QLatin1String("watch")) {
         if (files.size() != 1)
             return fail(Cli::tr("watch takes one template file and the ports to watch: watch TEMPLATE [COM3...]"));
-        for (int com : std::as_const(coms)) {
-            if (portnames::isAddress(com))
-                return fail(Cli::tr("watch takes COM ports only; %1 can be read and written, not watched").arg(portnames::name(com)));
-        }
         WatchOptions watch;
         watch.templatePath = files.first();
         watch.coms = coms;
@@ -321,6 +317,7 @@ int main(int argc, char *argv[])
         watch.check = parser.isSet(check);
         watch.json = options.json;
         watch.timeoutMs = options.timeoutMs;
+        watch.connectTimeoutMs = options.connectTimeoutMs;
         if (parser.isSet(count)) {
             watch.count = parser.value(count).toInt(&ok);
             if (!ok || watch.count < 1)

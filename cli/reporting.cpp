@@ -3,7 +3,7 @@
 #include "cli/tool.h"
 #include "book/book.h"
 
-#include "cli/portnames.h"
+#include "net/portnames.h"
 
 #include "cli/devicejob.h"
 #include "cli/portrun.h"

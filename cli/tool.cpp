@@ -1,7 +1,7 @@
 #include "cli/tool.h"
 
 #include "book/book.h"
-#include "cli/portnames.h"
+#include "net/portnames.h"
 
 #include "cli/devicejob.h"
 #include "cli/portrun.h"
@@ -89,12 +89,7 @@ bool Tool::startTrace(QString *error)
 
 int Tool::comNumber(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^com(\\d{1,2})$"), QRegularExpression::CaseInsensitiveOption);
-    const auto m = form.match(text);
-    if (!m.hasMatch())
-        return 0;
-    const int n = m.captured(1).toInt();
-    return (n >= PortMap::kFirstCom && n <= PortMap::kLastCom) ? n : 0;
+    return portnames::comNumber(text);
 }
 
 void Tool::emitUsageError(QTextStream &out, const QString &command, const QString &message)

@@ -1,5 +1,7 @@
 #include "cli/watch.h"
 
+#include "net/portnames.h"
+
 #include "config/catalog.h"
 #include "line/productionline.h"
 #include "line/recipe.h"
@@ -75,6 +77,7 @@ int runWatch(const PortMap &map, const WatchOptions &options, QTextStream &out, 
     lineOptions.count = options.count;
     lineOptions.timing.settleMs = options.settleMs;
     lineOptions.timing.timeoutMs = options.timeoutMs;
+    lineOptions.timing.connectTimeoutMs = options.connectTimeoutMs;
     line::ProductionLine productionLine(map, recipe, lineOptions);
     QString why;
     if (!productionLine.prepare(&why)) {
@@ -122,7 +125,7 @@ int runWatch(const PortMap &map, const WatchOptions &options, QTextStream &out, 
     QObject::connect(&productionLine, &line::ProductionLine::finished, &loop, &QEventLoop::quit);
     QStringList names;
     for (int com : options.coms)
-        names << QStringLiteral("COM%1").arg(com);
+        names << portnames::name(com);
     events << Cli::tr("Watching %1; backups in %2")
                   .arg(names.isEmpty() ? QStringLiteral("COM1-COM50") : names.join(QStringLiteral(", ")),
                        productionLine.backupsDir())

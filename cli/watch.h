@@ -18,6 +18,7 @@ struct WatchOptions
     int count = 0;
     int settleMs = 1000;
     int timeoutMs = 10000;
+    int connectTimeoutMs = 5000; // a network port's connection
     bool check = false;    // only check the template and the rows
     bool json = false;
 };

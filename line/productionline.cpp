@@ -1,6 +1,7 @@
 #include "line/productionline.h"
 
 #include "book/book.h"
+#include "net/portnames.h"
 
 #include "config/backups.h"
 #include "config/catalog.h"
@@ -76,7 +77,13 @@ void ProductionLine::start()
     m_clock.start();
     for (int com : std::as_const(m_options.coms))
         m_stations.push_back(std::make_unique<Station>(com, *this, m_options.timing));
-    m_watcher = std::make_unique<PortWatcher>(m_map, m_options.coms);
+    // Network addresses are there from the start; a unit is present when it answers.
+    QList<int> coms;
+    for (int com : std::as_const(m_options.coms)) {
+        if (!portnames::isAddress(com))
+            coms << com;
+    }
+    m_watcher = std::make_unique<PortWatcher>(m_map, coms);
     connect(m_watcher.get(), &PortWatcher::appeared, this, [this](int com, const QString &device) {
         // One device has one owner, even when two COM numbers name it.
         for (const auto &s : m_stations) {
@@ -91,6 +98,10 @@ void ProductionLine::start()
             s->setDevice({});
     });
     m_watcher->start();
+    for (const auto &s : m_stations) {
+        if (s->isNetwork())
+            s->setDevice(s->portName());
+    }
     // Nothing to serve (no rows at all): end once the loop runs.
     QTimer::singleShot(0, this, &ProductionLine::checkEnd);
     // No port to look at, perhaps.
@@ -177,8 +188,9 @@ std::optional<UnitRow> ProductionLine::takeRow(int *ordinal)
 
 QString ProductionLine::saveBackup(const Station &station, const QByteArray &backupText, QString *why)
 {
-    const backups::Saved saved = backups::save(backupText, station.com(),
-                                               QDateTime::currentDateTime(), m_backupsDir);
+    const backups::Saved saved = station.isNetwork()
+        ? backups::save(backupText, station.portName(), QDateTime::currentDateTime(), m_backupsDir)
+        : backups::save(backupText, station.com(), QDateTime::currentDateTime(), m_backupsDir);
     if (!saved.ok) {
         *why = QStringLiteral("%1: %2").arg(saved.folder, saved.reason);
         return {};
@@ -275,7 +287,7 @@ QJsonObject ProductionLine::logObject(const UnitResult &r)
 {
     QJsonObject o {
         {QStringLiteral("time"), r.time.toString(Qt::ISODateWithMs)},
-        {QStringLiteral("port"), QStringLiteral("COM%1").arg(r.com)},
+        {QStringLiteral("port"), portnames::name(r.com)},
         {QStringLiteral("device"), r.device},
         {QStringLiteral("unit"), r.row.label.isEmpty() ? QString::number(r.ordinal) : r.row.label},
         {QStringLiteral("attempt"), r.ordinal},
@@ -310,7 +322,7 @@ QString ProductionLine::eventLine(const UnitResult &r)
     const QString reason = r.reasonIn(language::current());
     const QString what = r.pass ? tr("written and verified")
                                 : tr("failed %1: %2").arg(phase ? tr(phase) : r.phase, reason);
-    return tr("COM%1  %2  %3  %4 s").arg(r.com).arg(unit, what, QString::number(r.seconds, 'f', 1));
+    return tr("%1  %2  %3  %4 s").arg(portnames::name(r.com), unit, what, QString::number(r.seconds, 'f', 1));
 }
 
 QJsonObject ProductionLine::summaryObject(const Summary &s)

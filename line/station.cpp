@@ -1,8 +1,9 @@
 #include "line/station.h"
 
 #include "config/configform.h"
-
+#include "link/exchangejournal.h"
 #include "link/portdiagnosis.h"
+#include "net/portnames.h"
 #include "protocol/commands.h"
 #include "protocol/replies.h"
 #include "protocol/settingsreply.h"
@@ -18,7 +19,9 @@ Station::Station(int com, StationHost &host, Timing timing, QObject *parent)
       m_com(com),
       m_host(host),
       m_timing(timing),
-      m_session(m_channel, Session::Timing::station(timing.repeatMs, timing.timeoutMs))
+      m_address(portnames::address(com)),
+      m_line(m_address ? static_cast<SerialLine &>(m_network) : m_channel),
+      m_session(m_line, Session::Timing::station(timing.repeatMs, timing.timeoutMs))
 {
     m_settle.setSingleShot(true);
     connect(&m_settle, &QTimer::timeout, this, &Station::settled);
@@ -40,6 +43,23 @@ Station::Station(int com, StationHost &host, Timing timing, QObject *parent)
     connect(&m_session, &Session::lost, this, &Station::portLost);
 }
 
+QString Station::portName() const
+{
+    return portnames::name(m_com);
+}
+
+void Station::setJournal(ExchangeJournal *journal)
+{
+    m_channel.setJournal(journal, portName());
+    m_network.setJournal(journal, portName());
+}
+
+bool Station::deviceThere() const
+{
+    // An address is always worth another try; a device only while its file is there.
+    return !m_device.isEmpty() && (m_address || QFileInfo::exists(m_device));
+}
+
 void Station::setState(State state)
 {
     m_state = state;
@@ -53,11 +73,11 @@ void Station::setDevice(const QString &device)
     if (device.isEmpty()) {
         m_device.clear();
         m_refusal.clear();
-        if (m_channel.isOpen() || m_state != State::Absent)
+        if (m_line.isOpen() || m_state != State::Absent)
             portLost();
         return;
     }
-    if (m_channel.isOpen())
+    if (m_line.isOpen())
         portLost();
     m_device = device;
     m_refusal.clear();
@@ -70,9 +90,12 @@ void Station::settled()
 {
     if (m_device.isEmpty())
         return;
-    if (!m_channel.open(m_device, SerialLine::kBaudRate)) {
+    const bool opened = m_address ? m_network.open(*m_address, m_timing.connectTimeoutMs)
+                                  : m_channel.open(m_device, SerialLine::kBaudRate);
+    if (!opened) {
         // Someone else holds it, or it is not ready yet: try again a period later.
-        const QString why = refusalToOpen(m_device, m_channel).in(language::Language::English);
+        const QString why = m_address ? m_network.errorString()
+                                      : refusalToOpen(m_device, m_channel).in(language::Language::English);
         const bool news = why != m_refusal;
         m_refusal = why;
         m_state = State::Absent;
@@ -183,7 +206,7 @@ void Station::unitAnswered(const QByteArray &record)
     const auto result = m_session.write(command::kWriteSettings + m_plan.record + command::kCarriageReturn,
                                         replyLength(Reply::SettingsWritten));
     // A port that went is reported through lost().
-    if (result != Conversation::SendResult::Sent && m_channel.isOpen())
+    if (result != Conversation::SendResult::Sent && m_line.isOpen())
         fail(Failure::NotSent);
 }
 
@@ -203,16 +226,17 @@ void Station::portLost()
 {
     m_settle.stop();
     m_channel.close();
+    m_network.close();
     m_session.end();
     if (m_state == State::Working) {
-        fail(Failure::PortGone, {}, true);
+        fail(Failure::PortGone, m_address ? m_network.lostReason() : QString(), true);
         return;
     }
     m_last.reset();
     setState(State::Absent);
     // The device may still be there (a link whose far end was closed and opened
     // again): try it once more after the settling time.
-    if (!m_device.isEmpty() && QFileInfo::exists(m_device))
+    if (deviceThere())
         m_settle.start(m_timing.settleMs);
 }
 
@@ -222,6 +246,7 @@ void Station::shutDown()
         fail(Failure::Stopped, {}, true);
     m_settle.stop();
     m_channel.close();
+    m_network.close();
     m_session.end();
     m_device.clear();
     m_state = State::Absent;
@@ -281,7 +306,7 @@ void Station::finish(UnitResult result, bool portGone)
     }
     m_host.unitFinished(*this, result);
     m_host.stationChanged(*this);
-    if (portGone && !m_device.isEmpty() && QFileInfo::exists(m_device) && !m_channel.isOpen())
+    if (portGone && deviceThere() && !m_line.isOpen())
         m_settle.start(m_timing.settleMs);
 }
 

@@ -2,6 +2,7 @@
 
 #include "line/recipe.h"
 #include "link/serialchannel.h"
+#include "net/networkline.h"
 #include "protocol/session.h"
 #include "translations/language.h"
 
@@ -91,12 +92,16 @@ public:
         int settleMs = 1000;
         int repeatMs = 2000;
         int timeoutMs = 10000;
+        int connectTimeoutMs = NetworkLine::kDefaultTimeoutMs; // a network port's connection
     };
 
     Station(int com, StationHost &host, Timing timing, QObject *parent = nullptr);
 
     int com() const { return m_com; }
-    QString portName() const { return QStringLiteral("COM%1").arg(m_com); }
+    // "COM3", or the network address the number stands for.
+    QString portName() const;
+    // A station for a network address: its device is the address, always there.
+    bool isNetwork() const { return m_address.has_value(); }
     QString device() const { return m_device; }
     State state() const { return m_state; }
     bool busy() const { return m_state == State::Working; }
@@ -115,7 +120,7 @@ public:
     int ordinal() const { return m_ordinal; }
     const UnitRow &row() const { return m_row; }
 
-    void setJournal(ExchangeJournal *journal) { m_channel.setJournal(journal, portName()); }
+    void setJournal(ExchangeJournal *journal);
 
 public slots:
     // The COM number stands for this device now (empty: the port has gone).
@@ -125,6 +130,7 @@ public slots:
 
 private:
     void setState(State state);
+    bool deviceThere() const;
     void settled();
     // What the session reports.
     void sent();
@@ -142,6 +148,9 @@ private:
     StationHost &m_host;
     Timing m_timing;
     SerialChannel m_channel;
+    NetworkLine m_network;
+    std::optional<NetworkLine::Address> m_address;
+    SerialLine &m_line; // the channel, or the network line for an address
     Session m_session;
     QString m_device;
     State m_state = State::Absent;

@@ -576,10 +576,6 @@
         <translation>ошибка %1: %2</translation>
     </message>
     <message>
-        <source>COM%1  %2  %3  %4 s</source>
-        <translation>COM%1  %2  %3  %4 с</translation>
-    </message>
-    <message>
         <source>, %1 row(s) left</source>
         <translation>, строк осталось %1</translation>
     </message>
@@ -598,6 +594,10 @@
     <message>
         <source>, median cycle %1 s</source>
         <translation>, медиана цикла %1 с</translation>
+    </message>
+    <message>
+        <source>%1  %2  %3  %4 s</source>
+        <translation>%1  %2  %3  %4 с</translation>
     </message>
 </context>
 <context>

@@ -603,10 +603,6 @@ write сначала сохраняет то, что хранил каждый �
         <translation>--listen относится к serve</translation>
     </message>
     <message>
-        <source>watch takes COM ports only; %1 can be read and written, not watched</source>
-        <translation>watch принимает только COM-порты; %1 можно читать и записывать, но не наблюдать</translation>
-    </message>
-    <message>
         <source>serve takes one COM port: serve COMn [--listen ADDRESS:PORT]</source>
         <translation>serve принимает один COM-порт: serve COMn [--listen АДРЕС:ПОРТ]</translation>
     </message>

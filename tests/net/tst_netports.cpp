@@ -320,7 +320,7 @@ void TestNetPorts::serverAndCommand_data()
         {"tavrix-cli serve", Server::Serve, "rfc2217"},
     };
     for (const auto &[name, server, scheme] : servers) {
-        for (const char *command : {"read", "write", "diff", "show"})
+        for (const char *command : {"read", "write", "diff", "show", "watch"})
             QTest::addRow("%s, %s", name, command) << int(server) << QString::fromLatin1(scheme) << QString::fromLatin1(command);
     }
 }
@@ -351,7 +351,7 @@ void TestNetPorts::serverAndCommand()
         QCOMPARE(netFile.readAll(), comText);
         // Raw TCP says once that the settings are the server's.
         QCOMPARE(r.err.count(QStringLiteral("the server's own")), scheme == QLatin1String("socket") ? 1 : 0);
-    } else if (command == QLatin1String("write")) {
+    } else if (command == QLatin1String("write") || command == QLatin1String("watch")) {
         // A change with "я" in it goes over the network and is read back.
         QByteArray wanted = comText;
         const int at = wanted.indexOf("Edit20 = ");
@@ -363,8 +363,14 @@ void TestNetPorts::serverAndCommand()
         file.write(wanted);
         file.close();
         const QByteArray before = m_sim->record();
-        const Result r = cli({QStringLiteral("write"), address, file.fileName(), QStringLiteral("--verify")});
+        // watch: a station for the address, the unit present once it answers.
+        const Result r = command == QLatin1String("write")
+            ? cli({QStringLiteral("write"), address, file.fileName(), QStringLiteral("--verify")})
+            : cli({QStringLiteral("watch"), file.fileName(), address, QStringLiteral("--count"), QStringLiteral("1"),
+                   QStringLiteral("--settle"), QStringLiteral("0")});
         QVERIFY2(r.status == 0, qPrintable(r.err));
+        if (command == QLatin1String("watch"))
+            QVERIFY2(r.out.contains(address + QStringLiteral("  controller 1  written and verified")), qPrintable(r.out));
         QVERIFY(m_sim->record() != before);
         QVERIFY(m_sim->record().contains("\xce\xf5\xf0\xe0\xed\xff\xff")); // "Охраняя" in the wire's code page
         stopServers();

@@ -1,10 +1,19 @@
-#include "cli/portnames.h"
+#include "net/portnames.h"
 
-#include "cli/tool.h"
+#include "link/portmap.h"
 
 #include <QList>
+#include <QRegularExpression>
 
 namespace portnames {
+
+int comNumber(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^com(\\d{1,2})$"), QRegularExpression::CaseInsensitiveOption);
+    const auto m = form.match(text);
+    const int com = m.hasMatch() ? m.captured(1).toInt() : 0;
+    return com >= PortMap::kFirstCom && com <= PortMap::kLastCom ? com : 0;
+}
 
 namespace {
 QList<NetworkLine::Address> &addresses()
@@ -16,7 +25,7 @@ QList<NetworkLine::Address> &addresses()
 
 int number(const QString &text, QString *why)
 {
-    if (const int com = Tool::comNumber(text))
+    if (const int com = comNumber(text))
         return com;
     if (!NetworkLine::looksLikeAddress(text))
         return 0;

@@ -11,6 +11,8 @@ namespace portnames {
 
 constexpr int kFirstAddress = 1000;
 
+// "COM3" or "com3": the COM number, 0 when the text names no COM port.
+int comNumber(const QString &text);
 // The COM number or the address's number (the address taken in on first sight); 0 when
 // the text names neither. A text that is meant as an address but is not a valid one
 // gives 0 and the reason.

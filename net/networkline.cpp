@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cstring>
+
 namespace {
 
 const QString kRfc2217 = QStringLiteral("rfc2217");
@@ -237,7 +239,7 @@ qint64 NetworkLine::read(char *buffer, qint64 capacity)
     const qint64 n = qMin<qint64>(capacity, m_data.size());
     if (n <= 0)
         return 0;
-    memcpy(buffer, m_data.constData(), size_t(n));
+    std::memcpy(buffer, m_data.constData(), size_t(n));
     m_data.remove(0, n);
     if (m_journal)
         m_journal->record(ExchangeJournal::Direction::Received, m_journalPort, QByteArray(buffer, int(n)), n);

@@ -165,6 +165,7 @@ void TestPackage::controlFields_data()
     // Libraries found by dpkg-shlibdeps, with versions.
     QTest::newRow("Qt libraries") << "Depends" << "(^|, )libqt6widgets6 \\(>= [^)]+\\)(, |$)";
     QTest::newRow("serial port library") << "Depends" << "(^|, )libqt6serialport6 \\(>= [^)]+\\)(, |$)";
+    QTest::newRow("network library") << "Depends" << "(^|, )libqt6network6 \\(>= [^)]+\\)(, |$)";
     QTest::newRow("libjpeg") << "Depends" << "(^|, )libjpeg62-turbo \\(>= [^)]+\\)(, |$)";
     QTest::newRow("Qt's Russian texts") << "Depends" << "(^|, )qt6-translations-l10n(, |$)";
     QTest::newRow("Qt on Wayland") << "Depends" << "(^|, )qt6-wayland(, |$)";

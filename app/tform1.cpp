@@ -9,6 +9,7 @@
 #include "app/unsavededits.h"
 #include "app/windowactions.h"
 #include "link/portdiagnosis.h"
+#include "link/serialchannel.h"
 #include "protocol/commands.h"
 #include "records/records.h"
 #include "ui/desktop.h"
@@ -59,11 +60,12 @@ void setTextColour(QWidget *w, QPalette::ColorRole role, const QColor &colour)
 
 } // namespace
 
-TForm1::TForm1(PortMap portMap, QWidget *parent, StepClock *clock)
+TForm1::TForm1(PortMap portMap, QWidget *parent, StepClock *clock, std::unique_ptr<Connection> connection)
     : QWidget(parent),
       ui(std::make_unique<Ui::TForm1>()),
       m_portMap(std::move(portMap)),
-      m_session(m_channel, Session::Timing::window(), clock),
+      m_connection(connection ? std::move(connection) : std::make_unique<Connection>(Session::Timing::window(), clock)),
+      m_session(m_connection->session()),
       m_waiting(m_session, clock)
 {
     ui->setupUi(this);
@@ -85,7 +87,7 @@ TForm1::TForm1(PortMap portMap, QWidget *parent, StepClock *clock)
     m_rules = new WindowRules(this, *m_controls, Desktop::instance());
     initActionsConnections();
     auto *menu = new ConfigurationMenu(this, ui->GroupBox3, *m_controls);
-    m_channel.setJournal(&m_journal);
+    m_connection->setJournal(&m_journal);
     menu->addMenuAction(JournalWindow::openAction(m_journal, this));
     // While the line runs its stations own the ports: this window lets go of its own.
     menu->addMenuAction(ProductionWindow::openAction(m_portMap, this, [this](bool running) {
@@ -111,7 +113,9 @@ void TForm1::fillPortList()
     // number chosen while it is still there; otherwise the first port is, as at start.
     QComboBox *combo = ui->ComboBox1;
     const int chosen = m_portTable.value(combo->currentIndex(), 0);
-    const PortList ports = discoverPorts(m_channel, m_portMap);
+    // Probed through a channel of its own: the list is only ever looked at while closed.
+    SerialChannel probe;
+    const PortList ports = discoverPorts(probe, m_portMap);
     m_portTable = ports.table;
     m_portDevices = ports.devices;
     m_portLinks = ports.links;
@@ -249,7 +253,7 @@ void TForm1::connectPort()
     const int com = known ? m_portTable.at(index) : 0;
     const QString found = known ? m_portDevices.at(index) : QString();
     const QString device = known ? m_portMap.deviceNow(com, !m_portLinks.at(index).isEmpty(), found) : QString();
-    if (device.isEmpty() || !m_channel.open(device, Conversation::kBaudRate)) {
+    if (device.isEmpty() || !m_connection->open(device)) {
         QString detail;
         if (known) {
             QString reason;
@@ -258,7 +262,7 @@ void TForm1::connectPort()
                 reason = QString::fromUtf8("номер теперь обозначает %1; откройте список портов, чтобы найти их заново")
                              .arg(now);
             else
-                explainRefusal(device, m_channel, &reason);
+                reason = m_connection->refusal().in(language::Language::Russian);
             detail = QStringLiteral("COM%1 — %2: ").arg(com).arg(device.isEmpty() ? found : device) + reason;
         }
         Desktop::instance().showError(QString::fromUtf8(kOpenFailed), detail);
@@ -274,8 +278,7 @@ void TForm1::disconnectPort()
     ui->Label22->setText(QString::fromUtf8(kNotConnected));
     setSignalColour(ui->Label22, QPalette::WindowText, kRed);
     m_snapshots->disconnected();
-    m_channel.close();
-    m_session.end();
+    m_connection->close();
 }
 
 void TForm1::onStateChanged(Session::State state, Session::State before)
@@ -399,7 +402,7 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
         m_edits->markStored();
     Desktop::instance().showInformation(QString::fromUtf8(found.row->message));
     // Settings written back from a snapshot are read back at once.
-    if (found.row->reply == Reply::SettingsWritten && m_snapshots->takeReadBack() && m_channel.isOpen())
+    if (found.row->reply == Reply::SettingsWritten && m_snapshots->takeReadBack() && m_connection->isOpen())
         Button11Click();
 }
 

@@ -2,9 +2,8 @@
 
 #include "link/exchangejournal.h"
 #include "link/portmap.h"
-#include "link/serialchannel.h"
 #include "app/waitingstatus.h"
-#include "protocol/session.h"
+#include "protocol/connection.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -27,10 +26,13 @@ class TForm1 : public QWidget
 
 public:
     // clock: the session's time, stepped by a test; none runs on the event loop.
-    explicit TForm1(PortMap portMap = PortMap::system(), QWidget *parent = nullptr, StepClock *clock = nullptr);
+    // connection: the line the window talks over (made with the window's timing on
+    // `clock`); none: ports are opened by their names.
+    explicit TForm1(PortMap portMap = PortMap::system(), QWidget *parent = nullptr, StepClock *clock = nullptr,
+                    std::unique_ptr<Connection> connection = {});
     ~TForm1() override;
 
-    SerialChannel &channel() { return m_channel; }
+    Connection &channel() { return *m_connection; }
     // What went over the line, for "Журнал обмена…".
     ExchangeJournal &journal() { return m_journal; }
     WidgetControls &controls() { return *m_controls; }
@@ -99,9 +101,9 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     PortMap m_portMap;
-    ExchangeJournal m_journal; // outlives the channel that writes into it
-    SerialChannel m_channel;
-    Session m_session;
+    ExchangeJournal m_journal; // outlives the line that writes into it
+    std::unique_ptr<Connection> m_connection;
+    Session &m_session;
     WaitingStatus m_waiting;
     QVector<int> m_portTable;
     QStringList m_portDevices;

@@ -1,9 +1,7 @@
 #include "cli/devicejob.h"
 
 #include "net/portnames.h"
-#include "link/exchangejournal.h"
 
-#include "link/portdiagnosis.h"
 #include "protocol/commands.h"
 #include "records/records.h"
 #include "records/startvalues.h"
@@ -24,10 +22,13 @@ int settingsReplyLength()
 
 } // namespace
 
-DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent)
-    : QObject(parent), m_com(com), m_address(portnames::address(com)),
-      m_line(m_address ? static_cast<SerialLine &>(m_network) : m_channel),
-      m_session(m_line, Session::Timing::tool(timeoutMs)), m_timeoutMs(timeoutMs)
+DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent, std::unique_ptr<Connection> connection)
+    : QObject(parent),
+      m_com(com),
+      m_address(portnames::address(com)),
+      m_connection(connection ? std::move(connection) : std::make_unique<Connection>(Session::Timing::tool(timeoutMs))),
+      m_session(m_connection->session()),
+      m_timeoutMs(timeoutMs)
 {
     // Resolved as the window's list resolves it: a link whose device has gone is not
     // replaced by the default table's device.
@@ -82,7 +83,8 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
                      .arg(m_timeoutMs / 1000.0));
     });
     connect(&m_session, &Session::lost, this, [this] {
-        fail(m_address && !m_network.lostReason().isEmpty() ? m_network.lostReason() : tr("the port went away"));
+        const auto *network = qobject_cast<const NetworkLine *>(m_connection->line());
+        fail(network && !network->lostReason().isEmpty() ? network->lostReason() : tr("the port went away"));
     });
 }
 
@@ -91,22 +93,18 @@ QString DeviceJob::portName() const
     return portnames::name(m_com);
 }
 
-void DeviceJob::setJournal(ExchangeJournal *journal)
-{
-    m_channel.setJournal(journal, portName());
-    m_network.setJournal(journal, portName());
-}
-
 bool DeviceJob::open()
 {
     if (m_address) {
-        if (!m_network.open(*m_address, m_connectTimeoutMs)) {
-            fail(tr("cannot connect: %1").arg(m_network.errorString()));
+        if (!m_connection->open(portName())) {
+            fail(tr("cannot connect: %1").arg(m_connection->refusal().system));
             return false;
         }
-        for (const QString &notice : m_network.takeNotices()) {
-            if (onProgress)
-                onProgress(notice);
+        if (auto *network = qobject_cast<NetworkLine *>(m_connection->line())) {
+            for (const QString &notice : network->takeNotices()) {
+                if (onProgress)
+                    onProgress(notice);
+            }
         }
         m_session.attach();
         return true;
@@ -115,9 +113,9 @@ bool DeviceJob::open()
         fail(m_missing.isEmpty() ? tr("no such port") : m_missing);
         return false;
     }
-    if (!m_channel.open(m_device, Conversation::kBaudRate)) {
+    if (!m_connection->open(m_device)) {
         // In the tool's language, whatever the window would say.
-        fail(tr("%1 cannot be opened: %2").arg(m_device, refusalToOpen(m_device, m_channel).in(language::current())));
+        fail(tr("%1 cannot be opened: %2").arg(m_device, m_connection->refusal().in(language::current())));
         return false;
     }
     m_session.attach();
@@ -126,9 +124,7 @@ bool DeviceJob::open()
 
 void DeviceJob::close()
 {
-    m_channel.close();
-    m_network.close();
-    m_session.end();
+    m_connection->close();
 }
 
 void DeviceJob::readSettings()

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "link/portmap.h"
-#include "link/serialchannel.h"
 #include "net/networkline.h"
-#include "protocol/session.h"
+#include "protocol/connection.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -21,13 +20,14 @@ class DeviceJob : public QObject
 public:
     static constexpr int kProgressMs = 250;
 
-    DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent = nullptr);
+    // connection: the line to talk over, made with the tool's timing for timeoutMs; none:
+    // the COM number's device.
+    DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent = nullptr,
+              std::unique_ptr<Connection> connection = {});
 
     int com() const { return m_com; }
     // "COM3", or the network address the number stands for.
     QString portName() const;
-    // How long connecting to a network port may take.
-    void setConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
 
     // Opens the port and reads the settings record; false when the port cannot be opened.
     bool open();
@@ -38,7 +38,7 @@ public:
     // while nothing is awaited or bytes are coming.
     qint64 silentMs() const { return m_waiting.isValid() ? m_waiting.elapsed() : -1; }
     // The job's exchange goes into the journal under the job's port name.
-    void setJournal(ExchangeJournal *journal);
+    void setJournal(ExchangeJournal *journal) { m_connection->setJournal(journal, portName()); }
 
     // Called with the whole received text and where the record starts in it.
     std::function<void(const QByteArray &text, int payloadPos)> onSettings;
@@ -62,12 +62,9 @@ private:
     // Resolved once, so that the job talks to one device even if its link changes.
     QString m_device;
     QString m_missing; // why there is no device, when a link names one that has gone
-    SerialChannel m_channel;
-    NetworkLine m_network;
-    std::optional<NetworkLine::Address> m_address;
-    SerialLine &m_line; // the channel, or the network line for an address
-    Session m_session;
-    int m_connectTimeoutMs = NetworkLine::kDefaultTimeoutMs;
+    std::optional<NetworkLine::Address> m_address; // what the number stands for, if an address
+    std::unique_ptr<Connection> m_connection;
+    Session &m_session;
     QElapsedTimer m_lastProgress;
     QElapsedTimer m_waiting; // since the command that is not answered yet was first sent
     int m_timeoutMs;

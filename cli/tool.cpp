@@ -1,5 +1,7 @@
 #include "cli/tool.h"
 
+#include "net/networkports.h"
+
 #include "book/book.h"
 #include "net/portnames.h"
 
@@ -8,6 +10,7 @@
 #include "config/configform.h"
 #include "link/exchangejournal.h"
 #include "link/portdiagnosis.h"
+#include "link/serialchannel.h"
 #include "translations/language.h"
 #include "records/records.h"
 #include "protocol/settingsreply.h"
@@ -59,6 +62,7 @@ Tool::Tool(PortMap map, Options options, QTextStream &out, QTextStream &err)
     : m_map(std::move(map)), m_options(std::move(options)), m_out(out), m_err(err),
       m_catalog(config::windowCatalog())
 {
+    net::registerNetworkPorts(m_options.connectTimeoutMs);
     m_waitTimer.setInterval(250);
     connect(&m_waitTimer, &QTimer::timeout, this, &Tool::showWaiting);
 }
@@ -149,7 +153,6 @@ void Tool::startJobs(const QList<int> &coms, const std::function<void(PortRun &)
         run->com = com;
         run->name = portnames::name(com);
         run->job = std::make_unique<DeviceJob>(com, m_map, m_options.timeoutMs);
-        run->job->setConnectTimeout(m_options.connectTimeoutMs);
         run->job->setJournal(m_journal.get());
         run->clock.start();
         PortRun *r = run.get();

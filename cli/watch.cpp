@@ -1,5 +1,6 @@
 #include "cli/watch.h"
 
+#include "net/networkports.h"
 #include "net/portnames.h"
 
 #include "config/catalog.h"
@@ -77,7 +78,7 @@ int runWatch(const PortMap &map, const WatchOptions &options, QTextStream &out, 
     lineOptions.count = options.count;
     lineOptions.timing.settleMs = options.settleMs;
     lineOptions.timing.timeoutMs = options.timeoutMs;
-    lineOptions.timing.connectTimeoutMs = options.connectTimeoutMs;
+    net::registerNetworkPorts(options.connectTimeoutMs);
     line::ProductionLine productionLine(map, recipe, lineOptions);
     QString why;
     if (!productionLine.prepare(&why)) {

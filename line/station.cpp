@@ -1,9 +1,7 @@
 #include "line/station.h"
 
-#include "config/configform.h"
-#include "link/exchangejournal.h"
-#include "link/portdiagnosis.h"
 #include "net/portnames.h"
+
 #include "protocol/commands.h"
 #include "protocol/replies.h"
 #include "protocol/settingsreply.h"
@@ -14,17 +12,20 @@
 
 namespace line {
 
-Station::Station(int com, StationHost &host, Timing timing, QObject *parent)
+Station::Station(int com, StationHost &host, Timing timing, QObject *parent, std::unique_ptr<Connection> connection)
     : QObject(parent),
       m_com(com),
+      m_address(portnames::address(com)),
       m_host(host),
       m_timing(timing),
-      m_address(portnames::address(com)),
-      m_line(m_address ? static_cast<SerialLine &>(m_network) : m_channel),
-      m_session(m_line, Session::Timing::station(timing.repeatMs, timing.timeoutMs))
+      m_connection(connection ? std::move(connection)
+                              : std::make_unique<Connection>(Session::Timing::station(timing.repeatMs, timing.timeoutMs))),
+      m_session(m_connection->session()),
+      m_settle(timing.settleMs, m_connection->clock())
 {
+    m_since.start();
     m_settle.setSingleShot(true);
-    connect(&m_settle, &QTimer::timeout, this, &Station::settled);
+    connect(&m_settle, &Period::timeout, this, &Station::settled);
     // Only a complete, well-formed record says a unit is there (a controller being
     // plugged in may deliver half a reply), and only such a one is read back; a unit
     // that is leaving may answer anything.
@@ -48,12 +49,6 @@ QString Station::portName() const
     return portnames::name(m_com);
 }
 
-void Station::setJournal(ExchangeJournal *journal)
-{
-    m_channel.setJournal(journal, portName());
-    m_network.setJournal(journal, portName());
-}
-
 bool Station::deviceThere() const
 {
     // An address is always worth another try; a device only while its file is there.
@@ -73,11 +68,11 @@ void Station::setDevice(const QString &device)
     if (device.isEmpty()) {
         m_device.clear();
         m_refusal.clear();
-        if (m_line.isOpen() || m_state != State::Absent)
+        if (m_connection->isOpen() || m_state != State::Absent)
             portLost();
         return;
     }
-    if (m_line.isOpen())
+    if (m_connection->isOpen())
         portLost();
     m_device = device;
     m_refusal.clear();
@@ -90,12 +85,9 @@ void Station::settled()
 {
     if (m_device.isEmpty())
         return;
-    const bool opened = m_address ? m_network.open(*m_address, m_timing.connectTimeoutMs)
-                                  : m_channel.open(m_device, SerialLine::kBaudRate);
-    if (!opened) {
+    if (!m_connection->open(m_device)) {
         // Someone else holds it, or it is not ready yet: try again a period later.
-        const QString why = m_address ? m_network.errorString()
-                                      : refusalToOpen(m_device, m_channel).in(language::Language::English);
+        const QString why = m_connection->refusal().in(language::Language::English);
         const bool news = why != m_refusal;
         m_refusal = why;
         m_state = State::Absent;
@@ -122,7 +114,7 @@ void Station::sent()
         m_host.stationChanged(*this);
     }
     // A new request: the first byte of its answer is timed anew.
-    m_firstByte.invalidate();
+    m_firstByteNs = -1;
     if (m_state != State::Leaving)
         return;
     m_silentProbes = answered ? 0 : m_silentProbes + 1;
@@ -138,8 +130,8 @@ void Station::heard()
 {
     // A unit's cycle starts with the first byte of the reply that shows it, which may
     // begin while the last unit is still thought to be leaving.
-    if ((m_state == State::Probing || m_state == State::Leaving) && !m_firstByte.isValid())
-        m_firstByte.start();
+    if ((m_state == State::Probing || m_state == State::Leaving) && m_firstByteNs < 0)
+        m_firstByteNs = nowNs();
 }
 
 void Station::recordTaken(const QByteArray &text, int payloadPos)
@@ -175,9 +167,7 @@ void Station::unitAnswered(const QByteArray &record)
     const std::optional<UnitRow> row = m_host.takeRow(&ordinal);
     if (!row)
         return; // no unit is taken now; it is asked again next period
-    m_unitClock = m_firstByte.isValid() ? m_firstByte : QElapsedTimer();
-    if (!m_unitClock.isValid())
-        m_unitClock.start();
+    m_unitStartNs = m_firstByteNs >= 0 ? m_firstByteNs : nowNs();
     m_ordinal = ordinal;
     m_row = *row;
     m_backup.clear();
@@ -206,7 +196,7 @@ void Station::unitAnswered(const QByteArray &record)
     const auto result = m_session.write(command::kWriteSettings + m_plan.record + command::kCarriageReturn,
                                         replyLength(Reply::SettingsWritten));
     // A port that went is reported through lost().
-    if (result != Conversation::SendResult::Sent && m_line.isOpen())
+    if (result != Conversation::SendResult::Sent && m_connection->isOpen())
         fail(Failure::NotSent);
 }
 
@@ -225,11 +215,10 @@ void Station::deadline()
 void Station::portLost()
 {
     m_settle.stop();
-    m_channel.close();
-    m_network.close();
-    m_session.end();
+    m_connection->close();
     if (m_state == State::Working) {
-        fail(Failure::PortGone, m_address ? m_network.lostReason() : QString(), true);
+        const auto *network = qobject_cast<const NetworkLine *>(m_connection->line());
+        fail(Failure::PortGone, network ? network->lostReason() : QString(), true);
         return;
     }
     m_last.reset();
@@ -240,14 +229,18 @@ void Station::portLost()
         m_settle.start(m_timing.settleMs);
 }
 
+qint64 Station::nowNs() const
+{
+    StepClock *clock = m_connection->clock();
+    return clock ? clock->now() * 1'000'000 : m_since.nsecsElapsed();
+}
+
 void Station::shutDown()
 {
     if (m_state == State::Working)
         fail(Failure::Stopped, {}, true);
     m_settle.stop();
-    m_channel.close();
-    m_network.close();
-    m_session.end();
+    m_connection->close();
     m_device.clear();
     m_state = State::Absent;
 }
@@ -289,7 +282,7 @@ void Station::finish(UnitResult result, bool portGone)
     result.device = m_device;
     result.ordinal = m_ordinal;
     result.row = m_row;
-    result.seconds = m_unitClock.isValid() ? m_unitClock.nsecsElapsed() / 1e9 : 0;
+    result.seconds = m_unitStartNs >= 0 ? (nowNs() - m_unitStartNs) / 1e9 : 0;
     result.backup = m_backup;
     result.changes = m_plan.changedControls();
     result.notes = m_plan.notes();
@@ -306,7 +299,7 @@ void Station::finish(UnitResult result, bool portGone)
     }
     m_host.unitFinished(*this, result);
     m_host.stationChanged(*this);
-    if (portGone && deviceThere() && !m_line.isOpen())
+    if (portGone && !m_device.isEmpty() && QFileInfo::exists(m_device) && !m_connection->isOpen())
         m_settle.start(m_timing.settleMs);
 }
 

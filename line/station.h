@@ -1,9 +1,9 @@
 #pragma once
 
 #include "line/recipe.h"
-#include "link/serialchannel.h"
 #include "net/networkline.h"
-#include "protocol/session.h"
+#include "protocol/connection.h"
+#include "protocol/period.h"
 #include "translations/language.h"
 
 #include <QDateTime>
@@ -92,10 +92,12 @@ public:
         int settleMs = 1000;
         int repeatMs = 2000;
         int timeoutMs = 10000;
-        int connectTimeoutMs = NetworkLine::kDefaultTimeoutMs; // a network port's connection
     };
 
-    Station(int com, StationHost &host, Timing timing, QObject *parent = nullptr);
+    // connection: the line to the port, made with the station's timing (its clock then
+    // times the station too); none: the COM number's device, on the event loop.
+    Station(int com, StationHost &host, Timing timing, QObject *parent = nullptr,
+            std::unique_ptr<Connection> connection = {});
 
     int com() const { return m_com; }
     // "COM3", or the network address the number stands for.
@@ -120,7 +122,7 @@ public:
     int ordinal() const { return m_ordinal; }
     const UnitRow &row() const { return m_row; }
 
-    void setJournal(ExchangeJournal *journal);
+    void setJournal(ExchangeJournal *journal) { m_connection->setJournal(journal, portName()); }
 
 public slots:
     // The COM number stands for this device now (empty: the port has gone).
@@ -143,26 +145,27 @@ private:
     void fail(Failure failure, const QString &detail = {}, bool portGone = false);
     void pass(const QByteArray &readBack);
     void finish(UnitResult result, bool portGone);
+    // Nanoseconds on the station's clock.
+    qint64 nowNs() const;
 
     int m_com;
+    std::optional<NetworkLine::Address> m_address; // what the number stands for, if an address
     StationHost &m_host;
     Timing m_timing;
-    SerialChannel m_channel;
-    NetworkLine m_network;
-    std::optional<NetworkLine::Address> m_address;
-    SerialLine &m_line; // the channel, or the network line for an address
-    Session m_session;
+    std::unique_ptr<Connection> m_connection;
+    Session &m_session;
     QString m_device;
     State m_state = State::Absent;
     QString m_refusal;
-    QTimer m_settle;
-    QElapsedTimer m_firstByte; // the current probe's answer began
+    Period m_settle;
+    QElapsedTimer m_since;     // the event loop's clock, when the connection has none
+    qint64 m_firstByteNs = -1; // the current probe's answer began; -1: not yet
     bool m_answeredSinceSend = false; // a whole reply came to the last request
     int m_silentProbes = 0;    // requests in a row that no whole reply followed, while a unit leaves
     int m_probesSent = 0;      // requests sent while probing, until the port is looked at
     bool m_looked = false;
     bool m_unitHeard = false;
-    QElapsedTimer m_unitClock;
+    qint64 m_unitStartNs = -1;
 
     // The unit under way.
     QString m_phase;

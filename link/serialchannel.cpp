@@ -4,7 +4,7 @@
 
 #include <QTimer>
 
-SerialChannel::SerialChannel(QObject *parent) : SerialLine(parent)
+SerialChannel::SerialChannel(QObject *parent) : PortLine(parent)
 {
     connect(&m_device, &SerialDevice::gone, this, [this] {
         if (m_open)

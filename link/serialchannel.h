@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/serialline.h"
+#include "link/portline.h"
 #include "link/serialdevice.h"
 
 class ExchangeJournal;
@@ -8,7 +8,7 @@ class ExchangeJournal;
 // The program's one serial link. Reads never wait; every write starts from a clean
 // line (both purges first), so a reply can only come from the command just sent.
 // The platform's serial API stays behind SerialDevice.
-class SerialChannel : public SerialLine
+class SerialChannel : public PortLine
 {
     Q_OBJECT
 
@@ -24,7 +24,9 @@ public:
     // open. A link is followed to its target, so the lock file is the one other
     // programs use; a device that has gone is not replaced by anything else.
     bool open(const QString &devicePath, int baud);
-    void close();
+    bool open(const QString &devicePath) override { return open(devicePath, kBaudRate); }
+    void close() override;
+    QString path() const override { return m_devicePath; }
 
     // Writes the whole text synchronously; returns the number of bytes the driver took.
     qint64 write(const QByteArray &bytes) override;
@@ -43,7 +45,7 @@ public:
 
     // Every command written and every chunk read from now on goes into the journal,
     // under the port's name. The journal must outlive the channel or be unset first.
-    void setJournal(ExchangeJournal *journal, const QString &port = {});
+    void setJournal(ExchangeJournal *journal, const QString &port = {}) override;
 
     // lost(): the port went away while open (adapter pulled, far end gone). The channel
     // has closed itself already.

@@ -59,8 +59,14 @@ std::optional<NetworkLine::Address> NetworkLine::parse(const QString &text, QStr
     return address;
 }
 
-NetworkLine::NetworkLine(QObject *parent) : SerialLine(parent)
+NetworkLine::NetworkLine(int timeoutMs, QObject *parent) : PortLine(parent), m_timeoutMs(timeoutMs)
 {
+}
+
+bool NetworkLine::open(const QString &port)
+{
+    const std::optional<Address> address = parse(port, &m_error);
+    return address && open(*address, m_timeoutMs);
 }
 
 NetworkLine::~NetworkLine()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/serialline.h"
+#include "link/portline.h"
 #include "net/telnetcodec.h"
 
 #include <QCoreApplication>
@@ -15,7 +15,7 @@ class QTcpSocket;
 // COM-PORT-OPTION, the line set to 9600 8N1 and checked) or "socket://HOST:PORT" (raw TCP,
 // the server's own settings). The same rules as the serial channel: reads never wait,
 // every write starts from a clean line.
-class NetworkLine : public SerialLine
+class NetworkLine : public PortLine
 {
     Q_OBJECT
 
@@ -36,13 +36,16 @@ public:
     // The address, or nothing with the reason when the text is not a valid one.
     static std::optional<Address> parse(const QString &text, QString *why = nullptr);
 
-    explicit NetworkLine(QObject *parent = nullptr);
+    explicit NetworkLine(int timeoutMs = kDefaultTimeoutMs, QObject *parent = nullptr);
     ~NetworkLine() override;
 
     // Connects and, for RFC 2217, negotiates; waits (running the event loop) at most
     // timeoutMs for both. False with errorString() naming the cause.
     bool open(const Address &address, int timeoutMs = kDefaultTimeoutMs);
-    void close();
+    // The address as written ("rfc2217://host:2217"), within the timeout given at making.
+    bool open(const QString &port) override;
+    void close() override;
+    QString path() const override { return m_address.text(); }
     QString errorString() const { return m_error; }
     // What the owner should tell once: the server's own settings stand (raw TCP).
     QStringList takeNotices();
@@ -56,7 +59,7 @@ public:
     qint64 read(char *buffer, qint64 capacity) override;
     qint64 bytesWaiting() const override { return m_data.size(); }
 
-    void setJournal(ExchangeJournal *journal, const QString &port = {});
+    void setJournal(ExchangeJournal *journal, const QString &port = {}) override;
 
 private:
     void onReadable();
@@ -64,6 +67,7 @@ private:
     void note(const QString &text);
     void take(const QByteArray &data);
 
+    int m_timeoutMs;
     QTcpSocket *m_socket = nullptr;
     Address m_address;
     TelnetCodec m_codec;

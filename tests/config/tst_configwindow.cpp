@@ -242,7 +242,7 @@ void TestConfigWindow::exchangeJournalFollowsTheLine()
 {
     auto form = newForm();
     PtyPeer peer(m_dir->filePath(QStringLiteral("ports")), 5);
-    QVERIFY(form->channel().open(peer.slavePath(), Conversation::kBaudRate));
+    QVERIFY(form->channel().open(peer.slavePath()));
     form->channel().write("READ_SET\r");
 
     QAction *open = nullptr;

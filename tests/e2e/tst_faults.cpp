@@ -231,7 +231,7 @@ void TestFaults::matrix()
         QCOMPARE(otherHeard, QList<QByteArray>());
         if (r.event == Event::ReplacedBehindLink) {
             QCOMPARE(successorHeard, (QList<QByteArray>{"READ_SET", "WRITE_SET_"}));
-            QCOMPARE(form.channel().devicePath(), QFileInfo(successor->slavePath()).canonicalFilePath());
+            QCOMPARE(form.channel().path(), QFileInfo(successor->slavePath()).canonicalFilePath());
         } else {
             QCOMPARE(successorHeard, QList<QByteArray>());
             QCOMPARE(desktop.boxes.last().detail,

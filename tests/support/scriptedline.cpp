@@ -1,5 +1,6 @@
 #include "tests/support/scriptedline.h"
 
+#include "link/exchangejournal.h"
 #include "sim/responder.h"
 
 #include <algorithm>
@@ -8,16 +9,44 @@ ScriptedLine::ScriptedLine(StepClock &clock, QByteArray record, Script script)
     : m_clock(clock), m_record(std::move(record)), m_script(std::move(script)), m_loss(m_script.loseAtMs, &clock)
 {
     m_loss.setSingleShot(true);
-    connect(&m_loss, &Period::timeout, this, [this] {
-        if (!m_open)
-            return;
-        m_open = false;
-        m_inFlight.clear();
-        m_arrived.clear();
-        emit lost();
-    });
+    connect(&m_loss, &Period::timeout, this, &ScriptedLine::loseNow);
     if (m_script.loseAtMs >= 0)
         m_loss.start();
+}
+
+void ScriptedLine::loseNow()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_inFlight.clear();
+    m_arrived.clear();
+    emit lost();
+}
+
+bool ScriptedLine::open(const QString &port)
+{
+    if (m_open && !m_path.isEmpty())
+        return false;
+    if (m_script.refuseOpen)
+        return false;
+    // What came while it was closed is gone; what the controller still sends comes.
+    arrive();
+    m_arrived.clear();
+    m_open = true;
+    m_path = port;
+    return true;
+}
+
+void ScriptedLine::close()
+{
+    m_open = false;
+}
+
+void ScriptedLine::setJournal(ExchangeJournal *journal, const QString &port)
+{
+    m_journal = journal;
+    m_journalPort = port;
 }
 
 void ScriptedLine::arrive() const
@@ -42,8 +71,11 @@ qint64 ScriptedLine::write(const QByteArray &bytes)
     if (line.endsWith('\r'))
         line.chop(1);
     m_commands.append(line);
-    if (index == m_script.shortWriteAt)
-        return bytes.size() - 1;
+    const qint64 taken = index == m_script.shortWriteAt ? bytes.size() - 1 : bytes.size();
+    if (m_journal)
+        m_journal->record(ExchangeJournal::Direction::Sent, m_journalPort, bytes, taken);
+    if (taken < bytes.size())
+        return taken;
 
     const sim::Response response = sim::respond(m_record, line);
     if (!response.answered || index < m_script.silentFor)
@@ -67,6 +99,8 @@ qint64 ScriptedLine::read(char *buffer, qint64 capacity)
     arrive();
     const qint64 n = std::min<qint64>(capacity, m_arrived.size());
     std::copy_n(m_arrived.constData(), n, buffer);
+    if (m_journal && n > 0)
+        m_journal->record(ExchangeJournal::Direction::Received, m_journalPort, m_arrived.left(n), n);
     m_arrived.remove(0, n);
     return n;
 }

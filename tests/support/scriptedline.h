@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/serialline.h"
+#include "link/portline.h"
 #include "protocol/period.h"
 
 #include <QByteArray>
@@ -9,8 +9,8 @@
 // A controller on an in-process line, in stepped time. It answers each command with the
 // simulator's responder, one reply after another as a queueing controller does, paced at
 // 9600 baud, with the faults of its script. Nothing waits: the clock is moved on by the
-// test.
-class ScriptedLine : public SerialLine
+// test. A connection opens it by any name, as it would a port, unless the script refuses.
+class ScriptedLine : public PortLine
 {
     Q_OBJECT
 
@@ -25,12 +25,21 @@ public:
         QByteArray garbageBefore; // sent just before each reply
         int shortWriteAt = -1;    // >= 0: this write (counted from 0) takes a byte less
         int loseAtMs = -1;        // >= 0: the line goes away at this moment
+        bool refuseOpen = false;  // an open fails, as for a port another program holds
     };
 
     // One byte of 8N1 at 9600 baud, in microseconds.
     static constexpr qint64 kUsPerByte = 1'000'000LL * 10 / 9600;
 
     ScriptedLine(StepClock &clock, QByteArray record, Script script);
+
+    bool open(const QString &port) override;
+    void close() override;
+    QString path() const override { return m_path; }
+    void setJournal(ExchangeJournal *journal, const QString &port) override;
+    void setScript(const Script &script) { m_script = script; }
+    // The line goes away now, as a pulled cable does.
+    void loseNow();
 
     bool isOpen() const override { return m_open; }
     qint64 write(const QByteArray &bytes) override;
@@ -56,6 +65,9 @@ private:
     Script m_script;
     Period m_loss;
     bool m_open = true;
+    QString m_path;
+    ExchangeJournal *m_journal = nullptr;
+    QString m_journalPort;
     QList<QByteArray> m_commands;
     mutable QList<Byte> m_inFlight; // in order of arrival
     mutable QByteArray m_arrived;

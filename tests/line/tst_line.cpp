@@ -3,9 +3,12 @@
 #include "book/book.h"
 #include "line/productionline.h"
 #include "line/recipe.h"
+#include "line/station.h"
 #include "line/unitqueue.h"
 #include "sim/bench.h"
 #include "sim/simulator.h"
+#include "tests/support/scriptedline.h"
+#include "tests/support/startrecord.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -39,9 +42,104 @@ struct BenchScript
     int repeatMs = 200; // the line's repeat period, taken from the first bench
 };
 
+// What happens at a station's port, at a moment or as the station enters a state.
+struct Cue
+{
+    enum Action {
+        Plug,   // the port appears
+        Unplug, // the port goes
+        Leave,  // the unit goes off the cable: nothing answers
+        Arrive, // a fresh unit comes on and answers
+        Pull,   // the adapter goes in the middle of what is under way
+        Free,   // the program that held the port lets it go
+        Stop,   // the line is stopped
+    };
+    qint64 atMs = -1;    // >= 0: at this moment
+    QString entering;    // or as the station's trace reaches this
+    Action action = Plug;
+};
+
+QString stateName(line::Station::State state)
+{
+    using S = line::Station::State;
+    switch (state) {
+    case S::Absent: return QStringLiteral("absent");
+    case S::Settling: return QStringLiteral("settling");
+    case S::Probing: return QStringLiteral("probing");
+    case S::Working: return QStringLiteral("working");
+    case S::Leaving: return QStringLiteral("leaving");
+    }
+    return {};
+}
+
+QString failureName(line::Failure failure)
+{
+    static const char *const names[] = {"None", "BackupNotSaved", "RecordMalformed", "NotSent", "NoAnswerToWrite",
+                                        "MalformedAnswers", "NoAnswerToRead", "PortGone", "Stopped", "ReadBackDiffers"};
+    return QString::fromLatin1(names[int(failure)]);
+}
+
+// The line's side of one station: rows for every unit, backups into a folder (or
+// refused), and what the station went through.
+class OneStation : public line::StationHost
+{
+public:
+    line::Recipe recipeHeld;
+    QString backupsDir;
+    bool refuseBackups = false;
+    int ordinals = 0;
+    QStringList trace;       // states as the station entered them; "working:<phase>"
+    QStringList refusals;    // the station's reasons while it could not open the port
+    QList<line::UnitResult> results;
+    QList<QByteArray> heldAtRow;    // what the unit held when it was given its row
+    QList<QByteArray> heldAtResult; // ... and when its result came
+    std::function<void(const QString &)> onTrace;
+    std::function<QByteArray()> held;
+
+    std::optional<line::UnitRow> takeRow(int *ordinal) override
+    {
+        *ordinal = ++ordinals;
+        heldAtRow << held();
+        return line::UnitRow{};
+    }
+    QString saveBackup(const line::Station &, const QByteArray &text, QString *why) override
+    {
+        if (refuseBackups) {
+            *why = QStringLiteral("no room");
+            return {};
+        }
+        const QString path = QStringLiteral("%1/unit%2.cfg").arg(backupsDir).arg(ordinals);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            return *why = file.errorString(), QString();
+        return path;
+    }
+    const line::Recipe &recipe() const override { return recipeHeld; }
+    void unitFinished(line::Station &, const line::UnitResult &result) override
+    {
+        results << result;
+        heldAtResult << held();
+    }
+    void stationChanged(line::Station &station) override
+    {
+        QString now = stateName(station.state());
+        if (station.state() == line::Station::State::Working)
+            now += ':' + station.phase();
+        if (!station.refusal().isEmpty() && !refusals.contains(station.refusal()))
+            refusals << station.refusal();
+        if (!trace.isEmpty() && trace.last() == now)
+            return;
+        trace << now;
+        if (onTrace)
+            onTrace(now);
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(QList<BenchScript>)
+Q_DECLARE_METATYPE(QList<Cue>)
+Q_DECLARE_METATYPE(ScriptedLine::Script)
 
 class TestLine : public QObject
 {
@@ -55,6 +153,8 @@ private slots:
     void queueHandsRowsOutInOrder();
     void benches_data();
     void benches();
+    void stationCycle_data();
+    void stationCycle();
     void logFolderMissingStopsBeforeStarting();
     void summarySaysARateOnlyFromEnoughControllers_data();
     void summarySaysARateOnlyFromEnoughControllers();
@@ -444,6 +544,199 @@ void TestLine::benches()
             found = found
                     || QCryptographicHash::hash(rig.unitRecord(unit), QCryptographicHash::Sha256).toHex() == r.sha256;
         QVERIFY2(found, qPrintable(r.sha256));
+    }
+}
+
+void TestLine::stationCycle_data()
+{
+    using Script = ScriptedLine::Script;
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<QList<Cue>>("cues");
+    QTest::addColumn<bool>("refuseBackups");
+    QTest::addColumn<qint64>("runMs");
+    QTest::addColumn<QStringList>("trace");
+    QTest::addColumn<QStringList>("results"); // "pass", or "fail/<phase> <failure>"
+    QTest::addColumn<int>("writes");          // WRITE_SET_ the port carried
+
+    const Cue plug {0, {}, Cue::Plug};
+    const QStringList oneUnit {"settling", "probing", "working:backup", "working:write", "working:verify", "leaving"};
+    QTest::newRow("a unit answers: backup, write, read back; it stays until it leaves")
+        << Script {} << QList<Cue> {plug} << false << qint64(30000) << oneUnit << QStringList {"pass"} << 1;
+    QTest::newRow("a unit leaves after two silent periods; the next is written")
+        << Script {} << QList<Cue> {plug, {15000, {}, Cue::Leave}, {25000, {}, Cue::Arrive}} << false << qint64(45000)
+        << oneUnit + QStringList {"probing"} + oneUnit.mid(2) << QStringList {"pass", "pass"} << 2;
+    QTest::newRow("a silent port is probed every period and never worked")
+        << Script {.silent = true} << QList<Cue> {plug} << false << qint64(11000)
+        << QStringList {"settling", "probing"} << QStringList {} << 0;
+    QTest::newRow("a port another program holds: tried each period, taken once let go")
+        << Script {.refuseOpen = true} << QList<Cue> {plug, {7000, {}, Cue::Free}} << false << qint64(30000)
+        << QStringList {"settling", "absent"} + oneUnit.mid(1) << QStringList {"pass"} << 1;
+    QTest::newRow("a unit off its cable at the write fails within the limit; the next is written")
+        << Script {} << QList<Cue> {plug, {-1, "working:write", Cue::Leave}, {40000, {}, Cue::Arrive}} << false
+        << qint64(60000) << oneUnit.mid(0, 4) + QStringList {"leaving", "probing"} + oneUnit.mid(2)
+        << QStringList {"fail/write NoAnswerToWrite", "pass"} << 2;
+    QTest::newRow("the adapter pulled at the write: port gone, then the unit is written")
+        << Script {} << QList<Cue> {plug, {-1, "working:write", Cue::Pull}} << false << qint64(30000)
+        << oneUnit.mid(0, 4) + QStringList {"absent"} + oneUnit.mid(1)
+        << QStringList {"fail/write PortGone", "pass"} << 2;
+    QTest::newRow("a unit that stores another byte fails at verify")
+        << Script {.corruptOffset = 20} << QList<Cue> {plug} << false << qint64(30000) << oneUnit
+        << QStringList {"fail/verify ReadBackDiffers"} << 1;
+    QTest::newRow("a first answer cut short is no unit: asked again, then written")
+        << Script {.truncateTo = 300, .truncatedReplies = 1} << QList<Cue> {plug} << false << qint64(30000)
+        << oneUnit << QStringList {"pass"} << 1;
+    QTest::newRow("a backup that cannot be saved: nothing is written")
+        << Script {} << QList<Cue> {plug} << true << qint64(30000) << oneUnit.mid(0, 3) + QStringList {"leaving"}
+        << QStringList {"fail/backup BackupNotSaved"} << 0;
+    QTest::newRow("the port goes while probing and comes back")
+        << Script {.silent = true} << QList<Cue> {plug, {5000, {}, Cue::Unplug}, {8000, {}, Cue::Plug}} << false
+        << qint64(12000) << QStringList {"settling", "probing", "absent", "settling", "probing"} << QStringList {}
+        << 0;
+    QTest::newRow("stopped while reading back")
+        << Script {} << QList<Cue> {plug, {-1, "working:verify", Cue::Stop}} << false << qint64(30000)
+        << oneUnit.mid(0, 5) + QStringList {"absent"} << QStringList {"fail/verify Stopped"} << 1;
+}
+
+void TestLine::stationCycle()
+{
+    QFETCH(ScriptedLine::Script, script);
+    QFETCH(QList<Cue>, cues);
+    QFETCH(bool, refuseBackups);
+    QFETCH(qint64, runMs);
+    QFETCH(QStringList, trace);
+    QFETCH(QStringList, results);
+    QFETCH(int, writes);
+
+    const bool heldAtFirst = script.refuseOpen;
+    QTemporaryDir dir;
+    OneStation host;
+    host.backupsDir = dir.path();
+    host.refuseBackups = refuseBackups;
+    QVERIFY(!host.recipeHeld.load(writeFile(dir, "t.cfg", "# tavrix-configuration 1\nEdit34 = internet\n"), {}));
+    // The device's name stands for a port that is still there after a loss.
+    const QString device = writeFile(dir, "ttyUSB0", {});
+
+    StepClock clock;
+    ScriptedLine *line = nullptr;
+    OpenRefusal held;
+    held.state = PortStatus::State::Busy;
+    held.cause = OpenRefusal::Cause::Busy;
+    held.pid = 4242;
+    const Connection::LineKind scripted {
+        [&] {
+            auto made = std::make_unique<ScriptedLine>(clock, expected::startRecord(), script);
+            line = made.get();
+            return made;
+        },
+        [&](const QString &, const PortLine &) { return held; }};
+    const line::Station::Timing timing {1000, 2000, 10000};
+    line::Station station(7, host, timing, nullptr,
+                          std::make_unique<Connection>(
+                              scripted, Session::Timing::station(timing.repeatMs, timing.timeoutMs), &clock));
+    host.held = [&] { return line->record(); };
+
+    Period cueing(0, &clock);
+    cueing.setSingleShot(true);
+    QList<Cue::Action> due;
+    auto act = [&](Cue::Action action) {
+        ScriptedLine::Script now = line ? line->script() : script;
+        switch (action) {
+        case Cue::Plug: station.setDevice(device); return;
+        case Cue::Unplug: station.setDevice({}); return;
+        case Cue::Leave: now.silent = true; break;
+        case Cue::Arrive:
+            now.silent = false;
+            line->setRecord(expected::startRecord());
+            break;
+        case Cue::Free: now.refuseOpen = false; break;
+        case Cue::Pull: line->loseIn(1); return;
+        case Cue::Stop: station.shutDown(); return;
+        }
+        if (line)
+            line->setScript(now);
+        script = now;
+    };
+    // A unit that leaves does so at once; anything else follows what the station is doing.
+    connect(&cueing, &Period::timeout, this, [&] {
+        for (Cue::Action a : std::exchange(due, {}))
+            act(a);
+    });
+    // Each cue plays once: the next unit goes through the same states undisturbed.
+    QList<bool> played(cues.size(), false);
+    host.onTrace = [&](const QString &entered) {
+        for (qsizetype i = 0; i < cues.size(); ++i) {
+            const Cue &c = cues.at(i);
+            if (c.entering != entered || std::exchange(played[i], true))
+                continue;
+            if (c.action == Cue::Leave) {
+                act(c.action);
+            } else {
+                due << c.action;
+                cueing.start(1);
+            }
+        }
+    };
+    std::vector<std::unique_ptr<Period>> timed;
+    for (const Cue &c : std::as_const(cues)) {
+        if (c.atMs < 0)
+            continue;
+        auto *p = timed.emplace_back(std::make_unique<Period>(int(c.atMs), &clock)).get();
+        p->setSingleShot(true);
+        connect(p, &Period::timeout, this, [&act, action = c.action] { act(action); });
+        if (c.atMs == 0)
+            act(c.action);
+        else
+            p->start();
+    }
+    clock.advance(runMs);
+
+    QVERIFY2(host.trace == trace, qPrintable(host.trace.join(' ')));
+    QStringList got;
+    for (const line::UnitResult &r : std::as_const(host.results))
+        got << (r.pass ? QStringLiteral("pass") : QStringLiteral("fail/%1 %2").arg(r.phase, failureName(r.failure)));
+    QCOMPARE(got, results);
+    QVERIFY(line);
+    QCOMPARE(int(std::count_if(line->commands().cbegin(), line->commands().cend(),
+                               [](const QByteArray &c) { return c.startsWith("WRITE_SET_"); })),
+             writes);
+    for (int i = 0; i < host.results.size(); ++i) {
+        const line::UnitResult &r = host.results.at(i);
+        QCOMPARE(r.com, 7);
+        QCOMPARE(r.device, station.device().isEmpty() ? r.device : device);
+        QCOMPARE(r.ordinal, i + 1);
+        if (r.failure == line::Failure::BackupNotSaved) {
+            QVERIFY(r.backup.isEmpty());
+            QCOMPARE(r.detail, QStringLiteral("no room"));
+        } else {
+            QVERIFY(QFile::exists(r.backup));
+            // A unit whose write went out before its adapter did may hold it already.
+            QCOMPARE(r.changes.contains(QStringLiteral("Edit34")), !host.heldAtRow.at(i).contains("internet"));
+        }
+        if (r.pass) {
+            // The hash of what the unit holds now, and a cycle timed from the answer that
+            // showed it: no shorter than a record written and one read back at 9600 baud,
+            // no longer than the time limit.
+            QCOMPARE(r.sha256, QString::fromLatin1(QCryptographicHash::hash(host.heldAtResult.at(i),
+                                                                              QCryptographicHash::Sha256).toHex()));
+            QVERIFY(host.heldAtResult.at(i).contains("internet"));
+            const double onTheLine = 2.0 * expected::startRecord().size() * ScriptedLine::kUsPerByte / 1e6;
+            QVERIFY2(r.seconds >= onTheLine && r.seconds <= timing.timeoutMs / 1000.0, qPrintable(QString::number(r.seconds)));
+        }
+        if (r.failure == line::Failure::ReadBackDiffers) {
+            QCOMPARE(r.differing, 1);
+            QCOMPARE(r.firstAt, 20);
+        }
+        if (!r.pass && r.failure != line::Failure::ReadBackDiffers)
+            QCOMPARE(r.limitSeconds, timing.timeoutMs / 1000.0);
+    }
+    // A held port says why, and is tried again every period until it is let go.
+    QCOMPARE(host.refusals, heldAtFirst ? QStringList {held.in(language::Language::English)} : QStringList {});
+    // A port that never answers is asked every period from the moment it settled.
+    if (results.isEmpty() && trace.endsWith(QStringLiteral("probing")) && !trace.contains("absent"))
+        QCOMPARE(line->count("READ_SET"), int(1 + (runMs - timing.settleMs) / timing.repeatMs));
+    if (!results.isEmpty() && station.state() == line::Station::State::Leaving) {
+        QVERIFY(station.last().has_value());
+        QCOMPARE(station.last()->pass, results.last() == QLatin1String("pass"));
     }
 }
 

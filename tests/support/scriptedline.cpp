@@ -77,12 +77,22 @@ qint64 ScriptedLine::write(const QByteArray &bytes)
     if (taken < bytes.size())
         return taken;
 
+    if (m_script.silent)
+        return bytes.size();
     const sim::Response response = sim::respond(m_record, line);
+    if (response.recordChanged && m_script.corruptOffset >= 0 && m_script.corruptOffset < m_record.size()) {
+        // A digit goes to the next one ('9' to '0'), anything else to '0'.
+        char &byte = m_record[m_script.corruptOffset];
+        byte = (byte >= '0' && byte <= '8') ? char(byte + 1) : '0';
+    }
     if (!response.answered || index < m_script.silentFor)
         return bytes.size();
     QByteArray reply = m_script.garbageBefore + response.reply;
-    if (m_script.truncateTo >= 0)
+    if (m_script.truncateTo >= 0 && m_script.truncatedReplies != 0) {
         reply.truncate(m_script.truncateTo);
+        if (m_script.truncatedReplies > 0)
+            --m_script.truncatedReplies;
+    }
     qint64 atUs = std::max(m_clock.now() * 1000 + qint64(m_script.latencyMs) * 1000, m_lineFreeUs);
     for (int i = 0; i < reply.size(); ++i) {
         if (m_script.chunkBytes > 0 && i > 0 && i % m_script.chunkBytes == 0)

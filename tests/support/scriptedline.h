@@ -22,10 +22,13 @@ public:
         int chunkPauseMs = 0;     // ... with this pause between them
         int silentFor = 0;        // the first N commands are not answered
         int truncateTo = -1;      // >= 0: every reply is cut to this many bytes
-        QByteArray garbageBefore; // sent just before each reply
+        QByteArray garbageBefore {}; // sent just before each reply
         int shortWriteAt = -1;    // >= 0: this write (counted from 0) takes a byte less
         int loseAtMs = -1;        // >= 0: the line goes away at this moment
         bool refuseOpen = false;  // an open fails, as for a port another program holds
+        int truncatedReplies = -1; // how many replies truncateTo cuts; -1: every one
+        int corruptOffset = -1;   // >= 0: a write stores another byte here
+        bool silent = false;      // nothing is answered (a unit off its cable)
     };
 
     // One byte of 8N1 at 9600 baud, in microseconds.
@@ -38,8 +41,12 @@ public:
     QString path() const override { return m_path; }
     void setJournal(ExchangeJournal *journal, const QString &port) override;
     void setScript(const Script &script) { m_script = script; }
-    // The line goes away now, as a pulled cable does.
+    const Script &script() const { return m_script; }
+    // Another controller on the same cable.
+    void setRecord(const QByteArray &record) { m_record = record; }
+    // The line goes away now, or ms from now, as a pulled adapter does.
     void loseNow();
+    void loseIn(int ms) { m_loss.start(ms); }
 
     bool isOpen() const override { return m_open; }
     qint64 write(const QByteArray &bytes) override;

@@ -253,7 +253,7 @@ void TForm1::connectPort()
     const int com = known ? m_portTable.at(index) : 0;
     const QString found = known ? m_portDevices.at(index) : QString();
     const QString device = known ? m_portMap.deviceNow(com, !m_portLinks.at(index).isEmpty(), found) : QString();
-    if (device.isEmpty() || !m_connection->open(device)) {
+    if (!m_connection->open(device)) {
         QString detail;
         if (known) {
             QString reason;

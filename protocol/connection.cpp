@@ -74,7 +74,8 @@ bool Connection::open(const QString &port)
         m_line->setJournal(m_journal, m_journalName);
         connect(m_line.get(), &SerialLine::lost, this, &SerialLine::lost);
     }
-    if (m_line->open(port))
+    // No name opens nothing; its kind says why (a device that has gone).
+    if (!port.isEmpty() && m_line->open(port))
         return true;
     m_refusal = kind.refusal(port, *m_line);
     return false;

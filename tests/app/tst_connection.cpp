@@ -1,5 +1,6 @@
 #include "app/configuratorwindow.h"
 #include "app/tform1.h"
+#include "link/serialchannel.h"
 #include "ui/widgetcontrols.h"
 #include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"
@@ -40,6 +41,15 @@ struct Bench
     {
         button("OpenClose")->click();
         return form->channel().isOpen();
+    }
+
+    // "READ_SET" as the journal has it: written at once, whether or not it has arrived.
+    int sentRequests() const
+    {
+        int n = 0;
+        for (const ExchangeJournal::Entry &e : form->journal().entries())
+            n += e.direction == ExchangeJournal::Direction::Sent && e.bytes == "READ_SET\r";
+        return n;
     }
 
     QComboBox *ports() { return form->control<QComboBox>("ComboBox1"); }
@@ -118,9 +128,14 @@ void TestConnection::connectSendsReadRequestAndSwitchesTheBar()
 
 void TestConnection::readRequestRepeatsUntilAnswered()
 {
-    Bench b;
+    StepClock clock;
+    Bench b({1}, {}, &clock);
     QVERIFY(b.connect());
-    QTRY_COMPARE_WITH_TIMEOUT(b.peer().received(), QByteArray("READ_SET\rREAD_SET\r"), 4000);
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\r"));
+    clock.advance(1999);
+    QCOMPARE(b.sentRequests(), 1);
+    clock.advance(1);
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\rREAD_SET\r"));
     QCOMPARE(b.status()->text(), kNotConnected);
     QVERIFY(!b.button("ButtWrite")->isEnabled());
     QVERIFY(b.desktop.boxes.isEmpty());
@@ -317,7 +332,8 @@ void TestConnection::acknowledgementsAreReported()
 
 void TestConnection::settingsReplyStopsRepeatAndEnablesButtons()
 {
-    Bench b;
+    StepClock clock;
+    Bench b({1}, {}, &clock);
     QVERIFY(b.connect());
     bool stateWhenShown = false;
     b.desktop.whileOpen = [&](const RecordingDesktop::Box &) {
@@ -325,12 +341,14 @@ void TestConnection::settingsReplyStopsRepeatAndEnablesButtons()
             && b.button("Button11")->isEnabled() && b.status()->text() == kConnected;
     };
     b.peer().send("READ_SET_" + QByteArray(600, '0') + "\r");
-    QTRY_COMPARE(b.desktop.texts(), QStringList{"Чтение НАСТРОЕК прошло успешно"});
+    QTRY_COMPARE(b.form->channel().bytesWaiting(), qint64(610));
+    clock.advance(1000); // the poll takes it
+    QCOMPARE(b.desktop.texts(), QStringList{"Чтение НАСТРОЕК прошло успешно"});
     QVERIFY(stateWhenShown);
     // The repeat does not resume.
-    const int requests = b.peer().received().count("READ_SET\r");
-    QTest::qWait(2500);
-    QCOMPARE(b.peer().received().count("READ_SET\r"), requests);
+    const int requests = b.sentRequests();
+    clock.advance(2500);
+    QCOMPARE(b.sentRequests(), requests);
 }
 
 void TestConnection::replyInSeveralChunksIsHandledOnce()
@@ -389,32 +407,44 @@ void TestConnection::repeatWaitsWhileAReplyArrives()
 
 void TestConnection::redundantSettingsAnswerIsNotApplied()
 {
-    Bench b;
+    StepClock clock;
+    Bench b({1}, {}, &clock);
     QVERIFY(b.connect());
-    b.form->Timer2Timer(); // a silent line: the request goes out again, twice
+    // A silent line: the request goes out again, twice (each write purges what the
+    // driver has not sent yet, so each is let through first).
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\r"));
+    b.form->Timer2Timer();
+    QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\rREAD_SET\r"));
     b.form->Timer2Timer();
     QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\rREAD_SET\rREAD_SET\r"));
     const QByteArray reply = "READ_SET_" + QByteArray(600, '0') + "\r";
-    b.peer().send(reply);
-    QTRY_COMPARE(b.desktop.boxes.size(), 1);
+    // What has come is taken by the next poll.
+    auto arrive = [&](const QByteArray &text) {
+        b.peer().send(text);
+        const bool came = QTest::qWaitFor([&] { return b.form->channel().bytesWaiting() == text.size(); });
+        clock.advance(1000);
+        return came;
+    };
+    QVERIFY(arrive(reply));
+    QCOMPARE(b.desktop.boxes.size(), 1);
     // The controller answers a repeat too: the user's edit stays, and no second box.
     b.form->controls().setText("Edit31", "2468");
-    b.peer().send(reply);
-    QTRY_VERIFY(b.form->channel().bytesWaiting() == 0 && b.form->replies().pending().isEmpty());
-    QTest::qWait(1100);
+    QVERIFY(arrive(reply));
+    QVERIFY(b.form->channel().bytesWaiting() == 0 && b.form->replies().pending().isEmpty());
+    clock.advance(1100);
     QCOMPARE(b.desktop.boxes.size(), 1);
     QCOMPARE(b.form->controls().text("Edit31"), QStringLiteral("2468"));
     // A record that is not a copy of the one shown is never passed over, even while a
     // copy is still due (a controller that answered only once never sends it).
     QByteArray changed = reply;
     changed.replace(9 + 26, 4, "1357");
-    b.peer().send(changed);
-    QTRY_COMPARE(b.desktop.boxes.size(), 2);
+    QVERIFY(arrive(changed));
+    QCOMPARE(b.desktop.boxes.size(), 2);
     QCOMPARE(b.form->controls().text("Edit31"), QStringLiteral("1357"));
     // Asked for again, the answer is applied.
     b.button("Button11")->click();
-    b.peer().send(reply);
-    QTRY_COMPARE(b.desktop.boxes.size(), 3);
+    QVERIFY(arrive(reply));
+    QCOMPARE(b.desktop.boxes.size(), 3);
     QCOMPARE(b.form->controls().text("Edit31"), QStringLiteral("0000"));
 }
 
@@ -505,7 +535,8 @@ void TestConnection::tickUnderAnOpenMessageBoxDoesNotLoseTheReply()
 
 void TestConnection::vanishedPortDisconnectsWithOneMessage()
 {
-    Bench b;
+    StepClock clock;
+    Bench b({1}, {}, &clock);
     QVERIFY(b.connect());
     QTRY_COMPARE(b.peer().received(), QByteArray("READ_SET\r"));
     b.peer().hangUp();
@@ -519,8 +550,9 @@ void TestConnection::vanishedPortDisconnectsWithOneMessage()
     for (const char *name : kDeviceButtons)
         QVERIFY(!b.button(name)->isEnabled());
     // The repeat no longer runs, so nothing stacks up.
-    QTest::qWait(2500);
+    clock.advance(2500);
     QCOMPARE(b.desktop.boxes.size(), 1);
+    QCOMPARE(b.sentRequests(), 1);
 }
 
 

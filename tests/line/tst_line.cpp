@@ -583,7 +583,7 @@ void TestLine::stationCycle_data()
         << Script {.corruptOffset = 20} << QList<Cue> {plug} << false << qint64(30000) << oneUnit
         << QStringList {"fail/verify ReadBackDiffers"} << 1;
     QTest::newRow("a first answer cut short is no unit: asked again, then written")
-        << Script {.truncateTo = 300, .truncatedReplies = 1} << QList<Cue> {plug} << false << qint64(30000)
+        << Script {.truncateTo = 300, .faultyReplies = 1} << QList<Cue> {plug} << false << qint64(30000)
         << oneUnit << QStringList {"pass"} << 1;
     QTest::newRow("a backup that cannot be saved: nothing is written")
         << Script {} << QList<Cue> {plug} << true << qint64(30000) << oneUnit.mid(0, 3) + QStringList {"leaving"}

@@ -21,6 +21,8 @@ void ScriptedLine::loseNow()
     m_open = false;
     m_inFlight.clear();
     m_arrived.clear();
+    m_replyEndsUs.clear();
+    m_lineFreeUs = m_clock.now() * 1000;
     emit lost();
 }
 
@@ -71,6 +73,7 @@ qint64 ScriptedLine::write(const QByteArray &bytes)
     if (line.endsWith('\r'))
         line.chop(1);
     m_commands.append(line);
+    m_commandTimes.append(m_clock.now());
     const qint64 taken = index == m_script.shortWriteAt ? bytes.size() - 1 : bytes.size();
     if (m_journal)
         m_journal->record(ExchangeJournal::Direction::Sent, m_journalPort, bytes, taken);
@@ -87,21 +90,31 @@ qint64 ScriptedLine::write(const QByteArray &bytes)
     }
     if (!response.answered || index < m_script.silentFor)
         return bytes.size();
-    QByteArray reply = m_script.garbageBefore + response.reply;
-    if (m_script.truncateTo >= 0 && m_script.truncatedReplies != 0) {
-        reply.truncate(m_script.truncateTo);
-        if (m_script.truncatedReplies > 0)
-            --m_script.truncatedReplies;
-    }
-    qint64 atUs = std::max(m_clock.now() * 1000 + qint64(m_script.latencyMs) * 1000, m_lineFreeUs);
+    const bool faulty = m_script.faultyReplies != 0;
+    if (m_script.faultyReplies > 0)
+        --m_script.faultyReplies;
+    const Script clean;
+    const Script &f = faulty ? m_script : clean;
+    QByteArray reply = response.reply;
+    if (f.truncateTo >= 0)
+        reply.truncate(f.truncateTo);
+    reply = f.garbageBefore + reply + f.garbageAfter;
+    qint64 atUs = std::max(m_clock.now() * 1000 + qint64(f.latencyMs) * 1000, m_lineFreeUs);
     for (int i = 0; i < reply.size(); ++i) {
-        if (m_script.chunkBytes > 0 && i > 0 && i % m_script.chunkBytes == 0)
-            atUs += qint64(m_script.chunkPauseMs) * 1000;
+        if (f.chunkBytes > 0 && i > 0 && i % f.chunkBytes == 0)
+            atUs += qint64(f.chunkPauseMs) * 1000;
         atUs += kUsPerByte;
         m_inFlight.append({atUs, reply.at(i)});
     }
     m_lineFreeUs = atUs;
+    m_replyEndsUs.append(atUs);
     return bytes.size();
+}
+
+int ScriptedLine::owedReplies() const
+{
+    const qint64 nowUs = m_clock.now() * 1000;
+    return int(std::count_if(m_replyEndsUs.cbegin(), m_replyEndsUs.cend(), [nowUs](qint64 end) { return end > nowUs; }));
 }
 
 qint64 ScriptedLine::read(char *buffer, qint64 capacity)

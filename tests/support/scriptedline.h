@@ -26,7 +26,9 @@ public:
         int shortWriteAt = -1;    // >= 0: this write (counted from 0) takes a byte less
         int loseAtMs = -1;        // >= 0: the line goes away at this moment
         bool refuseOpen = false;  // an open fails, as for a port another program holds
-        int truncatedReplies = -1; // how many replies truncateTo cuts; -1: every one
+        int faultyReplies = -1;   // how many replies the latency, chunks, cut and noise
+                                  // touch; -1: every one (the rest come at once, whole)
+        QByteArray garbageAfter {}; // sent just after each reply
         int corruptOffset = -1;   // >= 0: a write stores another byte here
         bool silent = false;      // nothing is answered (a unit off its cable)
     };
@@ -53,8 +55,13 @@ public:
     qint64 read(char *buffer, qint64 capacity) override;
     qint64 bytesWaiting() const override;
 
-    // Every command written, without its CR.
+    // Every command written, without its CR, and when.
     const QList<QByteArray> &commands() const { return m_commands; }
+    const QList<qint64> &commandTimes() const { return m_commandTimes; }
+    // When the last byte of the last reply arrives (or arrived).
+    qint64 lastByteAtMs() const { return (m_lineFreeUs + 999) / 1000; }
+    // Replies whose last byte has not arrived yet.
+    int owedReplies() const;
     int count(const QByteArray &command) const { return int(m_commands.count(command)); }
     const QByteArray &record() const { return m_record; }
 
@@ -76,6 +83,8 @@ private:
     ExchangeJournal *m_journal = nullptr;
     QString m_journalPort;
     QList<QByteArray> m_commands;
+    QList<qint64> m_commandTimes;
+    QList<qint64> m_replyEndsUs;
     mutable QList<Byte> m_inFlight; // in order of arrival
     mutable QByteArray m_arrived;
     qint64 m_lineFreeUs = 0; // when the controller's last queued reply has gone out

@@ -6,6 +6,7 @@
 #include "app/tform1.h"
 #include "commandline/commandline.h"
 #include "link/portdiagnosis.h"
+#include "link/serialchannel.h"
 #include "ui/focusedwheel.h"
 #include "ui/windowfont.h"
 

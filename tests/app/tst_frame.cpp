@@ -1,5 +1,6 @@
 #include "app/banner.h"
 #include "app/tform1.h"
+#include "link/serialchannel.h"
 #include "tests/desktop/programrun.h"
 #include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"

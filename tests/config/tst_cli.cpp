@@ -4,6 +4,7 @@
 
 #include "app/configurationmenu.h"
 #include "app/tform1.h"
+#include "cli/devicejob.h"
 #include "config/configform.h"
 #include "records/blocks.h"
 #include "records/records.h"
@@ -11,6 +12,8 @@
 #include "protocol/settingsreply.h"
 #include "sim/simulator.h"
 #include "tests/support/recordingdesktop.h"
+#include "tests/support/scriptedline.h"
+#include "tests/support/startrecord.h"
 #include "ui/widgetcontrols.h"
 
 #include <QComboBox>
@@ -36,6 +39,8 @@ private slots:
     void cleanup();
     void writesTheRecordTheWindowSends_data();
     void writesTheRecordTheWindowSends();
+    void jobOverTheScriptedLine_data();
+    void jobOverTheScriptedLine();
     void exitStatuses_data();
     void exitStatuses();
     void readsSeveralPortsIntoAFolder();
@@ -994,6 +999,92 @@ void TestCli::unusualControllersAreBackedUpAndRestored()
         QVERIFY2(!r.err.contains(QStringLiteral("the record stores")), qPrintable(r.err));
     QCOMPARE(writes, QStringList{QString()});
     QCOMPARE(device->record(), records::buildSettings(window.controls()));
+}
+
+void TestCli::jobOverTheScriptedLine_data()
+{
+    using Script = ScriptedLine::Script;
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<bool>("write");     // the record read is written back
+    QTest::addColumn<bool>("refuse");    // every record fails the job's check
+    QTest::addColumn<QString>("outcome"); // "read", "written", or why it failed ("%1": the device)
+    QTest::newRow("a prompt controller") << Script {} << false << false << "read";
+    QTest::newRow("read and written back") << Script {} << true << false << "written";
+    QTest::newRow("silent") << Script {.silent = true} << false << false
+                            << "the controller does not answer — check the cable, power and port number (no answer "
+                               "to READ_SET within 5 s)";
+    // Silent from the write on.
+    QTest::newRow("no answer to the write") << Script {.silent = true} << true << false
+                                            << "the controller does not answer — check the cable, power and port "
+                                               "number (no answer to WRITE_SET_ within 5 s)";
+    QTest::newRow("every answer malformed") << Script {} << false << true
+                                            << "every answer to READ_SET within 5 s was malformed, the last: bad";
+    QTest::newRow("the write goes short") << Script {.shortWriteAt = 1} << true << false
+                                          << "the command could not be sent";
+    QTest::newRow("the line goes away") << Script {.latencyMs = 500, .loseAtMs = 100} << false << false
+                                        << "the port went away";
+    QTest::newRow("the port is held") << Script {.refuseOpen = true} << false << false << "%1 cannot be opened: ";
+}
+
+void TestCli::jobOverTheScriptedLine()
+{
+    QFETCH(ScriptedLine::Script, script);
+    QFETCH(bool, write);
+    QFETCH(bool, refuse);
+    QFETCH(QString, outcome);
+    QTemporaryDir dir;
+    QFile device(dir.filePath("ttyUSB0"));
+    QVERIFY(device.open(QIODevice::WriteOnly));
+    device.close();
+    const QString path = QFileInfo(device.fileName()).canonicalFilePath();
+
+    const bool silentWrite = write && script.silent;
+    script.silent = script.silent && !write;
+    StepClock clock;
+    ScriptedLine *line = nullptr;
+    OpenRefusal held;
+    held.state = PortStatus::State::Busy;
+    held.cause = OpenRefusal::Cause::Busy;
+    const Connection::LineKind scripted {[&] {
+                                             auto made = std::make_unique<ScriptedLine>(clock, expected::startRecord(),
+                                                                                        script);
+                                             line = made.get();
+                                             return made;
+                                         },
+                                         [&](const QString &, const PortLine &) { return held; }};
+    DeviceJob job(1, PortMap(dir.filePath("ports"), {path}), 5000, nullptr,
+                  std::make_unique<Connection>(scripted, Session::Timing::tool(5000), &clock));
+    QString got;
+    QByteArray record;
+    job.checkSettings = [refuse](const QByteArray &, int) { return refuse ? QStringLiteral("bad") : QString(); };
+    job.onSettings = [&](const QByteArray &text, int payloadPos) {
+        record = settingsreply::recordOf(text, payloadPos);
+        if (silentWrite)
+            line->setScript({.silent = true});
+        if (write)
+            job.writeSettings(record);
+        else
+            got = QStringLiteral("read");
+    };
+    job.onWritten = [&] { got = QStringLiteral("written"); };
+    job.onFailed = [&](const QString &why) { got = why; };
+    if (job.open())
+        job.readSettings();
+    clock.advance(12000);
+
+    QVERIFY(line);
+    if (outcome.contains("%1")) {
+        QCOMPARE(got, outcome.arg(path) + held.in(language::current()));
+        QVERIFY(line->commands().isEmpty());
+        return;
+    }
+    QCOMPARE(got, outcome);
+    if (got == QLatin1String("read") || got == QLatin1String("written"))
+        QCOMPARE(record, expected::startRecord());
+    // A written record is what the controller holds; a failed job lets the line go.
+    if (got == QLatin1String("written"))
+        QCOMPARE(line->record(), record);
+    QCOMPARE(line->isOpen(), got == QLatin1String("read") || got == QLatin1String("written"));
 }
 
 QTEST_MAIN(TestCli)

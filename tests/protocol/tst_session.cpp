@@ -1,4 +1,5 @@
 #include "protocol/commands.h"
+#include "protocol/connection.h"
 #include "protocol/session.h"
 #include "tests/support/scriptedline.h"
 #include "tests/support/startrecord.h"
@@ -112,7 +113,64 @@ private slots:
     void severalSessionsShareOneClock();
     void anOwnerMayDeleteTheSessionFromItsSignals_data();
     void anOwnerMayDeleteTheSessionFromItsSignals();
+    void connectionMakesTheLineItsPortCallsFor_data();
+    void connectionMakesTheLineItsPortCallsFor();
 };
+
+void TestSession::connectionMakesTheLineItsPortCallsFor_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("scheme"); // what the name carries
+    QTest::addColumn<bool>("scripted");  // made by the kind registered under "scripted"
+    QTest::newRow("a COM name") << "COM3" << "" << false;
+    QTest::newRow("a device path") << "/dev/tavrix-no-such-tty" << "" << false;
+    QTest::newRow("a Windows path") << "C:\\ports\\com3" << "" << false;
+    QTest::newRow("a registered scheme, any case") << "Scripted://bench:4001" << "scripted" << true;
+    QTest::newRow("a scheme nobody registered is a device") << "rfc2217-none://host:1" << "rfc2217-none" << false;
+    QTest::newRow("no word before ://") << "://host" << "" << false;
+}
+
+void TestSession::connectionMakesTheLineItsPortCallsFor()
+{
+    QFETCH(QString, port);
+    QFETCH(QString, scheme);
+    QFETCH(bool, scripted);
+    QCOMPARE(Connection::schemeOf(port), scheme);
+
+    StepClock clock;
+    int made = 0;
+    OpenRefusal refused;
+    refused.cause = OpenRefusal::Cause::Other;
+    refused.system = QStringLiteral("scripted");
+    Connection::addKind(QStringLiteral("scripted"),
+                        {[&] {
+                             ++made;
+                             return std::make_unique<ScriptedLine>(clock, expected::startRecord(), Script {});
+                         },
+                         [&](const QString &, const PortLine &) { return refused; }});
+    Connection connection(Session::Timing::tool(5000), &clock);
+    QCOMPARE(connection.open(port), scripted);
+    QCOMPARE(made, scripted ? 1 : 0);
+    QCOMPARE(connection.isOpen(), scripted);
+    QCOMPARE(connection.path(), scripted ? port : QString());
+    if (!scripted) {
+        // A device that is not there says so.
+        QCOMPARE(connection.refusal().cause, OpenRefusal::Cause::Gone);
+        return;
+    }
+    // The session talks over the line behind, and a loss of it ends the session once.
+    connection.session().attach();
+    connection.session().readRecord();
+    clock.advance(2000);
+    QVERIFY(connection.session().hasRecord());
+    QSignalSpy lost(&connection.session(), &Session::lost);
+    static_cast<ScriptedLine *>(connection.line())->loseNow();
+    QCOMPARE(lost.size(), 1);
+    QCOMPARE(connection.session().state(), State::Disconnected);
+    // Opened again by a name of the same kind, the same line is opened again.
+    QVERIFY(connection.open(port));
+    QCOMPARE(made, 1);
+}
 
 void TestSession::exchanges_data()
 {

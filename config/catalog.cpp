@@ -5,6 +5,7 @@
 
 #include "records/blocks.h"
 #include "records/controlnames.h"
+#include "records/gprstail.h"
 #include "records/controls.h"
 #include "records/fieldmeaning.h"
 #include "records/formstart.h"

@@ -90,11 +90,14 @@ QList<ByteDifference> verifyWrite(const QByteArray &sent, const QByteArray &read
         d.place.padding = padding;
         d.written = sent.mid(at, last + 1 - at);
         d.readBack = readBack.mid(at, last + 1 - at);
-        // Where a person looks for it: without a control of its own, the meaning says
-        // what the bytes are.
         const ControlInfo *info = d.place.controls.isEmpty() ? nullptr : catalog.find(d.place.controls.first());
-        d.page = info ? catalog.pageTitle(info->page) : d.place.meaning.section(QLatin1Char(':'), 0, 0);
-        d.caption = info ? info->caption : d.place.meaning.section(QLatin1Char(':'), 1).trimmed();
+        // Where a person looks for it: without a control of its own, the meaning says
+        // what the bytes are; one with no page before it (bytes past the record sent) is
+        // a caption alone.
+        const QString &meaning = d.place.meaning;
+        const qsizetype colon = meaning.indexOf(QLatin1String(": "));
+        d.page = info ? catalog.pageTitle(info->page) : colon >= 0 ? meaning.left(colon) : QString();
+        d.caption = info ? info->caption : colon >= 0 ? meaning.mid(colon + 2).trimmed() : meaning;
         out << d;
         at = last + 1;
     }

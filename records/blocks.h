@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/layout.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -10,17 +12,6 @@ class Controls;
 namespace records {
 
 class Payload;
-
-// The four blocks as they sit inside the settings record, each at its fixed offset.
-inline constexpr int kPhoneOffset = 90;  // 9 x 15
-inline constexpr int kSmsOffset = 225;   // 12 x 12
-inline constexpr int kKeyOffset = 369;   // 9 x 16, key 9 first
-inline constexpr int kGprsOffset = 513;  // access point, "TCP", server, port, spaces
-
-inline constexpr int kPhoneWidth = 15;
-inline constexpr int kSmsWidth = 12;
-inline constexpr int kKeyWidth = 16;
-inline constexpr int kApnField = 46;     // name and spaces together, when the name fits
 
 // What a block carries and the boxes that carry it, each box with its own meaning.
 // Meanings read "Page: meaning" (UTF-8), the page as its tab reads.
@@ -34,6 +25,12 @@ struct Block
 
 // The phone, SMS, key and GPRS blocks, in record order.
 const std::vector<Block> &blocks();
+
+// What a box sends, in the settings record and in its list form alike. An empty box (for
+// a phone, one too short to be a number) takes its default, and shows it.
+QString phoneToSend(Controls &c, int k);
+QString smsToSend(Controls &c, int k);
+QString orDefault(Controls &c, const QString &name, const QString &fallback);
 
 void encodePhoneSlots(Controls &c, QByteArray &out);
 void decodePhoneSlots(Controls &c, const Payload &p);

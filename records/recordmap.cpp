@@ -2,62 +2,13 @@
 
 #include "records/blocks.h"
 #include "records/controlnames.h"
+#include "records/gprstail.h"
 #include "records/payload.h"
 #include "records/settingsfields.h"
-#include "wire/wiretext.h"
-
-#include <algorithm>
-
 #include <QCoreApplication>
 
 namespace records {
 namespace {
-
-const QByteArray kQuote = "\"";
-const QByteArray kProtocolGroup = "\"TCP\",";
-const QByteArray kServerPortSeparator = "\",\"";
-
-// The end of a protocol group (quote, word, quote, comma) at pos, or -1. The word is
-// "TCP", or with anyWord any text without quotes and commas, followed by the server's
-// opening quote.
-int protocolGroupEnd(const Payload &p, int pos, bool anyWord)
-{
-    if (!anyWord)
-        return p.mid(pos, int(kProtocolGroup.size())) == kProtocolGroup
-                   ? pos + int(kProtocolGroup.size())
-                   : -1;
-    if (p.at(pos) != '"')
-        return -1;
-    int t = pos + 1;
-    while (t < p.size() && p.at(t) != '"' && p.at(t) != ',')
-        ++t;
-    return (p.at(t) == '"' && p.at(t + 1) == ',' && p.at(t + 2) == '"') ? t + 2 : -1;
-}
-
-// The quoted server address and port from the opening quote of the address on. The port
-// ends at the last quote and is taken from the last separator before it, so an address
-// may hold any character; only spaces may follow.
-void findServerPort(const Payload &p, GprsShape &shape)
-{
-    const int from = shape.groupEnd;
-    if (p.at(from) != '"')
-        return;
-    const QByteArray rest = p.mid(from + 1, p.size());
-    const qsizetype last = rest.lastIndexOf('"');
-    // The separator stands whole before the port's closing quote.
-    const qsizetype sep =
-        last < kServerPortSeparator.size() ? -1 : rest.lastIndexOf(kServerPortSeparator, last - kServerPortSeparator.size());
-    if (sep < 0)
-        return;
-    shape.serverEnd = from + 1 + int(sep);
-    shape.portEnd = from + 1 + int(last);
-    const QByteArray after = rest.mid(last + 1);
-    shape.serverPort = std::all_of(after.begin(), after.end(), [](char ch) { return ch == ' '; });
-    if (shape.serverPort) {
-        shape.server = wire::decode(rest.left(sep));
-        shape.port = wire::decode(rest.mid(sep + kServerPortSeparator.size(), last - sep - kServerPortSeparator.size()));
-    }
-}
 
 // A fixed-width text slot: the text runs to the first space, the rest is padding.
 RecordPlace textSlot(const QByteArray &record, int offset, int base, int width, int index, const QString &control,
@@ -73,6 +24,13 @@ RecordPlace textSlot(const QByteArray &record, int offset, int base, int width, 
 QString gprsMeaning(int part)
 {
     return blocks().back().meanings.value(part);
+}
+
+// The parts of the internet block without a box of their own, named on the block's page.
+QString gprsTextMeaning(const char *what)
+{
+    const QString &block = blocks().back().meaning;
+    return block.left(block.indexOf(QLatin1String(": ")) + 2) + QLatin1String(what);
 }
 
 // The part of the internet block that holds offset, where a read finds the parts.
@@ -92,56 +50,18 @@ RecordPlace gprsPlace(const QByteArray &record, int offset)
         return {kGprsOffset, group - kGprsOffset, {QString::fromLatin1(names::kApnEdit)}, gprsMeaning(0),
                 offset > apnEnd};
     if (offset < shape.groupEnd)
-        return {group, shape.groupEnd - group, {}, QStringLiteral("GPRS-канал: the protocol text \"TCP\","), false};
+        return {group, shape.groupEnd - group, {}, gprsTextMeaning("the protocol text \"TCP\","), false};
     if (offset < serverEnd + 2)
         return {shape.groupEnd, serverEnd + 2 - shape.groupEnd, {QString::fromLatin1(names::kServerEdit)},
                 gprsMeaning(1), false};
     if (offset <= portEnd)
         return {serverEnd + 2, portEnd + 1 - (serverEnd + 2), {QString::fromLatin1(names::kPortEdit)},
                 gprsMeaning(2), false};
-    return {portEnd + 1, int(record.size()) - (portEnd + 1), {}, QStringLiteral("GPRS-канал: the spaces that end the record"),
+    return {portEnd + 1, int(record.size()) - (portEnd + 1), {}, gprsTextMeaning("the spaces that end the record"),
             true};
 }
 
 } // namespace
-
-QByteArray gprsTail(const QString &apn, const QString &server, const QString &port)
-{
-    QByteArray out = kQuote + wire::encode(apn) + kQuote;
-    if (apn.size() < kApnField)
-        out += QByteArray(kApnField - apn.size(), ' ');
-    out += kProtocolGroup;
-    out += kQuote + wire::encode(server) + kServerPortSeparator + wire::encode(port) + kQuote;
-    return out;
-}
-
-GprsShape gprsShape(const Payload &p)
-{
-    GprsShape shape;
-    // The access point's closing quote is the first quote followed by nothing but
-    // spaces and the protocol group, which finds it for any name the writer sends.
-    // The writer's word is "TCP"; a device that reports another one is read as well.
-    shape.open = p.at(kGprsOffset) != ' ' ? p.indexOf(kQuote, kGprsOffset) : -1;
-    for (const bool anyWord : {false, true}) {
-        for (int q = p.indexOf(kQuote, shape.open >= 0 ? shape.open + 1 : kGprsOffset); q >= 0 && shape.group < 0;
-             q = p.indexOf(kQuote, q + 1)) {
-            int t = q + 1;
-            while (p.at(t) == ' ')
-                ++t;
-            const int end = protocolGroupEnd(p, t, anyWord);
-            if (end >= 0) {
-                shape.close = q;
-                shape.group = t;
-                shape.groupEnd = end;
-            }
-        }
-    }
-    if (shape.open >= 0 && shape.close < 0)
-        shape.close = p.indexOf(kQuote, shape.open + 1);
-    if (shape.group >= 0)
-        findServerPort(p, shape);
-    return shape;
-}
 
 RecordPlace placeAt(const QByteArray &record, int offset)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/layout.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -7,12 +9,6 @@
 // Where each byte of a settings record belongs, and what a record that a controller
 // sends must look like.
 namespace records {
-
-class Payload;
-
-// Offsets 0 to 566 are there in every record (the access point name padded to its
-// field, the protocol text); only the server and port tail varies.
-inline constexpr int kSettingsFixedWidth = 567;
 
 // The field or slot that holds one byte of a record.
 struct RecordPlace
@@ -34,31 +30,6 @@ RecordPlace placeAt(const QByteArray &record, int offset);
 // from their offsets (what a record shifted by a lost or stray byte looks like). A field
 // holding an unexpected character is no fault: it reads as its decoder says.
 QString settingsRecordFault(const QByteArray &payload);
-
-// The internet block at the end of a settings record, from kGprsOffset: the access point
-// in quotes, padded with spaces to its field; the protocol group "TCP",; the server and
-// the port in quotes; spaces to the end. What the writer sends, what a read takes and
-// where each part lies are all worked out here.
-
-// The block as the writer sends it, without the spaces that end the record.
-QByteArray gprsTail(const QString &apn, const QString &server, const QString &port);
-
-// Where a read finds the parts of the block: the access point's quotes, the protocol
-// group, the quoted server and port; -1 for a part it does not find. serverPort says
-// whether the server and port stand as "server","port" followed by nothing but spaces.
-struct GprsShape
-{
-    int open = -1;      // the access point's opening quote
-    int close = -1;     // and its closing one
-    int group = -1;     // the protocol group's opening quote
-    int groupEnd = -1;  // the server's opening quote
-    int serverEnd = -1; // the server's closing quote
-    int portEnd = -1;   // the port's closing quote
-    bool serverPort = false;
-    QString server;
-    QString port;
-};
-GprsShape gprsShape(const Payload &p);
 
 // A byte as a message quotes it: 'R', or \xNN for a byte that is not printable ASCII.
 QString quotedByte(char byte);

@@ -655,7 +655,8 @@ void TestConfigFile::verifyWriteNamesTheDifferingBytes_data()
 {
     QTest::addColumn<int>("at");            // where the bytes read back are replaced; -1: none
     QTest::addColumn<QByteArray>("bytes");  // what replaces them
-    QTest::addColumn<int>("cut");           // bytes missing from the end of the read back
+    QTest::addColumn<int>("cut");           // bytes missing from the end of the read back;
+                                            // below zero: bytes past the end of the record
     QTest::addColumn<QStringList>("runs");  // "offset length name" each
 
     QTest::newRow("the same record") << -1 << QByteArray() << 0 << QStringList{};
@@ -664,6 +665,7 @@ void TestConfigFile::verifyWriteNamesTheDifferingBytes_data()
     QTest::newRow("a field and its neighbour are two runs")
         << 35 << QByteArray("88") << 0 << QStringList{"35 1 Edit32", "36 1 CheckBox47"};
     QTest::newRow("a read back cut short") << -1 << QByteArray() << 3 << QStringList{"-3 3 "};
+    QTest::newRow("a read back longer than the record") << -1 << QByteArray() << -2 << QStringList{"0 2 "};
 }
 
 // The one comparison after a write: runs of differing bytes, each within one field,
@@ -677,7 +679,7 @@ void TestConfigFile::verifyWriteNamesTheDifferingBytes()
     const Catalog &catalog = windowCatalog();
 
     const QByteArray sent = startRecord();
-    QByteArray readBack = sent.left(sent.size() - cut);
+    QByteArray readBack = sent.left(sent.size() - qMax(cut, 0)) + QByteArray(qMax(-cut, 0), 'X');
     if (at >= 0)
         readBack.replace(at, bytes.size(), bytes);
     const QList<ByteDifference> diffs = verifyWrite(sent, readBack);
@@ -685,10 +687,10 @@ void TestConfigFile::verifyWriteNamesTheDifferingBytes()
     QStringList got;
     int total = 0;
     for (const ByteDifference &d : diffs) {
-        const int offset = d.offset >= readBack.size() ? d.offset - int(sent.size()) : d.offset;
+        const int offset = d.offset >= qMin(sent.size(), readBack.size()) ? d.offset - int(sent.size()) : d.offset;
         got << QStringLiteral("%1 %2 %3").arg(offset).arg(d.length()).arg(d.place.controls.value(0));
         for (int i = 0; i < d.length(); ++i)
-            total += (d.offset + i >= readBack.size() || sent.at(d.offset + i) != readBack.at(d.offset + i)) ? 1 : 0;
+            total += (d.offset + i >= qMin(sent.size(), readBack.size()) || sent.at(d.offset + i) != readBack.at(d.offset + i)) ? 1 : 0;
         QCOMPARE(d.written, sent.mid(d.offset, d.length()));
         QCOMPARE(d.readBack, readBack.mid(d.offset, d.length()));
         if (const ControlInfo *info = catalog.find(d.place.controls.value(0))) {
@@ -696,6 +698,11 @@ void TestConfigFile::verifyWriteNamesTheDifferingBytes()
             QCOMPARE(d.page, catalog.pageTitle(info->page));
         } else {
             QVERIFY2(!d.caption.isEmpty() || !d.page.isEmpty() || d.offset >= readBack.size(), qPrintable(d.place.meaning));
+            // The page column names a page or nothing, never the whole meaning.
+            QVERIFY2(d.page.isEmpty() || d.place.meaning.startsWith(d.page + QLatin1String(": ")), qPrintable(d.page));
+            QVERIFY(d.place.meaning.endsWith(d.caption));
+            if (d.offset >= sent.size())
+                QVERIFY(d.page.isEmpty() && !d.caption.isEmpty());
         }
     }
     QCOMPARE(got, runs);

@@ -2,6 +2,7 @@
 #include "protocol/replybuffer.h"
 #include "records/blocks.h"
 #include "records/controlnames.h"
+#include "records/gprstail.h"
 #include "records/payload.h"
 #include "records/recordmap.h"
 #include "records/records.h"

@@ -80,7 +80,9 @@ static QImage decodeResource(const QString &path)
 
 QImage bannerImage()
 {
-    return decodeResource(QStringLiteral(":/app/banner.jpg"));
+    // Decoded once: the form and the window's fit to its screen show the same picture.
+    static const QImage image = decodeResource(QStringLiteral(":/app/banner.jpg"));
+    return image;
 }
 
 QPixmap bannerPixmap(qreal devicePixelRatio)

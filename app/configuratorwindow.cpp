@@ -171,9 +171,11 @@ void ConfiguratorWindow::fitToScreen()
     setFixedSize(sizeFor(screenroom::forClientArea(this, available)));
     if (isVisible())
         screenroom::keepOn(this, available);
-    // The banner as sharp as the screen can show it.
-    if (auto *banner = m_form->findChild<QLabel *>(QStringLiteral("Image1")))
-        banner->setPixmap(bannerPixmap(devicePixelRatioF()));
+    // The banner as sharp as the screen can show it; a ratio it already has keeps it.
+    auto *banner = m_form->findChild<QLabel *>(QStringLiteral("Image1"));
+    const qreal ratio = devicePixelRatioF();
+    if (banner && banner->pixmap().devicePixelRatio() != ratio)
+        banner->setPixmap(bannerPixmap(ratio));
 }
 
 void ConfiguratorWindow::followScreen(QScreen *screen)

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 #include <utility>
 
@@ -23,10 +25,16 @@ void useDesktopIdentity()
 {
     initIconResource();
     QGuiApplication::setDesktopFileName(desktopApplicationId());
+    // Read as the PNGs they are: a reader left to guess asks every image plugin first,
+    // loading each, before the window can show.
     QIcon icon;
     QDirIterator sizes(QStringLiteral(":/icons"));
-    while (sizes.hasNext())
-        icon.addFile(sizes.next());
+    while (sizes.hasNext()) {
+        QImageReader reader(sizes.next(), "png");
+        reader.setAutoDetectImageFormat(false);
+        if (const QImage image = reader.read(); !image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
     QApplication::setWindowIcon(icon);
     static bool classSet = false;
     if (!std::exchange(classSet, true))

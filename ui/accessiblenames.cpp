@@ -84,16 +84,7 @@ QString gridName(const QString &controlName)
     return config::gridName(controlName);
 }
 
-QList<QWidget *> readingOrder(QWidget *container)
-{
-    const LivePage page(container);
-    QList<QWidget *> ordered;
-    for (const config::NamedControl &control : config::namedControls(page.form()))
-        ordered << page.widget(control.control);
-    return ordered;
-}
-
-void nameControls(QWidget *page)
+QList<QWidget *> nameControls(QWidget *page)
 {
     QHash<QString, QString> counters; // edit box → counter label
     for (const EditBoxRule &rule : editBoxRules()) {
@@ -101,8 +92,10 @@ void nameControls(QWidget *page)
             counters.insert(QLatin1String(rule.edit), QLatin1String(rule.counter));
     }
     const LivePage live(page);
+    QList<QWidget *> ordered;
     for (const config::NamedControl &control : config::namedControls(live.form())) {
         QWidget *w = live.widget(control.control);
+        ordered << w;
         w->setAccessibleName(control.name);
         // A list is known by its label on some desktops (its own name is the chosen
         // item): the label says the name too.
@@ -115,6 +108,7 @@ void nameControls(QWidget *page)
         if (auto *edit = qobject_cast<QLineEdit *>(w); edit && counters.contains(edit->objectName()))
             edit->setAccessibleDescription(QStringLiteral("Не более %1 символов").arg(typedLimit(edit)));
     }
+    return ordered;
 }
 
 void tabToTheChosenRadio(QWidget *page)
@@ -134,9 +128,8 @@ void tabToTheChosenRadio(QWidget *page)
     }
 }
 
-void orderTabStops(QWidget *page)
+void orderTabStops(const QList<QWidget *> &controls)
 {
-    const QList<QWidget *> controls = readingOrder(page);
     for (qsizetype i = 1; i < controls.size(); ++i)
         QWidget::setTabOrder(controls[i - 1], controls[i]);
 }

@@ -156,10 +156,10 @@ PageControl::PageControl(QWidget *parent) : QWidget(parent)
         tab->installEventFilter(this);
         // A screen reader names every control; Tab goes from the selected tab into its
         // page and through it in reading order.
-        accessible::nameControls(page);
-        if (const QList<QWidget *> stops = accessible::readingOrder(page); !stops.isEmpty())
+        const QList<QWidget *> stops = accessible::nameControls(page);
+        if (!stops.isEmpty())
             QWidget::setTabOrder(tab, stops.first());
-        accessible::orderTabStops(page);
+        accessible::orderTabStops(stops);
         accessible::tabToTheChosenRadio(page);
         m_group->addButton(tab, index);
         m_tabs.push_back(tab);

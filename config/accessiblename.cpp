@@ -1,7 +1,6 @@
 #include "config/accessiblename.h"
 
 #include <QMultiHash>
-#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 
@@ -86,24 +85,34 @@ private:
 
     QList<int> readingOrder(int container) const
     {
-        QList<int> items;
+        // A container stands in the order where it stands on the page, with its own
+        // controls in their order; one without any takes no place.
+        struct Item
+        {
+            int widget;
+            QList<int> inner;
+        };
+        QList<Item> items;
         for (int child : m_children.value(at(container).name)) {
-            if (reachable(at(child)) || !readingOrder(child).isEmpty())
-                items << child;
+            if (reachable(at(child)))
+                items.append(Item{child, {}});
+            else if (QList<int> inner = readingOrder(child); !inner.isEmpty())
+                items.append(Item{child, std::move(inner)});
         }
-        std::stable_sort(items.begin(), items.end(), [this](int a, int b) { return at(a).at.y() < at(b).at.y(); });
+        const auto y = [this](const Item &item) { return at(item.widget).at.y(); };
+        std::stable_sort(items.begin(), items.end(), [&](const Item &a, const Item &b) { return y(a) < y(b); });
         QList<int> ordered;
         for (qsizetype start = 0; start < items.size();) {
             qsizetype end = start + 1;
-            while (end < items.size() && at(items[end]).at.y() - at(items[start]).at.y() <= kRowTolerance)
+            while (end < items.size() && y(items[end]) - y(items[start]) <= kRowTolerance)
                 ++end;
-            QList<int> row = items.mid(start, end - start);
-            std::stable_sort(row.begin(), row.end(), [this](int a, int b) { return at(a).at.x() < at(b).at.x(); });
-            for (int w : row) {
-                if (reachable(at(w)))
-                    ordered << w;
+            std::stable_sort(items.begin() + start, items.begin() + end,
+                             [this](const Item &a, const Item &b) { return at(a.widget).at.x() < at(b.widget).at.x(); });
+            for (qsizetype i = start; i < end; ++i) {
+                if (reachable(at(items[i].widget)))
+                    ordered << items[i].widget;
                 else
-                    ordered << readingOrder(w);
+                    ordered << items[i].inner;
             }
             start = end;
         }
@@ -148,28 +157,18 @@ private:
     int labelOf(int w) const
     {
         const QRect r = at(w).at;
-        int best = -1;
+        int beside = -1;
+        int above = -1;
         for (int label : labelsBeside(w)) {
             const QRect g = at(label).at;
             if (g.right() <= r.left() + 2 && g.bottom() >= r.top() && g.top() <= r.bottom()
-                && (best < 0 || g.right() > at(best).at.right()))
-                best = label;
+                && (beside < 0 || g.right() > at(beside).at.right()))
+                beside = label;
+            if (g.bottom() <= r.top() + 2 && r.top() - g.bottom() <= 24 && g.left() < r.right() && g.right() > r.left()
+                && (above < 0 || g.bottom() > at(above).at.bottom()))
+                above = label;
         }
-        if (best < 0) {
-            for (int label : labelsBeside(w)) {
-                const QRect g = at(label).at;
-                if (g.bottom() <= r.top() + 2 && r.top() - g.bottom() <= 24 && g.left() < r.right() && g.right() > r.left()
-                    && (best < 0 || g.bottom() > at(best).at.bottom()))
-                    best = label;
-            }
-        }
-        return best;
-    }
-
-    QString labelFor(int w) const
-    {
-        const int label = labelOf(w);
-        return label < 0 ? QString() : clean(at(label).text);
+        return beside >= 0 ? beside : above;
     }
 
     QString groupTitle(int w) const
@@ -191,13 +190,13 @@ private:
         return clean(at(group).toolTip);
     }
 
-    QString nameFor(int w) const
+    QString nameFor(int w, int label) const
     {
         if (const QString grid = gridName(at(w).name); !grid.isEmpty())
             return grid;
         if (isButton(at(w).cls) && speaks(at(w).text))
             return clean(at(w).text + continuation(w)).remove(QLatin1Char('&'));
-        QString name = labelFor(w);
+        QString name = label < 0 ? QString() : clean(at(label).text);
         // A label that begins in lower case goes on from its group's title ("дозвона").
         if (!name.isEmpty() && name.at(0).isLower()) {
             if (const QString title = groupTitle(w); !title.isEmpty())
@@ -213,9 +212,12 @@ private:
     QList<NamedControl> namesOfPage(int page) const
     {
         const QList<int> controls = readingOrder(page);
+        QList<int> labels;
         QStringList names;
-        for (int w : controls)
-            names << nameFor(w);
+        for (int w : controls) {
+            labels << labelOf(w);
+            names << nameFor(w, labels.back());
+        }
         // Names that repeat on the page say their group.
         for (qsizetype i = 0; i < controls.size(); ++i) {
             if (names.count(names[i]) < 2)
@@ -239,7 +241,7 @@ private:
                         names[j] = repeated + QStringLiteral(" %1").arg(++n);
                 }
             }
-            const int label = labelOf(controls[i]);
+            const int label = labels[i];
             out << NamedControl{at(controls[i]).name, names[i], label < 0 ? QString() : at(label).name};
         }
         return out;
@@ -267,13 +269,21 @@ QHash<QString, QString> accessibleNames(const QList<PageWidget> &form)
 
 QString gridName(const QString &controlName)
 {
-    static const QRegularExpression pattern(QStringLiteral("^([A-Za-z]+)(\\d+)$"));
-    const QRegularExpressionMatch m = pattern.match(controlName);
-    if (!m.hasMatch())
+    // Latin letters, then a number: "Edit12", "CheckBox40".
+    const auto latinLetter = [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    qsizetype split = controlName.size();
+    while (split > 0 && digit(controlName.at(split - 1)))
+        --split;
+    const QStringView prefix = QStringView(controlName).left(split);
+    if (prefix.isEmpty() || split == controlName.size() || !std::all_of(prefix.begin(), prefix.end(), latinLetter))
         return {};
-    const int number = m.captured(2).toInt();
+    bool ok = false;
+    const int number = QStringView(controlName).mid(split).toInt(&ok);
+    if (!ok)
+        return {};
     for (const auto &grid : kGrids) {
-        if (m.captured(1) == QLatin1String(grid.prefix) && number >= grid.first && number < grid.first + kGridRows)
+        if (prefix == QLatin1String(grid.prefix) && number >= grid.first && number < grid.first + kGridRows)
             return QString::fromUtf8(grid.name).arg(number - grid.first + 1);
     }
     return {};

@@ -356,14 +356,23 @@ void Catalog::finish(const QStringList &groups)
             && !info.caption.startsWith(groups[i] + QLatin1Char(':')))
             info.caption = groups[i] + QStringLiteral(": ") + info.caption;
     }
-    for (int i = 0; i < m_controls.size(); ++i) {
-        const ControlInfo &info = m_controls[i];
-        for (const QString &text : {info.name, info.accessibleName, info.caption}) {
-            QList<int> &named = m_byText[folded(text)];
-            if (!text.isEmpty() && !named.contains(i))
-                named << i;
+}
+
+const QHash<QString, QList<int>> &Catalog::byText() const
+{
+    if (!m_byText) {
+        QHash<QString, QList<int>> byText;
+        for (int i = 0; i < m_controls.size(); ++i) {
+            const ControlInfo &info = m_controls[i];
+            for (const QString &text : {info.name, info.accessibleName, info.caption}) {
+                QList<int> &named = byText[folded(text)];
+                if (!text.isEmpty() && !named.contains(i))
+                    named << i;
+            }
         }
+        m_byText = std::move(byText);
     }
+    return *m_byText;
 }
 
 QString Catalog::folded(const QString &text)
@@ -376,7 +385,7 @@ const ControlInfo *Catalog::resolve(const QString &text, QString *several) const
 {
     if (const ControlInfo *exact = find(text))
         return exact;
-    const QList<int> named = m_byText.value(folded(text));
+    const QList<int> named = byText().value(folded(text));
     if (named.size() == 1)
         return &m_controls[named.first()];
     if (several) {

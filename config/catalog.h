@@ -170,7 +170,10 @@ private:
 
     QList<ControlInfo> m_controls;
     QHash<QString, int> m_index;
-    QHash<QString, QList<int>> m_byText; // a folded name, accessible name or caption -> controls
+    // A folded name, accessible name or caption -> controls. Only a file that names its
+    // controls otherwise than the window does needs it: made at the first such name.
+    const QHash<QString, QList<int>> &byText() const;
+    mutable std::optional<QHash<QString, QList<int>>> m_byText;
     QStringList m_pageTitles;
 };
 

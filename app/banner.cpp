@@ -80,9 +80,7 @@ static QImage decodeResource(const QString &path)
 
 QImage bannerImage()
 {
-    // Decoded once: the form and the window's fit to its screen show the same picture.
-    static const QImage image = decodeResource(QStringLiteral(":/app/banner.jpg"));
-    return image;
+    return decodeResource(QStringLiteral(":/app/banner.jpg"));
 }
 
 QPixmap bannerPixmap(qreal devicePixelRatio)

@@ -66,6 +66,8 @@ public:
         for (int i = 0; i < m_widgets.size(); ++i) {
             m_byName.insert(m_widgets[i].name, i);
             m_children[m_widgets[i].parent] << i;
+            if (m_widgets[i].cls == QLatin1String("QLabel") && speaks(m_widgets[i].text))
+                m_labels[m_widgets[i].parent] << i;
         }
     }
 
@@ -119,14 +121,10 @@ private:
         return ordered;
     }
 
+    // The labels that say something beside a widget, in the same container.
     QList<int> labelsBeside(int w) const
     {
-        QList<int> labels;
-        for (int sibling : m_children.value(at(w).parent)) {
-            if (at(sibling).cls == QLatin1String("QLabel") && speaks(at(sibling).text))
-                labels << sibling;
-        }
-        return labels;
+        return m_labels.value(at(w).parent);
     }
 
     // The lines a caption goes on with below it, indented under its text.
@@ -250,6 +248,7 @@ private:
     QList<PageWidget> m_widgets;
     QHash<QString, int> m_byName;
     QHash<QString, QList<int>> m_children;
+    QHash<QString, QList<int>> m_labels; // by parent
 };
 
 } // namespace

@@ -725,6 +725,10 @@ void TestConfigFile::namesAPersonTypesAreTheControlNames_data()
                                                       << QByteArray("RadioButton2 = 1\n");
     QTest::newRow("control names in another case") << QByteArray("edit3 = +380501112233\n")
                                                    << QByteArray("Edit3 = +380501112233\n");
+    // The first row of a grid that starts past 1, and the last row of the last grid.
+    QTest::newRow("grid rows at their ends") << QByteArray("КОД 1-го ключа = 0123456789abcdef\n"
+                                                           "голосом о глушении gsm — абонент 9 = 1\n")
+                                             << QByteArray("Edit10 = 0123456789abcdef\nCheckBox107 = 1\n");
 }
 
 void TestConfigFile::namesAPersonTypesAreTheControlNames()

@@ -209,6 +209,10 @@ void TestCommandLine::speaksTheUsersLanguage_data()
     QTest::newRow("configurator usage error, English")
         << kConfigurator << english << QStringList{"--bogus"} << 2 << "^$"
         << usageLineRu(QStringLiteral("tavrix-configurator"), "неизвестный параметр «--bogus»");
+    // How start-up is timed: the window opens, paints its first frame and the program ends.
+    QTest::newRow("configurator window ended at its first frame")
+        << kConfigurator << QStringList{"QT_QPA_PLATFORM=offscreen", "TAVRIX_EXIT_AFTER_FIRST_PAINT=1"} << QStringList{}
+        << 0 << "^$" << kNoUsageError;
     QTest::newRow("configurator port table, English") << kConfigurator << english << QStringList{"--ports"} << 0
                                                       << "\\nCOM +Устройство +Свободен +Подробности\\nCOM1 " << "^$";
 }

@@ -2,6 +2,7 @@
 // window's own pages with their interlocks.
 #include "generated.h"
 
+#include "config/accessiblename.h"
 #include "config/catalog.h"
 #include "config/configform.h"
 #include "config/writeplan.h"
@@ -42,6 +43,8 @@ private slots:
     void templatesChangeOnlyWhatTheyName_data();
     void templatesChangeOnlyWhatTheyName();
     void fileIsGroupedByPageWithCaptions();
+    void gridNamesOnlyForTheirRows_data();
+    void gridNamesOnlyForTheirRows();
     void namesAPersonTypesAreTheControlNames_data();
     void namesAPersonTypesAreTheControlNames();
     void aNameOfSeveralControlsIsRefused_data();
@@ -712,6 +715,35 @@ void TestConfigFile::verifyWriteNamesTheDifferingBytes()
 QTEST_MAIN(TestConfigFile)
 // A file may name its controls as the window reads them out or as the sheet captions
 // them, in any letter case: it loads as the file with the control names does.
+// A grid's cell is named from its row; a name just past a grid, or not letters then a
+// number, is no cell.
+void TestConfigFile::gridNamesOnlyForTheirRows_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name"); // empty: no grid cell
+    QTest::newRow("first phone") << "Edit1" << "Номер 1-го абонента";
+    QTest::newRow("last key") << "Edit18" << "Код 9-го ключа";
+    QTest::newRow("past the keys") << "Edit19" << "";
+    QTest::newRow("last battery recipient") << "CheckBox36" << "SMS о разряде АКБ — абонент 9";
+    QTest::newRow("between grids") << "CheckBox46" << "";
+    QTest::newRow("number zero") << "Edit0" << "";
+    QTest::newRow("leading zeros") << "Edit03" << "Номер 3-го абонента";
+    QTest::newRow("no number") << "Edit" << "";
+    QTest::newRow("no letters") << "3" << "";
+    QTest::newRow("other case") << "edit3" << "";
+    QTest::newRow("letters after the number") << "Edit3a" << "";
+    QTest::newRow("a space") << "Edit 3" << "";
+    QTest::newRow("a number past int") << "Edit99999999999999999999" << "";
+    QTest::newRow("non-Latin digits") << QString::fromUtf8("Edit\xd9\xa3") << "";
+}
+
+void TestConfigFile::gridNamesOnlyForTheirRows()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QCOMPARE(config::gridName(control), name);
+}
+
 void TestConfigFile::namesAPersonTypesAreTheControlNames_data()
 {
     QTest::addColumn<QByteArray>("typed");

@@ -1164,7 +1164,8 @@ Recognition Book::recognise(const QByteArray &configuration) const
 
 bool Book::assign(const QString &revisionId, qint64 controllerId, QString *error)
 {
-    const auto c = d->controllerById(controllerId);
+    // 0 takes a revision back among the unassigned (a recognition the user undid).
+    const auto c = controllerId ? d->controllerById(controllerId) : std::optional<Controller>(Controller{});
     if (!c) {
         if (error)
             *error = Words::tr("the book has no such controller");
@@ -1180,9 +1181,9 @@ bool Book::assign(const QString &revisionId, qint64 controllerId, QString *error
         return false;
     QSqlQuery q(d->db());
     q.prepare(QStringLiteral("UPDATE revisions SET controller_id = ? WHERE id = ?"));
-    q.addBindValue(controllerId);
+    q.addBindValue(controllerId ? QVariant(controllerId) : QVariant(QMetaType(QMetaType::LongLong)));
     q.addBindValue(revisionId);
-    bool ok = d->exec(q, error) && d->refreshSearch(c->siteId, error);
+    bool ok = d->exec(q, error) && (!controllerId || d->refreshSearch(c->siteId, error));
     if (ok && found.first().controllerId && found.first().controllerId != controllerId) {
         if (const auto old = d->controllerById(found.first().controllerId))
             ok = d->refreshSearch(old->siteId, error);

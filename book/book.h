@@ -172,7 +172,8 @@ public:
     // one site whose latest revision has exactly these subscriber numbers.
     Recognition recognise(const QByteArray &configuration) const;
 
-    // Gives an unassigned (or wrongly assigned) revision to a controller.
+    // Gives an unassigned (or wrongly assigned) revision to a controller; 0 takes it
+    // back among the unassigned.
     bool assign(const QString &revisionId, qint64 controllerId, QString *error);
 
     // The configurations of two revisions, compared as `diff` compares two files

@@ -158,22 +158,30 @@ void ConfigurationMenu::chooseAndCompare()
 
 void ConfigurationMenu::chooseAndReport()
 {
+    SheetChoice choice;
+    QString path;
+    if (askSheet(m_form, &choice, &path))
+        reportTo(path, choice);
+}
+
+bool ConfigurationMenu::askSheet(QWidget *owner, SheetChoice *choice, QString *path)
+{
     // Hiding is the default every time: the customer's copy is the usual one.
-    SheetChoiceDialog ask(m_form, {true, m_handover});
+    SheetChoiceDialog ask(owner, {true, m_handover});
     if (ask.exec() != QDialog::Accepted)
-        return;
-    const SheetChoice choice = ask.choice();
-    m_handover = choice.handover;
+        return false;
+    *choice = ask.choice();
+    m_handover = choice->handover;
     const QString pdf = QStringLiteral("Документ PDF (*.pdf)");
     const QString html = QStringLiteral("Страница HTML (*.html *.htm)");
     QString chosen;
-    QString path = QFileDialog::getSaveFileName(m_form, QStringLiteral("Отчёт о конфигурации"), startFolder(),
-                                                pdf + QStringLiteral(";;") + html, &chosen);
-    if (path.isEmpty())
-        return;
-    if (!report::isSheetName(path))
-        path += chosen == html ? QStringLiteral(".html") : QStringLiteral(".pdf");
-    reportTo(path, choice);
+    *path = QFileDialog::getSaveFileName(owner, QStringLiteral("Отчёт о конфигурации"), startFolder(),
+                                         pdf + QStringLiteral(";;") + html, &chosen);
+    if (path->isEmpty())
+        return false;
+    if (!report::isSheetName(*path))
+        *path += chosen == html ? QStringLiteral(".html") : QStringLiteral(".pdf");
+    return true;
 }
 
 bool ConfigurationMenu::reportTo(const QString &path, const SheetChoice &choice)
@@ -184,7 +192,7 @@ bool ConfigurationMenu::reportTo(const QString &path, const SheetChoice &choice)
     const bool fileLater = !m_openedFile.isEmpty() && (read.com <= 0 || m_openedAt >= read.at);
     const config::Catalog &catalog = config::windowCatalog();
     if (fileLater) {
-        origin.source = report::readFromFile(m_openedFile);
+        origin.source = m_openedSource;
         if (!catalog.compare(m_opened, catalog.capture(m_controls)).isEmpty())
             origin.source = report::changedInWindow(origin.source);
     } else if (read.com > 0) {
@@ -194,10 +202,26 @@ bool ConfigurationMenu::reportTo(const QString &path, const SheetChoice &choice)
     } else {
         origin.source = report::composedInWindow();
     }
+    return writeSheet(m_controls, origin, path, choice);
+}
+
+bool ConfigurationMenu::reportOf(const config::Configuration &cfg, const QString &source, const QString &path,
+                                 const SheetChoice &choice)
+{
+    config::ConfigForm form;
+    config::windowCatalog().apply(form.controls(), cfg);
+    report::Origin origin;
+    origin.source = source;
+    return writeSheet(form.controls(), origin, path, choice);
+}
+
+bool ConfigurationMenu::writeSheet(const Controls &controls, report::Origin origin, const QString &path,
+                                   const SheetChoice &choice)
+{
     origin.version = report::configuratorVersion();
     origin.mask = choice.mask;
     origin.handover = choice.handover;
-    const report::Sheet sheet = report::build(config::windowCatalog(), m_controls, origin);
+    const report::Sheet sheet = report::build(config::windowCatalog(), controls, origin);
     QString error;
     if (!report::write(sheet, path, report::drawPdf, &error)) {
         Desktop::instance().showError(QStringLiteral("Отчёт не сохранён: %1: %2").arg(path, error));
@@ -239,16 +263,23 @@ bool ConfigurationMenu::openFrom(const QString &path)
     config::Configuration cfg;
     if (!loadFile(path, QStringLiteral("Конфигурация не открыта: %1"), &cfg))
         return false;
+    openConfiguration(cfg, path, report::readFromFile(path));
+    return true;
+}
+
+void ConfigurationMenu::openConfiguration(const config::Configuration &cfg, const QString &name, const QString &source)
+{
     const config::Catalog &catalog = config::windowCatalog();
     const QList<config::Change> changed = catalog.applyNoting(m_controls, cfg);
-    m_openedFile = path;
+    m_openedFile = name;
+    m_openedSource = source;
     m_openedAt = QDateTime::currentDateTime();
     m_opened = catalog.capture(m_controls);
     emit inStepWithFile();
     // Nothing the file says is changed silently: one box names what the page rules
     // set otherwise.
     if (!changed.isEmpty()) {
-        QStringList lines{QStringLiteral("Правила страниц изменили значения из файла %1:").arg(path)};
+        QStringList lines{QStringLiteral("Правила страниц изменили значения из файла %1:").arg(name)};
         for (const config::Change &c : changed) {
             const QString where = c.control->caption.isEmpty()
                                       ? catalog.pageTitle(c.control->page)
@@ -261,7 +292,6 @@ bool ConfigurationMenu::openFrom(const QString &path)
         }
         Desktop::instance().showInformation(lines.join(QLatin1Char('\n')));
     }
-    return true;
 }
 
 QDialog *ConfigurationMenu::compareWith(const QString &path)

@@ -55,12 +55,20 @@ public:
     // The file side of the three actions; failures are shown in an error box.
     bool saveTo(const QString &path);
     bool openFrom(const QString &path);
+    // Sets the pages from a configuration kept elsewhere (the site book), as opening a
+    // file does: nothing is sent. `source` is what a sheet names as where it came from.
+    void openConfiguration(const config::Configuration &cfg, const QString &name, const QString &source);
     // Shows the differing controls in a dialog (an information box when there are
     // none) and returns the dialog, or nullptr.
     QDialog *compareWith(const QString &path);
     // The configuration sheet of what the pages hold now, as PDF or HTML by the name's
     // ending; failures are shown in an error box.
     bool reportTo(const QString &path, const SheetChoice &choice = {});
+    // The sheet of a configuration that is not in the pages, with `source` as its origin.
+    bool reportOf(const config::Configuration &cfg, const QString &source, const QString &path,
+                  const SheetChoice &choice = {});
+    // Asks what the sheet shows and where it goes; false when the user cancels.
+    bool askSheet(QWidget *owner, SheetChoice *choice, QString *path);
     // The last settings read of a controller, which a sheet names as its source unless
     // a file was opened since.
     std::function<report::ControllerRead()> sheetSource;
@@ -85,6 +93,7 @@ private:
     void chooseAndCompare();
     void chooseAndReport();
     QString startFolder() const;
+    bool writeSheet(const Controls &controls, report::Origin origin, const QString &path, const SheetChoice &choice);
 
     QWidget *m_form;
     QWidget *m_bar;
@@ -96,6 +105,7 @@ private:
     QList<QAction *> m_more;
     QString m_lastPath;
     QString m_openedFile;   // the last file opened, and when: a sheet's source
+    QString m_openedSource;
     QDateTime m_openedAt;
     config::Configuration m_opened; // what the pages held once it was opened
     report::Handover m_handover; // offered again for the next sheet

@@ -1,6 +1,8 @@
 #include "app/configuratorwindow.h"
 
 #include "app/banner.h"
+#include "app/bookrecorder.h"
+#include "app/sitebookwindow.h"
 #include "app/configurationmenu.h"
 #include "app/tform1.h"
 #include "app/windowactions.h"
@@ -94,6 +96,67 @@ void ConfiguratorWindow::buildStatusBar()
     const WaitingStatus &waiting = m_form->waitingStatus();
     m_waiting->setText(waiting.text());
     connect(&waiting, &WaitingStatus::changed, m_waiting, &QLabel::setText);
+
+    // The site book's part, at the right end, away from what the bar says already.
+    m_outbox = new QLabel(bar);
+    m_outbox->setObjectName(QStringLiteral("bookOutboxStatus"));
+    bar->addPermanentWidget(m_outbox);
+    m_undoMatch = new QPushButton(QStringLiteral("Не тот объект"), bar);
+    m_undoMatch->setObjectName(QStringLiteral("undoSiteMatch"));
+    m_undoMatch->setFlat(true);
+    m_undoMatch->setToolTip(QStringLiteral("Журнал узнал контроллер по настройкам; отменить это"));
+    bar->addPermanentWidget(m_undoMatch);
+    m_site = new QPushButton(bar);
+    m_site->setObjectName(QStringLiteral("siteStatus"));
+    m_site->setFlat(true);
+    m_site->setToolTip(QStringLiteral("Объект, к которому относится контроллер на связи"));
+    bar->addPermanentWidget(m_site);
+    BookRecorder &book = m_form->bookRecorder();
+    connect(m_site, &QPushButton::clicked, this, &ConfiguratorWindow::askSite);
+    connect(m_undoMatch, &QPushButton::clicked, &book, &BookRecorder::undoMatch);
+    connect(&book, &BookRecorder::changed, this, &ConfiguratorWindow::showSite);
+    connect(&book, &BookRecorder::unknownController, this, &ConfiguratorWindow::askSite);
+    showSite();
+}
+
+void ConfiguratorWindow::showSite()
+{
+    BookRecorder &book = m_form->bookRecorder();
+    m_site->setText(book.siteText());
+    m_undoMatch->setVisible(book.matched());
+    const QString outbox = book.outboxText();
+    m_outbox->setText(outbox);
+    m_outbox->setVisible(!outbox.isEmpty());
+}
+
+QDialog *ConfiguratorWindow::askSite()
+{
+    BookRecorder &recorder = m_form->bookRecorder();
+    book::Book *book = recorder.book();
+    if (!book) {
+        Desktop::instance().showError(QStringLiteral("Журнал объектов недоступен: %1").arg(recorder.lastError()));
+        return nullptr;
+    }
+    // Not modal: the window goes on working while the user thinks.
+    if (!m_siteQuestion) {
+        auto *dialog = new SiteChoiceDialog(
+            *book, QStringLiteral("Какой объект у контроллера на связи? Его чтения и записи попадут в журнал этого объекта."),
+            this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dialog, &QDialog::accepted, this, [this, dialog] {
+            QString error;
+            const auto controller = dialog->resolve(&error);
+            if (!controller) {
+                Desktop::instance().showError(QStringLiteral("Объект не выбран: %1").arg(error));
+                return;
+            }
+            m_form->bookRecorder().choose(*controller, dialog->siteName());
+        });
+        m_siteQuestion = dialog;
+    }
+    m_siteQuestion->show();
+    m_siteQuestion->raise();
+    return m_siteQuestion;
 }
 
 void ConfiguratorWindow::buildMenus()

@@ -6,6 +6,7 @@
 class QDialog;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QScreen;
 class QScrollArea;
 class TForm1;
@@ -28,6 +29,11 @@ public:
     QMenu *helpMenu() const { return m_help; }
     // What the status bar says: how long the controller has kept the window waiting.
     QLabel *waitingLabel() const { return m_waiting; }
+    // "Объект: …": the site of the controller on the cable; a click names it.
+    QPushButton *siteButton() const { return m_site; }
+
+    // Asks which site the controller on the cable is; the answer is the connection's.
+    QDialog *askSite();
 
     // The size the window takes on `room` (a screen's available area less the frame):
     // the form and the bars whole when they fit, else `room` with scroll bars as needed.
@@ -48,6 +54,7 @@ private:
     void buildMenus();
     void buildStatusBar();
     void followScreen(QScreen *screen);
+    void showSite();
     QDialog *textWindow(QPointer<QDialog> &kept, const QString &title, const QString &html);
 
     TForm1 *m_form;
@@ -56,6 +63,10 @@ private:
     QMenu *m_controller = nullptr;
     QMenu *m_help = nullptr;
     QLabel *m_waiting = nullptr;
+    QPushButton *m_site = nullptr;
+    QPushButton *m_undoMatch = nullptr;
+    QLabel *m_outbox = nullptr;
+    QPointer<QDialog> m_siteQuestion;
     QPointer<QDialog> m_about;
     QPointer<QDialog> m_shortcuts;
     QPointer<QScreen> m_screen;

@@ -1,6 +1,8 @@
 #include "app/tform1.h"
 
 #include "app/banner.h"
+#include "app/bookrecorder.h"
+#include "app/sitebookwindow.h"
 #include "app/configurationmenu.h"
 #include "app/journalwindow.h"
 #include "app/productionwindow.h"
@@ -100,6 +102,11 @@ TForm1::TForm1(PortMap portMap, QWidget *parent, StepClock *clock, std::unique_p
     menu->addMenuAction(m_snapshots->revertAction());
     connect(m_snapshots, &WriteSnapshots::writeRequested, this, &TForm1::ButtWriteClick);
     menu->sheetSource = [this] { return m_snapshots->connection(); };
+    // Every read that tells something new and every acknowledged write go into the book.
+    m_book = new BookRecorder(m_journal, this);
+    connect(m_snapshots, &WriteSnapshots::settingsTaken, m_book, &BookRecorder::settingsRead);
+    connect(m_snapshots, &WriteSnapshots::writeAcknowledged, m_book, &BookRecorder::written);
+    menu->addMenuAction(SiteBookWindow::openAction(*m_book, *menu, this));
     // The start values count as stored: closing an untouched window asks nothing.
     m_edits = std::make_unique<UnsavedEdits>(ui->PageControl1);
     connect(menu, &ConfigurationMenu::inStepWithFile, this, [this] { m_edits->markStored(); });
@@ -270,6 +277,7 @@ void TForm1::connectPort()
         return;
     }
     m_snapshots->connected(com, device);
+    m_book->connected(com, device);
     m_session.start();
 }
 
@@ -278,6 +286,7 @@ void TForm1::disconnectPort()
     ui->Label22->setText(QString::fromUtf8(kNotConnected));
     setSignalColour(ui->Label22, QPalette::WindowText, kRed);
     m_snapshots->disconnected();
+    m_book->disconnected();
     m_connection->close();
 }
 

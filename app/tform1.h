@@ -45,6 +45,8 @@ public:
     // The connection: what it waits for, what it has; the buttons follow it.
     Session &session() { return m_session; }
     bool isConnected() const { return m_session.isConnected(); }
+    // The site book's side of the connection: which site, and what is recorded.
+    class BookRecorder &bookRecorder() { return *m_book; }
     // How long the controller has kept the window waiting, for the status bar.
     const WaitingStatus &waitingStatus() const { return m_waiting; }
     // The pages hold edits that neither the controller nor a file has.
@@ -118,6 +120,7 @@ private:
     WindowRules *m_rules = nullptr;
     std::unique_ptr<UnsavedEdits> m_edits;
     class WriteSnapshots *m_snapshots = nullptr; // what the controller held before each write
+    class BookRecorder *m_book = nullptr;
     QStringList m_sentSettings; // the pages as the last settings write sent them
     bool m_askingToClose = false;
     // The production line owns the ports while it runs.

@@ -33,6 +33,7 @@ const WindowCommand kCommands[] = {
     {"saveConfiguration", W::File, 1},
     {"compareConfiguration", W::File, 3, true},
     {"reportConfiguration", W::File, 4},
+    {"openSiteBook", W::File, 8, true},
     {"OpenClose", W::Controller, 0, false, &T::OpenCloseClick, mayLink},
     {"Button11", W::Controller, 0, true, &T::Button11Click, mayReread, command::kReadSettings, nullptr, K::Reread},
     {"ButtWrite", W::Controller, 0, false, &T::ButtWriteClick, mayWrite, command::kWriteSettings, records::buildSettings,

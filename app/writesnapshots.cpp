@@ -52,6 +52,7 @@ void WriteSnapshots::settingsRead()
     m_haveHeld = true;
     m_read = {m_com, QDateTime::currentDateTime()};
     m_readHeld = m_held;
+    emit settingsTaken(m_held);
 }
 
 bool WriteSnapshots::beforeWrite()
@@ -81,6 +82,8 @@ void WriteSnapshots::writeSent()
 
 void WriteSnapshots::written()
 {
+    const config::Configuration now = m_pending.isEmpty() ? config::windowCatalog().capture(m_controls) : m_pending;
+    emit writeAcknowledged(m_held, m_haveHeld, now, m_reverting);
     if (!m_pending.isEmpty()) {
         m_held = m_pending;
         m_haveHeld = true;

@@ -43,9 +43,18 @@ public:
     // read back; asks once.
     bool takeReadBack();
 
+    int com() const { return m_com; }
+    QString device() const { return m_device; }
+
 signals:
     // The controls hold the snapshot; the window writes them.
     void writeRequested();
+    // The controls hold what the controller sent in a settings read.
+    void settingsTaken(const config::Configuration &read);
+    // The controller acknowledged a settings write: what it held before (when this
+    // connection knew it), what it holds now, and whether it was a revert.
+    void writeAcknowledged(const config::Configuration &before, bool beforeKnown,
+                           const config::Configuration &written, bool revert);
 
 private:
     void revert();

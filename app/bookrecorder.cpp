@@ -52,7 +52,9 @@ book::Book *BookRecorder::book()
         book::Origin origin;
         origin.operatorName = operatorSetting();
         m_error.clear();
-        m_book = book::Book::open(book::locationFrom(locationSetting()), &m_error, origin);
+        // TAVRIX_BOOK names the book for this run, over the window's settings.
+        const QString given = qEnvironmentVariable("TAVRIX_BOOK");
+        m_book = book::Book::open(book::locationFrom(given.isEmpty() ? locationSetting() : given), &m_error, origin);
         if (!m_book)
             note(QStringLiteral("журнал объектов недоступен: %1").arg(m_error));
     }
@@ -205,6 +207,8 @@ void BookRecorder::written(const config::Configuration &before, bool beforeKnown
         m_undoWritten = textOf(now);
         return;
     }
+    // The read before it is history now: the write recorded what it replaced.
+    m_lastRead.clear();
     book::Book *b = book();
     if (!b)
         return;

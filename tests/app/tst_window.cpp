@@ -290,6 +290,7 @@ void TestWindow::menuEntriesMirrorTheirSources_data()
     QTest::newRow("save") << "fileMenu" << "Сохранить конфигурацию…" << "saveConfiguration";
     QTest::newRow("compare") << "fileMenu" << "Сравнить с файлом…" << "compareConfiguration";
     QTest::newRow("report") << "fileMenu" << "Отчёт о конфигурации…" << "reportConfiguration";
+    QTest::newRow("site book") << "fileMenu" << "Объекты…" << "openSiteBook";
     QTest::newRow("connect") << "controllerMenu" << "Соединиться" << "OpenClose";
     QTest::newRow("read") << "controllerMenu" << "Считать настройки" << "Button11";
     QTest::newRow("write") << "controllerMenu" << "Записать настройки" << "ButtWrite";

@@ -369,6 +369,12 @@ private slots:
             QCOMPARE(found.size(), 1);
             QCOMPARE(found[0].matched, QStringLiteral("phone"));
             QVERIFY(!b->assign(w.id, 987654321, &error));
+            // Taken back (a recognition undone): unassigned again, its numbers no longer
+            // finding the site.
+            QVERIFY2(b->assign(w.id, 0, &error), qPrintable(error));
+            QCOMPARE(b->unassigned().size(), 3);
+            QVERIFY(b->revisions(store->id).isEmpty());
+            QVERIFY(b->search(QStringLiteral("679999999")).isEmpty());
         } else if (what == QLatin1String("search")) {
             book::Site other = named(QStringLiteral("Склад ООО Ромашка"), QStringLiteral("ул. 50%_скидка"));
             QVERIFY2(b->addSite(other, &error), qPrintable(error));

@@ -172,6 +172,7 @@ private slots:
     void recognisedControllerCanBeUndone();
     void writesOfAnUnnamedControllerFollowTheSiteNamedLater();
     void settingsNameTheOperatorAndTheBook();
+    void unreachableSharedBookKeepsAnOutbox();
 };
 
 void TestSiteBook::searchAsYouType_data()
@@ -489,6 +490,32 @@ void TestSiteBook::settingsNameTheOperatorAndTheBook()
     QCOMPARE(kept.size(), 1);
     QCOMPARE(kept[0].operatorName, QStringLiteral("Мастер Иван"));
     QVERIFY(!b.book->site(QStringLiteral("Офис")));
+}
+
+void TestSiteBook::unreachableSharedBookKeepsAnOutbox()
+{
+    Bench b;
+    // Nothing listens there: what is recorded waits in the local book.
+    qputenv("TAVRIX_BOOK", "postgresql://nobody@127.0.0.1:1/nowhere");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", b.dir.filePath(QStringLiteral("data")).toUtf8());
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
+    b.form->bookRecorder().reopen();
+    QVERIFY(b.form->bookRecorder().book());
+    QVERIFY(b.form->bookRecorder().book()->outboxOnly());
+    auto *outbox = b.window->findChild<QLabel *>(QStringLiteral("bookOutboxStatus"));
+    QVERIFY(outbox->isHidden());
+    QVERIFY(b.connect());
+    QVERIFY(b.answer(settingsAnswer("6666")));
+    auto *question = b.window->findChild<SiteChoiceDialog *>(QStringLiteral("siteChoice"));
+    QVERIFY(question);
+    b.in<QComboBox>(question, "choiceSite")->setEditText(QStringLiteral("Гараж"));
+    question->accept();
+    QCOMPARE(b.window->siteButton()->text(), QStringLiteral("Объект: Гараж/Основной"));
+    QCOMPARE(outbox->text(), QStringLiteral("1 записей ждут отправки в общий журнал"));
+    QVERIFY(!outbox->isHidden());
+    // Nothing in the file the test opened: the revision is in the local book's outbox.
+    QVERIFY(!b.book->site(QStringLiteral("Гараж")));
 }
 
 QTEST_MAIN(TestSiteBook)

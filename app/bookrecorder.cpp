@@ -173,11 +173,9 @@ void BookRecorder::settingsRead(const config::Configuration &read)
         m_controller = found.controller;
         m_siteName = found.site.name;
         m_matched = justMatched = true;
-        note(found.how == book::Recognition::ByFingerprint
-                 ? QStringLiteral("журнал объектов: контроллер узнан по отпечатку настроек: %1/%2")
-                       .arg(m_siteName, m_controller.label)
-                 : QStringLiteral("журнал объектов: контроллер узнан по номерам абонентов: %1/%2")
-                       .arg(m_siteName, m_controller.label));
+        m_matchedBy = found.how == book::Recognition::ByFingerprint ? QStringLiteral("по отпечатку настроек")
+                                                                     : QStringLiteral("по номерам абонентов");
+        note(QStringLiteral("журнал объектов: контроллер узнан %1: %2/%3").arg(m_matchedBy, m_siteName, m_controller.label));
     }
     book::Revision r = made(read, book::Kind::Read);
     r.configuration = text;

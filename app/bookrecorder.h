@@ -42,6 +42,8 @@ public:
     qint64 controllerId() const { return m_controller.id; }
     // The site was recognised rather than named: the match can be undone.
     bool matched() const { return m_matched; }
+    // How it was recognised, for the status bar: "по отпечатку", "по номерам абонентов".
+    QString matchedBy() const { return m_matchedBy; }
 
     void connected(int com, const QString &device);
     void disconnected();
@@ -80,6 +82,7 @@ private:
     book::Controller m_controller; // id 0: nobody named it yet
     QString m_siteName;
     bool m_matched = false;
+    QString m_matchedBy;
     QString m_matchRevision;          // recorded because of the match
     QByteArray m_lastRead;            // the last read, for a site named later
     bool m_lastReadKept = false;

@@ -101,7 +101,7 @@ void ConfiguratorWindow::buildStatusBar()
     m_outbox = new QLabel(bar);
     m_outbox->setObjectName(QStringLiteral("bookOutboxStatus"));
     bar->addPermanentWidget(m_outbox);
-    m_undoMatch = new QPushButton(QStringLiteral("Не тот объект"), bar);
+    m_undoMatch = new QPushButton(bar);
     m_undoMatch->setObjectName(QStringLiteral("undoSiteMatch"));
     m_undoMatch->setFlat(true);
     m_undoMatch->setToolTip(QStringLiteral("Журнал узнал контроллер по настройкам; отменить это"));
@@ -124,6 +124,8 @@ void ConfiguratorWindow::showSite()
     BookRecorder &book = m_form->bookRecorder();
     m_site->setText(book.siteText());
     m_undoMatch->setVisible(book.matched());
+    if (book.matched())
+        m_undoMatch->setText(QStringLiteral("узнан %1 — не тот объект?").arg(book.matchedBy()));
     const QString outbox = book.outboxText();
     m_outbox->setText(outbox);
     m_outbox->setVisible(!outbox.isEmpty());

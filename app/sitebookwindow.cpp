@@ -389,6 +389,8 @@ void SiteBookWindow::followSelection()
     m_compare->setEnabled(n == 2);
     for (QPushButton *b : {m_open, m_report, m_save})
         b->setEnabled(n == 1);
+    // Giving a site is for the unassigned only.
+    m_assign->setVisible(currentTree() == m_unassigned);
     m_assign->setEnabled(currentTree() == m_unassigned && n > 0);
     m_use->setEnabled(m_controllers->currentItem() != nullptr);
 }

@@ -408,6 +408,7 @@ void TestSiteBook::recognisedControllerCanBeUndone()
     QTRY_COMPARE(b.window->siteButton()->text(), QStringLiteral("Объект: Иванов/Основной"));
     auto *undo = b.window->findChild<QPushButton *>(QStringLiteral("undoSiteMatch"));
     QVERIFY(!undo->isHidden());
+    QVERIFY(undo->text().contains(QStringLiteral("по отпечатку")));
     QVERIFY(b.form->journal().text().contains(QStringLiteral("узнан по отпечатку настроек: Иванов/Основной")));
     // Nothing asked, nothing new recorded.
     QVERIFY(!b.window->findChild<SiteChoiceDialog *>(QStringLiteral("siteChoice")));
@@ -423,6 +424,7 @@ void TestSiteBook::recognisedControllerCanBeUndone()
     QVERIFY(b.answer(settingsAnswer("3333")));
     QTRY_COMPARE(b.window->siteButton()->text(), QStringLiteral("Объект: Иванов/Основной"));
     QVERIFY(b.form->journal().text().contains(QStringLiteral("узнан по номерам абонентов: Иванов/Основной")));
+    QVERIFY(undo->text().contains(QStringLiteral("по номерам")));
     QCOMPARE(b.revisionsOf(QStringLiteral("Иванов")).size(), 2);
     undo->click();
     QCOMPARE(b.window->siteButton()->text(), QStringLiteral("Объект: не выбран"));

@@ -45,6 +45,13 @@ void BookRecorder::saveSettings(const QString &operatorName, const QString &loca
     settings.setValue(QLatin1String(kLocationKey), location.trimmed());
 }
 
+QString BookRecorder::location()
+{
+    // TAVRIX_BOOK names the book for this run, over the window's settings.
+    const QString given = qEnvironmentVariable("TAVRIX_BOOK");
+    return book::locationFrom(given.isEmpty() ? locationSetting() : given);
+}
+
 book::Book *BookRecorder::book()
 {
     if (!m_book && !m_triedOpen) {
@@ -52,9 +59,7 @@ book::Book *BookRecorder::book()
         book::Origin origin;
         origin.operatorName = operatorSetting();
         m_error.clear();
-        // TAVRIX_BOOK names the book for this run, over the window's settings.
-        const QString given = qEnvironmentVariable("TAVRIX_BOOK");
-        m_book = book::Book::open(book::locationFrom(given.isEmpty() ? locationSetting() : given), &m_error, origin);
+        m_book = book::Book::open(location(), &m_error, origin);
         if (!m_book)
             note(QStringLiteral("журнал объектов недоступен: %1").arg(m_error));
     }

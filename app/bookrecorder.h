@@ -28,6 +28,9 @@ public:
     static QString operatorSetting();
     static QString locationSetting();
     static void saveSettings(const QString &operatorName, const QString &location);
+    // Where the window's book is: TAVRIX_BOOK for this run, else the settings, else the
+    // default file.
+    static QString location();
 
     // The book, opened at first need; nullptr (with lastError()) when it cannot be.
     book::Book *book();

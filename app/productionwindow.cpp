@@ -1,5 +1,7 @@
 #include "app/productionwindow.h"
 
+#include "app/bookrecorder.h"
+
 #include "ui/desktop.h"
 #include "ui/screenroom.h"
 
@@ -359,6 +361,8 @@ bool ProductionWindow::startLine()
     m_logPath = QDir(m_backupsDir).filePath(
         QStringLiteral("line-%1.jsonl").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
     options.logPath = m_logPath;
+    // The window's own book, as its reads and writes use.
+    options.book = BookRecorder::location();
     options.timing.settleMs = m_settleMs;
     options.lookFirst = true;
     QDir().mkpath(m_backupsDir);

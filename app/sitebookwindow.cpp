@@ -618,7 +618,7 @@ void SiteBookWindow::editSettings()
     who->setPlaceholderText(QStringLiteral("имя пользователя системы"));
     auto *where = new QLineEdit(BookRecorder::locationSetting(), &ask);
     where->setObjectName(QStringLiteral("bookUrl"));
-    where->setPlaceholderText(book::locationFrom(QString()));
+    where->setPlaceholderText(book::defaultLocation());
     where->setToolTip(QStringLiteral("Файл журнала или postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР[:ПОРТ]/БАЗА"));
     layout->addRow(QStringLiteral("Оператор:"), who);
     layout->addRow(QStringLiteral("Журнал:"), where);

@@ -127,6 +127,9 @@ book::Revision BookRecorder::made(const config::Configuration &cfg, book::Kind k
 
 void BookRecorder::connected(int com, const QString &device)
 {
+    // A book that could not be opened is tried again with every connection.
+    if (!m_book)
+        m_triedOpen = false;
     m_com = com;
     m_device = device;
     m_connectedAt = QDateTime::currentDateTimeUtc();

@@ -275,6 +275,12 @@ void TestSiteBook::timelineComparesOpensFilesAndMakesASheet()
     QVERIFY(page.contains(QStringLiteral("Из журнала объектов: Иванов/Основной, запись %1").arg(kept[0].shortId())));
     // The window's pages are not the sheet's source: another revision leaves them alone.
     QCOMPARE(b.form->controls().text(QStringLiteral("Edit1")), before);
+
+    // The controller on the cable named from here.
+    QCOMPARE(b.window->siteButton()->text(), QStringLiteral("Объект: не выбран"));
+    b.in<QPushButton>(w, "useController")->click();
+    QCOMPARE(b.window->siteButton()->text(), QStringLiteral("Объект: Иванов/Основной"));
+    QCOMPARE(b.form->bookRecorder().controllerId(), b.book->controllerOf(QStringLiteral("Иванов"), nullptr)->id);
 }
 
 void TestSiteBook::cardIsEditedAndArchived()

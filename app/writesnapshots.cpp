@@ -82,8 +82,9 @@ void WriteSnapshots::writeSent()
 
 void WriteSnapshots::written()
 {
-    const config::Configuration now = m_pending.isEmpty() ? config::windowCatalog().capture(m_controls) : m_pending;
-    emit writeAcknowledged(m_held, m_haveHeld, now, m_reverting);
+    // An acknowledgement with no write of ours behind it records nothing.
+    if (!m_pending.isEmpty())
+        emit writeAcknowledged(m_held, m_haveHeld, m_pending, m_reverting);
     if (!m_pending.isEmpty()) {
         m_held = m_pending;
         m_haveHeld = true;

@@ -454,6 +454,10 @@ void TestSiteBook::writesOfAnUnnamedControllerFollowTheSiteNamedLater()
     auto *question = b.window->findChild<SiteChoiceDialog *>(QStringLiteral("siteChoice"));
     QVERIFY(question);
     question->reject();
+    // An acknowledgement nobody asked for is no write.
+    b.peer->send("WRITE_SET_OK\r");
+    QTRY_VERIFY(b.desktop.texts().contains(QStringLiteral("Запись НАСТРОЕК прошла успешно")));
+    QVERIFY(b.book->unassigned().isEmpty());
     b.form->controls().setText(QStringLiteral("Edit1"), QStringLiteral("+380507654321"));
     b.form->control<QPushButton>("ButtWrite")->click();
     QTRY_VERIFY(b.peer->received().contains("WRITE_SET"));

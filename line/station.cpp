@@ -1,5 +1,6 @@
 #include "line/station.h"
 
+#include "config/configform.h"
 #include "net/portnames.h"
 
 #include "protocol/commands.h"

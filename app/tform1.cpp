@@ -11,8 +11,11 @@
 #include "app/unsavededits.h"
 #include "app/windowactions.h"
 #include "link/portdiagnosis.h"
-#include "link/serialchannel.h"
+#include "config/catalog.h"
+#include "config/configform.h"
+#include "config/writeplan.h"
 #include "protocol/commands.h"
+#include "protocol/settingsreply.h"
 #include "records/records.h"
 #include "ui/desktop.h"
 #include "rules/factorydefaults.h"
@@ -324,11 +327,10 @@ void TForm1::onPortLost(Session::State was)
                                                                      : QString());
 }
 
-void TForm1::run(const WindowCommand &command)
+void TForm1::run(const WindowCommand &command, const QByteArray &payload)
 {
     QByteArray text = command.word;
-    if (command.payload)
-        text += command.payload(*m_controls);
+    text += command.payload ? command.payload(*m_controls) : payload;
     text += command::kCarriageReturn;
     m_sending = &command;
     followCommands();
@@ -388,7 +390,7 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
     case Reply::Settings:
         // The session has stopped the repeat already.
         records::applySettings(c, text, found.payloadPos);
-        m_snapshots->settingsRead();
+        m_snapshots->settingsRead(settingsreply::recordOf(text, found.payloadPos));
         m_edits->markStored();
         m_recordHeld = true;
         m_rereadAsked = false;
@@ -410,8 +412,11 @@ void TForm1::handleReply(const FoundReply &found, const QByteArray &text)
     if (stored)
         m_edits->markStored();
     Desktop::instance().showInformation(QString::fromUtf8(found.row->message));
+    // Settings written back from a snapshot and read again: stored as sent, or told.
+    if (found.row->reply == Reply::Settings)
+        m_snapshots->readBack(m_snapshots->held());
     // Settings written back from a snapshot are read back at once.
-    if (found.row->reply == Reply::SettingsWritten && m_snapshots->takeReadBack() && m_connection->isOpen())
+    if (found.row->reply == Reply::SettingsWritten && m_snapshots->readBackDue() && m_connection->isOpen())
         Button11Click();
 }
 
@@ -423,12 +428,17 @@ void TForm1::setStatusConnected(bool recognised)
 
 void TForm1::ButtWriteClick()
 {
+    // The pages as they stand, their rules run already, go over what the controller holds.
+    const config::Catalog &catalog = config::windowCatalog();
+    const config::WritePlan plan =
+        config::planWrite(m_snapshots->held(), catalog.capture(*m_controls), config::Rules::Ran);
     // What the controller holds is saved first; if it cannot be, nothing is sent.
-    if (!m_snapshots->beforeWrite())
+    if (!m_snapshots->beforeWrite(plan))
         return;
-    run(windowCommand("ButtWrite"));
-    m_snapshots->writeSent();
-    // After the send: the encoders have written their defaults back into the boxes.
+    // The boxes show the defaults the record carries for them.
+    catalog.apply(*m_controls, plan.writtenBack);
+    run(windowCommand("ButtWrite"), plan.record);
+    m_snapshots->writeSent(plan.record);
     m_sentSettings = m_edits->values();
 }
 

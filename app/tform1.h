@@ -95,7 +95,8 @@ private:
     void onPortLost(Session::State was);
     void onStateChanged(Session::State state, Session::State before);
     void onSent(Conversation::SendResult result);
-    void run(const WindowCommand &command);
+    // Sends the command's word and its payload: the row's, or `payload` for a row without.
+    void run(const WindowCommand &command, const QByteArray &payload = {});
     // Sets every command button from the facts of the moment.
     void followCommands();
     void handleReply(const FoundReply &found, const QByteArray &text);

@@ -36,8 +36,8 @@ const WindowCommand kCommands[] = {
     {"openSiteBook", W::File, 8, true},
     {"OpenClose", W::Controller, 0, false, &T::OpenCloseClick, mayLink},
     {"Button11", W::Controller, 0, true, &T::Button11Click, mayReread, command::kReadSettings, nullptr, K::Reread},
-    {"ButtWrite", W::Controller, 0, false, &T::ButtWriteClick, mayWrite, command::kWriteSettings, records::buildSettings,
-     K::Write},
+    // The settings record comes from the write plan.
+    {"ButtWrite", W::Controller, 0, false, &T::ButtWriteClick, mayWrite, command::kWriteSettings, nullptr, K::Write},
     {"revertSettings", W::Controller, 7},
     {"Button1", W::Controller, 0, false, &T::Button1Click},
     {"openJournal", W::Controller, 5, true},

@@ -37,36 +37,43 @@ void WriteSnapshots::disconnected()
 {
     m_com = 0;
     m_device.clear();
-    m_haveHeld = false;
-    m_held = {};
-    m_pending = {};
+    m_held.clear();
+    m_pending.clear();
     m_writtenSinceSnapshot = false;
-    m_reverting = false;
-    m_readBack = false;
+    m_step = Step::None;
     update();
 }
 
-void WriteSnapshots::settingsRead()
+namespace {
+
+// A settings record as a read of it shows on the pages.
+config::Configuration shownBy(const QByteArray &record)
 {
-    m_held = config::windowCatalog().capture(m_controls);
-    m_haveHeld = true;
-    m_read = {m_com, QDateTime::currentDateTime()};
-    m_readHeld = m_held;
-    emit settingsTaken(m_held);
+    return config::planWrite(record, {}).held;
 }
 
-bool WriteSnapshots::beforeWrite()
+} // namespace
+
+void WriteSnapshots::settingsRead(const QByteArray &record)
+{
+    m_held = record;
+    m_read = {m_com, QDateTime::currentDateTime()};
+    m_readHeld = config::windowCatalog().capture(m_controls);
+    emit settingsTaken(m_readHeld);
+}
+
+bool WriteSnapshots::beforeWrite(const config::WritePlan &plan)
 {
     // Nothing read in this connection: there is nothing known to keep. The write button
     // waits for the first read, so this is a write the user forced some other way.
-    if (!m_haveHeld)
+    if (m_held.isEmpty())
         return true;
-    const backups::Saved saved = backups::save(config::windowCatalog().render(m_held), m_com);
+    const backups::Saved saved = backups::save(plan.backupText(), m_com);
     if (!saved.ok) {
         Desktop::instance().showError(
             QStringLiteral("Настройки не записаны: снимок прежних настроек контроллера не сохранён в папке %1: %2")
                 .arg(saved.folder, saved.reason));
-        m_reverting = false;
+        m_step = Step::None;
         return false;
     }
     m_journal.note(QStringLiteral("COM%1").arg(m_com),
@@ -75,30 +82,51 @@ bool WriteSnapshots::beforeWrite()
     return true;
 }
 
-void WriteSnapshots::writeSent()
+void WriteSnapshots::writeSent(const QByteArray &record)
 {
-    m_pending = config::windowCatalog().capture(m_controls);
+    m_pending = record;
+    // A write of the user's own goes over a revert whose read back is still awaited.
+    if (m_step == Step::ReadingBack)
+        m_step = Step::None;
 }
 
 void WriteSnapshots::written()
 {
     // An acknowledgement with no write of ours behind it records nothing.
-    if (!m_pending.isEmpty())
-        emit writeAcknowledged(m_held, m_haveHeld, m_pending, m_reverting);
     if (!m_pending.isEmpty()) {
+        emit writeAcknowledged(m_held.isEmpty() ? config::Configuration{} : shownBy(m_held), !m_held.isEmpty(),
+                               shownBy(m_pending), m_step == Step::Reverting);
         m_held = m_pending;
-        m_haveHeld = true;
     }
-    m_pending = {};
     m_writtenSinceSnapshot = !m_snapshot.isEmpty() && m_com > 0;
-    m_readBack = m_reverting;
-    m_reverting = false;
+    m_step = m_step == Step::Reverting ? Step::ReadingBack : Step::None;
+    // A revert's record stays until it is read back.
+    if (m_step != Step::ReadingBack)
+        m_pending.clear();
     update();
 }
 
-bool WriteSnapshots::takeReadBack()
+void WriteSnapshots::readBack(const QByteArray &record)
 {
-    return std::exchange(m_readBack, false);
+    if (m_step != Step::ReadingBack)
+        return;
+    m_step = Step::None;
+    // The controller acknowledged the old settings; whether it stored them as sent,
+    // only the read tells.
+    const QList<config::ByteDifference> diffs = config::verifyWrite(std::exchange(m_pending, {}), record);
+    if (diffs.isEmpty())
+        return;
+    QStringList places;
+    for (const config::ByteDifference &d : diffs)
+        places << QStringLiteral("%1: %2 (смещение %3)").arg(d.page, d.caption).arg(d.offset);
+    const QString text =
+        QStringLiteral("Прежние настройки возвращены не полностью: считано не то, что записано, в %1 байт(ах), "
+                       "в %2 месте(ах): %3")
+            .arg(config::differingBytes(diffs))
+            .arg(diffs.size())
+            .arg(places.join(QStringLiteral("; ")));
+    m_journal.note(QStringLiteral("COM%1").arg(m_com), text);
+    Desktop::instance().showError(text);
 }
 
 void WriteSnapshots::update()
@@ -116,6 +144,6 @@ void WriteSnapshots::revert()
         return;
     }
     config::windowCatalog().apply(m_controls, cfg);
-    m_reverting = true;
+    m_step = Step::Reverting;
     emit writeRequested();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/configfile.h"
+#include "config/writeplan.h"
 #include "report/sheet.h"
 
 #include <QObject>
@@ -30,18 +31,24 @@ public:
     report::ControllerRead connection() const;
     // The controller on the cable may be another one now: nothing is reverted onto it.
     void disconnected();
-    // The window's controls now hold what the controller sent.
-    void settingsRead();
-    // Before a settings write: saves what the controller holds. False, with the error box
-    // shown, when it cannot be saved; then nothing may be sent.
-    bool beforeWrite();
-    // Right after the write was sent: the controls hold what the controller will.
-    void writeSent();
+    // The window's controls now hold `record`, which the controller sent.
+    void settingsRead(const QByteArray &record);
+    // The settings record the controller holds, as far as this connection knows; empty
+    // before the first read.
+    QByteArray held() const { return m_held; }
+    // Before a settings write: saves what the controller holds, as the plan renders it.
+    // False, with the error box shown, when it cannot be saved; then nothing may be sent.
+    bool beforeWrite(const config::WritePlan &plan);
+    // Right after `record` was sent.
+    void writeSent(const QByteArray &record);
     // The controller acknowledged the write.
     void written();
-    // Whether a revert's write has just been acknowledged and the settings are to be
-    // read back; asks once.
-    bool takeReadBack();
+    // Whether a revert's write has been acknowledged and the settings are to be read
+    // back now.
+    bool readBackDue() const { return m_step == Step::ReadingBack; }
+    // A read after a revert's write: the record read back against the one sent. Tells
+    // what the controller stored otherwise; nothing when it stored the record as sent.
+    void readBack(const QByteArray &record);
 
     int com() const { return m_com; }
     QString device() const { return m_device; }
@@ -65,13 +72,13 @@ private:
     QAction *m_revert;
     int m_com = 0;
     QString m_device;
-    bool m_haveHeld = false;
-    config::Configuration m_held;    // what the controller holds, as far as this connection knows
-    config::Configuration m_pending; // what the write under way will leave there
+    QByteArray m_held;    // the record the controller holds, as far as this connection knows
+    QByteArray m_pending; // the record of the write under way; a revert's until it is read back
     QString m_snapshot;              // saved before the last acknowledged write
     report::ControllerRead m_read;
     config::Configuration m_readHeld; // what that read set
     bool m_writtenSinceSnapshot = false;
-    bool m_reverting = false;
-    bool m_readBack = false;
+    // A revert is written, then read back and compared with what was sent.
+    enum class Step { None, Reverting, ReadingBack };
+    Step m_step = Step::None;
 };

@@ -1,7 +1,9 @@
 #include "config/writeplan.h"
 
 #include "config/configform.h"
+#include "records/memorycontrols.h"
 #include "records/records.h"
+#include "records/startvalues.h"
 #include "protocol/settingsreply.h"
 
 #include <algorithm>
@@ -35,15 +37,28 @@ QStringList WritePlan::notes() const
     return out;
 }
 
-WritePlan planWrite(const QByteArray &held, const Configuration &wanted)
+WritePlan planWrite(const QByteArray &held, const Configuration &wanted, Rules rules)
 {
     const Catalog &catalog = windowCatalog();
     WritePlan plan;
     ConfigForm form;
     records::applySettingsRecord(form.controls(), held);
     plan.held = catalog.capture(form.controls());
-    plan.ruleChanges = catalog.applyNoting(form.controls(), wanted);
-    plan.record = records::buildSettings(form.controls());
+    // Values the pages' rules have had their say on go on as they stand: run again, in
+    // read order, a rule could undo an edit made after the one that set it off.
+    MemoryControls shown = records::startControls();
+    Controls *pages = &form.controls();
+    if (rules == Rules::Run) {
+        plan.ruleChanges = catalog.applyNoting(form.controls(), wanted);
+    } else {
+        catalog.copy(form.controls(), shown);
+        catalog.apply(shown, wanted);
+        pages = &shown;
+    }
+    const Configuration before = catalog.capture(*pages);
+    plan.record = records::buildSettings(*pages);
+    for (const Change &c : catalog.changes(before, catalog.capture(*pages)))
+        plan.writtenBack.set(c.control->name, c.now);
 
     // What a read of this very record will show, against what was named: the record's
     // own forms ("+380" for an empty number, the default word for an empty SMS word).

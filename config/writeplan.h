@@ -9,7 +9,7 @@
 
 namespace config {
 
-// A settings write as the tool and the line make it, worked out before a
+// A settings write as the window, the tool and the line make it, worked out before a
 // byte is sent: the wanted values go onto what the controller holds, so that a
 // template changes only what it names, and what the pages' rules or the record's own
 // forms store otherwise is told, never hidden.
@@ -20,6 +20,7 @@ struct WritePlan
     Configuration stored;      // what a read of `record` will show
     QList<Change> ruleChanges; // named values the pages' rules set otherwise
     QList<Change> formChanges; // named values the record's forms store otherwise, the rules' not told again
+    Configuration writtenBack; // what building the record wrote back into its boxes (a default into an empty one)
     QString fault;             // why a read would take `record` for a malformed reply; empty: it may go
 
     // The file text of what the controller holds: the backup taken before the write.
@@ -30,9 +31,14 @@ struct WritePlan
     QStringList notes() const;
 };
 
+// How the wanted values reach the record: through the pages' rules, as a file's, a
+// template's or a snapshot's do; or as the window's pages hold them, whose rules ran as
+// they were set, so that the record is byte for byte the one the pages build.
+enum class Rules { Run, Ran };
+
 // `held` is the settings record the controller holds (bare, without the reply word);
-// `wanted` a file's values, a template with a unit's row, or a snapshot.
-WritePlan planWrite(const QByteArray &held, const Configuration &wanted);
+// `wanted` a file's values, a template with a unit's row, a snapshot, or the pages'.
+WritePlan planWrite(const QByteArray &held, const Configuration &wanted, Rules rules = Rules::Run);
 
 // A run of bytes read back otherwise than sent; `written` is shorter past the record's
 // end. Page and caption are its control's, or what the place's meaning names.

@@ -46,15 +46,19 @@ std::unique_ptr<QSettings> programSettings()
                                        QStringLiteral("configurator"));
 }
 
-QString phaseText(const QString &phase)
+QString phaseText(line::Phase phase)
 {
-    if (phase == QLatin1String("backup"))
+    switch (phase) {
+    case line::Phase::None:
+        break;
+    case line::Phase::Backup:
         return QStringLiteral("резервная копия");
-    if (phase == QLatin1String("write"))
+    case line::Phase::Write:
         return QStringLiteral("запись");
-    if (phase == QLatin1String("verify"))
+    case line::Phase::Verify:
         return QStringLiteral("проверка");
-    return phase;
+    }
+    return {};
 }
 
 QString unitName(int ordinal, const line::UnitRow &row)

@@ -6,6 +6,7 @@
 #include "records/records.h"
 #include "records/startvalues.h"
 #include "protocol/replies.h"
+#include "protocol/timelimit.h"
 #include "translations/language.h"
 
 namespace {
@@ -72,15 +73,15 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
             onWritten();
     });
     connect(&m_session, &Session::timedOut, this, [this] {
+        const double seconds = m_timeoutMs / 1000.0;
         if (!m_refused.isEmpty())
-            fail(tr("every answer to READ_SET within %1 s was malformed, the last: %2")
-                     .arg(m_timeoutMs / 1000.0)
-                     .arg(m_refused));
+            fail(timelimit::clause(language::current(), timelimit::Cause::MalformedAnswers,
+                                   QStringLiteral("READ_SET"), seconds, m_refused));
         else
             // What a person can do about it first; the protocol's word for it after.
-            fail(tr("the controller does not answer — check the cable, power and port number (no answer to %1 within %2 s)")
-                     .arg(QString::fromLatin1(m_session.lastCommand().trimmed().left(10)))
-                     .arg(m_timeoutMs / 1000.0));
+            fail(tr("the controller does not answer — check the cable, power and port number (%1)")
+                     .arg(timelimit::clause(language::current(), timelimit::Cause::NoAnswer,
+                                            QString::fromLatin1(m_session.lastCommand().trimmed().left(10)), seconds)));
     });
     connect(&m_session, &Session::lost, this, [this] {
         const auto *network = qobject_cast<const NetworkLine *>(m_connection->line());

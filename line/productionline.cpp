@@ -299,7 +299,7 @@ QJsonObject ProductionLine::logObject(const UnitResult &r)
         {QStringLiteral("sha256"), r.sha256.isEmpty() ? QJsonValue() : QJsonValue(r.sha256)},
     };
     if (!r.pass) {
-        o.insert(QStringLiteral("phase"), r.phase);
+        o.insert(QStringLiteral("phase"), phaseWord(r.phase));
         o.insert(QStringLiteral("reason"), r.reason);
     }
     if (!r.notes.isEmpty())
@@ -313,15 +313,22 @@ QString ProductionLine::eventLine(const UnitResult &r)
     QString unit = tr("controller %1").arg(r.ordinal);
     if (!r.row.label.isEmpty())
         unit += QStringLiteral(" (%1)").arg(r.row.label);
-    static const QHash<QString, const char *> phases {
-        {QStringLiteral("backup"), QT_TR_NOOP("at the backup")},
-        {QStringLiteral("write"), QT_TR_NOOP("at the write")},
-        {QStringLiteral("verify"), QT_TR_NOOP("at the check")},
-    };
-    const char *phase = phases.value(r.phase, nullptr);
+    QString phase;
+    switch (r.phase) {
+    case Phase::None:
+        break;
+    case Phase::Backup:
+        phase = tr("at the backup");
+        break;
+    case Phase::Write:
+        phase = tr("at the write");
+        break;
+    case Phase::Verify:
+        phase = tr("at the check");
+        break;
+    }
     const QString reason = r.reasonIn(language::current());
-    const QString what = r.pass ? tr("written and verified")
-                                : tr("failed %1: %2").arg(phase ? tr(phase) : r.phase, reason);
+    const QString what = r.pass ? tr("written and verified") : tr("failed %1: %2").arg(phase, reason);
     return tr("%1  %2  %3  %4 s").arg(portnames::name(r.com), unit, what, QString::number(r.seconds, 'f', 1));
 }
 

@@ -142,15 +142,15 @@ void Station::recordTaken(const QByteArray &text, int payloadPos)
     m_answeredSinceSend = true;
     if (m_state == State::Probing)
         unitAnswered(settingsreply::recordOf(text, payloadPos));
-    else if (m_state == State::Working && m_phase == QLatin1String("verify"))
+    else if (m_state == State::Working && m_phase == Phase::Verify)
         pass(settingsreply::recordOf(text, payloadPos));
 }
 
 void Station::acknowledged()
 {
-    if (m_state != State::Working || m_phase != QLatin1String("write"))
+    if (m_state != State::Working || m_phase != Phase::Write)
         return;
-    m_phase = QStringLiteral("verify");
+    m_phase = Phase::Verify;
     m_malformed.clear();
     // Asked again every period, each answer within the time limit.
     m_session.readRecord(replyLength(Reply::Settings, m_plan.record.size()));
@@ -174,7 +174,7 @@ void Station::unitAnswered(const QByteArray &record)
     m_backup.clear();
     m_plan = {};
     m_last.reset();
-    m_phase = QStringLiteral("backup");
+    m_phase = Phase::Backup;
     setState(State::Working);
 
     QString why;
@@ -185,7 +185,7 @@ void Station::unitAnswered(const QByteArray &record)
         return;
     }
     m_plan = std::move(plan);
-    m_phase = QStringLiteral("write");
+    m_phase = Phase::Write;
     m_host.stationChanged(*this);
     // A record that a read would take for a malformed reply is never stored: the unit
     // could not be read again.
@@ -205,7 +205,7 @@ void Station::deadline()
 {
     if (m_state != State::Working)
         return;
-    if (m_phase == QLatin1String("write"))
+    if (m_phase == Phase::Write)
         fail(Failure::NoAnswerToWrite);
     else if (!m_malformed.isEmpty())
         fail(Failure::MalformedAnswers, m_malformed);
@@ -288,7 +288,7 @@ void Station::finish(UnitResult result, bool portGone)
     result.changes = m_plan.changedControls();
     result.notes = m_plan.notes();
     m_last = result;
-    m_phase.clear();
+    m_phase = Phase::None;
     if (portGone) {
         m_state = State::Absent;
     } else {

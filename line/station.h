@@ -30,6 +30,12 @@ enum class Failure {
     ReadBackDiffers,  // differing bytes, the first at firstAt
 };
 
+// Where a unit attempt stands, and where a failed one stopped.
+enum class Phase { None, Backup, Write, Verify };
+
+// The word the log keeps for a phase: "backup", "write", "verify"; empty for none.
+QString phaseWord(Phase phase);
+
 // How one unit attempt ended.
 struct UnitResult
 {
@@ -39,7 +45,7 @@ struct UnitResult
     int ordinal = 0;       // the unit's number in order of arrival across all stations
     UnitRow row;
     bool pass = false;
-    QString phase;         // where it failed: "backup", "write", "verify"
+    Phase phase = Phase::None; // where it failed
     Failure failure = Failure::None;
     QString detail;
     double limitSeconds = 0;
@@ -107,8 +113,8 @@ public:
     QString device() const { return m_device; }
     State state() const { return m_state; }
     bool busy() const { return m_state == State::Working; }
-    // "backup", "write" or "verify" while working.
-    QString phase() const { return m_phase; }
+    // Backup, Write or Verify while working.
+    Phase phase() const { return m_phase; }
     // The last unit's result, while the station waits for it to leave.
     const std::optional<UnitResult> &last() const { return m_last; }
     // Why the port could not be opened, while it cannot.
@@ -168,7 +174,7 @@ private:
     qint64 m_unitStartNs = -1;
 
     // The unit under way.
-    QString m_phase;
+    Phase m_phase = Phase::None;
     int m_ordinal = 0;
     UnitRow m_row;
     QString m_backup;

@@ -1,12 +1,32 @@
 #include "line/station.h"
 
+#include "protocol/timelimit.h"
+
 #include <QCoreApplication>
 
 namespace line {
 
+QString phaseWord(Phase phase)
+{
+    switch (phase) {
+    case Phase::None:
+        break;
+    case Phase::Backup:
+        return QStringLiteral("backup");
+    case Phase::Write:
+        return QStringLiteral("write");
+    case Phase::Verify:
+        return QStringLiteral("verify");
+    }
+    return {};
+}
+
 QString UnitResult::reasonIn(language::Language words) const
 {
     const auto said = [words](const char *source) { return language::inLanguage(words, "line", source); };
+    // The commands as the line's reader knows them: by what they do.
+    const QString read = said(QT_TRANSLATE_NOOP("line", "READ_SET"));
+    const QString written = said(QT_TRANSLATE_NOOP("line", "WRITE_SET_"));
     switch (failure) {
     case Failure::None:
         break;
@@ -17,19 +37,15 @@ QString UnitResult::reasonIn(language::Language words) const
     case Failure::NotSent:
         return said(QT_TRANSLATE_NOOP("line", "the command could not be sent"));
     case Failure::NoAnswerToWrite:
-        return said(QT_TRANSLATE_NOOP("line", "the controller stopped answering (no answer to WRITE_SET_ within %1 s)"))
-            .arg(limitSeconds);
-    case Failure::MalformedAnswers: {
+        return said(QT_TRANSLATE_NOOP("line", "the controller stopped answering (%1)"))
+            .arg(timelimit::clause(words, timelimit::Cause::NoAnswer, written, limitSeconds));
+    case Failure::MalformedAnswers:
         // The window names no answer here: it would not fit.
-        if (words == language::Language::Russian)
-            return said(QT_TRANSLATE_NOOP("line", "every answer to READ_SET within %1 s was malformed")).arg(limitSeconds);
-        return said(QT_TRANSLATE_NOOP("line", "every answer to READ_SET within %1 s was malformed, the last: %2"))
-            .arg(limitSeconds)
-            .arg(detail);
-    }
+        return timelimit::clause(words, timelimit::Cause::MalformedAnswers, read, limitSeconds,
+                                 words == language::Language::Russian ? QString() : detail);
     case Failure::NoAnswerToRead:
-        return said(QT_TRANSLATE_NOOP("line", "the controller stopped answering (no answer to READ_SET within %1 s)"))
-            .arg(limitSeconds);
+        return said(QT_TRANSLATE_NOOP("line", "the controller stopped answering (%1)"))
+            .arg(timelimit::clause(words, timelimit::Cause::NoAnswer, read, limitSeconds));
     case Failure::PortGone:
         return said(QT_TRANSLATE_NOOP("line", "the port went away"));
     case Failure::Stopped:

@@ -521,22 +521,6 @@
         <translation>команда не отправлена</translation>
     </message>
     <message>
-        <source>the controller stopped answering (no answer to WRITE_SET_ within %1 s)</source>
-        <translation>контроллер перестал отвечать (нет ответа на запись за %1 с)</translation>
-    </message>
-    <message>
-        <source>every answer to READ_SET within %1 s was malformed</source>
-        <translation>все ответы на чтение за %1 с искажены</translation>
-    </message>
-    <message>
-        <source>every answer to READ_SET within %1 s was malformed, the last: %2</source>
-        <translation>все ответы на чтение за %1 с искажены, последний: %2</translation>
-    </message>
-    <message>
-        <source>the controller stopped answering (no answer to READ_SET within %1 s)</source>
-        <translation>контроллер перестал отвечать (нет ответа на чтение за %1 с)</translation>
-    </message>
-    <message>
         <source>the port went away</source>
         <translation>порт пропал</translation>
     </message>
@@ -551,6 +535,18 @@
     <message>
         <source>the site book: %1</source>
         <translation>журнал объектов: %1</translation>
+    </message>
+    <message>
+        <source>READ_SET</source>
+        <translation>чтение</translation>
+    </message>
+    <message>
+        <source>WRITE_SET_</source>
+        <translation>запись</translation>
+    </message>
+    <message>
+        <source>the controller stopped answering (%1)</source>
+        <translation>контроллер перестал отвечать (%1)</translation>
     </message>
 </context>
 <context>
@@ -746,6 +742,18 @@
     <message>
         <source>the server and port after offset %1 are not &quot;server&quot;,&quot;port&quot; followed by spaces</source>
         <translation>сервер и порт после смещения %1 не имеют вида &quot;сервер&quot;,&quot;порт&quot; с пробелами после</translation>
+    </message>
+    <message>
+        <source>no answer to %1 within %2 s</source>
+        <translation>нет ответа на %1 за %2 с</translation>
+    </message>
+    <message>
+        <source>every answer to %1 within %2 s was malformed</source>
+        <translation>все ответы на %1 за %2 с искажены</translation>
+    </message>
+    <message>
+        <source>%1, the last: %2</source>
+        <translation>%1, последний: %2</translation>
     </message>
 </context>
 <context>

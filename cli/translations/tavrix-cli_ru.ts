@@ -646,10 +646,6 @@ write сначала сохраняет то, что хранил каждый �
         <translation>ответ на READ_SET искажён, запрашиваю снова: %1</translation>
     </message>
     <message>
-        <source>every answer to READ_SET within %1 s was malformed, the last: %2</source>
-        <translation>все ответы на READ_SET за %1 с искажены, последний: %2</translation>
-    </message>
-    <message>
         <source>the port went away</source>
         <translation>порт пропал</translation>
     </message>
@@ -666,8 +662,8 @@ write сначала сохраняет то, что хранил каждый �
         <translation>%1 %2/%3 байт</translation>
     </message>
     <message>
-        <source>the controller does not answer — check the cable, power and port number (no answer to %1 within %2 s)</source>
-        <translation>контроллер не отвечает — проверьте кабель, питание и номер порта (нет ответа на %1 за %2 с)</translation>
+        <source>the controller does not answer — check the cable, power and port number (%1)</source>
+        <translation>контроллер не отвечает — проверьте кабель, питание и номер порта (%1)</translation>
     </message>
     <message>
         <source>cannot connect: %1</source>

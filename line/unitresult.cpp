@@ -8,17 +8,8 @@ namespace line {
 
 QString phaseWord(Phase phase)
 {
-    switch (phase) {
-    case Phase::None:
-        break;
-    case Phase::Backup:
-        return QStringLiteral("backup");
-    case Phase::Write:
-        return QStringLiteral("write");
-    case Phase::Verify:
-        return QStringLiteral("verify");
-    }
-    return {};
+    static const char *const words[] = {"", "backup", "write", "verify"};
+    return QString::fromLatin1(words[int(phase)]);
 }
 
 QString UnitResult::reasonIn(language::Language words) const

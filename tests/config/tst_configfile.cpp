@@ -603,17 +603,30 @@ void TestConfigFile::writePlanTellsWhatTheWriteDoes_data()
     QTest::addColumn<QByteArray>("lines");
     QTest::addColumn<QStringList>("changed"); // controls whose value a read shows otherwise after the write
     QTest::addColumn<QStringList>("told");    // "rules: name now" / "record: name now"
+    QTest::addColumn<bool>("asShown");        // the window's pages, their rules run already
 
-    QTest::newRow("nothing named") << QByteArray() << QStringList{} << QStringList{};
-    QTest::newRow("what it holds") << QByteArray("Edit34 = www.ab.kyivstar.net\n") << QStringList{} << QStringList{};
-    QTest::newRow("a changed field") << QByteArray("Edit34 = internet\n") << QStringList{"Edit34"} << QStringList{};
+    QTest::newRow("nothing named") << QByteArray() << QStringList{} << QStringList{} << false;
+    QTest::newRow("what it holds") << QByteArray("Edit34 = www.ab.kyivstar.net\n") << QStringList{} << QStringList{}
+                                   << false;
+    QTest::newRow("a changed field") << QByteArray("Edit34 = internet\n") << QStringList{"Edit34"} << QStringList{}
+                                     << false;
     // Subscriber 3 gets the alarm SMS, so subscriber 1 does too.
     QTest::newRow("a rule's change")
         << QByteArray("CheckBox1 = 0\nEdit1 = +380501112233\nCheckBox3 = 1\n")
-        << QStringList{"CheckBox2", "CheckBox3", "Edit1"} << QStringList{"rules: CheckBox1 1"};
+        << QStringList{"CheckBox2", "CheckBox3", "Edit1"} << QStringList{"rules: CheckBox1 1"} << false;
+    // The pages' values go on as they stand, no rule run again; the record keeps the
+    // alarm SMS column as a count, so a read shows subscriber 1 on all the same.
+    QTest::newRow("the pages' values, as they stand")
+        << QByteArray("CheckBox1 = 0\nEdit1 = +380501112233\nCheckBox3 = 1\n")
+        << QStringList{"CheckBox2", "CheckBox3", "Edit1"} << QStringList{"record: CheckBox1 1"} << true;
+    QTest::newRow("the pages' unchanged values") << QByteArray("Edit34 = www.ab.kyivstar.net\n") << QStringList{}
+                                                 << QStringList{} << true;
     // An empty number is stored as the country code alone.
     QTest::newRow("a normalised field") << QByteArray("Edit1 = \n") << QStringList{}
-                                        << QStringList{"record: Edit1 +380"};
+                                        << QStringList{"record: Edit1 +380"} << false;
+    // Building the record writes the country code back into the pages' box.
+    QTest::newRow("the pages' empty number") << QByteArray("Edit1 = \n") << QStringList{}
+                                             << QStringList{"record: Edit1 +380"} << true;
 }
 
 // The plan takes the held record and the wanted values to the record to send, the
@@ -623,12 +636,22 @@ void TestConfigFile::writePlanTellsWhatTheWriteDoes()
     QFETCH(QByteArray, lines);
     QFETCH(QStringList, changed);
     QFETCH(QStringList, told);
+    QFETCH(bool, asShown);
     const Catalog &catalog = windowCatalog();
 
     Configuration wanted;
     QCOMPARE(parseAndCheck(kHeader + lines, &wanted), std::nullopt);
     const QByteArray held = startRecord();
-    const WritePlan plan = planWrite(held, wanted);
+    const WritePlan plan = planWrite(held, wanted, asShown ? Rules::Ran : Rules::Run);
+    // What building wrote back is what a read shows there, and only where it differs
+    // from what was named.
+    for (const Entry &e : plan.writtenBack.entries()) {
+        QVERIFY2(wanted.value(e.name) != e.value, qPrintable(e.name));
+        QCOMPARE(plan.stored.value(e.name), e.value);
+    }
+    // An empty number box gets the country code the record carries for it.
+    if (wanted.contains(QStringLiteral("Edit1")) && wanted.value(QStringLiteral("Edit1")).isEmpty())
+        QCOMPARE(plan.writtenBack.value(QStringLiteral("Edit1")), plan.stored.value(QStringLiteral("Edit1")));
 
     QCOMPARE(plan.changedControls(), changed);
     QStringList got;

@@ -371,13 +371,16 @@ void TestConfigWindow::sheetOfWhatThePagesHold()
 void TestConfigWindow::snapshotBeforeEveryWrite_data()
 {
     QTest::addColumn<bool>("writable");
-    QTest::newRow("folder writable") << true;
-    QTest::newRow("folder cannot be made") << false;
+    QTest::addColumn<int>("storedOtherwise"); // the revert's record is stored with this byte changed; -1: none
+    QTest::newRow("folder writable") << true << -1;
+    QTest::newRow("folder cannot be made") << false << -1;
+    QTest::newRow("revert stored otherwise") << true << 40;
 }
 
 void TestConfigWindow::snapshotBeforeEveryWrite()
 {
     QFETCH(bool, writable);
+    QFETCH(int, storedOtherwise);
     const QString stateHome = m_dir->filePath(QStringLiteral("state"));
     if (!writable) {
         QFile blocker(stateHome); // a file where the folder would have to be
@@ -442,12 +445,31 @@ void TestConfigWindow::snapshotBeforeEveryWrite()
 
     // Back to what it held, with the usual boxes, and read back.
     QVERIFY(revert->isEnabled());
+    if (storedOtherwise >= 0)
+        device.setFaults({.corruptOffset = storedOtherwise});
     revert->trigger();
     QCOMPARE(box(3), QStringLiteral("Запись НАСТРОЕК прошла успешно"));
     QCOMPARE(box(4), QStringLiteral("Чтение НАСТРОЕК прошло успешно"));
+    QCOMPARE(sentWrites(), 2);
+    if (storedOtherwise >= 0) {
+        // Acknowledged, but read back otherwise than sent: told, not passed over.
+        const QString told = box(5);
+        QVERIFY(m_desktop->boxes.last().error);
+        QVERIFY2(told.startsWith(QStringLiteral("Прежние настройки возвращены не полностью"))
+                     && told.contains(QStringLiteral("(смещение %1)").arg(storedOtherwise)),
+                 qPrintable(told));
+        QVERIFY(device.record() != before);
+        QCOMPARE(device.record().left(storedOtherwise), before.left(storedOtherwise));
+        bool noted = false;
+        for (const ExchangeJournal::Entry &e : form->journal().entries())
+            noted = noted || (e.direction == ExchangeJournal::Direction::Note && QString::fromUtf8(e.bytes) == told);
+        QVERIFY(noted);
+        return;
+    }
     QCOMPARE(device.record(), before);
     QCOMPARE(form->controls().index(QStringLiteral("ComboBox22")), siren);
-    QCOMPARE(sentWrites(), 2);
+    // Stored as sent: nothing more is said.
+    QCOMPARE(m_desktop->boxes.size(), 4);
 
     // Another controller may be on the cable after a disconnect; the files stay.
     form->control<QPushButton>("OpenClose")->click();

@@ -48,17 +48,8 @@ std::unique_ptr<QSettings> programSettings()
 
 QString phaseText(line::Phase phase)
 {
-    switch (phase) {
-    case line::Phase::None:
-        break;
-    case line::Phase::Backup:
-        return QStringLiteral("резервная копия");
-    case line::Phase::Write:
-        return QStringLiteral("запись");
-    case line::Phase::Verify:
-        return QStringLiteral("проверка");
-    }
-    return {};
+    static const char *const texts[] = {"", "резервная копия", "запись", "проверка"};
+    return QString::fromUtf8(texts[int(phase)]);
 }
 
 QString unitName(int ordinal, const line::UnitRow &row)

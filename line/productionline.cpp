@@ -17,6 +17,22 @@
 
 namespace line {
 
+namespace {
+
+// Each phase as the log keeps it and as the console says where a unit failed.
+const struct
+{
+    const char *word;
+    const char *text;
+} kPhases[] = {
+    {"", ""},
+    {"backup", QT_TRANSLATE_NOOP("line::ProductionLine", "at the backup")},
+    {"write", QT_TRANSLATE_NOOP("line::ProductionLine", "at the write")},
+    {"verify", QT_TRANSLATE_NOOP("line::ProductionLine", "at the check")},
+};
+
+} // namespace
+
 QString defaultBackupsDir()
 {
     return backups::folder();
@@ -299,7 +315,7 @@ QJsonObject ProductionLine::logObject(const UnitResult &r)
         {QStringLiteral("sha256"), r.sha256.isEmpty() ? QJsonValue() : QJsonValue(r.sha256)},
     };
     if (!r.pass) {
-        o.insert(QStringLiteral("phase"), phaseWord(r.phase));
+        o.insert(QStringLiteral("phase"), QString::fromLatin1(kPhases[int(r.phase)].word));
         o.insert(QStringLiteral("reason"), r.reason);
     }
     if (!r.notes.isEmpty())
@@ -313,22 +329,9 @@ QString ProductionLine::eventLine(const UnitResult &r)
     QString unit = tr("controller %1").arg(r.ordinal);
     if (!r.row.label.isEmpty())
         unit += QStringLiteral(" (%1)").arg(r.row.label);
-    QString phase;
-    switch (r.phase) {
-    case Phase::None:
-        break;
-    case Phase::Backup:
-        phase = tr("at the backup");
-        break;
-    case Phase::Write:
-        phase = tr("at the write");
-        break;
-    case Phase::Verify:
-        phase = tr("at the check");
-        break;
-    }
+    const char *phase = kPhases[int(r.phase)].text;
     const QString reason = r.reasonIn(language::current());
-    const QString what = r.pass ? tr("written and verified") : tr("failed %1: %2").arg(phase, reason);
+    const QString what = r.pass ? tr("written and verified") : tr("failed %1: %2").arg(*phase ? tr(phase) : QString(), reason);
     return tr("%1  %2  %3  %4 s").arg(portnames::name(r.com), unit, what, QString::number(r.seconds, 'f', 1));
 }
 

@@ -30,11 +30,9 @@ enum class Failure {
     ReadBackDiffers,  // differing bytes, the first at firstAt
 };
 
-// Where a unit attempt stands, and where a failed one stopped.
+// Where a unit attempt stands, and where a failed one stopped; the log keeps it as
+// "backup", "write" or "verify".
 enum class Phase { None, Backup, Write, Verify };
-
-// The word the log keeps for a phase: "backup", "write", "verify"; empty for none.
-QString phaseWord(Phase phase);
 
 // How one unit attempt ended.
 struct UnitResult

@@ -6,12 +6,6 @@
 
 namespace line {
 
-QString phaseWord(Phase phase)
-{
-    static const char *const words[] = {"", "backup", "write", "verify"};
-    return QString::fromLatin1(words[int(phase)]);
-}
-
 QString UnitResult::reasonIn(language::Language words) const
 {
     const auto said = [words](const char *source) { return language::inLanguage(words, "line", source); };

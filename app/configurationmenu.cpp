@@ -3,6 +3,7 @@
 #include "app/windowactions.h"
 
 #include "config/configform.h"
+#include "config/writeplan.h"
 #include "report/pdf.h"
 #include "report/sheet.h"
 #include "ui/desktop.h"

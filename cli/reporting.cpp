@@ -9,6 +9,7 @@
 #include "cli/portrun.h"
 #include "config/backups.h"
 #include "config/configform.h"
+#include "config/writeplan.h"
 #include "link/exchangejournal.h"
 #include "records/records.h"
 #include "report/render.h"

@@ -8,6 +8,7 @@
 #include "cli/devicejob.h"
 #include "cli/portrun.h"
 #include "config/configform.h"
+#include "config/writeplan.h"
 #include "link/exchangejournal.h"
 #include "link/portdiagnosis.h"
 #include "link/serialchannel.h"

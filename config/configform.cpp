@@ -31,18 +31,6 @@ void ConfigForm::applyFactoryConfiguration()
     records::setGprsDefaults(*m_controls);
 }
 
-Configuration storedForm(const Controls &c)
-{
-    const Catalog &catalog = windowCatalog();
-    // Building writes defaults back into its boxes: build from a copy.
-    MemoryControls copy = records::startControls();
-    catalog.copy(c, copy);
-    const QByteArray record = records::buildSettings(copy);
-    ConfigForm read;
-    records::applySettingsRecord(read.controls(), record);
-    return catalog.capture(read.controls());
-}
-
 const Catalog &windowCatalog()
 {
     static const Catalog catalog;

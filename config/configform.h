@@ -36,10 +36,4 @@ private:
 // The catalog of the window's pages, taken once per program.
 const Catalog &windowCatalog();
 
-// The configuration a read of a controller shows once the record these controls build
-// has been written to it: what a write stores, in the forms a file takes (a short
-// threshold zero-padded, an empty key as the erased code, an empty SMS word as its
-// default). The controls themselves are not touched.
-Configuration storedForm(const Controls &c);
-
 } // namespace config

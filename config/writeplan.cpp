@@ -78,6 +78,12 @@ WritePlan planWrite(const QByteArray &held, const Configuration &wanted, Rules r
     return plan;
 }
 
+Configuration storedForm(const Controls &c)
+{
+    // Whatever is held, the controls name every value: it leaves no trace in the record.
+    return planWrite({}, windowCatalog().capture(c), Rules::Ran).stored;
+}
+
 QList<ByteDifference> verifyWrite(const QByteArray &sent, const QByteArray &readBack)
 {
     const Catalog &catalog = windowCatalog();

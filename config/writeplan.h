@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QList>
 
+class Controls;
+
 namespace config {
 
 // A settings write as the window, the tool and the line make it, worked out before a
@@ -39,6 +41,12 @@ enum class Rules { Run, Ran };
 // `held` is the settings record the controller holds (bare, without the reply word);
 // `wanted` a file's values, a template with a unit's row, a snapshot, or the pages'.
 WritePlan planWrite(const QByteArray &held, const Configuration &wanted, Rules rules = Rules::Run);
+
+// The configuration a read of a controller shows once the record these controls build
+// has been written to it: what a write stores, in the forms a file takes (a short
+// threshold zero-padded, an empty key as the erased code, an empty SMS word as its
+// default). The controls themselves are not touched.
+Configuration storedForm(const Controls &c);
 
 // A run of bytes read back otherwise than sent; `written` is shorter past the record's
 // end. Page and caption are its control's, or what the place's meaning names.

@@ -2,6 +2,7 @@
 // read it: the PDF's text, information and fonts through poppler, the HTML as text.
 #include "config/catalog.h"
 #include "config/configform.h"
+#include "config/writeplan.h"
 #include "records/controls.h"
 #include "records/records.h"
 #include "records/settingsfields.h"

@@ -6,6 +6,7 @@
 #include "app/tform1.h"
 #include "cli/devicejob.h"
 #include "config/configform.h"
+#include "config/writeplan.h"
 #include "records/blocks.h"
 #include "records/records.h"
 #include "records/settingsfields.h"

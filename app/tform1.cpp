@@ -11,6 +11,7 @@
 #include "app/unsavededits.h"
 #include "app/windowactions.h"
 #include "link/portdiagnosis.h"
+#include "link/serialchannel.h"
 #include "config/catalog.h"
 #include "config/configform.h"
 #include "config/writeplan.h"

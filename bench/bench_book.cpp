@@ -5,6 +5,7 @@
 //   ./build/bench_book [--book FILE|postgresql://...] [--sites 10000] [--revisions 100000]
 #include "book/book.h"
 #include "config/configform.h"
+#include "config/writeplan.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

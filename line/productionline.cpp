@@ -33,6 +33,11 @@ const struct
 
 } // namespace
 
+QString phaseWord(Phase phase)
+{
+    return QString::fromLatin1(kPhases[int(phase)].word);
+}
+
 QString defaultBackupsDir()
 {
     return backups::folder();
@@ -315,7 +320,7 @@ QJsonObject ProductionLine::logObject(const UnitResult &r)
         {QStringLiteral("sha256"), r.sha256.isEmpty() ? QJsonValue() : QJsonValue(r.sha256)},
     };
     if (!r.pass) {
-        o.insert(QStringLiteral("phase"), QString::fromLatin1(kPhases[int(r.phase)].word));
+        o.insert(QStringLiteral("phase"), phaseWord(r.phase));
         o.insert(QStringLiteral("reason"), r.reason);
     }
     if (!r.notes.isEmpty())

@@ -33,6 +33,8 @@ enum class Failure {
 // Where a unit attempt stands, and where a failed one stopped; the log keeps it as
 // "backup", "write" or "verify".
 enum class Phase { None, Backup, Write, Verify };
+// The log's word for a phase: "backup", "write", "verify"; empty for none.
+QString phaseWord(Phase phase);
 
 // How one unit attempt ended.
 struct UnitResult

@@ -2,145 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
-    <name>book</name>
-    <message>
-        <source>the book %1: %2</source>
-        <translation>журнал %1: %2</translation>
-    </message>
-    <message>
-        <source>the book %1: the controller %2 cannot be made</source>
-        <translation>журнал %1: не удаётся создать контроллер %2</translation>
-    </message>
-    <message>
-        <source>the book %1: the site %2 cannot be made</source>
-        <translation>журнал %1: не удаётся создать объект %2</translation>
-    </message>
-    <message>
-        <source>%1 is a site book of a newer version (%2); this program reads up to version %3</source>
-        <translation>%1 — журнал объектов более новой версии (%2); эта программа читает до версии %3</translation>
-    </message>
-    <message>
-        <source>the book %1 cannot be made: %2</source>
-        <translation>не удаётся создать журнал %1: %2</translation>
-    </message>
-    <message>
-        <source>%1 is a folder, not a site book</source>
-        <translation>%1 — папка, а не журнал объектов</translation>
-    </message>
-    <message>
-        <source>%1 cannot be opened: %2</source>
-        <translation>не удаётся открыть %1: %2</translation>
-    </message>
-    <message>
-        <source>%1 is not a site book (not an SQLite database, or damaged)</source>
-        <translation>%1 — не журнал объектов (не база SQLite или повреждён)</translation>
-    </message>
-    <message>
-        <source>%1 is not a site book (an SQLite database of something else)</source>
-        <translation>%1 — не журнал объектов (база SQLite чего-то другого)</translation>
-    </message>
-    <message>
-        <source>%1 is a damaged site book: %2</source>
-        <translation>%1 — повреждённый журнал объектов: %2</translation>
-    </message>
-    <message>
-        <source>the folder %1 cannot be made</source>
-        <translation>не удаётся создать папку %1</translation>
-    </message>
-    <message>
-        <source>%1: a shared book is named postgresql://USER@HOST[:PORT]/DB</source>
-        <translation>%1: общий журнал указывается как postgresql://ПОЛЬЗОВАТЕЛЬ@ХОСТ[:ПОРТ]/БАЗА</translation>
-    </message>
-    <message>
-        <source>%1: this installation has no PostgreSQL driver for Qt SQL (qsqlpsql); use a book file, or bundles</source>
-        <translation>%1: в этой установке нет драйвера PostgreSQL для Qt SQL (qsqlpsql); используйте файл журнала или пакеты</translation>
-    </message>
-    <message>
-        <source>%1: the port must be a number from 1 to 65535</source>
-        <translation>%1: порт должен быть числом от 1 до 65535</translation>
-    </message>
-    <message>
-        <source>%1 cannot be reached: %2</source>
-        <translation>нет связи с %1: %2</translation>
-    </message>
-    <message>
-        <source>a site needs a name</source>
-        <translation>у объекта должно быть название</translation>
-    </message>
-    <message>
-        <source>a site&apos;s name cannot hold &apos;/&apos; (it separates the controller): %1</source>
-        <translation>в названии объекта не может быть &apos;/&apos; (он отделяет контроллер): %1</translation>
-    </message>
-    <message>
-        <source>the book already has a site named %1</source>
-        <translation>в журнале уже есть объект с названием %1</translation>
-    </message>
-    <message>
-        <source>a site needs a name without &apos;/&apos;</source>
-        <translation>у объекта должно быть название без &apos;/&apos;</translation>
-    </message>
-    <message>
-        <source>the book has no such site</source>
-        <translation>в журнале нет такого объекта</translation>
-    </message>
-    <message>
-        <source>the book has no site named %1</source>
-        <translation>в журнале нет объекта с названием %1</translation>
-    </message>
-    <message>
-        <source>%1 names several revisions; give more of the id</source>
-        <translation>%1 подходит к нескольким записям; укажите номер длиннее</translation>
-    </message>
-    <message>
-        <source>the book has no revision or site %1</source>
-        <translation>в журнале нет записи или объекта %1</translation>
-    </message>
-    <message>
-        <source>%1 has no revisions</source>
-        <translation>у %1 нет записей</translation>
-    </message>
-    <message>
-        <source>the book %1: not a configuration, nothing recorded</source>
-        <translation>журнал %1: это не настройки, ничего не записано</translation>
-    </message>
-    <message>
-        <source>the book has no such controller</source>
-        <translation>в журнале нет такого контроллера</translation>
-    </message>
-    <message>
-        <source>the book has no revision %1</source>
-        <translation>в журнале нет записи %1</translation>
-    </message>
-    <message>
-        <source>%1 cannot be written: %2</source>
-        <translation>не удаётся записать %1: %2</translation>
-    </message>
-    <message>
-        <source>%1 cannot be read: %2</source>
-        <translation>не удаётся прочитать %1: %2</translation>
-    </message>
-    <message>
-        <source>%1 is not a site book bundle</source>
-        <translation>%1 — не пакет журнала объектов</translation>
-    </message>
-    <message>
-        <source>%1 is a bundle of a newer version (%2)</source>
-        <translation>%1 — пакет более новой версии (%2)</translation>
-    </message>
-    <message>
-        <source>%1: the revision %2 is malformed; nothing imported</source>
-        <translation>%1: запись %2 испорчена; ничего не загружено</translation>
-    </message>
-    <message>
-        <source>%1: the revision %2 does not match its fingerprint %3 (changed after export); nothing imported</source>
-        <translation>%1: запись %2 не совпадает со своим отпечатком %3 (изменена после выгрузки); ничего не загружено</translation>
-    </message>
-    <message>
-        <source>%1: a site without a valid name; nothing imported</source>
-        <translation>%1: объект без допустимого названия; ничего не загружено</translation>
-    </message>
-</context>
-<context>
     <name>ComPortClient</name>
     <message>
         <source>sent %1 %2</source>
@@ -285,6 +146,145 @@
     <message>
         <source>the server took COM-PORT-OPTION but did not confirm the line settings within %1 s</source>
         <translation>сервер принял COM-PORT-OPTION, но не подтвердил настройки линии за %1 с</translation>
+    </message>
+</context>
+<context>
+    <name>book</name>
+    <message>
+        <source>the book %1: %2</source>
+        <translation>журнал %1: %2</translation>
+    </message>
+    <message>
+        <source>the book %1: the controller %2 cannot be made</source>
+        <translation>журнал %1: не удаётся создать контроллер %2</translation>
+    </message>
+    <message>
+        <source>the book %1: the site %2 cannot be made</source>
+        <translation>журнал %1: не удаётся создать объект %2</translation>
+    </message>
+    <message>
+        <source>%1 is a site book of a newer version (%2); this program reads up to version %3</source>
+        <translation>%1 — журнал объектов более новой версии (%2); эта программа читает до версии %3</translation>
+    </message>
+    <message>
+        <source>the book %1 cannot be made: %2</source>
+        <translation>не удаётся создать журнал %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is a folder, not a site book</source>
+        <translation>%1 — папка, а не журнал объектов</translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened: %2</source>
+        <translation>не удаётся открыть %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a site book (not an SQLite database, or damaged)</source>
+        <translation>%1 — не журнал объектов (не база SQLite или повреждён)</translation>
+    </message>
+    <message>
+        <source>%1 is not a site book (an SQLite database of something else)</source>
+        <translation>%1 — не журнал объектов (база SQLite чего-то другого)</translation>
+    </message>
+    <message>
+        <source>%1 is a damaged site book: %2</source>
+        <translation>%1 — повреждённый журнал объектов: %2</translation>
+    </message>
+    <message>
+        <source>the folder %1 cannot be made</source>
+        <translation>не удаётся создать папку %1</translation>
+    </message>
+    <message>
+        <source>%1: a shared book is named postgresql://USER@HOST[:PORT]/DB</source>
+        <translation>%1: общий журнал указывается как postgresql://ПОЛЬЗОВАТЕЛЬ@ХОСТ[:ПОРТ]/БАЗА</translation>
+    </message>
+    <message>
+        <source>%1: this installation has no PostgreSQL driver for Qt SQL (qsqlpsql); use a book file, or bundles</source>
+        <translation>%1: в этой установке нет драйвера PostgreSQL для Qt SQL (qsqlpsql); используйте файл журнала или пакеты</translation>
+    </message>
+    <message>
+        <source>%1: the port must be a number from 1 to 65535</source>
+        <translation>%1: порт должен быть числом от 1 до 65535</translation>
+    </message>
+    <message>
+        <source>%1 cannot be reached: %2</source>
+        <translation>нет связи с %1: %2</translation>
+    </message>
+    <message>
+        <source>a site needs a name</source>
+        <translation>у объекта должно быть название</translation>
+    </message>
+    <message>
+        <source>a site&apos;s name cannot hold &apos;/&apos; (it separates the controller): %1</source>
+        <translation>в названии объекта не может быть &apos;/&apos; (он отделяет контроллер): %1</translation>
+    </message>
+    <message>
+        <source>the book already has a site named %1</source>
+        <translation>в журнале уже есть объект с названием %1</translation>
+    </message>
+    <message>
+        <source>a site needs a name without &apos;/&apos;</source>
+        <translation>у объекта должно быть название без &apos;/&apos;</translation>
+    </message>
+    <message>
+        <source>the book has no such site</source>
+        <translation>в журнале нет такого объекта</translation>
+    </message>
+    <message>
+        <source>the book has no site named %1</source>
+        <translation>в журнале нет объекта с названием %1</translation>
+    </message>
+    <message>
+        <source>%1 names several revisions; give more of the id</source>
+        <translation>%1 подходит к нескольким записям; укажите номер длиннее</translation>
+    </message>
+    <message>
+        <source>the book has no revision or site %1</source>
+        <translation>в журнале нет записи или объекта %1</translation>
+    </message>
+    <message>
+        <source>%1 has no revisions</source>
+        <translation>у %1 нет записей</translation>
+    </message>
+    <message>
+        <source>the book %1: not a configuration, nothing recorded</source>
+        <translation>журнал %1: это не настройки, ничего не записано</translation>
+    </message>
+    <message>
+        <source>the book has no such controller</source>
+        <translation>в журнале нет такого контроллера</translation>
+    </message>
+    <message>
+        <source>the book has no revision %1</source>
+        <translation>в журнале нет записи %1</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>не удаётся записать %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>не удаётся прочитать %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a site book bundle</source>
+        <translation>%1 — не пакет журнала объектов</translation>
+    </message>
+    <message>
+        <source>%1 is a bundle of a newer version (%2)</source>
+        <translation>%1 — пакет более новой версии (%2)</translation>
+    </message>
+    <message>
+        <source>%1: the revision %2 is malformed; nothing imported</source>
+        <translation>%1: запись %2 испорчена; ничего не загружено</translation>
+    </message>
+    <message>
+        <source>%1: the revision %2 does not match its fingerprint %3 (changed after export); nothing imported</source>
+        <translation>%1: запись %2 не совпадает со своим отпечатком %3 (изменена после выгрузки); ничего не загружено</translation>
+    </message>
+    <message>
+        <source>%1: a site without a valid name; nothing imported</source>
+        <translation>%1: объект без допустимого названия; ничего не загружено</translation>
     </message>
 </context>
 <context>

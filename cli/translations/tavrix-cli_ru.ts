@@ -411,6 +411,86 @@
         <translation>ТЕКСТ</translation>
     </message>
     <message>
+        <source>report: the site the sheet&apos;s system stands at; read, write, audit: the site book&apos;s NAME[/CONTROLLER] to record under, or auto.</source>
+        <translation>report: объект, на котором стоит система; read, write, audit: НАЗВАНИЕ[/КОНТРОЛЛЕР] в журнале объектов, под которым записать, или auto.</translation>
+    </message>
+    <message>
+        <source>The site book: a file, or postgresql://USER@HOST[:PORT]/DB (default: TAVRIX_BOOK, else the book in the user&apos;s data folder).</source>
+        <translation>Журнал объектов: файл или postgresql://ПОЛЬЗОВАТЕЛЬ@ХОСТ[:ПОРТ]/БАЗА (по умолчанию TAVRIX_BOOK, иначе журнал в папке данных пользователя).</translation>
+    </message>
+    <message>
+        <source>url</source>
+        <translation>адрес</translation>
+    </message>
+    <message>
+        <source>Who the site book records as having done it (default: the user name).</source>
+        <translation>Кто выполнил работу, для журнала объектов (по умолчанию имя пользователя).</translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation>имя</translation>
+    </message>
+    <message>
+        <source>book add, edit: the site&apos;s address.</source>
+        <translation>book add, edit: адрес объекта.</translation>
+    </message>
+    <message>
+        <source>book add, edit: the site&apos;s contact.</source>
+        <translation>book add, edit: контакт объекта.</translation>
+    </message>
+    <message>
+        <source>book add, edit: notes on the site.</source>
+        <translation>book add, edit: заметки об объекте.</translation>
+    </message>
+    <message>
+        <source>-o belongs to read, defaults, report and book</source>
+        <translation>-o относится к read, defaults, report и book</translation>
+    </message>
+    <message>
+        <source>--site belongs to report, read, write and audit</source>
+        <translation>--site относится к report, read, write и audit</translation>
+    </message>
+    <message>
+        <source>serve: the address and port to listen on (default 127.0.0.1:2217).</source>
+        <translation>serve: адрес и порт, на которых принимать подключения (по умолчанию 127.0.0.1:2217).</translation>
+    </message>
+    <message>
+        <source>address:port</source>
+        <translation>АДРЕС:ПОРТ</translation>
+    </message>
+    <message>
+        <source>--listen belongs to serve</source>
+        <translation>--listen относится к serve</translation>
+    </message>
+    <message>
+        <source>serve takes one COM port: serve COMn [--listen ADDRESS:PORT]</source>
+        <translation>serve принимает один COM-порт: serve COMn [--listen АДРЕС:ПОРТ]</translation>
+    </message>
+    <message>
+        <source>--listen takes ADDRESS:PORT with a numeric address (127.0.0.1:2217), not &apos;%1&apos;</source>
+        <translation>--listen принимает АДРЕС:ПОРТ с числовым адресом (127.0.0.1:2217), а не «%1»</translation>
+    </message>
+    <message>
+        <source>no such port</source>
+        <translation>нет такого порта</translation>
+    </message>
+    <message>
+        <source>Warning: %1 is reachable from other machines, and the link has neither encryption nor authentication: anyone who reaches it can change the controller. Prefer 127.0.0.1 and an SSH tunnel.</source>
+        <translation>Внимание: %1 доступен с других компьютеров, а связь не шифруется и не требует входа: любой, кто до него доберётся, может изменить контроллер. Лучше 127.0.0.1 и SSH-туннель.</translation>
+    </message>
+    <message>
+        <source>Serving COM%1 (%2) as rfc2217://%3 until Ctrl+C</source>
+        <translation>COM%1 (%2) доступен как rfc2217://%3 до Ctrl+C</translation>
+    </message>
+    <message>
+        <source>the port went away</source>
+        <translation>порт пропал</translation>
+    </message>
+    <message>
+        <source>Stopped serving COM%1</source>
+        <translation>COM%1 больше не раздаётся</translation>
+    </message>
+    <message>
         <source>Reads, writes and compares the configuration of Tavrix controllers.
 
 Commands:
@@ -442,16 +522,16 @@ Commands:
   book export [NAME...] -o FILE, book import FILE
                                 a bundle of sites and revisions for another book
   book sync                     send what waits for the shared book
-
-read, write and audit record into the site book (--book URL, TAVRIX_BOOK, or
-the default file); --site NAME[/CONTROLLER] says whose controller it is, --site auto
-takes the one the book recognises. REV is a revision&apos;s short id, or NAME[/CONTROLLER]
-for its latest.
   selftest                      whether this copy&apos;s files are the ones shipped (and
                                 the Qt plugins it loads)
   serve COMn [--listen ADDRESS:PORT]
                                 lend the port as an RFC 2217 server, one client at a
                                 time (127.0.0.1:2217 unless --listen names another)
+
+read, write and audit record into the site book (--book URL, TAVRIX_BOOK, or
+the default file); --site NAME[/CONTROLLER] says whose controller it is, --site auto
+takes the one the book recognises. REV is a revision&apos;s short id, or NAME[/CONTROLLER]
+for its latest.
 
 Wherever a COM port goes, a network port may: rfc2217://HOST:PORT (Telnet with the
 COM port option, set to 9600 8N1) or socket://HOST:PORT (raw TCP, the server&apos;s own
@@ -460,11 +540,8 @@ settings). Connecting waits 5 s, or --timeout when given.
 --trace FILE writes the exchange with every port (time, direction, bytes, text),
 each line headed by its COM number.
 
-Exit status: 0 done and identical, 1 controller or port failure (book: not found),
-2 usage, file or book error,
-Exit status: 0 done and identical, 1 controller or port failure (selftest: files missing
-or changed), 2 usage or file error,
-Exit status: 0 done and identical, 1 controller or port failure, 2 usage or file error,
+Exit status: 0 done and identical, 1 controller or port failure (book: not found;
+selftest: files missing or changed), 2 usage, file or book error,
 3 differences found (diff, write --verify, audit).
 
 write saves what each controller held first, as a snapshot in the backups folder.
@@ -502,16 +579,16 @@ otherwise (LANGUAGE=en or LANGUAGE=ru chooses).</source>
   book export [НАЗВАНИЕ...] -o ФАЙЛ, book import ФАЙЛ
                                 пакет объектов и записей для другого журнала
   book sync                     отправить то, что ждёт отправки в общий журнал
-
-read, write и audit записывают в журнал объектов (--book URL, TAVRIX_BOOK или
-файл по умолчанию); --site НАЗВАНИЕ[/КОНТРОЛЛЕР] говорит, чей это контроллер,
---site auto берёт тот, который узнал журнал. ЗАПИСЬ — короткий номер записи или
-НАЗВАНИЕ[/КОНТРОЛЛЕР] для последней.
   selftest                      те ли файлы у этой копии, что были выпущены (и модули
                                 Qt, которые она загружает)
   serve COMn [--listen АДРЕС:ПОРТ]
                                 раздать порт как сервер RFC 2217, одному клиенту
                                 за раз (127.0.0.1:2217, если --listen не задаёт другой)
+
+read, write и audit записывают в журнал объектов (--book URL, TAVRIX_BOOK или
+файл по умолчанию); --site НАЗВАНИЕ[/КОНТРОЛЛЕР] говорит, чей это контроллер,
+--site auto берёт тот, который узнал журнал. ЗАПИСЬ — короткий номер записи или
+НАЗВАНИЕ[/КОНТРОЛЛЕР] для последней.
 
 Везде, где указывается COM-порт, можно указать сетевой: rfc2217://ХОСТ:ПОРТ (Telnet
 с опцией COM-порта, 9600 8N1) или socket://ХОСТ:ПОРТ (простой TCP, настройки сервера).
@@ -520,14 +597,9 @@ read, write и audit записывают в журнал объектов (--bo
 --trace ФАЙЛ записывает обмен с каждым портом (время, направление, байты, текст),
 каждая строка начинается с номера COM-порта.
 
-Код завершения: 0 выполнено и совпадает, 1 сбой контроллера или порта (book: не найдено),
-2 ошибка в командной строке, в файле или в журнале,
+Код завершения: 0 выполнено и совпадает, 1 сбой контроллера или порта (book: не найдено;
+selftest: файлы отсутствуют или изменены), 2 ошибка в командной строке, в файле или в журнале,
 3 найдены различия (diff, write --verify, audit).
-Код завершения: 0 выполнено и совпадает, 1 сбой контроллера или порта (selftest: файлы
-отсутствуют или изменены), 2 ошибка в командной строке или в файле, 3 найдены различия
-(diff, write --verify, audit).
-Код завершения: 0 выполнено и совпадает, 1 сбой контроллера или порта, 2 ошибка
-в командной строке или в файле, 3 найдены различия (diff, write --verify, audit).
 
 write сначала сохраняет то, что хранил каждый контроллер, снимком в папке резервных копий.
 
@@ -535,100 +607,16 @@ write сначала сохраняет то, что хранил каждый �
 (выбрать язык можно переменной LANGUAGE=ru или LANGUAGE=en).</translation>
     </message>
     <message>
-        <source>report: the site the sheet&apos;s system stands at; read, write, audit: the site book&apos;s NAME[/CONTROLLER] to record under, or auto.</source>
-        <translation>report: объект, на котором стоит система; read, write, audit: НАЗВАНИЕ[/КОНТРОЛЛЕР] в журнале объектов, под которым записать, или auto.</translation>
-    </message>
-    <message>
-        <source>The site book: a file, or postgresql://USER@HOST[:PORT]/DB (default: TAVRIX_BOOK, else the book in the user&apos;s data folder).</source>
-        <translation>Журнал объектов: файл или postgresql://ПОЛЬЗОВАТЕЛЬ@ХОСТ[:ПОРТ]/БАЗА (по умолчанию TAVRIX_BOOK, иначе журнал в папке данных пользователя).</translation>
-    </message>
-    <message>
-        <source>url</source>
-        <translation>адрес</translation>
-    </message>
-    <message>
-        <source>Who the site book records as having done it (default: the user name).</source>
-        <translation>Кто выполнил работу, для журнала объектов (по умолчанию имя пользователя).</translation>
-    </message>
-    <message>
-        <source>name</source>
-        <translation>имя</translation>
-    </message>
-    <message>
-        <source>book add, edit: the site&apos;s address.</source>
-        <translation>book add, edit: адрес объекта.</translation>
-    </message>
-    <message>
-        <source>book add, edit: the site&apos;s contact.</source>
-        <translation>book add, edit: контакт объекта.</translation>
-    </message>
-    <message>
-        <source>book add, edit: notes on the site.</source>
-        <translation>book add, edit: заметки об объекте.</translation>
-    </message>
-    <message>
-        <source>ports, read, write, diff, show, defaults, watch, report, audit or book</source>
-        <translation>ports, read, write, diff, show, defaults, watch, report, audit или book</translation>
-    </message>
-    <message>
-        <source>-o belongs to read, defaults, report and book</source>
-        <translation>-o относится к read, defaults, report и book</translation>
-    </message>
-    <message>
-        <source>--site belongs to report, read, write and audit</source>
-        <translation>--site относится к report, read, write и audit</translation>
+        <source>ports, read, write, diff, show, defaults, watch, report, audit, book, selftest or serve</source>
+        <translation>ports, read, write, diff, show, defaults, watch, report, audit, book, selftest или serve</translation>
     </message>
     <message>
         <source>--%1 belongs to book add and book edit</source>
         <translation>--%1 относится к book add и book edit</translation>
-        <source>ports, read, write, diff, show, defaults, watch, report, audit or selftest</source>
-        <translation>ports, read, write, diff, show, defaults, watch, report, audit или selftest</translation>
     </message>
     <message>
         <source>selftest takes no arguments</source>
         <translation>у selftest нет аргументов</translation>
-        <source>serve: the address and port to listen on (default 127.0.0.1:2217).</source>
-        <translation>serve: адрес и порт, на которых принимать подключения (по умолчанию 127.0.0.1:2217).</translation>
-    </message>
-    <message>
-        <source>address:port</source>
-        <translation>АДРЕС:ПОРТ</translation>
-    </message>
-    <message>
-        <source>ports, read, write, diff, show, defaults, watch, report, audit or serve</source>
-        <translation>ports, read, write, diff, show, defaults, watch, report, audit или serve</translation>
-    </message>
-    <message>
-        <source>--listen belongs to serve</source>
-        <translation>--listen относится к serve</translation>
-    </message>
-    <message>
-        <source>serve takes one COM port: serve COMn [--listen ADDRESS:PORT]</source>
-        <translation>serve принимает один COM-порт: serve COMn [--listen АДРЕС:ПОРТ]</translation>
-    </message>
-    <message>
-        <source>--listen takes ADDRESS:PORT with a numeric address (127.0.0.1:2217), not &apos;%1&apos;</source>
-        <translation>--listen принимает АДРЕС:ПОРТ с числовым адресом (127.0.0.1:2217), а не «%1»</translation>
-    </message>
-    <message>
-        <source>no such port</source>
-        <translation>нет такого порта</translation>
-    </message>
-    <message>
-        <source>Warning: %1 is reachable from other machines, and the link has neither encryption nor authentication: anyone who reaches it can change the controller. Prefer 127.0.0.1 and an SSH tunnel.</source>
-        <translation>Внимание: %1 доступен с других компьютеров, а связь не шифруется и не требует входа: любой, кто до него доберётся, может изменить контроллер. Лучше 127.0.0.1 и SSH-туннель.</translation>
-    </message>
-    <message>
-        <source>Serving COM%1 (%2) as rfc2217://%3 until Ctrl+C</source>
-        <translation>COM%1 (%2) доступен как rfc2217://%3 до Ctrl+C</translation>
-    </message>
-    <message>
-        <source>the port went away</source>
-        <translation>порт пропал</translation>
-    </message>
-    <message>
-        <source>Stopped serving COM%1</source>
-        <translation>COM%1 больше не раздаётся</translation>
     </message>
 </context>
 <context>

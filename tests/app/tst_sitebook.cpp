@@ -5,6 +5,7 @@
 #include "app/sitebookwindow.h"
 #include "app/tform1.h"
 #include "book/book.h"
+#include "config/writeplan.h"
 #include "config/configform.h"
 #include "records/records.h"
 #include "tests/support/ptypeer.h"

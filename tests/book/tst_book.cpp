@@ -2,6 +2,7 @@
 // PostgreSQL server this test starts itself on a Unix socket.
 #include "book/book.h"
 #include "config/configform.h"
+#include "config/writeplan.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -124,7 +124,7 @@ public:
     {
         QString now = stateName(station.state());
         if (station.state() == line::Station::State::Working)
-            now += ':' + station.phase();
+            now += ':' + line::phaseWord(station.phase());
         if (!station.refusal().isEmpty() && !refusals.contains(station.refusal()))
             refusals << station.refusal();
         if (!trace.isEmpty() && trace.last() == now)
@@ -685,7 +685,7 @@ void TestLine::stationCycle()
     QVERIFY2(host.trace == trace, qPrintable(host.trace.join(' ')));
     QStringList got;
     for (const line::UnitResult &r : std::as_const(host.results))
-        got << (r.pass ? QStringLiteral("pass") : QStringLiteral("fail/%1 %2").arg(r.phase, failureName(r.failure)));
+        got << (r.pass ? QStringLiteral("pass") : QStringLiteral("fail/%1 %2").arg(line::phaseWord(r.phase), failureName(r.failure)));
     QCOMPARE(got, results);
     // A port never opened has no line.
     QCOMPARE(line != nullptr, trace.contains(QStringLiteral("probing")));

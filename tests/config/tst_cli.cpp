@@ -288,7 +288,7 @@ void TestCli::exitStatuses_data()
     // Every word of the Russian help is Russian, but the names typed as they stand.
     QTest::newRow("help in Russian") << QStringList{"--help"} << "russian" << 0
                                      << "^(?=[\\s\\S]*\nАргументы:\n)(?:[^A-Za-z]|--?[a-z]+(?:-[a-z]+)*|(?:tavrix-cli|ports|read|"
-                                        "write|diff|show|defaults|watch|report|audit|serve|selftest|COMn|COM|Tavrix|JSON|CSV|SMS|N|LANGUAGE=ru|"
+                                        "write|diff|show|defaults|watch|report|audit|serve|selftest|COMn|COM|Tavrix|JSON|CSV|SMS|N|Qt|LANGUAGE=ru|"
                                         "rfc2217|socket|RFC|Telnet|TCP|"
                                         "LANGUAGE=en|csv|jsonl|pdf|html|cfg|book|sites|site|add|edit|unassigned|assign|export|import|sync|"
                                         "auto|URL|TAVRIX_BOOK|postgresql)(?![A-Za-z]))+$" << "^$";

@@ -108,7 +108,7 @@ void TestConfigWindow::connectionBarMenuAndShortcuts()
         QApplication::sendEvent(w, &click);
         QCOMPARE(shown, (QStringList{"Сохранить конфигурацию…", "Открыть конфигурацию…", "Сравнить с файлом…",
                                      "Отчёт о конфигурации…", "Журнал обмена…", "Серийная запись…",
-                                     "Вернуть прежние настройки"}));
+                                     "Вернуть прежние настройки", "Объекты…"}));
     }
 }
 

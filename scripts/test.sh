@@ -27,10 +27,6 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
-# The Debian package and the Windows zip and installer, built twice from the commit and
-# compared (diffoscope shows the first difference). ccache serves what it can.
-./scripts/reproduce.sh deb zip
-
 # Qt's own allocations at exit are not ours to chase: leak checks stay off.
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -13,6 +13,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -334,11 +337,28 @@ void TestWine::verifiedWriteStoresTheLinuxRecord()
     QVERIFY2(l.status == 0, l.err.constData());
     const QByteArray linuxStored = m_device.record();
 
+    // The Windows tool records the write in a site book, an SQLite file that Linux reads.
+    const QString book = m_home.filePath(QStringLiteral("book.sqlite"));
+    const QString site = QStringLiteral("Липова 4");
+    const Result added = wine(stage(QStringLiteral("tavrix-cli.exe")),
+                              {QStringLiteral("book"), QStringLiteral("add"), site, QStringLiteral("--book"), winePath(book)});
+    QVERIFY2(added.status == 0, added.err.constData());
     m_device.setRecord(before);
     const Result w = wine(stage(QStringLiteral("tavrix-cli.exe")),
-                          {QStringLiteral("write"), QStringLiteral("COM5"), winePath(file), QStringLiteral("--verify")});
+                          {QStringLiteral("write"), QStringLiteral("COM5"), winePath(file), QStringLiteral("--verify"),
+                           QStringLiteral("--site"), site, QStringLiteral("--book"), winePath(book)});
     QVERIFY2(w.status == 0, w.err.constData());
     QVERIFY2(m_device.record() == linuxStored, qPrintable(QStringLiteral("seed %1").arg(seed)));
+    const Result card = linuxCli({QStringLiteral("book"), QStringLiteral("site"), site, QStringLiteral("--json"),
+                                  QStringLiteral("--book"), book});
+    QVERIFY2(card.status == 0, card.err.constData());
+    QStringList kinds;
+    const QJsonArray controllers = QJsonDocument::fromJson(card.out).object().value(QStringLiteral("site")).toObject().value(QStringLiteral("controllers")).toArray();
+    for (const QJsonValue &c : controllers) {
+        for (const QJsonValue &r : c.toObject().value(QStringLiteral("revisions")).toArray())
+            kinds << r.toObject().value(QStringLiteral("kind")).toString() + (r.toObject().value(QStringLiteral("proved")).toBool() ? QStringLiteral("+") : QString());
+    }
+    QCOMPARE(kinds, (QStringList{QStringLiteral("write+"), QStringLiteral("read+")}));
 }
 
 // The production line finds COM5 by polling (no folder to watch there), writes the unit,

@@ -1,5 +1,7 @@
 #include "app/configurationmenu.h"
 
+#include "app/differencesdialog.h"
+
 #include "app/windowactions.h"
 
 #include "config/configform.h"
@@ -309,37 +311,9 @@ QDialog *ConfigurationMenu::compareWith(const QString &path)
     }
 
     delete m_dialog;
-    auto *dialog = new QDialog(m_form);
-    m_dialog = dialog;
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QStringLiteral("Сравнение с %1").arg(QFileInfo(path).fileName()));
-    auto *layout = new QVBoxLayout(dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Отличается настроек: %1 (файл %2)").arg(diffs.size()).arg(path), dialog));
-    auto *table = new QTableWidget(int(diffs.size()), 4, dialog);
-    table->setObjectName(QStringLiteral("differences"));
-    table->setHorizontalHeaderLabels({QStringLiteral("Страница"), QStringLiteral("Настройка"), QStringLiteral("В окне"),
-                                      QStringLiteral("В файле")});
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->verticalHeader()->hide();
-    for (int row = 0; row < diffs.size(); ++row) {
-        const config::Difference &d = diffs[row];
-        const QStringList cells{catalog.pageTitle(d.control->page), d.control->caption,
-                                catalog.shown(*d.control, d.a), catalog.shown(*d.control, d.b)};
-        for (int col = 0; col < cells.size(); ++col) {
-            auto *item = new QTableWidgetItem(cells[col]);
-            item->setToolTip(d.control->name);
-            table->setItem(row, col, item);
-        }
-    }
-    table->resizeColumnsToContents();
-    table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    layout->addWidget(table);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Закрыть"));
-    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    dialog->resize(700, 360);
-    dialog->show();
-    return dialog;
+    m_dialog = showDifferences(m_form, diffs,
+                               {QStringLiteral("Сравнение с %1").arg(QFileInfo(path).fileName()),
+                                QStringLiteral("Отличается настроек: %1 (файл %2)").arg(diffs.size()).arg(path),
+                                QStringLiteral("В окне"), QStringLiteral("В файле"), false, QSize(700, 360)});
+    return m_dialog;
 }

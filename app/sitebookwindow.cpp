@@ -1,5 +1,7 @@
 #include "app/sitebookwindow.h"
 
+#include "app/differencesdialog.h"
+
 #include "app/bookrecorder.h"
 #include "app/configurationmenu.h"
 #include "config/catalog.h"
@@ -424,38 +426,12 @@ QDialog *SiteBookWindow::compareSelected()
         return nullptr;
     }
     delete m_dialog;
-    auto *dialog = new QDialog(this);
-    m_dialog = dialog;
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QStringLiteral("Сравнение записей %1 и %2").arg(two[0].shortId(), two[1].shortId()));
-    auto *layout = new QVBoxLayout(dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Отличается настроек: %1").arg(diffs.size()), dialog));
-    const config::Catalog &catalog = config::windowCatalog();
-    auto *table = new QTableWidget(int(diffs.size()), 5, dialog);
-    table->setObjectName(QStringLiteral("differences"));
     const auto header = [](const book::Revision &r) { return QStringLiteral("%1 %2").arg(r.shortId(), timeText(r.time)); };
-    table->setHorizontalHeaderLabels({QStringLiteral("Страница"), QStringLiteral("Настройка"), QStringLiteral("Имя"),
-                                      header(two[0]), header(two[1])});
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->verticalHeader()->hide();
-    for (int row = 0; row < diffs.size(); ++row) {
-        const config::Difference &d = diffs[row];
-        const QStringList cells{catalog.pageTitle(d.control->page), d.control->caption, d.control->name,
-                                catalog.shown(*d.control, d.a), catalog.shown(*d.control, d.b)};
-        for (int col = 0; col < cells.size(); ++col)
-            table->setItem(row, col, new QTableWidgetItem(cells[col]));
-    }
-    table->resizeColumnsToContents();
-    table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    layout->addWidget(table);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Закрыть"));
-    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    dialog->resize(760, 380);
-    dialog->show();
-    return dialog;
+    m_dialog = showDifferences(this, diffs,
+                               {QStringLiteral("Сравнение записей %1 и %2").arg(two[0].shortId(), two[1].shortId()),
+                                QStringLiteral("Отличается настроек: %1").arg(diffs.size()), header(two[0]),
+                                header(two[1]), true, QSize(760, 380)});
+    return m_dialog;
 }
 
 bool SiteBookWindow::openSelected()

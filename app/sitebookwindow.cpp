@@ -57,7 +57,7 @@ QString timeText(const QDateTime &time)
     return time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 }
 
-void fill(QTreeWidget *tree, const QList<book::Revision> &revisions, bool withSite)
+void fillRevisions(QTreeWidget *tree, const QList<book::Revision> &revisions, bool withSite)
 {
     tree->clear();
     for (const book::Revision &r : revisions) {
@@ -352,14 +352,14 @@ void SiteBookWindow::showTimeline()
 {
     const QListWidgetItem *item = m_controllers->currentItem();
     m_timeline = item && book() ? book()->revisions(item->data(Qt::UserRole).toLongLong()) : QList<book::Revision>{};
-    fill(m_revisions, m_timeline, false);
+    fillRevisions(m_revisions, m_timeline, false);
     followSelection();
 }
 
 void SiteBookWindow::showUnassigned()
 {
     m_unassignedRevisions = book() ? book()->unassigned() : QList<book::Revision>{};
-    fill(m_unassigned, m_unassignedRevisions, false);
+    fillRevisions(m_unassigned, m_unassignedRevisions, false);
     m_tabs->setTabText(1, m_unassignedRevisions.isEmpty()
                               ? QStringLiteral("Не привязанные")
                               : QStringLiteral("Не привязанные (%1)").arg(m_unassignedRevisions.size()));

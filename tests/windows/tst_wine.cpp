@@ -435,7 +435,7 @@ void TestWine::sheetsAndSnapshotsOnWindows()
     const QString file = m_home.filePath(QStringLiteral("snapshot-source.cfg"));
     QCOMPARE(linuxCli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), file}).status, 0);
     const Result w = wine(stage(QStringLiteral("tavrix-cli.exe")), {QStringLiteral("write"), QStringLiteral("COM5"), winePath(file)});
-    QVERIFY2(w.status == 0, w.err.constData());
+    QVERIFY2(w.status == 0, (QByteArray::number(w.status) + ' ' + w.out + w.err).constData());
     const auto m = QRegularExpression(QStringLiteral("snapshot of what the controller held: (C:\\\\users\\\\[^\\\\]+\\\\AppData\\\\Local\\\\Tavrix\\\\backups\\\\\\d{8}-\\d{6}-COM5\\.cfg)"),
                                        QRegularExpression::CaseInsensitiveOption)
                        .match(QString::fromUtf8(w.err));

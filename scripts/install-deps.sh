@@ -18,6 +18,7 @@ packages=(
   poppler-utils
   libqt6sql6-sqlite libqt6sql6-psql
   postgresql-15
+  osslsigncode openssl
 )
 if [ "${1:-}" = --reproduce ]; then
   packages+=(diffoscope-minimal ccache)

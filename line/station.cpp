@@ -300,7 +300,7 @@ void Station::finish(UnitResult result, bool portGone)
     }
     m_host.unitFinished(*this, result);
     m_host.stationChanged(*this);
-    if (portGone && !m_device.isEmpty() && QFileInfo::exists(m_device) && !m_connection->isOpen())
+    if (portGone && deviceThere() && !m_connection->isOpen())
         m_settle.start(m_timing.settleMs);
 }
 

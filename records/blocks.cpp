@@ -10,18 +10,7 @@
 namespace records {
 namespace {
 
-using names::keyEdit;
-using names::phoneEdit;
-using names::smsEdit;
-using names::kApnEdit;
-using names::kPeriodEdit;
-using names::kPortEdit;
-using names::kServerEdit;
-
-QString latin(const char *s)
-{
-    return QString::fromLatin1(s);
-}
+using namespace names;
 
 void appendPadded(QByteArray &out, const QString &text, int width)
 {

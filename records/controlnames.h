@@ -7,6 +7,9 @@
 // numbering scheme is written down once.
 namespace names {
 
+// A control name held as plain text, for calls that take a QString.
+inline QString latin(const char *name) { return QString::fromLatin1(name); }
+
 // prefix + first, ..., prefix + last: numbered("CheckBox", 1, 9) is a column of nine.
 inline QStringList numbered(const char *prefix, int first, int last)
 {

@@ -13,18 +13,7 @@
 namespace records {
 namespace {
 
-using names::keyEdit;
-using names::phoneEdit;
-using names::smsEdit;
-using names::kApnEdit;
-using names::kPeriodEdit;
-using names::kPortEdit;
-using names::kServerEdit;
-
-QString latin(const char *s)
-{
-    return QString::fromLatin1(s);
-}
+using namespace names;
 
 const QString &noEntry()
 {

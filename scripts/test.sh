@@ -4,7 +4,13 @@
 # and UndefinedBehaviorSanitizer, then the fuzz targets briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
+# Each stage says how long it took, so that a slow one shows in the CI log.
+stage() {
+  local name=$1 t0=$SECONDS; shift
+  "$@"
+  printf '== %s: stage "%s" took %d s\n' "$(date +%T)" "$name" "$((SECONDS - t0))" >&2
+}
+stage "dependencies" ./scripts/install-deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
@@ -17,25 +23,25 @@ if [ -z "${TAVRIX_SIGN_PFX:-}" ]; then
   export TAVRIX_SIGN_PFX=$PWD/build-win/test-ca/sign.pfx TAVRIX_SIGN_PASS_FILE=$PWD/build-win/test-ca/sign.pass
   sign_ca=$PWD/build-win/test-ca/ca.pem
 fi
-./scripts/build-windows.sh all
+stage "Windows programs" ./scripts/build-windows.sh all
 (cd dist && sha256sum --check SHA256SUMS)
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVRIX_WINDOWS_STAGE="$PWD/build-win/stage" \
   -DTAVRIX_WINDOWS_SETUP="$(ls "$PWD"/dist/tavrix-configurator-*-setup.exe)" \
   -DTAVRIX_WINDOWS_SIGN_CA="$sign_ca"
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+stage "build" cmake --build build -j "$jobs"
+stage "tests (Wine included)" ctest --test-dir build --output-on-failure -j "$jobs"
 
 # Qt's own allocations at exit are not ours to chase: leak checks stay off.
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVRIX_SANITIZE=ON
-cmake --build build-asan -j "$jobs"
-ctest --test-dir build-asan --output-on-failure -j "$jobs"
+stage "ASan build" cmake --build build-asan -j "$jobs"
+stage "ASan tests" ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 if [ -f fuzz/CMakeLists.txt ]; then
   CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVRIX_FUZZ=ON
-  cmake --build build-fuzz -j "$jobs" --target fuzz-all
-  ./fuzz/run-all.sh build-fuzz 20
+  stage "fuzz build" cmake --build build-fuzz -j "$jobs" --target fuzz-all
+  stage "fuzz" ./fuzz/run-all.sh build-fuzz 20
 fi

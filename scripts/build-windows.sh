@@ -21,8 +21,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
-# Listing files, sorting and the zip's DOS times go the same way on every machine.
+# Listing files, sorting and the zip's DOS times go the same way on every machine; the
+# tools' own words (objdump's "DLL Name:", which staging reads) stay English even when
+# LANGUAGE asks for another, which it does over LC_ALL.
 export LC_ALL=C.UTF-8 TZ=UTC
+unset LANGUAGE
 stage=${1:-all}
 jobs=$(nproc)
 cache=${TAVRIX_CACHE:-$HOME/.cache/tavrix}

@@ -11,6 +11,7 @@
 #include "config/configform.h"
 #include "config/writeplan.h"
 #include "link/exchangejournal.h"
+#include "protocol/settingsreply.h"
 #include "records/records.h"
 #include "report/render.h"
 #include "report/sheet.h"
@@ -38,12 +39,12 @@ bool Tool::snapshot(PortRun &run, const QByteArray &backupText)
     return true;
 }
 
-bool Tool::readForm(int com, config::ConfigForm &form)
+bool Tool::readRecord(int com, QByteArray *record)
 {
-    startJobs({com}, [this, &form](PortRun &run) {
+    startJobs({com}, [this, record](PortRun &run) {
         PortRun *r = &run;
-        r->job->onSettings = [this, r, &form](const QByteArray &text, int pos) {
-            records::applySettings(form.controls(), text, pos);
+        r->job->onSettings = [this, r, record](const QByteArray &text, int pos) {
+            *record = settingsreply::recordOf(text, pos);
             finish(*r, Done, tr("read"));
         };
         r->job->readSettings();
@@ -66,10 +67,12 @@ int Tool::report(const QString &source)
     origin.handover.customer = m_options.customer;
     origin.handover.installer = m_options.installer;
     if (const int com = portnames::number(source)) {
-        if (!readForm(com, form)) {
+        QByteArray record;
+        if (!readRecord(com, &record)) {
             emitPorts();
             return worstStatus();
         }
+        records::applySettingsRecord(form.controls(), record);
         // The COM number is what the customer's papers know; a device path says nothing there.
         origin.source = report::readFromController(portnames::name(com), QDateTime::currentDateTime());
     } else {
@@ -112,15 +115,18 @@ int Tool::audit(int com, const QString &evidence)
 
     if (const int status = openBook({com}); status != Done)
         return status;
-    config::ConfigForm held;
-    if (!readForm(com, held)) {
+    QByteArray held;
+    if (!readRecord(com, &held)) {
         emitPorts();
         return worstStatus();
     }
+    // What the controller holds as a read shows it, and what it would hold once the file
+    // were written, planned as write plans it: it holds the file exactly when that
+    // changes no byte.
+    const config::WritePlan asHeld = config::planWrite(held, {});
     if (!m_runs.empty())
-        recordRead(*m_runs.back(), m_catalog.render(config::storedForm(held.controls())), book::Kind::Audit);
-    const QByteArray heldRecord = report::recordOf(m_catalog, held.controls());
-    const QString heldPrint = report::fingerprint(heldRecord);
+        recordRead(*m_runs.back(), m_catalog.render(asHeld.stored), book::Kind::Audit);
+    const QString heldPrint = report::fingerprint(asHeld.record);
 
     QList<config::Difference> diffs;
     QString evidencePrint;
@@ -129,16 +135,11 @@ int Tool::audit(int com, const QString &evidence)
         evidencePrint = *sheetPrint;
         matches = heldPrint == evidencePrint;
     } else {
-        // What the controller would hold once the file were written: the file onto what it
-        // holds, as write does. It holds the file exactly when that changes no byte.
-        config::ConfigForm written;
-        m_catalog.copy(held.controls(), written.controls());
-        m_catalog.apply(written.controls(), wanted);
-        const QByteArray wantedRecord = report::recordOf(m_catalog, written.controls());
-        evidencePrint = report::fingerprint(wantedRecord);
-        matches = wantedRecord == heldRecord;
+        const config::WritePlan written = config::planWrite(held, wanted);
+        evidencePrint = report::fingerprint(written.record);
+        matches = written.record == asHeld.record;
         if (!matches)
-            diffs = m_catalog.compare(config::storedForm(held.controls()), config::storedForm(written.controls()));
+            diffs = m_catalog.compare(asHeld.stored, written.stored);
     }
 
     const QString port = portnames::name(com);

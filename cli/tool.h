@@ -22,7 +22,6 @@ enum class Kind;
 class ExchangeJournal;
 class QFile;
 namespace config {
-class ConfigForm;
 struct ByteDifference;
 }
 
@@ -120,8 +119,8 @@ private:
     // Saves what the controller holds as a snapshot before anything is written to it;
     // false (the port finished with the reason) when it cannot be saved.
     bool snapshot(PortRun &run, const QByteArray &backupText);
-    // Reads one controller into a form whose rules have run; false when it failed.
-    bool readForm(int com, config::ConfigForm &form);
+    // Reads the settings record one controller holds (bare); false when it failed.
+    bool readRecord(int com, QByteArray *record);
 
     PortMap m_map;
     Options m_options;

@@ -44,16 +44,6 @@ void WriteSnapshots::disconnected()
     update();
 }
 
-namespace {
-
-// A settings record as a read of it shows on the pages.
-config::Configuration shownBy(const QByteArray &record)
-{
-    return config::planWrite(record, {}).held;
-}
-
-} // namespace
-
 void WriteSnapshots::settingsRead(const QByteArray &record)
 {
     m_held = record;
@@ -94,8 +84,8 @@ void WriteSnapshots::written()
 {
     // An acknowledgement with no write of ours behind it records nothing.
     if (!m_pending.isEmpty()) {
-        emit writeAcknowledged(m_held.isEmpty() ? config::Configuration{} : shownBy(m_held), !m_held.isEmpty(),
-                               shownBy(m_pending), m_step == Step::Reverting);
+        emit writeAcknowledged(m_held.isEmpty() ? config::Configuration{} : config::shownBy(m_held), !m_held.isEmpty(),
+                               config::shownBy(m_pending), m_step == Step::Reverting);
         m_held = m_pending;
     }
     m_writtenSinceSnapshot = !m_snapshot.isEmpty() && m_com > 0;

@@ -138,13 +138,6 @@ void Tool::emitJson(const QJsonObject &object)
     m_out.flush();
 }
 
-config::Configuration Tool::decoded(const QByteArray &text, int payloadPos) const
-{
-    config::ConfigForm form;
-    records::applySettings(form.controls(), text, payloadPos);
-    return m_catalog.capture(form.controls());
-}
-
 // ---- ports side by side ---------------------------------------------------------------
 
 void Tool::startJobs(const QList<int> &coms, const std::function<void(PortRun &)> &begin)
@@ -262,7 +255,9 @@ void Tool::readControllers(const QList<int> &coms, const std::function<void(Port
         r->job->checkSettings = settingsreply::replyFault;
         if (m_command == QLatin1String("read"))
             r->job->onFailed = [this, r](const QString &why) { finish(*r, DeviceFailure, why + Tool::tr("; nothing saved")); };
-        r->job->onSettings = [this, r, done](const QByteArray &text, int pos) { done(*r, decoded(text, pos)); };
+        r->job->onSettings = [r, done](const QByteArray &text, int pos) {
+            done(*r, config::shownBy(settingsreply::recordOf(text, pos)));
+        };
         r->job->readSettings();
     });
 }

@@ -99,7 +99,6 @@ private:
     void startJobs(const QList<int> &coms, const std::function<void(PortRun &)> &begin);
     int runJobs();
     void finish(PortRun &run, int status, const QString &message);
-    config::Configuration decoded(const QByteArray &text, int payloadPos) const;
     int fileError(const config::FileError &error);
     int usage(const QString &message);
     // The per-port result as JSON, when --json asks for it.

@@ -1,12 +1,14 @@
 #include "config/writeplan.h"
 
 #include "config/configform.h"
+#include "config/fingerprint.h"
 #include "records/memorycontrols.h"
 #include "records/records.h"
 #include "records/startvalues.h"
 #include "protocol/settingsreply.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace config {
 
@@ -37,6 +39,13 @@ QStringList WritePlan::notes() const
     return out;
 }
 
+Configuration shownBy(const QByteArray &record)
+{
+    ConfigForm form;
+    records::applySettingsRecord(form.controls(), record);
+    return windowCatalog().capture(form.controls());
+}
+
 WritePlan planWrite(const QByteArray &held, const Configuration &wanted, Rules rules)
 {
     const Catalog &catalog = windowCatalog();
@@ -44,16 +53,17 @@ WritePlan planWrite(const QByteArray &held, const Configuration &wanted, Rules r
     ConfigForm form;
     records::applySettingsRecord(form.controls(), held);
     plan.held = catalog.capture(form.controls());
+    Controls *pages = &form.controls();
     // Values the pages' rules have had their say on go on as they stand: run again, in
     // read order, a rule could undo an edit made after the one that set it off.
-    MemoryControls shown = records::startControls();
-    Controls *pages = &form.controls();
+    std::optional<MemoryControls> shown;
     if (rules == Rules::Run) {
         plan.ruleChanges = catalog.applyNoting(form.controls(), wanted);
     } else {
-        catalog.copy(form.controls(), shown);
-        catalog.apply(shown, wanted);
-        pages = &shown;
+        shown.emplace(records::startControls());
+        catalog.copy(form.controls(), *shown);
+        catalog.apply(*shown, wanted);
+        pages = &*shown;
     }
     const Configuration before = catalog.capture(*pages);
     plan.record = records::buildSettings(*pages);
@@ -62,9 +72,7 @@ WritePlan planWrite(const QByteArray &held, const Configuration &wanted, Rules r
 
     // What a read of this very record will show, against what was named: the record's
     // own forms ("+380" for an empty number, the default word for an empty SMS word).
-    ConfigForm stored;
-    records::applySettingsRecord(stored.controls(), plan.record);
-    plan.stored = catalog.capture(stored.controls());
+    plan.stored = shownBy(plan.record);
     for (const Change &c : catalog.changes(wanted, plan.stored)) {
         const bool told = std::any_of(plan.ruleChanges.begin(), plan.ruleChanges.end(), [&](const Change &t) {
             return t.control == c.control && t.now == c.now;
@@ -80,8 +88,7 @@ WritePlan planWrite(const QByteArray &held, const Configuration &wanted, Rules r
 
 Configuration storedForm(const Controls &c)
 {
-    // Whatever is held, the controls name every value: it leaves no trace in the record.
-    return planWrite({}, windowCatalog().capture(c), Rules::Ran).stored;
+    return shownBy(recordOf(windowCatalog(), c));
 }
 
 QList<ByteDifference> verifyWrite(const QByteArray &sent, const QByteArray &readBack)

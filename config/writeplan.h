@@ -42,6 +42,10 @@ enum class Rules { Run, Ran };
 // `wanted` a file's values, a template with a unit's row, a snapshot, or the pages'.
 WritePlan planWrite(const QByteArray &held, const Configuration &wanted, Rules rules = Rules::Run);
 
+// What a read of a controller holding the settings record `record` (bare) shows on the
+// pages, their rules run as the record sets them.
+Configuration shownBy(const QByteArray &record);
+
 // The configuration a read of a controller shows once the record these controls build
 // has been written to it: what a write stores, in the forms a file takes (a short
 // threshold zero-padded, an empty key as the erased code, an empty SMS word as its

@@ -96,8 +96,11 @@ void ProductionLine::start()
     m_running = true;
     m_held = m_options.lookFirst;
     m_clock.start();
-    for (int com : std::as_const(m_options.coms))
-        m_stations.push_back(std::make_unique<Station>(com, *this, m_options.timing));
+    for (int com : std::as_const(m_options.coms)) {
+        m_stations.push_back(std::make_unique<Station>(
+            com, *this, m_options.timing, nullptr,
+            m_options.connection ? m_options.connection(com, m_options.timing) : nullptr));
+    }
     // Network addresses are there from the start; a unit is present when it answers.
     QList<int> coms;
     for (int com : std::as_const(m_options.coms)) {

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QJsonObject>
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,6 +42,9 @@ public:
         // whoever started the line can be asked about units that were already there.
         bool lookFirst = false;
         Station::Timing timing;
+        // Makes each station's connection with the station's timing; none: the real one,
+        // by the port's name, on the event loop.
+        std::function<std::unique_ptr<Connection>(int com, const Station::Timing &timing)> connection;
     };
 
     // The summary line gives controllers an hour from this many controllers over this

@@ -12,7 +12,9 @@
 
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTimer>
@@ -133,6 +135,119 @@ public:
         if (onTrace)
             onTrace(now);
     }
+};
+
+// A bench in stepped time, played as sim::Bench plays it on a pseudo-terminal: the port's
+// link appears, units come on and off its cable one after another, each holding a record
+// of its own. The line to it is the scripted controller's, made at the first open.
+class SteppedBench
+{
+public:
+    // The port's device lies in `folder`, its link in the ports folder beside it.
+    SteppedBench(StepClock &clock, const QString &folder, const BenchScript &script)
+        : m_clock(clock), m_script(script), m_device(QStringLiteral("%1/dev%2").arg(folder).arg(script.com)),
+          m_link(QStringLiteral("%1/ports/com%2").arg(folder).arg(script.com)), m_phase(0, &clock)
+    {
+        for (int unit = 1; unit <= script.units; ++unit)
+            m_units << sim::Bench::initialRecord(unit);
+        m_now.paced = false;
+        m_now.silent = true; // nothing on the cable yet
+        if (script.fault == QLatin1String("corrupt"))
+            m_now.corruptOffset = 20;
+        m_phase.setSingleShot(true);
+        QObject::connect(&m_phase, &Period::timeout, [this] { nextPhase(); });
+        QFile(m_device).open(QIODevice::WriteOnly);
+    }
+
+    int com() const { return m_script.com; }
+    // What the station is handed for the port: the line, made at its first open.
+    std::unique_ptr<Connection> connection(const line::Station::Timing &timing)
+    {
+        const Connection::LineKind kind {
+            [this] {
+                auto made = std::make_unique<ScriptedLine>(m_clock, m_record, m_now);
+                m_line = made.get();
+                m_line->onCommand = [this](const QByteArray &command) {
+                    if (onCommand)
+                        onCommand(*this, command);
+                };
+                return made;
+            },
+            [](const QString &, const PortLine &) { return OpenRefusal {}; }};
+        return std::make_unique<Connection>(kind, Session::Timing::station(timing.repeatMs, timing.timeoutMs), &m_clock);
+    }
+    // The port's link appears: the station hears of it as the watcher tells it.
+    void appear(ProductionLine *productionLine)
+    {
+        QFile::link(m_device, m_link);
+        if (productionLine)
+            productionLine->station(com())->setDevice(QFileInfo(m_link).canonicalFilePath());
+        if (m_script.units > 0)
+            connectUnit(m_next++);
+    }
+    // The adapter is pulled: the port goes with its device.
+    void pull()
+    {
+        QFile::remove(m_link);
+        QFile::remove(m_device);
+        m_line->loseIn(1);
+    }
+    void setScript(const ScriptedLine::Script &script)
+    {
+        m_now = script;
+        if (m_line)
+            m_line->setScript(script);
+    }
+    const ScriptedLine::Script &script() const { return m_now; }
+    void setRecord(const QByteArray &record)
+    {
+        m_record = record;
+        if (m_line)
+            m_line->setRecord(record);
+    }
+    QByteArray record() const { return m_line ? m_line->record() : m_record; }
+    QByteArray unitRecord(int unit) const { return unit == m_current ? record() : m_units.value(unit - 1); }
+
+    std::function<void(SteppedBench &, const QByteArray &command)> onCommand;
+
+private:
+    void connectUnit(int unit)
+    {
+        m_current = unit;
+        setRecord(m_units.at(unit - 1));
+        ScriptedLine::Script now = m_now;
+        now.silent = false;
+        setScript(now);
+        m_phase.start(m_script.presentMs);
+    }
+    void nextPhase()
+    {
+        if (m_current != 0) {
+            m_units[m_current - 1] = record();
+            m_current = 0;
+            ScriptedLine::Script now = m_now;
+            now.silent = true;
+            setScript(now);
+            // After the last unit the cable stays empty.
+            if (m_next <= m_script.units)
+                m_phase.start(m_script.absentMs);
+            return;
+        }
+        if (m_next <= m_script.units)
+            connectUnit(m_next++);
+    }
+
+    StepClock &m_clock;
+    BenchScript m_script;
+    QString m_device;
+    QString m_link;
+    ScriptedLine *m_line = nullptr;
+    ScriptedLine::Script m_now;
+    QByteArray m_record = expected::startRecord();
+    QList<QByteArray> m_units;
+    int m_current = 0;
+    int m_next = 1;
+    Period m_phase;
 };
 
 } // namespace
@@ -293,35 +408,36 @@ void TestLine::benches_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QStringList>("log"); // "COMn pass|fail[/phase] row" in order of the log
     QTest::addColumn<QStringList>("stored"); // "COMn unit k phone" held at the end
+    QTest::addColumn<bool>("stepped"); // on scripted lines in stepped time; else on pseudo-terminals
 
-    // One row of each kind on pseudo-terminals; a single station's faults are rows of
-    // stationCycle, in stepped time.
+    // One row on pseudo-terminals, the rest on scripted lines in stepped time; a single
+    // station's faults are rows of stationCycle.
     const QByteArray twoRows = "unit,Edit1\nA,+380501000001\nB,+380501000002\n";
     QTest::newRow("two units in turn take the rows in order")
         << QList<BenchScript> {{7, 0, -1, 2, 1500, 700, {}}} << twoRows << 0
         << QStringList {"COM7 pass 2", "COM7 pass 3"}
-        << QStringList {"COM7 1 +380501000001", "COM7 2 +380501000002"};
+        << QStringList {"COM7 1 +380501000001", "COM7 2 +380501000002"} << false;
     QTest::newRow("rows with a site: each unit recorded under its row's site")
         << QList<BenchScript> {{7, 0, -1, 2, 1500, 700, {}}}
         << QByteArray("unit,site,Edit1\nA,Иванов,+380501000001\nB,Петров/Склад,+380501000002\n") << 0
         << QStringList {"COM7 pass 2", "COM7 pass 3"}
-        << QStringList {"COM7 1 +380501000001", "COM7 2 +380501000002"};
+        << QStringList {"COM7 1 +380501000001", "COM7 2 +380501000002"} << true;
     QTest::newRow("adapter pulled mid-write: its row goes to the next station's unit")
         << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, "hung up at write"}, {8, 1500, -1, 1, 60000, 0, {}}}
         << twoRows.left(twoRows.lastIndexOf("B,")) << 0 << QStringList {"COM7 fail/write 2", "COM8 pass 2"}
-        << QStringList {"COM8 1 +380501000001"};
+        << QStringList {"COM8 1 +380501000001"} << true;
     QTest::newRow("two stations ending at the same moment")
         << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, {}}, {8, 0, -1, 1, 60000, 0, {}}} << twoRows << 0
-        << QStringList {"pass 2", "pass 3"} << QStringList {};
+        << QStringList {"pass 2", "pass 3"} << QStringList {} << true;
     // Pulled off mid-reply: half a reply is no answer, and it holds the next request back
     // (its bytes are still arriving). The next unit, plugged in two and a half periods
     // later, is a new unit, not the last one still there.
     QTest::newRow("a unit pulled mid-reply, the next soon after")
         << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, "cut short as it leaves", 400}} << QByteArray() << 2
-        << QStringList {"COM7 pass 0", "COM7 pass 0"} << QStringList {};
+        << QStringList {"COM7 pass 0", "COM7 pass 0"} << QStringList {} << true;
     QTest::newRow("a unit that stores another byte fails at verify")
         << QList<BenchScript> {{7, 0, -1, 1, 60000, 0, "corrupt"}} << QByteArray() << 0
-        << QStringList {} << QStringList {};
+        << QStringList {} << QStringList {} << true;
 }
 
 void TestLine::benches()
@@ -331,14 +447,65 @@ void TestLine::benches()
     QFETCH(int, count);
     QFETCH(QStringList, log);
     QFETCH(QStringList, stored);
+    QFETCH(bool, stepped);
 
     QTemporaryDir dir;
     const QString portsDir = dir.filePath("ports");
     std::vector<std::unique_ptr<sim::Simulator>> sims;
     std::vector<std::unique_ptr<sim::Bench>> rigs;
+    StepClock clock;
+    std::vector<std::unique_ptr<SteppedBench>> stepBenches;
+    std::vector<std::unique_ptr<Period>> later; // what a stepped bench does a while after a command
+    const auto after = [&](int ms, std::function<void()> then) {
+        auto *p = later.emplace_back(std::make_unique<Period>(ms, &clock)).get();
+        p->setSingleShot(true);
+        connect(p, &Period::timeout, this, then);
+        p->start();
+    };
     QList<QByteArray> leftWith; // what units that went away in the row's own script held
     QList<int> coms;
+    if (stepped)
+        QVERIFY(QDir().mkpath(portsDir));
     for (const BenchScript &script : std::as_const(benches)) {
+        if (stepped) {
+            coms << script.com;
+            auto *b = stepBenches.emplace_back(std::make_unique<SteppedBench>(clock, dir.path(), script)).get();
+            if (script.fault == QLatin1String("hung up at write")) {
+                b->onCommand = [](SteppedBench &bench, const QByteArray &line) {
+                    if (line.startsWith("WRITE_SET_"))
+                        bench.pull();
+                };
+            }
+            if (script.fault == QLatin1String("cut short as it leaves")) {
+                // As on a pseudo-terminal below.
+                auto reads = std::make_shared<int>(-1);
+                const int gap = script.repeatMs * 5 / 2;
+                const QByteArray unwritten = expected::startRecord();
+                b->onCommand = [reads, gap, unwritten, &after, &leftWith](SteppedBench &bench, const QByteArray &line) {
+                    if (line.startsWith("WRITE_SET_") && *reads < 0) {
+                        *reads = 0;
+                    } else if (line.startsWith("READ_SET") && *reads >= 0 && ++*reads == 2) {
+                        ScriptedLine::Script cut = bench.script();
+                        cut.truncateTo = 300;
+                        cut.faultyReplies = 1;
+                        bench.setScript(cut);
+                        after(50, [&bench, &leftWith] {
+                            leftWith << bench.record();
+                            ScriptedLine::Script gone = bench.script();
+                            gone.silent = true;
+                            bench.setScript(gone);
+                        });
+                        after(gap, [&bench, unwritten] {
+                            bench.setRecord(unwritten);
+                            ScriptedLine::Script back = bench.script();
+                            back.silent = false;
+                            bench.setScript(back);
+                        });
+                    }
+                };
+            }
+            continue;
+        }
         auto device = std::make_unique<sim::Simulator>();
         device->setPacing(false);
         sim::Simulator *d = device.get();
@@ -425,6 +592,15 @@ void TestLine::benches()
     options.book = dir.filePath("book.sqlite");
     options.count = count;
     options.timing = {100, benches.first().repeatMs, 1000};
+    if (stepped) {
+        options.connection = [&](int com, const line::Station::Timing &timing) {
+            for (const auto &b : stepBenches) {
+                if (b->com() == com)
+                    return b->connection(timing);
+            }
+            return std::unique_ptr<Connection>();
+        };
+    }
     ProductionLine productionLine(PortMap(portsDir, {}), recipe, options);
     QString why;
     QVERIFY2(productionLine.prepare(&why), qPrintable(why));
@@ -432,13 +608,33 @@ void TestLine::benches()
     QList<line::UnitResult> results;
     connect(&productionLine, &ProductionLine::unitDone, this,
             [&results](const line::UnitResult &r) { results << r; });
+    // Ports there from the start are the watcher's to find; the others appear on the clock.
+    for (const auto &b : stepBenches) {
+        const int appearMs = benches.at(coms.indexOf(b->com())).appearMs;
+        if (appearMs == 0)
+            b->appear(nullptr);
+        else
+            after(appearMs, [&productionLine, bench = b.get()] { bench->appear(&productionLine); });
+    }
+    // On pseudo-terminals time passes as it does; stepped, it is moved on a little at a
+    // time with the event loop run between.
+    const auto runUntil = [&](const std::function<bool()> &done, int limitMs) {
+        if (!stepped)
+            return QTest::qWaitFor(done, limitMs);
+        constexpr int kStepMs = 5;
+        for (int t = 0; t < limitMs && !done(); t += kStepMs) {
+            clock.advance(kStepMs);
+            QCoreApplication::processEvents();
+        }
+        return done();
+    };
     productionLine.start();
     if (log.isEmpty() && stored.isEmpty()) {
         // The corrupting unit: one failure, then the line is stopped by hand.
-        QTRY_VERIFY_WITH_TIMEOUT(!results.isEmpty(), 10000);
+        QVERIFY(runUntil([&] { return !results.isEmpty(); }, 10000));
         productionLine.stop();
     }
-    QVERIFY(finished.wait(20000) || finished.size() == 1);
+    QVERIFY(runUntil([&] { return finished.size() == 1; }, 20000));
 
     // Every unit written is in the site book, under its row's site or unassigned, proved
     // when its read-back was.
@@ -515,7 +711,9 @@ void TestLine::benches()
     for (const QString &s : std::as_const(stored)) {
         const QStringList parts = s.split(' ');
         const int index = int(coms.indexOf(parts[0].mid(3).toInt()));
-        QCOMPARE(rigs.at(index)->unitRecord(parts[1].toInt()).mid(kPhoneAt, parts[2].size()), parts[2].toLatin1());
+        const QByteArray held = stepped ? stepBenches.at(index)->unitRecord(parts[1].toInt())
+                                        : rigs.at(index)->unitRecord(parts[1].toInt());
+        QCOMPARE(held.mid(kPhoneAt, parts[2].size()), parts[2].toLatin1());
     }
     // A pass logs the hash of the record some unit of its bench now holds, and its cycle
     // is its own (unpaced, far below the time a unit stays), not timed from an earlier unit.
@@ -523,14 +721,16 @@ void TestLine::benches()
         if (!r.pass)
             continue;
         QVERIFY2(r.seconds < 1.2, qPrintable(QString::number(r.seconds)));
-        const sim::Bench &rig = *rigs.at(coms.indexOf(r.com));
+        const qsizetype index = coms.indexOf(r.com);
         // Units put on and off the cable by the row's own script.
         bool found = false;
-        for (const QByteArray &record : std::as_const(leftWith) + QList {sims.at(coms.indexOf(r.com))->record()})
+        const QByteArray now = stepped ? stepBenches.at(index)->record() : sims.at(index)->record();
+        for (const QByteArray &record : std::as_const(leftWith) + QList {now})
             found = found || QCryptographicHash::hash(record, QCryptographicHash::Sha256).toHex() == r.sha256;
-        for (int unit = 1; unit <= benches.at(coms.indexOf(r.com)).units; ++unit)
-            found = found
-                    || QCryptographicHash::hash(rig.unitRecord(unit), QCryptographicHash::Sha256).toHex() == r.sha256;
+        for (int unit = 1; unit <= benches.at(index).units; ++unit) {
+            const QByteArray held = stepped ? stepBenches.at(index)->unitRecord(unit) : rigs.at(index)->unitRecord(unit);
+            found = found || QCryptographicHash::hash(held, QCryptographicHash::Sha256).toHex() == r.sha256;
+        }
         QVERIFY2(found, qPrintable(r.sha256));
     }
 }

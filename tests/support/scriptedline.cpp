@@ -74,6 +74,8 @@ qint64 ScriptedLine::write(const QByteArray &bytes)
         line.chop(1);
     m_commands.append(line);
     m_commandTimes.append(m_clock.now());
+    if (onCommand)
+        onCommand(line);
     const qint64 taken = index == m_script.shortWriteAt ? bytes.size() - 1 : bytes.size();
     if (m_journal)
         m_journal->record(ExchangeJournal::Direction::Sent, m_journalPort, bytes, taken);
@@ -103,7 +105,8 @@ qint64 ScriptedLine::write(const QByteArray &bytes)
     for (int i = 0; i < reply.size(); ++i) {
         if (f.chunkBytes > 0 && i > 0 && i % f.chunkBytes == 0)
             atUs += qint64(f.chunkPauseMs) * 1000;
-        atUs += kUsPerByte;
+        if (m_script.paced)
+            atUs += kUsPerByte;
         m_inFlight.append({atUs, reply.at(i)});
     }
     m_lineFreeUs = atUs;

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <functional>
 
 // A controller on an in-process line, in stepped time. It answers each command with the
 // simulator's responder, one reply after another as a queueing controller does, paced at
@@ -31,6 +32,7 @@ public:
         QByteArray garbageAfter {}; // sent just after each reply
         int corruptOffset = -1;   // >= 0: a write stores another byte here
         bool silent = false;      // nothing is answered (a unit off its cable)
+        bool paced = true;        // false: a reply's bytes come at once, after the latency
     };
 
     // One byte of 8N1 at 9600 baud, in microseconds.
@@ -64,6 +66,9 @@ public:
     int owedReplies() const;
     int count(const QByteArray &command) const { return int(m_commands.count(command)); }
     const QByteArray &record() const { return m_record; }
+    // Called with each command (without its CR) as it comes, before it is answered: the
+    // test's controller may change its script or go away in answer to it.
+    std::function<void(const QByteArray &command)> onCommand;
 
 private:
     struct Byte

@@ -120,27 +120,17 @@ int Tool::audit(int com, const QString &evidence)
         emitPorts();
         return worstStatus();
     }
-    // What the controller holds as a read shows it, and what it would hold once the file
-    // were written, planned as write plans it: it holds the file exactly when that
-    // changes no byte.
+    // What the controller holds as a read shows it. A sheet carries its fingerprint alone;
+    // a file is planned onto what the controller holds as write plans it, and the
+    // controller holds the file exactly when that changes no byte.
     const config::WritePlan asHeld = config::planWrite(held, {});
     if (!m_runs.empty())
         recordRead(*m_runs.back(), m_catalog.render(asHeld.stored), book::Kind::Audit);
     const QString heldPrint = report::fingerprint(asHeld.record);
-
-    QList<config::Difference> diffs;
-    QString evidencePrint;
-    bool matches = false;
-    if (sheetPrint) {
-        evidencePrint = *sheetPrint;
-        matches = heldPrint == evidencePrint;
-    } else {
-        const config::WritePlan written = config::planWrite(held, wanted);
-        evidencePrint = report::fingerprint(written.record);
-        matches = written.record == asHeld.record;
-        if (!matches)
-            diffs = m_catalog.compare(asHeld.stored, written.stored);
-    }
+    const config::WritePlan written = sheetPrint ? asHeld : config::planWrite(held, wanted);
+    const QString evidencePrint = sheetPrint ? *sheetPrint : report::fingerprint(written.record);
+    const bool matches = sheetPrint ? heldPrint == evidencePrint : written.record == asHeld.record;
+    const QList<config::Difference> diffs = m_catalog.compare(asHeld.stored, written.stored);
 
     const QString port = portnames::name(com);
     if (m_options.json) {

@@ -8,7 +8,6 @@
 #include "protocol/settingsreply.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace config {
 
@@ -56,14 +55,14 @@ WritePlan planWrite(const QByteArray &held, const Configuration &wanted, Rules r
     Controls *pages = &form.controls();
     // Values the pages' rules have had their say on go on as they stand: run again, in
     // read order, a rule could undo an edit made after the one that set it off.
-    std::optional<MemoryControls> shown;
+    MemoryControls shown;
     if (rules == Rules::Run) {
         plan.ruleChanges = catalog.applyNoting(form.controls(), wanted);
     } else {
-        shown.emplace(records::startControls());
-        catalog.copy(form.controls(), *shown);
-        catalog.apply(*shown, wanted);
-        pages = &*shown;
+        shown = records::startControls();
+        catalog.copy(form.controls(), shown);
+        catalog.apply(shown, wanted);
+        pages = &shown;
     }
     const Configuration before = catalog.capture(*pages);
     plan.record = records::buildSettings(*pages);

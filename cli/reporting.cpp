@@ -43,6 +43,9 @@ bool Tool::readRecord(int com, QByteArray *record)
 {
     startJobs({com}, [this, record](PortRun &run) {
         PortRun *r = &run;
+        // A reply cut short or shifted is asked for again: audited or printed, it would
+        // stand for settings the controller does not hold.
+        r->job->checkSettings = settingsreply::replyFault;
         r->job->onSettings = [this, r, record](const QByteArray &text, int pos) {
             *record = settingsreply::recordOf(text, pos);
             finish(*r, Done, tr("read"));

@@ -242,6 +242,8 @@ void TestCli::exitStatuses_data()
         << "COM3: every answer to READ_SET within 3 s was malformed.*291 characters.*nothing saved";
     QTest::newRow("diff: every reply cut short") << QStringList{"diff", "COM3", "GOOD", "--timeout", "3"}
                                                  << "every reply cut to 300 bytes" << 1 << "" << "COM3: .*291 characters";
+    QTest::newRow("audit: every reply cut short") << QStringList{"audit", "COM3", "HELD", "--timeout", "3"}
+                                                  << "every reply cut to 300 bytes" << 1 << "" << "COM3: .*291 characters";
     QTest::newRow("a reply short of the fixed part") << QStringList{"write", "COM3", "GOOD", "--timeout", "3"}
                                                      << "every reply cut to 300 bytes" << 1 << ""
                                                      << "COM3: .*291 characters, fewer than the 567";

@@ -6,6 +6,7 @@
 
 #include "config/configform.h"
 #include "config/writeplan.h"
+#include "net/portnames.h"
 #include "report/pdf.h"
 #include "report/sheet.h"
 #include "ui/desktop.h"
@@ -199,7 +200,7 @@ bool ConfigurationMenu::reportTo(const QString &path, const SheetChoice &choice)
         if (!catalog.compare(m_opened, catalog.capture(m_controls)).isEmpty())
             origin.source = report::changedInWindow(origin.source);
     } else if (read.com > 0) {
-        origin.source = report::readFromController(read.com, read.at);
+        origin.source = report::readFromController(portnames::name(read.com), read.at);
         if (read.changedSince)
             origin.source = report::changedInWindow(origin.source);
     } else {

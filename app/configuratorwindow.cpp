@@ -97,6 +97,17 @@ void ConfiguratorWindow::buildStatusBar()
     m_waiting->setText(waiting.text());
     connect(&waiting, &WaitingStatus::changed, m_waiting, &QLabel::setText);
 
+    // How a network line was set up, while one is connected.
+    m_network = new QLabel(bar);
+    m_network->setObjectName(QStringLiteral("networkStatus"));
+    bar->addPermanentWidget(m_network);
+    const auto showNetwork = [this](const QString &text) {
+        m_network->setText(text);
+        m_network->setVisible(!text.isEmpty());
+    };
+    showNetwork(m_form->networkStatus());
+    connect(m_form, &TForm1::networkStatusChanged, m_network, showNetwork);
+
     // The site book's part, at the right end, away from what the bar says already.
     m_outbox = new QLabel(bar);
     m_outbox->setObjectName(QStringLiteral("bookOutboxStatus"));

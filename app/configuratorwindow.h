@@ -31,6 +31,8 @@ public:
     QLabel *waitingLabel() const { return m_waiting; }
     // "Объект: …": the site of the controller on the cable; a click names it.
     QPushButton *siteButton() const { return m_site; }
+    // How the network line was set up ("rfc2217://host:2217 — line settings confirmed …").
+    QLabel *networkLabel() const { return m_network; }
 
     // Asks which site the controller on the cable is; the answer is the connection's.
     QDialog *askSite();
@@ -66,6 +68,7 @@ private:
     QPushButton *m_site = nullptr;
     QPushButton *m_undoMatch = nullptr;
     QLabel *m_outbox = nullptr;
+    QLabel *m_network = nullptr;
     QPointer<QDialog> m_siteQuestion;
     QPointer<QDialog> m_about;
     QPointer<QDialog> m_shortcuts;

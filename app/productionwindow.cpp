@@ -1,6 +1,11 @@
 #include "app/productionwindow.h"
 
 #include "app/bookrecorder.h"
+#include "app/networkaddressdialog.h"
+#include "app/networkaddresses.h"
+#include "net/networkline.h"
+#include "net/networkports.h"
+#include "net/portnames.h"
 
 #include "ui/desktop.h"
 #include "ui/screenroom.h"
@@ -33,6 +38,7 @@ namespace {
 
 const char kTitle[] = "Серийная запись";
 constexpr int kPortColumns = 10;
+constexpr int kAddressColumns = 3;
 constexpr int kTileColumns = 4;
 // The size the window asks for when the screen has room for it.
 constexpr QSize kRoomy(760, 560);
@@ -83,7 +89,19 @@ ProductionWindow::ProductionWindow(PortMap map, QWidget *owner, int ownerCom)
 
     auto *portsGroup = new QGroupBox(QStringLiteral("Порты"));
     m_portsBox = portsGroup;
-    m_portsGrid = new QGridLayout(portsGroup);
+    auto *portsLayout = new QVBoxLayout(portsGroup);
+    m_portsGrid = new QGridLayout;
+    portsLayout->addLayout(m_portsGrid);
+    // Network ports below the COM ports: the window's remembered addresses and any added here.
+    m_addressGrid = new QGridLayout;
+    portsLayout->addLayout(m_addressGrid);
+    m_addAddress = new QPushButton(QStringLiteral("Сетевой порт…"));
+    m_addAddress->setObjectName(QStringLiteral("addNetworkPort"));
+    auto *addressRow = new QHBoxLayout;
+    addressRow->addWidget(m_addAddress);
+    addressRow->addStretch(1);
+    portsLayout->addLayout(addressRow);
+    net::registerNetworkPorts(NetworkLine::kDefaultTimeoutMs);
 
     m_start = new QPushButton(QStringLiteral("Начать"));
     m_stop = new QPushButton(QStringLiteral("Остановить"));
@@ -160,6 +178,7 @@ ProductionWindow::ProductionWindow(PortMap map, QWidget *owner, int ownerCom)
         if (!path.isEmpty())
             m_units->setText(path);
     });
+    connect(m_addAddress, &QPushButton::clicked, this, &ProductionWindow::askAddress);
     connect(m_start, &QPushButton::clicked, this, &ProductionWindow::startLine);
     connect(m_stop, &QPushButton::clicked, this, &ProductionWindow::stopLine);
     // Adapters come and go: the boxes follow, without opening any port.
@@ -184,8 +203,36 @@ QList<int> ProductionWindow::rememberedPorts()
         const int n = com.toInt(&ok);
         if (ok && n >= PortMap::kFirstCom && n <= PortMap::kLastCom)
             coms << n;
+        else if (const int address = ok ? 0 : portnames::number(com); portnames::isAddress(address))
+            coms << address;
     }
     return coms;
+}
+
+NetworkAddressDialog *ProductionWindow::askAddress()
+{
+    if (running())
+        return nullptr;
+    auto *dialog = new NetworkAddressDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptText(QStringLiteral("Добавить"));
+    // The station connects when the line starts; here the address is only taken down,
+    // remembered for the window's port list too, and ticked.
+    dialog->tryAddress = [this](const QString &address) {
+        networkaddresses::remember(address);
+        refreshPorts();
+        if (QCheckBox *box = m_portBoxes.value(portnames::number(address)))
+            box->setChecked(true);
+        return true;
+    };
+    dialog->open();
+    return dialog;
+}
+
+QCheckBox *ProductionWindow::portBox(const QString &address) const
+{
+    const auto parsed = NetworkLine::parse(address);
+    return parsed ? m_portBoxes.value(portnames::number(parsed->text())) : nullptr;
 }
 
 void ProductionWindow::setBackupsDir(const QString &dir)
@@ -283,10 +330,24 @@ void ProductionWindow::refreshPorts()
         if (!m_map.resolve(com).device.isEmpty() || (m_portBoxes.contains(com) && m_portBoxes[com]->isChecked()))
             present << com;
     }
+    // Addresses are always there: the remembered ones in their order, then any ticked that
+    // has been forgotten meanwhile.
+    QList<int> addresses;
+    for (const QString &address : networkaddresses::remembered())
+        addresses << portnames::number(address);
+    for (auto it = m_portBoxes.cbegin(); it != m_portBoxes.cend(); ++it) {
+        if (portnames::isAddress(it.key()) && it.value()->isChecked() && !addresses.contains(it.key()))
+            addresses << it.key();
+    }
+    const QList<int> comsPresent = present;
+    present << addresses;
     QList<int> shown = m_portBoxes.keys();
     std::sort(shown.begin(), shown.end());
-    if (shown == present)
+    QList<int> wanted = present;
+    std::sort(wanted.begin(), wanted.end());
+    if (shown == wanted && addresses == m_addressOrder)
         return;
+    m_addressOrder = addresses;
     for (int com : shown) {
         if (!present.contains(com))
             delete m_portBoxes.take(com);
@@ -296,11 +357,16 @@ void ProductionWindow::refreshPorts()
         QCheckBox *box = m_portBoxes.value(com);
         if (!box) {
             // Nothing is ticked for the user: a click on "Начать" writes every ticked port.
-            box = new QCheckBox(QStringLiteral("COM%1").arg(com));
+            box = new QCheckBox(portnames::name(com));
             box->setEnabled(!running());
             m_portBoxes.insert(com, box);
         }
-        m_portsGrid->addWidget(box, index / kPortColumns, index % kPortColumns);
+        if (portnames::isAddress(com)) {
+            const int at = index - int(comsPresent.size());
+            m_addressGrid->addWidget(box, at / kAddressColumns, at % kAddressColumns);
+        } else {
+            m_portsGrid->addWidget(box, index / kPortColumns, index % kPortColumns);
+        }
         ++index;
     }
     if (present.isEmpty() && !m_portsBox->findChild<QLabel *>()) {
@@ -317,6 +383,7 @@ void ProductionWindow::setEditable(bool on)
         w->setEnabled(on);
     for (QCheckBox *box : std::as_const(m_portBoxes))
         box->setEnabled(on);
+    m_addAddress->setEnabled(on);
     m_start->setEnabled(on);
     m_stop->setEnabled(!on);
 }
@@ -346,7 +413,7 @@ bool ProductionWindow::startLine()
     }
     QStringList remembered;
     for (int com : std::as_const(coms))
-        remembered << QString::number(com);
+        remembered << (portnames::isAddress(com) ? portnames::name(com) : QString::number(com));
     programSettings()->setValue(QLatin1String(kPortsKey), remembered);
 
     line::ProductionLine::Options options;
@@ -420,7 +487,7 @@ void ProductionWindow::confirmStart(const QList<int> &answering)
     if (!answering.isEmpty()) {
         QStringList ports;
         for (int com : answering)
-            ports << QStringLiteral("COM%1").arg(com);
+            ports << portnames::name(com);
         const QString question = answering.size() == 1
             ? QStringLiteral("На порту %1 уже отвечает контроллер. Записать шаблон поверх его настроек?")
             : QStringLiteral("На портах %1 уже отвечают контроллеры. Записать шаблон поверх их настроек?");
@@ -490,7 +557,7 @@ void ProductionWindow::updateTile(int com)
     } else {
         text = QStringLiteral("ожидание контроллера");
     }
-    tile->setText(QStringLiteral("COM%1\n%2").arg(com).arg(text));
+    tile->setText(QStringLiteral("%1\n%2").arg(portnames::name(com), text));
     QPalette palette = tile->palette();
     palette.setColor(QPalette::Window, colour.isValid() ? colour : palette.color(QPalette::Base));
     tile->setPalette(palette);
@@ -518,7 +585,7 @@ void ProductionWindow::addLogRow(const line::UnitResult &r)
     const QString reason = r.reasonIn(language::Language::Russian);
     const QStringList cells {
         r.time.toString(QStringLiteral("HH:mm:ss")),
-        QStringLiteral("COM%1").arg(r.com),
+        portnames::name(r.com),
         unitName(r.ordinal, r.row),
         r.pass ? QStringLiteral("✓ записан и проверен") : QStringLiteral("✗ ошибка: %1").arg(phaseText(r.phase)),
         QString::number(r.seconds, 'f', 1),

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class NetworkAddressDialog;
 class QAction;
 class QCheckBox;
 class QGridLayout;
@@ -50,6 +51,11 @@ public:
     QLabel *tile(int com) const { return m_tiles.value(com); }
     QLabel *counters() const { return m_counters; }
     QCheckBox *portBox(int com) const { return m_portBoxes.value(com); }
+    // A network port's box, by its address.
+    QCheckBox *portBox(const QString &address) const;
+    // "Сетевой порт…": asks for an address to watch beside the COM ports; it is ticked,
+    // and remembered as the window's port list remembers addresses.
+    NetworkAddressDialog *askAddress();
     QPushButton *closeButton() const { return m_close; }
     // Where the log and the backups go.
     QLabel *logPlace() const { return m_logPlace; }
@@ -95,7 +101,10 @@ private:
     QPushButton *m_chooseUnits;
     QWidget *m_portsBox;
     QGridLayout *m_portsGrid;
-    QHash<int, QCheckBox *> m_portBoxes;
+    QHash<int, QCheckBox *> m_portBoxes; // COM numbers, and addresses by their numbers
+    QGridLayout *m_addressGrid;
+    QList<int> m_addressOrder;
+    QPushButton *m_addAddress;
     QPushButton *m_start;
     QPushButton *m_stop;
     QPushButton *m_close;

@@ -5,6 +5,8 @@
 #include "app/sitebookwindow.h"
 #include "app/configurationmenu.h"
 #include "app/journalwindow.h"
+#include "app/networkaddressdialog.h"
+#include "app/networkaddresses.h"
 #include "app/productionwindow.h"
 #include "app/writesnapshots.h"
 #include "app/portdiscovery.h"
@@ -12,6 +14,9 @@
 #include "app/windowactions.h"
 #include "link/portdiagnosis.h"
 #include "link/serialchannel.h"
+#include "net/networkline.h"
+#include "net/networkports.h"
+#include "net/portnames.h"
 #include "config/catalog.h"
 #include "config/configform.h"
 #include "config/writeplan.h"
@@ -26,8 +31,11 @@
 #include "ui/windowrules.h"
 #include "ui_tform1.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -52,6 +60,8 @@ const char kCloseUnsaved[] =
     "Изменённые настройки не записаны в контроллер и не сохранены в файл. Закрыть окно без записи?";
 const char kCloseAnyway[] = "Закрыть";
 const char kStay[] = "Остаться";
+const char kConnectNetwork[] = "Подключиться по сети…";
+const char kForgetAddress[] = "Забыть адрес";
 
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
@@ -91,6 +101,14 @@ TForm1::TForm1(PortMap portMap, QWidget *parent, StepClock *clock, std::unique_p
 
     m_controls = std::make_unique<WidgetControls>(this);
     m_rules = new WindowRules(this, *m_controls, Desktop::instance());
+    // Network ports open through the same connection as COM ports, by their names.
+    net::registerNetworkPorts(NetworkLine::kDefaultTimeoutMs);
+    m_connectNetwork = new QAction(QString::fromUtf8(kConnectNetwork), this);
+    m_connectNetwork->setObjectName(QStringLiteral("connectNetwork"));
+    connect(m_connectNetwork, &QAction::triggered, this, &TForm1::askNetworkAddress);
+    m_forgetAddress = new QAction(QString::fromUtf8(kForgetAddress), this);
+    m_forgetAddress->setObjectName(QStringLiteral("forgetAddress"));
+    connect(m_forgetAddress, &QAction::triggered, this, &TForm1::forgetChosenAddress);
     initActionsConnections();
     auto *menu = new ConfigurationMenu(this, ui->GroupBox3, *m_controls);
     m_connection->setJournal(&m_journal);
@@ -136,9 +154,37 @@ void TForm1::fillPortList()
     combo->addItems(ports.items);
     for (int i = 0; i < ports.tooltips.size(); ++i)
         combo->setItemData(i, ports.tooltips.at(i), Qt::ToolTipRole);
-    followCommands();
+    listAddresses();
     const int index = m_portTable.indexOf(chosen);
-    combo->setCurrentIndex(index >= 0 ? index : ports.items.isEmpty() ? -1 : 0);
+    combo->setCurrentIndex(index >= 0 ? index : combo->count() == 0 ? -1 : 0);
+    followCommands();
+    showPortTip();
+}
+
+void TForm1::listAddresses()
+{
+    QComboBox *combo = ui->ComboBox1;
+    const int chosen = m_portTable.value(combo->currentIndex(), 0);
+    const QSignalBlocker quiet(combo);
+    while (!m_portTable.isEmpty() && portnames::isAddress(m_portTable.last())) {
+        combo->removeItem(int(m_portTable.size()) - 1);
+        m_portTable.removeLast();
+        m_portDevices.removeLast();
+        m_portLinks.removeLast();
+    }
+    for (const QString &address : networkaddresses::remembered()) {
+        const int number = portnames::number(address);
+        if (!number)
+            continue;
+        combo->addItem(address);
+        combo->setItemData(combo->count() - 1, address, Qt::ToolTipRole);
+        m_portTable << number;
+        m_portDevices << address;
+        m_portLinks << QString();
+    }
+    const int index = m_portTable.indexOf(chosen);
+    combo->setCurrentIndex(index >= 0 ? index : combo->count() == 0 ? -1 : 0);
+    followCommands();
     showPortTip();
 }
 
@@ -165,6 +211,9 @@ void TForm1::initActionsConnections()
     }
     connect(ui->ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Select);
     connect(ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::showPortTip);
+    connect(ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::followCommands);
+    // Delete on a network port in the open list forgets it, as "Забыть адрес" does.
+    ui->ComboBox1->view()->installEventFilter(this);
     connect(ui->ComboBox1, &PortSelector::popupAboutToShow, this, [this] {
         // Ports come and go (adapters, simulators): look again, but never under an open link.
         if (!isConnected())
@@ -195,6 +244,17 @@ void TForm1::initActionsConnections()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui->ComboBox1->view() && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        const int row = ui->ComboBox1->view()->currentIndex().row();
+        if (!isConnected() && portnames::isAddress(m_portTable.value(row, 0))) {
+            networkaddresses::forget(m_portDevices.at(row));
+            listAddresses();
+            // The open list stays where the forgotten entry was.
+            ui->ComboBox1->view()->setCurrentIndex(ui->ComboBox1->model()->index(qMin(row, ui->ComboBox1->count() - 1), 0));
+            return true;
+        }
+    }
     if (watched == ui->Image1 && event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         Image1Click();
@@ -253,7 +313,6 @@ void TForm1::OpenCloseClick()
 
 void TForm1::connectPort()
 {
-    ui->OpenClose->setText(QString::fromUtf8(kDisconnect));
     // The COM number is resolved again as the list found it. An entry found by its link
     // follows the link (a simulator restarted, an adapter re-plugged under another name);
     // one found in the default table opens only the device it was found as. Whatever the
@@ -263,13 +322,30 @@ void TForm1::connectPort()
     const bool known = index >= 0 && index < m_portTable.size();
     const int com = known ? m_portTable.at(index) : 0;
     const QString found = known ? m_portDevices.at(index) : QString();
-    const QString device = known ? m_portMap.deviceNow(com, !m_portLinks.at(index).isEmpty(), found) : QString();
+    const bool linked = known && !m_portLinks.at(index).isEmpty();
+    if (!openPort(com, known ? found : QString(), found, linked))
+        return;
+    if (portnames::isAddress(com)) {
+        // Used last, listed first among the addresses.
+        networkaddresses::remember(found);
+        listAddresses();
+    }
+}
+
+bool TForm1::openPort(int com, const QString &entry, const QString &found, bool linked)
+{
+    ui->OpenClose->setText(QString::fromUtf8(kDisconnect));
+    const bool address = portnames::isAddress(com);
+    const QString device = address || com == 0 ? entry : m_portMap.deviceNow(com, linked, found);
+    const int journalFrom = int(m_journal.entries().size());
     if (!m_connection->open(device)) {
         QString detail;
-        if (known) {
+        if (address) {
+            detail = QStringLiteral("%1: %2").arg(entry, m_connection->refusal().in(language::Language::Russian));
+        } else if (com > 0) {
             QString reason;
             const QString now = m_portMap.devicePath(com);
-            if (device.isEmpty() && !now.isEmpty() && m_portLinks.at(index).isEmpty())
+            if (device.isEmpty() && !now.isEmpty() && !linked)
                 reason = QString::fromUtf8("номер теперь обозначает %1; откройте список портов, чтобы найти их заново")
                              .arg(now);
             else
@@ -278,11 +354,81 @@ void TForm1::connectPort()
         }
         Desktop::instance().showError(QString::fromUtf8(kOpenFailed), detail);
         ui->OpenClose->setText(QString::fromUtf8(kConnect));
-        return;
+        return false;
+    }
+    if (address) {
+        // The status bar says how the line was set up: the last of the negotiation's words
+        // (or that the server's own settings stand), as the journal has them all.
+        QString said;
+        const auto &entries = m_journal.entries();
+        for (size_t i = size_t(qMax(0, journalFrom)); i < entries.size(); ++i) {
+            if (entries[i].direction == ExchangeJournal::Direction::Note)
+                said = QString::fromUtf8(entries[i].bytes);
+        }
+        if (auto *network = qobject_cast<NetworkLine *>(m_connection->line())) {
+            const QStringList notices = network->takeNotices();
+            if (!notices.isEmpty())
+                said = notices.join(QStringLiteral("; "));
+        }
+        setNetworkStatus(said.isEmpty() ? entry : QStringLiteral("%1 — %2").arg(entry, said));
     }
     m_snapshots->connected(com, device);
     m_book->connected(com, device);
     m_session.start();
+    return true;
+}
+
+NetworkAddressDialog *TForm1::askNetworkAddress()
+{
+    if (m_lineRunning || isConnected())
+        return nullptr;
+    if (auto *open = findChild<NetworkAddressDialog *>())
+        return open->raise(), open->activateWindow(), open;
+    // The chosen address offered for a change; a new one starts blank.
+    const int index = ui->ComboBox1->currentIndex();
+    const QString start = portnames::isAddress(m_portTable.value(index, 0)) ? m_portDevices.at(index) : QString();
+    auto *dialog = new NetworkAddressDialog(this, start);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // A refused connection leaves the dialog open for another try.
+    dialog->tryAddress = [this](const QString &address) { return connectToAddress(address); };
+    dialog->open();
+    return dialog;
+}
+
+bool TForm1::connectToAddress(const QString &text)
+{
+    if (m_lineRunning || isConnected())
+        return false;
+    QString why;
+    const auto parsed = NetworkLine::parse(text.trimmed(), &why);
+    if (!parsed) {
+        Desktop::instance().showError(QString::fromUtf8(kOpenFailed), why);
+        return false;
+    }
+    const QString address = parsed->text();
+    if (!openPort(portnames::number(address), address, address, false))
+        return false;
+    networkaddresses::remember(address);
+    listAddresses();
+    ui->ComboBox1->setCurrentIndex(int(m_portDevices.indexOf(address)));
+    return true;
+}
+
+void TForm1::forgetChosenAddress()
+{
+    const int index = ui->ComboBox1->currentIndex();
+    if (isConnected() || !portnames::isAddress(m_portTable.value(index, 0)))
+        return;
+    networkaddresses::forget(m_portDevices.at(index));
+    listAddresses();
+}
+
+void TForm1::setNetworkStatus(const QString &text)
+{
+    if (text == m_networkStatus)
+        return;
+    m_networkStatus = text;
+    emit networkStatusChanged(text);
 }
 
 void TForm1::disconnectPort()
@@ -292,6 +438,7 @@ void TForm1::disconnectPort()
     m_snapshots->disconnected();
     m_book->disconnected();
     m_connection->close();
+    setNetworkStatus({});
 }
 
 void TForm1::onStateChanged(Session::State state, Session::State before)
@@ -315,6 +462,11 @@ void TForm1::followCommands()
             button->setEnabled(c.enabledWhen(facts));
     }
     ui->OpenClose->setText(QString::fromUtf8(isConnected() ? kDisconnect : kConnect));
+    if (m_connectNetwork) {
+        m_connectNetwork->setEnabled(!m_lineRunning && !isConnected());
+        const int index = ui->ComboBox1->currentIndex();
+        m_forgetAddress->setEnabled(!isConnected() && portnames::isAddress(m_portTable.value(index, 0)));
+    }
     emit commandsFollowed();
 }
 

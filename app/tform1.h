@@ -13,6 +13,7 @@ namespace Ui {
 class TForm1;
 }
 class PageControl;
+class QAction;
 class UnsavedEdits;
 class WidgetControls;
 class WindowRules;
@@ -77,10 +78,22 @@ public:
     void Button8Click();
     void Button10Click();
     void Image1Click();
+    // "Подключиться по сети…": asks for an address and connects to it (the dialog, not
+    // modal; nullptr while the window cannot connect now).
+    class NetworkAddressDialog *askNetworkAddress();
+    // Connects to a network port as "Соединиться" connects to a COM port; once it is open
+    // the address is remembered and stands in the port list after the COM ports. False
+    // (with an error box) when it cannot be opened.
+    bool connectToAddress(const QString &address);
+    // "Забыть адрес": the chosen network port leaves the list and the settings.
+    void forgetChosenAddress();
+    // What the network line said of its settings, while one is connected.
+    QString networkStatus() const { return m_networkStatus; }
 
 signals:
     // The command buttons have been set from the state: their menu entries look again.
     void commandsFollowed();
+    void networkStatusChanged(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -89,6 +102,11 @@ protected:
 private:
     void initActionsConnections();
     void fillPortList();
+    // The remembered addresses after the COM ports, replacing those listed before.
+    void listAddresses();
+    // Opens the entry's port (a COM number's device or an address); false after the box.
+    bool openPort(int com, const QString &device, const QString &found, bool linked);
+    void setNetworkStatus(const QString &text);
     void showPortTip();
     void connectPort();
     void disconnectPort();
@@ -112,6 +130,9 @@ private:
     QStringList m_portDevices;
     QStringList m_portLinks;
     QString m_emptyPortsHint;
+    QString m_networkStatus;
+    QAction *m_connectNetwork = nullptr;
+    QAction *m_forgetAddress = nullptr;
     // The command being written, for what it does around the write.
     const WindowCommand *m_sending = nullptr;
     bool m_recordHeld = false;

@@ -35,6 +35,8 @@ const WindowCommand kCommands[] = {
     {"reportConfiguration", W::File, 4},
     {"openSiteBook", W::File, 8, true},
     {"OpenClose", W::Controller, 0, false, &T::OpenCloseClick, mayLink},
+    {"connectNetwork", W::Controller, 9, true},
+    {"forgetAddress", W::Controller, 10},
     {"Button11", W::Controller, 0, true, &T::Button11Click, mayReread, command::kReadSettings, nullptr, K::Reread},
     // The settings record comes from the write plan.
     {"ButtWrite", W::Controller, 0, false, &T::ButtWriteClick, mayWrite, command::kWriteSettings, nullptr, K::Write},

@@ -4,6 +4,7 @@
 #include "config/catalog.h"
 #include "config/configform.h"
 #include "link/exchangejournal.h"
+#include "net/portnames.h"
 #include "ui/desktop.h"
 
 #include <QAction>
@@ -58,7 +59,9 @@ bool WriteSnapshots::beforeWrite(const config::WritePlan &plan)
     // waits for the first read, so this is a write the user forced some other way.
     if (m_held.isEmpty())
         return true;
-    const backups::Saved saved = backups::save(plan.backupText(), m_com);
+    // A network port's snapshots go under its address, never under a number of its own.
+    const backups::Saved saved = portnames::isAddress(m_com) ? backups::save(plan.backupText(), portnames::name(m_com))
+                                                             : backups::save(plan.backupText(), m_com);
     if (!saved.ok) {
         Desktop::instance().showError(
             QStringLiteral("Настройки не записаны: снимок прежних настроек контроллера не сохранён в папке %1: %2")
@@ -66,7 +69,7 @@ bool WriteSnapshots::beforeWrite(const config::WritePlan &plan)
         m_step = Step::None;
         return false;
     }
-    m_journal.note(QStringLiteral("COM%1").arg(m_com),
+    m_journal.note(portnames::name(m_com),
                    QStringLiteral("снимок прежних настроек перед записью: %1").arg(saved.path));
     m_snapshot = QDir::fromNativeSeparators(saved.path);
     return true;
@@ -115,7 +118,7 @@ void WriteSnapshots::readBack(const QByteArray &record)
             .arg(config::differingBytes(diffs))
             .arg(diffs.size())
             .arg(places.join(QStringLiteral("; ")));
-    m_journal.note(QStringLiteral("COM%1").arg(m_com), text);
+    m_journal.note(portnames::name(m_com), text);
     Desktop::instance().showError(text);
 }
 

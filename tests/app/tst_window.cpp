@@ -3,9 +3,14 @@
 #include "app/configurationmenu.h"
 #include "app/configuratorwindow.h"
 #include "app/journalwindow.h"
+#include "app/networkaddressdialog.h"
+#include "app/networkaddresses.h"
 #include "app/tform1.h"
 #include "app/windowactions.h"
 #include "integrity/buildinfo.h"
+#include "net/comportserver.h"
+#include "net/networkline.h"
+#include "sim/simulator.h"
 #include "tests/support/displaychild.h"
 #include "tests/support/ptypeer.h"
 #include "tests/support/recordingdesktop.h"
@@ -28,12 +33,17 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QtTest>
 #include <cmath>
+
+#include <sys/socket.h>
 
 namespace {
 
@@ -233,6 +243,77 @@ int wheelCheck()
     return 0;
 }
 
+// The simulator's controller lent over RFC 2217 by the program's own server, in this
+// process; the simulator's terminal is in a folder of its own, out of the window's list.
+struct ServedController
+{
+    ServedController()
+    {
+        QString why;
+        if (!sim.start(dir.path(), 7, &why)) {
+            error = why;
+            return;
+        }
+        sim.setPacing(false);
+        if (!server.start(sim.slavePath(), QHostAddress::LocalHost, 0))
+            error = server.errorString();
+    }
+    bool ok() const { return error.isEmpty(); }
+    QString address(quint16 port = 0) const
+    {
+        return QStringLiteral("rfc2217://127.0.0.1:%1").arg(port ? port : server.listeningPort());
+    }
+
+    QTemporaryDir dir;
+    sim::Simulator sim;
+    ComPortServer server;
+    QString error;
+};
+
+// Passes both ways until the settings write comes, then resets the connection in its
+// middle, as a cable pulled from a serial server does.
+class ResetInWrite : public QObject
+{
+public:
+    explicit ResetInWrite(quint16 upstream) : m_upstream(upstream)
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket *client = m_server.nextPendingConnection();
+            auto *server = new QTcpSocket(client);
+            server->connectToHost(QHostAddress::LocalHost, m_upstream);
+            connect(server, &QTcpSocket::readyRead, client, [=] { client->write(server->readAll()); });
+            connect(client, &QTcpSocket::readyRead, server, [=] {
+                const QByteArray bytes = client->readAll();
+                const qsizetype at = bytes.indexOf("WRITE_SET_");
+                if (at < 0) {
+                    server->write(bytes);
+                    return;
+                }
+                server->write(bytes.left(at + 20));
+                server->flush();
+                const linger hard{1, 0};
+                ::setsockopt(int(client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+                client->abort();
+                server->abort();
+            });
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+
+private:
+    quint16 m_upstream;
+    QTcpServer m_server;
+};
+
+QStringList itemsOf(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
 } // namespace
 
 class TestWindow : public QObject
@@ -245,6 +326,9 @@ private slots:
     void menuEntriesMirrorTheirSources_data();
     void menuEntriesMirrorTheirSources();
     void connectEntryFollowsTheLink();
+    void networkPortReadThroughTheDialog();
+    void networkAddressesStandAfterTheComPorts();
+    void networkResetInAWriteIsAPulledPort();
     void commandsFollowTheSession_data();
     void commandsFollowTheSession();
     void mnemonicsAreUniqueAndOpenTheMenus();
@@ -269,6 +353,8 @@ private:
 void TestWindow::init()
 {
     m_ports = std::make_unique<QTemporaryDir>();
+    // The window's own settings (remembered addresses among them) start empty each time.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_ports->filePath(QStringLiteral("settings")));
     m_desktop = std::make_unique<RecordingDesktop>();
     m_form = new TForm1(PortMap(m_ports->path(), {}));
     m_window = std::make_unique<ConfiguratorWindow>(m_form);
@@ -298,6 +384,8 @@ void TestWindow::menuEntriesMirrorTheirSources_data()
     QTest::newRow("revert") << "controllerMenu" << "Вернуть прежние настройки" << "revertSettings";
     QTest::newRow("journal") << "controllerMenu" << "Журнал обмена…" << "openJournal";
     QTest::newRow("production line") << "controllerMenu" << "Серийная запись…" << "openProductionLine";
+    QTest::newRow("network port") << "controllerMenu" << "Подключиться по сети…" << "connectNetwork";
+    QTest::newRow("forget address") << "controllerMenu" << "Забыть адрес" << "forgetAddress";
 }
 
 void TestWindow::menuEntriesMirrorTheirSources()
@@ -356,6 +444,163 @@ void TestWindow::connectEntryFollowsTheLink()
     item->trigger();
     QVERIFY(!m_form->isConnected());
     QTRY_COMPARE(plain(item->text()), QStringLiteral("Соединиться"));
+}
+
+void TestWindow::networkPortReadThroughTheDialog()
+{
+    ServedController served;
+    QVERIFY2(served.ok(), qPrintable(served.error));
+    QAction *item = entry(m_window->controllerMenu(), QStringLiteral("Подключиться по сети…"));
+    QVERIFY(item);
+    QVERIFY(item->isEnabled());
+    item->trigger();
+    auto *dialog = m_form->findChild<NetworkAddressDialog *>();
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+
+    // Without a host it is refused in the tool's words, and stays open for a correction.
+    dialog->hostEdit()->clear();
+    dialog->portBox()->setValue(served.server.listeningPort());
+    dialog->accept();
+    QString why;
+    QVERIFY(!NetworkLine::parse(dialog->address(), &why));
+    QCOMPARE(dialog->refusalLabel()->text(), why);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(!m_form->isConnected());
+
+    dialog->hostEdit()->setText(QStringLiteral("127.0.0.1"));
+    dialog->accept();
+    QVERIFY(m_form->isConnected());
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(!item->isEnabled());
+    const QString address = served.address();
+    auto *ports = m_form->control<QComboBox>("ComboBox1");
+    QCOMPARE(ports->currentText(), address);
+    QCOMPARE(networkaddresses::remembered(), QStringList{address});
+
+    // The negotiation in words: all of it in the journal, its outcome in the status bar.
+    QStringList notes;
+    for (const ExchangeJournal::Entry &e : m_form->journal().entries()) {
+        if (e.direction == ExchangeJournal::Direction::Note)
+            notes << QString::fromUtf8(e.bytes);
+    }
+    QVERIFY2(notes.filter(QStringLiteral("COM-PORT-OPTION")).size() >= 2, qPrintable(notes.join('\n')));
+    QVERIFY(!m_window->networkLabel()->isHidden());
+    QVERIFY(m_window->networkLabel()->text().startsWith(address));
+    QVERIFY(m_window->networkLabel()->text().contains(QStringLiteral("9600")));
+
+    // The read on connect comes through the server, the controller's record byte for byte.
+    QTRY_VERIFY(m_form->control<QPushButton>("ButtWrite")->isEnabled());
+    QByteArray received;
+    for (const ExchangeJournal::Entry &e : m_form->journal().entries()) {
+        if (e.direction == ExchangeJournal::Direction::Received)
+            received += e.bytes;
+    }
+    QVERIFY(received.contains(served.sim.record()));
+    QVERIFY(m_desktop->texts().contains(QStringLiteral("Чтение НАСТРОЕК прошло успешно")));
+
+    m_form->OpenCloseClick();
+    QVERIFY(!m_form->isConnected());
+    QVERIFY(m_window->networkLabel()->isHidden());
+    // Listed, it connects as a COM port does.
+    QCOMPARE(ports->currentText(), address);
+    m_form->OpenCloseClick();
+    QVERIFY(m_form->isConnected());
+    m_form->OpenCloseClick();
+}
+
+void TestWindow::networkAddressesStandAfterTheComPorts()
+{
+    PtyPeer peer(m_ports->path(), 50);
+    QVERIFY(peer.isValid());
+    QStringList old;
+    for (int i = 1; i <= networkaddresses::kKept; ++i) {
+        old.prepend(QStringLiteral("socket://10.0.0.%1:4001").arg(i));
+        networkaddresses::remember(old.first());
+    }
+    auto *ports = m_form->control<QComboBox>("ComboBox1");
+    ports->showPopup();
+    ports->hidePopup();
+    QCOMPARE(itemsOf(ports), QStringList{QStringLiteral("COM50")} + old);
+
+    // A refused connection is told once, names the address, and is not remembered.
+    quint16 closed = 0;
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        closed = probe.serverPort();
+    }
+    const QString refused = QStringLiteral("rfc2217://127.0.0.1:%1").arg(closed);
+    QVERIFY(!m_form->connectToAddress(refused));
+    QCOMPARE(m_desktop->boxes.size(), 1);
+    QVERIFY(m_desktop->boxes.first().error);
+    QVERIFY(m_desktop->boxes.first().detail.startsWith(refused));
+    QCOMPARE(networkaddresses::remembered(), old);
+
+    // The eleventh goes first and pushes out the oldest.
+    ServedController served;
+    QVERIFY2(served.ok(), qPrintable(served.error));
+    QVERIFY(m_form->connectToAddress(served.address()));
+    const QStringList now = QStringList{served.address()} + old.mid(0, networkaddresses::kKept - 1);
+    QCOMPARE(networkaddresses::remembered(), now);
+    QCOMPARE(itemsOf(ports), QStringList{QStringLiteral("COM50")} + now);
+    auto *forget = m_form->findChild<QAction *>(QStringLiteral("forgetAddress"));
+    QVERIFY(!forget->isEnabled()); // not the connected one
+    m_form->OpenCloseClick();
+
+    // "Забыть адрес" on the chosen address; nothing on a COM port.
+    QAction *item = entry(m_window->controllerMenu(), QStringLiteral("Забыть адрес"));
+    QVERIFY(item);
+    ports->setCurrentIndex(0);
+    QVERIFY(!item->isEnabled());
+    const QString gone = old.at(3);
+    ports->setCurrentIndex(ports->findText(gone));
+    QVERIFY(item->isEnabled());
+    item->trigger();
+    QVERIFY(!itemsOf(ports).contains(gone));
+    QVERIFY(!networkaddresses::remembered().contains(gone));
+
+    // Delete on an entry of the open list, and not on a COM port.
+    ports->showPopup();
+    QAbstractItemView *view = ports->view();
+    const QString deleted = old.at(0);
+    view->setCurrentIndex(ports->model()->index(ports->findText(deleted), 0));
+    QTest::keyClick(view, Qt::Key_Delete);
+    QVERIFY(!itemsOf(ports).contains(deleted));
+    view->setCurrentIndex(ports->model()->index(0, 0));
+    QTest::keyClick(view, Qt::Key_Delete);
+    QCOMPARE(ports->itemText(0), QStringLiteral("COM50"));
+    ports->hidePopup();
+    QStringList left = now;
+    left.removeAll(gone);
+    left.removeAll(deleted);
+    QCOMPARE(networkaddresses::remembered(), left);
+
+    // A new window lists them as the settings keep them.
+    TForm1 again(PortMap(m_ports->path(), {}));
+    QCOMPARE(itemsOf(again.control<QComboBox>("ComboBox1")), QStringList{QStringLiteral("COM50")} + left);
+}
+
+void TestWindow::networkResetInAWriteIsAPulledPort()
+{
+    ServedController served;
+    QVERIFY2(served.ok(), qPrintable(served.error));
+    ResetInWrite proxy(served.server.listeningPort());
+    QVERIFY(m_form->connectToAddress(served.address(proxy.port())));
+    auto *write = m_form->control<QPushButton>("ButtWrite");
+    QTRY_VERIFY(write->isEnabled());
+    const QByteArray held = served.sim.record();
+    m_desktop->clear();
+    write->click();
+    QTRY_VERIFY(!m_form->isConnected());
+    QCoreApplication::processEvents();
+    // One box, saying the write may not have landed; nothing told as written.
+    QCOMPARE(m_desktop->boxes.size(), 1);
+    QVERIFY(m_desktop->boxes.first().error);
+    QCOMPARE(m_desktop->boxes.first().text, QStringLiteral("Потеряна связь с портом"));
+    QVERIFY(m_desktop->boxes.first().detail.startsWith(QStringLiteral("Связь пропала во время записи")));
+    QCOMPARE(served.sim.record(), held);
+    QVERIFY(m_window->networkLabel()->isHidden());
 }
 
 void TestWindow::commandsFollowTheSession_data()

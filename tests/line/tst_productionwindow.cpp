@@ -1,7 +1,11 @@
 // "Серийная запись…": the window drives the line, and the main window lets go of its
 // port while it runs.
+#include "app/networkaddressdialog.h"
+#include "app/networkaddresses.h"
 #include "app/productionwindow.h"
 #include "app/tform1.h"
+#include "net/comportserver.h"
+#include "net/portnames.h"
 #include "sim/simulator.h"
 #include "tests/support/displaychild.h"
 #include "tests/support/recordingdesktop.h"
@@ -18,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -103,6 +108,7 @@ private slots:
     void init();
     void cleanup();
     void runsTheLineWhileTheMainWindowLetsGo();
+    void writesAUnitBehindANetworkAddress();
     void offersTheLastPorts_data();
     void offersTheLastPorts();
     void asksBeforeWritingOverUnitsAlreadyThere_data();
@@ -249,6 +255,53 @@ void TestProductionWindow::runsTheLineWhileTheMainWindowLetsGo()
     window->closeButton()->click();
     QVERIFY(!window->isVisible());
     QCOMPARE(m_desktop->boxes.size(), 1);
+}
+
+void TestProductionWindow::writesAUnitBehindANetworkAddress()
+{
+    // The unit on COM7 lent over RFC 2217; its COM box stays unticked.
+    ComPortServer server;
+    QVERIFY2(server.start(m_sim->slavePath(), QHostAddress::LocalHost, 0), qPrintable(server.errorString()));
+    const QString address = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.listeningPort());
+    TForm1 form(PortMap(m_dir->filePath("ports"), {}));
+    ProductionWindow *window = openFrom(form);
+    QVERIFY(window);
+    NetworkAddressDialog *dialog = window->askAddress();
+    QVERIFY(dialog);
+    dialog->hostEdit()->setText(QStringLiteral("127.0.0.1"));
+    dialog->portBox()->setValue(server.listeningPort());
+    dialog->accept();
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(window->portBox(address));
+    QVERIFY(window->portBox(address)->isChecked());
+    QCOMPARE(networkaddresses::remembered(), QStringList{address});
+
+    window->templateEdit()->setText(writeFile("t.cfg", kTemplate));
+    window->unitsEdit()->setText(writeFile("u.csv", "unit,Edit1\nОбъект Липова 4,+380501000002\n"));
+    QSignalSpy running(window, &ProductionWindow::runningChanged);
+    m_desktop->answer = true;
+    QVERIFY(window->startLine());
+    QTRY_COMPARE_WITH_TIMEOUT(running.size(), 2, 15000);
+    // Asked about the unit by its address; written, verified and logged under it.
+    QCOMPARE(m_desktop->texts(),
+             QStringList({QStringLiteral("На порту %1 уже отвечает контроллер. Записать шаблон поверх его настроек?")
+                              .arg(address)}));
+    QLabel *tile = window->tile(portnames::number(address));
+    QVERIFY(tile);
+    QVERIFY2(tile->text().startsWith(address + QLatin1Char('\n')), qPrintable(tile->text()));
+    QCOMPARE(window->logTable()->rowCount(), 1);
+    QCOMPARE(window->logTable()->item(0, 1)->text(), address);
+    QCOMPARE(window->logTable()->item(0, 3)->text(), QStringLiteral("✓ записан и проверен"));
+    QCOMPARE(m_sim->record().mid(90, 13), QByteArray("+380501000002"));
+    QVERIFY(!window->portBox(7)->isChecked());
+
+    // Offered again, ticked, the next time the window opens.
+    window->close();
+    delete window;
+    ProductionWindow *again = openFrom(form);
+    QVERIFY(again);
+    QVERIFY(again->portBox(address));
+    QVERIFY(again->portBox(address)->isChecked());
 }
 
 void TestProductionWindow::offersTheLastPorts_data()

@@ -22,6 +22,8 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -41,6 +43,23 @@ QString winePath(const QString &unixPath)
     return QStringLiteral("Z:") + QDir::toNativeSeparators(unixPath);
 }
 
+// A port nobody listens on now, from the system's own choice.
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+bool accepts(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    const bool ok = socket.waitForConnected(200);
+    socket.abort();
+    return ok;
+}
+
 } // namespace
 
 class TestWine : public QObject
@@ -54,6 +73,8 @@ private slots:
     void toolAnswers_data();
     void toolAnswers();
     void readWritesTheLinuxFile();
+    void networkReadIsTheComRead_data();
+    void networkReadIsTheComRead();
     void verifiedWriteStoresTheLinuxRecord();
     void aPortThatGoesAwayEndsTheRun();
     void sheetsAndSnapshotsOnWindows();
@@ -315,6 +336,73 @@ void TestWine::readWritesTheLinuxFile()
     const Result l = linuxCli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), linuxFile});
     QVERIFY2(l.status == 0, l.err.constData());
     QFile a(windowsFile), b(linuxFile);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    const QByteArray windowsText = a.readAll();
+    QVERIFY(windowsText.startsWith("# tavrix-configuration"));
+    QVERIFY2(windowsText == b.readAll(), qPrintable(QStringLiteral("seed %1").arg(seed)));
+}
+
+void TestWine::networkReadIsTheComRead_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::newRow("ser2net") << "ser2net";
+    QTest::newRow("serve") << "serve";
+}
+
+void TestWine::networkReadIsTheComRead()
+{
+    QFETCH(QString, server);
+    const quint32 seed = QRandomGenerator::global()->generate();
+    m_device.setRecord(generatedRecord(seed));
+    m_device.setPacing(false);
+    const QString comFile = m_home.filePath(QStringLiteral("com.cfg"));
+    const Result com = linuxCli({QStringLiteral("read"), QStringLiteral("COM5"), QStringLiteral("-o"), comFile});
+    QVERIFY2(com.status == 0, com.err.constData());
+
+    // The simulator's terminal lent on loopback by the Linux side.
+    const quint16 port = freePort();
+    QProcess lender;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path());
+    env.insert(QStringLiteral("TAVRIX_DEFAULT_PORTS"), QString());
+    lender.setProcessEnvironment(env);
+    lender.setProcessChannelMode(QProcess::MergedChannels);
+    auto stop = qScopeGuard([&] {
+        lender.terminate();
+        if (!lender.waitForFinished(10000))
+            lender.kill();
+    });
+    if (server == QLatin1String("ser2net")) {
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("ser2net")).isEmpty(), "ser2net is not installed");
+        QFile config(m_home.filePath(QStringLiteral("ser2net.yaml")));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(QStringLiteral("connection: &port\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
+                                    "  connector: serialdev,%2,9600n81,local\n")
+                         .arg(port)
+                         .arg(m_device.slavePath())
+                         .toUtf8());
+        config.close();
+        lender.start(QStringLiteral("ser2net"), {QStringLiteral("-n"), QStringLiteral("-d"), QStringLiteral("-c"), config.fileName()});
+        QVERIFY(lender.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(accepts(port) || lender.state() != QProcess::Running, 20000);
+    } else {
+        lender.start(QStringLiteral(TAVRIX_CLI_PATH), {QStringLiteral("serve"), QStringLiteral("COM5"), QStringLiteral("--listen"),
+                                                       QStringLiteral("127.0.0.1:%1").arg(port)});
+        QVERIFY(lender.waitForStarted(10000));
+        // It names the address once it listens; a probe would take its one client place.
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += lender.readAll()).contains(QByteArray::number(port))
+                                     || lender.state() != QProcess::Running,
+                                 20000);
+    }
+    QVERIFY2(lender.state() == QProcess::Running, lender.readAll().constData());
+
+    const QString netFile = m_home.filePath(QStringLiteral("net.cfg"));
+    const Result w = wine(stage(QStringLiteral("tavrix-cli.exe")),
+                          {QStringLiteral("read"), QStringLiteral("rfc2217://127.0.0.1:%1").arg(port), QStringLiteral("-o"),
+                           winePath(netFile)});
+    QVERIFY2(w.status == 0, w.err.constData());
+    QFile a(netFile), b(comFile);
     QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     const QByteArray windowsText = a.readAll();
     QVERIFY(windowsText.startsWith("# tavrix-configuration"));

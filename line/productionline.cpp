@@ -253,7 +253,7 @@ void ProductionLine::record(const UnitResult &result)
     r.configuration = result.writtenText;
     r.kind = book::Kind::Line;
     r.proved = result.pass;
-    r.port = QStringLiteral("COM%1").arg(result.com);
+    r.port = portnames::name(result.com);
     r.device = result.device;
     r.time = result.time.toUTC();
     if (!result.row.site.isEmpty()) {

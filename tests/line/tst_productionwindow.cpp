@@ -1,9 +1,11 @@
 // "Серийная запись…": the window drives the line, and the main window lets go of its
 // port while it runs.
+#include "app/bookrecorder.h"
 #include "app/networkaddressdialog.h"
 #include "app/networkaddresses.h"
 #include "app/productionwindow.h"
 #include "app/tform1.h"
+#include "book/book.h"
 #include "net/comportserver.h"
 #include "net/portnames.h"
 #include "sim/simulator.h"
@@ -263,6 +265,8 @@ void TestProductionWindow::writesAUnitBehindANetworkAddress()
     ComPortServer server;
     QVERIFY2(server.start(m_sim->slavePath(), QHostAddress::LocalHost, 0), qPrintable(server.errorString()));
     const QString address = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.listeningPort());
+    // A book of this test's own, to find the unit in.
+    BookRecorder::saveSettings({}, m_dir->filePath("book.sqlite"));
     TForm1 form(PortMap(m_dir->filePath("ports"), {}));
     ProductionWindow *window = openFrom(form);
     QVERIFY(window);
@@ -294,6 +298,16 @@ void TestProductionWindow::writesAUnitBehindANetworkAddress()
     QCOMPARE(window->logTable()->item(0, 3)->text(), QStringLiteral("✓ записан и проверен"));
     QCOMPARE(m_sim->record().mid(90, 13), QByteArray("+380501000002"));
     QVERIFY(!window->portBox(7)->isChecked());
+    // The site book has the unit under its address.
+    QString bookError;
+    auto siteBook = book::Book::open(BookRecorder::location(), &bookError);
+    QVERIFY2(siteBook, qPrintable(bookError));
+    QStringList ports;
+    for (const book::Revision &r : siteBook->unassigned()) {
+        if (r.kind == book::Kind::Line)
+            ports << r.port;
+    }
+    QCOMPARE(ports, QStringList{address});
 
     // Offered again, ticked, the next time the window opens.
     window->close();

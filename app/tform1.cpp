@@ -337,8 +337,16 @@ bool TForm1::openPort(int com, const QString &entry, const QString &found, bool 
     ui->OpenClose->setText(QString::fromUtf8(kDisconnect));
     const bool address = portnames::isAddress(com);
     const QString device = address || com == 0 ? entry : m_portMap.deviceNow(com, linked, found);
-    const int journalFrom = int(m_journal.entries().size());
-    if (!m_connection->open(device)) {
+    // The line's own words while it opens, for the status bar; the journal keeps them all.
+    QString said;
+    const QMetaObject::Connection listening =
+        connect(&m_journal, &ExchangeJournal::recorded, this, [&said](const ExchangeJournal::Entry &e) {
+            if (e.direction == ExchangeJournal::Direction::Note)
+                said = QString::fromUtf8(e.bytes);
+        });
+    const bool opened = m_connection->open(device);
+    disconnect(listening);
+    if (!opened) {
         QString detail;
         if (address) {
             detail = QStringLiteral("%1: %2").arg(entry, m_connection->refusal().in(language::Language::Russian));
@@ -357,14 +365,8 @@ bool TForm1::openPort(int com, const QString &entry, const QString &found, bool 
         return false;
     }
     if (address) {
-        // The status bar says how the line was set up: the last of the negotiation's words
-        // (or that the server's own settings stand), as the journal has them all.
-        QString said;
-        const auto &entries = m_journal.entries();
-        for (size_t i = size_t(qMax(0, journalFrom)); i < entries.size(); ++i) {
-            if (entries[i].direction == ExchangeJournal::Direction::Note)
-                said = QString::fromUtf8(entries[i].bytes);
-        }
+        // The status bar says how the line was set up: the last of the negotiation's words,
+        // or that the server's own settings stand.
         if (auto *network = qobject_cast<NetworkLine *>(m_connection->line())) {
             const QStringList notices = network->takeNotices();
             if (!notices.isEmpty())
@@ -384,8 +386,11 @@ NetworkAddressDialog *TForm1::askNetworkAddress()
 {
     if (m_lineRunning || isConnected())
         return nullptr;
-    if (auto *open = findChild<NetworkAddressDialog *>())
-        return open->raise(), open->activateWindow(), open;
+    if (auto *open = findChild<NetworkAddressDialog *>()) {
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
     // The chosen address offered for a change; a new one starts blank.
     const int index = ui->ComboBox1->currentIndex();
     const QString start = portnames::isAddress(m_portTable.value(index, 0)) ? m_portDevices.at(index) : QString();
@@ -476,10 +481,18 @@ void TForm1::onPortLost(Session::State was)
 {
     // The port is gone (adapter pulled, far end closed): one disconnect, one message,
     // instead of an error box on every repeat.
+    // A network line says why (reset, closed by the server), under its address.
+    QString why;
+    if (const auto *network = qobject_cast<const NetworkLine *>(m_connection->line());
+        network && !network->lostReason().isEmpty())
+        why = QStringLiteral("%1: %2").arg(network->path(), network->lostReason());
     disconnectPort();
-    Desktop::instance().showError(QString::fromUtf8(kPortLost),
-                                  was == Session::State::AwaitingAck ? QString::fromUtf8(kLostDuringWrite)
-                                                                     : QString());
+    QStringList detail;
+    if (was == Session::State::AwaitingAck)
+        detail << QString::fromUtf8(kLostDuringWrite);
+    if (!why.isEmpty())
+        detail << why;
+    Desktop::instance().showError(QString::fromUtf8(kPortLost), detail.join(QLatin1Char('\n')));
 }
 
 void TForm1::run(const WindowCommand &command, const QByteArray &payload)

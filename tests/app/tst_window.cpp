@@ -599,6 +599,7 @@ void TestWindow::networkResetInAWriteIsAPulledPort()
     QVERIFY(m_desktop->boxes.first().error);
     QCOMPARE(m_desktop->boxes.first().text, QStringLiteral("Потеряна связь с портом"));
     QVERIFY(m_desktop->boxes.first().detail.startsWith(QStringLiteral("Связь пропала во время записи")));
+    QVERIFY(m_desktop->boxes.first().detail.contains(served.address(proxy.port()) + QStringLiteral(": ")));
     QCOMPARE(served.sim.record(), held);
     QVERIFY(m_window->networkLabel()->isHidden());
 }

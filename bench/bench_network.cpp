@@ -7,7 +7,6 @@
 //
 // Prints the median times and the ratios; the README quotes them.
 #include "cli/devicejob.h"
-#include "net/portnames.h"
 #include "net/comportserver.h"
 #include "sim/simulator.h"
 
@@ -65,10 +64,10 @@ struct Timing
     qint64 readMs = -1;
 };
 
-Timing readOnce(int com, const PortMap &map)
+Timing readOnce(const QString &port, const PortMap &map)
 {
     Timing t;
-    DeviceJob job(com, map, 10000);
+    DeviceJob job(port, map, 10000);
     QEventLoop loop;
     bool ok = false;
     job.onSettings = [&](const QByteArray &, int) {
@@ -121,16 +120,16 @@ int main(int argc, char *argv[])
     // The pseudo-terminal first: the server holds the port once it starts.
     QList<qint64> pty, net;
     for (int i = 0; i < reps; ++i)
-        pty << readOnce(3, map).readMs;
+        pty << readOnce(QStringLiteral("COM3"), map).readMs;
 
     ComPortServer server;
     if (!server.start(controller.slavePath(), QHostAddress::LocalHost, 0)) {
         std::fprintf(stderr, "%s\n", qPrintable(server.errorString()));
         return 1;
     }
-    const int netCom = portnames::number(QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.listeningPort()));
+    const QString netPort = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.listeningPort());
     for (int i = 0; i < reps; ++i) {
-        const Timing t = readOnce(netCom, map);
+        const Timing t = readOnce(netPort, map);
         net << (t.readMs < 0 ? -1 : t.openMs + t.readMs);
     }
     const qint64 p = median(pty), n = median(net);
@@ -139,10 +138,10 @@ int main(int argc, char *argv[])
 
     for (int delay : {0, 300}) {
         DelayProxy proxy(server.listeningPort(), delay);
-        const int com = portnames::number(QStringLiteral("rfc2217://127.0.0.1:%1").arg(proxy.port()));
+        const QString port = QStringLiteral("rfc2217://127.0.0.1:%1").arg(proxy.port());
         QList<qint64> opens, reads;
         for (int i = 0; i < reps; ++i) {
-            const Timing t = readOnce(com, map);
+            const Timing t = readOnce(port, map);
             opens << t.openMs;
             reads << t.readMs;
         }

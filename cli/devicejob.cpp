@@ -23,20 +23,22 @@ int settingsReplyLength()
 
 } // namespace
 
-DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent, std::unique_ptr<Connection> connection)
+DeviceJob::DeviceJob(const QString &port, const PortMap &map, int timeoutMs, QObject *parent,
+                     std::unique_ptr<Connection> connection)
     : QObject(parent),
-      m_com(com),
-      m_address(portnames::address(com)),
+      m_port(port),
+      m_address(NetworkLine::looksLikeAddress(port) ? NetworkLine::parse(port, &m_missing) : std::nullopt),
       m_connection(connection ? std::move(connection) : std::make_unique<Connection>(Session::Timing::tool(timeoutMs))),
       m_session(m_connection->session()),
       m_timeoutMs(timeoutMs)
 {
     // Resolved as the window's list resolves it: a link whose device has gone is not
     // replaced by the default table's device.
-    const PortMap::Resolution port = m_address ? PortMap::Resolution{} : map.resolve(com);
-    m_device = port.device;
-    if (m_device.isEmpty() && !port.link.isEmpty())
-        m_missing = tr("%1 points to %2, which does not exist").arg(port.link, port.target);
+    const int com = portnames::comNumber(port);
+    const PortMap::Resolution found = com ? map.resolve(com) : PortMap::Resolution{};
+    m_device = found.device;
+    if (m_device.isEmpty() && !found.link.isEmpty())
+        m_missing = tr("%1 points to %2, which does not exist").arg(found.link, found.target);
 
     m_session.checkRecord = [this](const QByteArray &text, int payloadPos) {
         return checkSettings ? checkSettings(text, payloadPos) : QString();
@@ -87,11 +89,6 @@ DeviceJob::DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent
         const auto *network = qobject_cast<const NetworkLine *>(m_connection->line());
         fail(network && !network->lostReason().isEmpty() ? network->lostReason() : tr("the port went away"));
     });
-}
-
-QString DeviceJob::portName() const
-{
-    return portnames::name(m_com);
 }
 
 bool DeviceJob::open()

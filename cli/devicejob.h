@@ -20,14 +20,14 @@ class DeviceJob : public QObject
 public:
     static constexpr int kProgressMs = 250;
 
+    // port: its name, "COM3" or a network address ("rfc2217://host:2217").
     // connection: the line to talk over, made with the tool's timing for timeoutMs; none:
-    // the COM number's device.
-    DeviceJob(int com, const PortMap &map, int timeoutMs, QObject *parent = nullptr,
+    // the port's own line (the COM number's device, or the address's network line).
+    DeviceJob(const QString &port, const PortMap &map, int timeoutMs, QObject *parent = nullptr,
               std::unique_ptr<Connection> connection = {});
 
-    int com() const { return m_com; }
-    // "COM3", or the network address the number stands for.
-    QString portName() const;
+    // "COM3", or the network address.
+    QString portName() const { return m_port; }
 
     // Opens the port and reads the settings record; false when the port cannot be opened.
     bool open();
@@ -58,11 +58,11 @@ private:
     void report(bool force);
     void heard();
 
-    int m_com;
+    QString m_port;
     // Resolved once, so that the job talks to one device even if its link changes.
     QString m_device;
     QString m_missing; // why there is no device, when a link names one that has gone
-    std::optional<NetworkLine::Address> m_address; // what the number stands for, if an address
+    std::optional<NetworkLine::Address> m_address; // when the port is a network address
     std::unique_ptr<Connection> m_connection;
     Session &m_session;
     QElapsedTimer m_lastProgress;

@@ -146,7 +146,7 @@ void Tool::startJobs(const QList<int> &coms, const std::function<void(PortRun &)
         auto run = std::make_unique<PortRun>();
         run->com = com;
         run->name = portnames::name(com);
-        run->job = std::make_unique<DeviceJob>(com, m_map, m_options.timeoutMs);
+        run->job = std::make_unique<DeviceJob>(run->name, m_map, m_options.timeoutMs);
         run->job->setJournal(m_journal.get());
         run->clock.start();
         PortRun *r = run.get();

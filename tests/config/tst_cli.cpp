@@ -1055,7 +1055,7 @@ void TestCli::jobOverTheScriptedLine()
                                              return made;
                                          },
                                          [&](const QString &, const PortLine &) { return held; }};
-    DeviceJob job(1, PortMap(dir.filePath("ports"), {path}), 5000, nullptr,
+    DeviceJob job(QStringLiteral("COM1"), PortMap(dir.filePath("ports"), {path}), 5000, nullptr,
                   std::make_unique<Connection>(scripted, Session::Timing::tool(5000), &clock));
     QString got;
     QByteArray record;

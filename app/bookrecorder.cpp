@@ -100,7 +100,7 @@ QString BookRecorder::outboxText()
 
 QString BookRecorder::port() const
 {
-    return m_com > 0 ? QStringLiteral("COM%1").arg(m_com) : QString();
+    return m_port;
 }
 
 void BookRecorder::note(const QString &text)
@@ -125,12 +125,12 @@ book::Revision BookRecorder::made(const config::Configuration &cfg, book::Kind k
     return r;
 }
 
-void BookRecorder::connected(int com, const QString &device)
+void BookRecorder::connected(const QString &port, const QString &device)
 {
     // A book that could not be opened is tried again with every connection.
     if (!m_book)
         m_triedOpen = false;
-    m_com = com;
+    m_port = port;
     m_device = device;
     m_connectedAt = QDateTime::currentDateTimeUtc();
     m_asked = false;
@@ -143,7 +143,7 @@ void BookRecorder::disconnected()
     if (m_undoPending)
         recordUndo(false);
     // The next controller on the cable may be another one.
-    m_com = 0;
+    m_port.clear();
     m_device.clear();
     m_controller = {};
     m_siteName.clear();

@@ -48,7 +48,7 @@ public:
     // How it was recognised, for the status bar: "по отпечатку", "по номерам абонентов".
     QString matchedBy() const { return m_matchedBy; }
 
-    void connected(int com, const QString &device);
+    void connected(const QString &port, const QString &device);
     void disconnected();
     // A settings read: recognised, then recorded when it differs from the latest revision.
     void settingsRead(const config::Configuration &read);
@@ -80,7 +80,7 @@ private:
     std::unique_ptr<book::Book> m_book;
     bool m_triedOpen = false;
     QString m_error;
-    int m_com = 0;
+    QString m_port; // "COM3", or a network port's address
     QString m_device;
     book::Controller m_controller; // id 0: nobody named it yet
     QString m_siteName;

@@ -375,9 +375,7 @@ bool TForm1::openPort(int com, const QString &entry, const QString &found, bool 
         setNetworkStatus(said.isEmpty() ? entry : QStringLiteral("%1 — %2").arg(entry, said));
     }
     m_snapshots->connected(com, device);
-    // The book names a port by its COM number only; a network port is recorded by its
-    // address as the device, never under a number that is no COM port.
-    m_book->connected(address ? 0 : com, device);
+    m_book->connected(portnames::name(com), device);
     m_session.start();
     return true;
 }

@@ -345,13 +345,17 @@ void TestWine::readWritesTheLinuxFile()
 void TestWine::networkReadIsTheComRead_data()
 {
     QTest::addColumn<QString>("server");
-    QTest::newRow("ser2net") << "ser2net";
-    QTest::newRow("serve") << "serve";
+    QTest::addColumn<QString>("scheme");
+    QTest::newRow("ser2net") << "ser2net" << "rfc2217";
+    QTest::newRow("ser2net, raw TCP") << "ser2net" << "socket";
+    QTest::newRow("pyserial") << "pyserial" << "rfc2217";
+    QTest::newRow("serve") << "serve" << "rfc2217";
 }
 
 void TestWine::networkReadIsTheComRead()
 {
     QFETCH(QString, server);
+    QFETCH(QString, scheme);
     const quint32 seed = QRandomGenerator::global()->generate();
     m_device.setRecord(generatedRecord(seed));
     m_device.setPacing(false);
@@ -376,13 +380,22 @@ void TestWine::networkReadIsTheComRead()
         QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("ser2net")).isEmpty(), "ser2net is not installed");
         QFile config(m_home.filePath(QStringLiteral("ser2net.yaml")));
         QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write(QStringLiteral("connection: &port\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
-                                    "  connector: serialdev,%2,9600n81,local\n")
+        const QString accepter = scheme == QLatin1String("socket") ? QStringLiteral("tcp") : QStringLiteral("telnet(rfc2217),tcp");
+        config.write(QStringLiteral("connection: &port\n  accepter: %1,127.0.0.1,%2\n"
+                                    "  connector: serialdev,%3,9600n81,local\n")
+                         .arg(accepter)
                          .arg(port)
                          .arg(m_device.slavePath())
                          .toUtf8());
         config.close();
         lender.start(QStringLiteral("ser2net"), {QStringLiteral("-n"), QStringLiteral("-d"), QStringLiteral("-c"), config.fileName()});
+        QVERIFY(lender.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(accepts(port) || lender.state() != QProcess::Running, 20000);
+    } else if (server == QLatin1String("pyserial")) {
+        QVERIFY2(QFile::exists(QStringLiteral("/usr/share/doc/python3-serial/examples/rfc2217_server.py")),
+                 "python3-serial is not installed");
+        lender.start(QStringLiteral("python3"), {QStringLiteral(NET_TESTS_DIR "/pyserial_server.py"), QStringLiteral("-p"),
+                                                 QString::number(port), m_device.slavePath()});
         QVERIFY(lender.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(accepts(port) || lender.state() != QProcess::Running, 20000);
     } else {
@@ -399,7 +412,7 @@ void TestWine::networkReadIsTheComRead()
 
     const QString netFile = m_home.filePath(QStringLiteral("net.cfg"));
     const Result w = wine(stage(QStringLiteral("tavrix-cli.exe")),
-                          {QStringLiteral("read"), QStringLiteral("rfc2217://127.0.0.1:%1").arg(port), QStringLiteral("-o"),
+                          {QStringLiteral("read"), QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(port), QStringLiteral("-o"),
                            winePath(netFile)});
     QVERIFY2(w.status == 0, w.err.constData());
     QFile a(netFile), b(comFile);

@@ -105,10 +105,8 @@ SiteChoiceDialog::SiteChoiceDialog(book::Book &book, const QString &question, QW
     m_site = new QComboBox(this);
     m_site->setObjectName(QStringLiteral("choiceSite"));
     m_site->setEditable(true);
-    for (const book::Found &f : book.search(QString(), 1000)) {
-        if (!f.site.archived)
-            m_site->addItem(f.site.name);
-    }
+    for (const book::Found &f : book.search(QString(), 1000))
+        m_site->addItem(f.site.name);
     m_site->setCurrentIndex(-1);
     m_site->lineEdit()->setPlaceholderText(QStringLiteral("название объекта; новое название — новый объект"));
     m_label = new QLineEdit(QString::fromUtf16(book::kMainController), this);
@@ -158,7 +156,13 @@ SiteBookWindow::SiteBookWindow(BookRecorder &recorder, ConfigurationMenu &menu, 
     m_search->setObjectName(QStringLiteral("bookSearch"));
     m_search->setPlaceholderText(QStringLiteral("Поиск: название, адрес, контакт, заметки, номер телефона, отпечаток"));
     m_search->setClearButtonEnabled(true);
-    layout->addWidget(m_search);
+    // Archived sites keep their history; they are only out of the way until asked for.
+    m_withArchived = new QCheckBox(QStringLiteral("Показывать архивные"), this);
+    m_withArchived->setObjectName(QStringLiteral("showArchived"));
+    auto *searchRow = new QHBoxLayout;
+    searchRow->addWidget(m_search, 1);
+    searchRow->addWidget(m_withArchived);
+    layout->addLayout(searchRow);
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("bookTabs"));
@@ -237,6 +241,7 @@ SiteBookWindow::SiteBookWindow(BookRecorder &recorder, ConfigurationMenu &menu, 
     layout->addLayout(bottom);
 
     connect(m_search, &QLineEdit::textChanged, this, &SiteBookWindow::findSites);
+    connect(m_withArchived, &QCheckBox::toggled, this, &SiteBookWindow::findSites);
     connect(m_sites, &QListWidget::currentRowChanged, this, &SiteBookWindow::showSite);
     connect(m_controllers, &QListWidget::currentRowChanged, this, &SiteBookWindow::showTimeline);
     connect(m_revisions, &QTreeWidget::itemSelectionChanged, this, &SiteBookWindow::followSelection);
@@ -301,7 +306,7 @@ void SiteBookWindow::findSites()
     const QSignalBlocker quiet(m_sites);
     m_sites->clear();
     if (book::Book *b = book()) {
-        for (const book::Found &f : b->search(m_search->text().trimmed())) {
+        for (const book::Found &f : b->search(m_search->text().trimmed(), 200, m_withArchived->isChecked())) {
             auto *item = new QListWidgetItem(
                 f.site.archived ? QStringLiteral("%1 (в архиве)").arg(f.site.name) : f.site.name, m_sites);
             item->setData(Qt::UserRole, f.site.id);

@@ -91,6 +91,7 @@ private:
     QList<book::Revision> m_timeline;
     QList<book::Revision> m_unassignedRevisions;
     QLineEdit *m_search;
+    QCheckBox *m_withArchived;
     QListWidget *m_sites;
     QLineEdit *m_name;
     QLineEdit *m_address;

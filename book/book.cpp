@@ -748,7 +748,7 @@ bool Book::outboxOnly() const
     return d->outboxOnly;
 }
 
-QList<Found> Book::search(const QString &text, int limit) const
+QList<Found> Book::search(const QString &text, int limit, bool withArchived) const
 {
     const QString needle = text.trimmed().toLower();
     QSqlQuery q(d->db());
@@ -756,15 +756,21 @@ QList<Found> Book::search(const QString &text, int limit) const
     QVariantList values;
     const QString digits = digitsOf(needle);
     static const QRegularExpression phoneLike(QStringLiteral("^[0-9+()\\-\\s]+$"));
+    QStringList conditions;
+    if (!withArchived)
+        conditions << QStringLiteral("archived = 0");
     if (!needle.isEmpty()) {
-        sql += QStringLiteral(" WHERE search LIKE ? ESCAPE '\\'");
+        QString match = QStringLiteral("search LIKE ? ESCAPE '\\'");
         values << QStringLiteral("%") + escapedLike(needle) + QStringLiteral("%");
         // A number as people write it ("+38 (050) 123") is found by its digits.
         if (!digits.isEmpty() && digits != needle && phoneLike.match(needle).hasMatch()) {
-            sql += QStringLiteral(" OR search LIKE ? ESCAPE '\\'");
+            match += QStringLiteral(" OR search LIKE ? ESCAPE '\\'");
             values << QStringLiteral("%") + escapedLike(digits) + QStringLiteral("%");
         }
+        conditions << QLatin1Char('(') + match + QLatin1Char(')');
     }
+    if (!conditions.isEmpty())
+        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     sql += QStringLiteral(" ORDER BY archived, name");
     q.setForwardOnly(true);
     if (limit > 0)
@@ -1319,7 +1325,8 @@ bool Book::exportBundle(const QStringList &siteNames, const QString &path, QStri
     QJsonArray sitesJson;
     QList<Site> chosen;
     if (siteNames.isEmpty()) {
-        for (const Found &f : search(QString(), -1))
+        // Archived sites travel too: archiving keeps a site's history, it does not drop it.
+        for (const Found &f : search(QString(), -1, true))
             chosen << f.site;
     } else {
         for (const QString &name : siteNames) {

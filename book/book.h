@@ -127,8 +127,9 @@ public:
 
     // --- Sites -------------------------------------------------------------------
     // Sites whose name, address, contact, notes, subscriber numbers (any run of digits)
-    // or fingerprints hold `text`; all sites for an empty text. Archived ones last.
-    QList<Found> search(const QString &text, int limit = 200) const;
+    // or fingerprints hold `text`; all sites for an empty text. Archived sites keep
+    // their history but are left out unless `withArchived` (then they come last).
+    QList<Found> search(const QString &text, int limit = 200, bool withArchived = false) const;
     std::optional<Site> site(const QString &name) const;
     std::optional<Site> site(qint64 id) const;
     // Makes a site; false with the reason (a name taken, an empty name).

@@ -107,7 +107,7 @@ public:
     {
         if (args.size() > 1)
             return fail(UsageError, tr("book sites takes at most one search text"));
-        const QList<book::Found> found = b->search(args.value(0), -1);
+        const QList<book::Found> found = b->search(args.value(0), -1, o.all);
         if (o.json) {
             QJsonArray list;
             for (const book::Found &f : found) {
@@ -197,6 +197,28 @@ public:
             return fail(UsageError, why);
         if (o.json)
             emitJson({{QStringLiteral("site"), siteJson(*s)}});
+        return Done;
+    }
+
+    // Archived rather than deleted: the site leaves the listings, its history stays.
+    int archive(const QStringList &args)
+    {
+        const bool archiving = command == QLatin1String("archive");
+        if (args.size() != 1)
+            return fail(UsageError, tr("book %1 takes one site name").arg(command));
+        auto s = b->site(args[0]);
+        if (!s)
+            return fail(NotFound, tr("the book has no site named %1").arg(args[0]));
+        s->archived = archiving;
+        QString why;
+        if (!b->editSite(*s, &why))
+            return fail(UsageError, why);
+        if (o.json)
+            emitJson({{QStringLiteral("site"), siteJson(*s)}});
+        err << (archiving ? tr("%1 archived: its history stays, book sites --all lists it").arg(s->name)
+                          : tr("%1 taken out of the archive").arg(s->name))
+            << '\n';
+        err.flush();
         return Done;
     }
 
@@ -363,8 +385,8 @@ int runBook(const QStringList &args, const BookOptions &options, QTextStream &ou
 {
     BookTool tool(options, out, err);
     if (args.isEmpty())
-        return tool.fail(BookTool::UsageError, BookTool::tr("book needs a command: sites, site, add, edit, unassigned, show, diff, "
-                                                            "assign, export, import or sync"));
+        return tool.fail(BookTool::UsageError, BookTool::tr("book needs a command: sites, site, add, edit, archive, unarchive, "
+                                                            "unassigned, show, diff, assign, export, import or sync"));
     tool.command = args.first();
     const QStringList rest = args.mid(1);
     const QString &c = tool.command;
@@ -372,6 +394,7 @@ int runBook(const QStringList &args, const BookOptions &options, QTextStream &ou
     const QList<QPair<QString, Run>> commands{
         {QStringLiteral("sites"), &BookTool::sites},       {QStringLiteral("site"), &BookTool::site},
         {QStringLiteral("add"), &BookTool::add},           {QStringLiteral("edit"), &BookTool::edit},
+        {QStringLiteral("archive"), &BookTool::archive},   {QStringLiteral("unarchive"), &BookTool::archive},
         {QStringLiteral("unassigned"), &BookTool::unassigned}, {QStringLiteral("show"), &BookTool::show},
         {QStringLiteral("diff"), &BookTool::diff},         {QStringLiteral("assign"), &BookTool::assign},
         {QStringLiteral("export"), &BookTool::exportBundle}, {QStringLiteral("import"), &BookTool::importBundle},
@@ -382,6 +405,8 @@ int runBook(const QStringList &args, const BookOptions &options, QTextStream &ou
         const bool fields = c == QLatin1String("add") || c == QLatin1String("edit");
         if (!fields && (!options.address.isNull() || !options.contact.isNull() || !options.note.isNull()))
             return tool.fail(BookTool::UsageError, BookTool::tr("--address, --contact and --note belong to book add and book edit"));
+        if (options.all && c != QLatin1String("sites"))
+            return tool.fail(BookTool::UsageError, BookTool::tr("--all belongs to ports and book sites"));
         if (!options.output.isEmpty() && c != QLatin1String("show") && c != QLatin1String("export"))
             return tool.fail(BookTool::UsageError, BookTool::tr("-o belongs to book show and book export"));
         if (!tool.open())

@@ -9,6 +9,7 @@ struct BookOptions
     QString book;         // the location; empty: TAVRIX_BOOK or the default
     QString operatorName; // who records; empty: the OS user
     bool json = false;
+    bool all = false;     // sites: archived sites too
     QString output;       // show, export: -o
     // add, edit: the fields given (a null text: not given)
     QString address;

@@ -46,10 +46,12 @@ const char *const kSynopsis = QT_TRANSLATE_NOOP(
     "                                passwords hidden); the site, customer and installer\n"
     "                                head it, blank lines to fill in where not given\n"
     "  audit COMn FILE|SHEET         whether the controller holds that configuration\n"
-    "  book sites [TEXT]             the site book: sites found by name, address, contact,\n"
-    "                                notes, subscriber numbers or fingerprints\n"
+    "  book sites [TEXT] [--all]     the site book: sites found by name, address, contact,\n"
+    "                                notes, subscriber numbers or fingerprints (--all:\n"
+    "                                archived sites too)\n"
     "  book site NAME                a site's card, controllers and revisions\n"
     "  book add|edit NAME [--address A] [--contact C] [--note N]\n"
+    "  book archive|unarchive NAME   a site out of the listings (its history kept), or back\n"
     "  book unassigned               revisions of controllers no site owns yet\n"
     "  book show REV [-o FILE]       a revision's configuration\n"
     "  book diff REV REV             compare two revisions\n"
@@ -156,7 +158,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption installer(QStringLiteral("installer"), Cli::tr("report: who installed the system."),
                                        Cli::tr("text"));
     const QCommandLineOption all(QStringLiteral("all"),
-                                 Cli::tr("ports: every COM number, also those with nothing behind them."));
+                                 Cli::tr("ports: every COM number, also those with nothing behind them; book sites: "
+                                         "archived sites too."));
     const QCommandLineOption listen(QStringLiteral("listen"),
                                     Cli::tr("serve: the address and port to listen on (default 127.0.0.1:2217)."),
                                     Cli::tr("address:port"));
@@ -257,6 +260,7 @@ int main(int argc, char *argv[])
         bookOptions.operatorName = options.operatorName;
         bookOptions.json = options.json;
         bookOptions.output = options.output;
+        bookOptions.all = parser.isSet(all);
         if (parser.isSet(address))
             bookOptions.address = parser.value(address);
         if (parser.isSet(contact))
@@ -272,7 +276,7 @@ int main(int argc, char *argv[])
     if (!needs(command == QLatin1String("serve"), "listen"))
         return fail(Cli::tr("--listen belongs to serve"));
     if (!needs(command == QLatin1String("ports"), "all"))
-        return fail(Cli::tr("--all belongs to ports"));
+        return fail(Cli::tr("--all belongs to ports and book sites"));
     for (const char *option : {"units", "log", "backups", "count", "settle", "check"}) {
         if (!needs(command == QLatin1String("watch"), option))
             return fail(Cli::tr("--%1 belongs to watch").arg(QLatin1String(option)));
@@ -313,6 +317,7 @@ int main(int argc, char *argv[])
         watch.unitsPath = parser.value(units);
         watch.logPath = parser.value(log);
         watch.book = options.book;
+        watch.operatorName = options.operatorName;
         watch.backupsDir = parser.value(backups);
         watch.check = parser.isSet(check);
         watch.json = options.json;

@@ -180,10 +180,6 @@
         <translation>отправлено записей: %1, ждут отправки: %2</translation>
     </message>
     <message>
-        <source>book needs a command: sites, site, add, edit, unassigned, show, diff, assign, export, import or sync</source>
-        <translation>book требует команду: sites, site, add, edit, unassigned, show, diff, assign, export, import или sync</translation>
-    </message>
-    <message>
         <source>--address, --contact and --note belong to book add and book edit</source>
         <translation>--address, --contact и --note относятся к book add и book edit</translation>
     </message>
@@ -194,6 +190,26 @@
     <message>
         <source>unknown book command &apos;%1&apos;</source>
         <translation>неизвестная команда book &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>book %1 takes one site name</source>
+        <translation>book %1 принимает одно название объекта</translation>
+    </message>
+    <message>
+        <source>%1 archived: its history stays, book sites --all lists it</source>
+        <translation>%1 в архиве: его история сохранена, book sites --all его показывает</translation>
+    </message>
+    <message>
+        <source>%1 taken out of the archive</source>
+        <translation>%1 возвращён из архива</translation>
+    </message>
+    <message>
+        <source>book needs a command: sites, site, add, edit, archive, unarchive, unassigned, show, diff, assign, export, import or sync</source>
+        <translation>book требует команду: sites, site, add, edit, archive, unarchive, unassigned, show, diff, assign, export, import или sync</translation>
+    </message>
+    <message>
+        <source>--all belongs to ports and book sites</source>
+        <translation>--all относится к ports и book sites</translation>
     </message>
 </context>
 <context>
@@ -239,10 +255,6 @@
         <translation>report: кто установил систему.</translation>
     </message>
     <message>
-        <source>ports: every COM number, also those with nothing behind them.</source>
-        <translation>ports: все номера COM, в том числе те, за которыми ничего нет.</translation>
-    </message>
-    <message>
         <source>Ports (COMn) and files.</source>
         <translation>Порты (COMn) и файлы.</translation>
     </message>
@@ -261,10 +273,6 @@
     <message>
         <source>--%1 belongs to report</source>
         <translation>--%1 относится к report</translation>
-    </message>
-    <message>
-        <source>--all belongs to ports</source>
-        <translation>--all относится к ports</translation>
     </message>
     <message>
         <source>--%1 belongs to watch</source>
@@ -491,6 +499,18 @@
         <translation>COM%1 больше не раздаётся</translation>
     </message>
     <message>
+        <source>ports, read, write, diff, show, defaults, watch, report, audit, book, selftest or serve</source>
+        <translation>ports, read, write, diff, show, defaults, watch, report, audit, book, selftest или serve</translation>
+    </message>
+    <message>
+        <source>--%1 belongs to book add and book edit</source>
+        <translation>--%1 относится к book add и book edit</translation>
+    </message>
+    <message>
+        <source>selftest takes no arguments</source>
+        <translation>у selftest нет аргументов</translation>
+    </message>
+    <message>
         <source>Reads, writes and compares the configuration of Tavrix controllers.
 
 Commands:
@@ -511,10 +531,12 @@ Commands:
                                 passwords hidden); the site, customer and installer
                                 head it, blank lines to fill in where not given
   audit COMn FILE|SHEET         whether the controller holds that configuration
-  book sites [TEXT]             the site book: sites found by name, address, contact,
-                                notes, subscriber numbers or fingerprints
+  book sites [TEXT] [--all]     the site book: sites found by name, address, contact,
+                                notes, subscriber numbers or fingerprints (--all:
+                                archived sites too)
   book site NAME                a site&apos;s card, controllers and revisions
   book add|edit NAME [--address A] [--contact C] [--note N]
+  book archive|unarchive NAME   a site out of the listings (its history kept), or back
   book unassigned               revisions of controllers no site owns yet
   book show REV [-o FILE]       a revision&apos;s configuration
   book diff REV REV             compare two revisions
@@ -568,10 +590,14 @@ otherwise (LANGUAGE=en or LANGUAGE=ru chooses).</source>
                                 скрыты); вверху объект, заказчик и установщик,
                                 не указанные — строки для записи от руки
   audit COMn ФАЙЛ|ЛИСТ          хранит ли контроллер эти настройки
-  book sites [ТЕКСТ]            журнал объектов: объекты по названию, адресу, контакту,
-                                заметкам, номерам абонентов или отпечаткам
+  book sites [ТЕКСТ] [--all]    журнал объектов: объекты по названию, адресу, контакту,
+                                заметкам, номерам абонентов или отпечаткам (--all:
+                                и архивные)
   book site НАЗВАНИЕ            карточка объекта, его контроллеры и записи
   book add|edit НАЗВАНИЕ [--address А] [--contact К] [--note З]
+  book archive|unarchive НАЗВАНИЕ
+                                убрать объект из списков (его история остаётся)
+                                или вернуть
   book unassigned               записи контроллеров, ещё не привязанных к объекту
   book show ЗАПИСЬ [-o ФАЙЛ]    настройки из записи
   book diff ЗАПИСЬ ЗАПИСЬ       сравнить две записи
@@ -607,16 +633,12 @@ write сначала сохраняет то, что хранил каждый �
 (выбрать язык можно переменной LANGUAGE=ru или LANGUAGE=en).</translation>
     </message>
     <message>
-        <source>ports, read, write, diff, show, defaults, watch, report, audit, book, selftest or serve</source>
-        <translation>ports, read, write, diff, show, defaults, watch, report, audit, book, selftest или serve</translation>
+        <source>ports: every COM number, also those with nothing behind them; book sites: archived sites too.</source>
+        <translation>ports: все номера COM, в том числе те, за которыми ничего нет; book sites: и архивные объекты.</translation>
     </message>
     <message>
-        <source>--%1 belongs to book add and book edit</source>
-        <translation>--%1 относится к book add и book edit</translation>
-    </message>
-    <message>
-        <source>selftest takes no arguments</source>
-        <translation>у selftest нет аргументов</translation>
+        <source>--all belongs to ports and book sites</source>
+        <translation>--all относится к ports и book sites</translation>
     </message>
 </context>
 <context>

@@ -302,7 +302,18 @@ void TestSiteBook::cardIsEditedAndArchived()
     QCOMPARE(site->address, QStringLiteral("ул. Садовая, 1"));
     QCOMPARE(site->notes, QStringLiteral("ключ у соседа"));
     QVERIFY(site->archived);
+    // Out of the listing, not out of the book: shown on request with its history.
+    QCOMPARE(items(b.in<QListWidget>(w, "bookSites")), QStringList{});
+    b.in<QCheckBox>(w, "showArchived")->setChecked(true);
     QCOMPARE(items(b.in<QListWidget>(w, "bookSites")), QStringList{"Иванов (в архиве)"});
+    b.in<QListWidget>(w, "bookSites")->setCurrentRow(0);
+    QCOMPARE(b.in<QTreeWidget>(w, "bookTimeline")->topLevelItemCount(), 1);
+    // And taken back out of the archive from its card.
+    b.in<QCheckBox>(w, "siteArchived")->setChecked(false);
+    QVERIFY(w->saveCard());
+    QVERIFY(!b.book->site(QStringLiteral("Иванов"))->archived);
+    b.in<QCheckBox>(w, "showArchived")->setChecked(false);
+    QCOMPARE(items(b.in<QListWidget>(w, "bookSites")), QStringList{"Иванов"});
 
     // A new site from an empty card; a taken name is refused and says so.
     b.in<QPushButton>(w, "newSite")->click();

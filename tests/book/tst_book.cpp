@@ -50,8 +50,9 @@ QByteArray numbered(int n)
 QStringList contents(book::Book &b)
 {
     QStringList out;
-    for (const book::Found &f : b.search(QString(), -1)) {
-        out << QStringLiteral("site %1|%2|%3|%4").arg(f.site.name, f.site.address, f.site.contact, f.site.notes);
+    for (const book::Found &f : b.search(QString(), -1, true)) {
+        out << QStringLiteral("site %1|%2|%3|%4|%5").arg(f.site.name, f.site.address, f.site.contact, f.site.notes)
+                   .arg(f.site.archived);
         for (const book::Controller &c : b.controllers(f.site.id)) {
             for (const book::Revision &r : b.revisions(c.id))
                 out << QStringLiteral("rev %1 %2/%3 %4 %5 %6 %7 %8").arg(r.id, f.site.name, c.label, r.fingerprint,
@@ -228,7 +229,7 @@ private slots:
         QTest::addColumn<QString>("what");
         for (const char *engine : {"sqlite", "postgresql"}) {
             for (const char *what : {"recording", "recognition", "assignment", "search", "two processes", "kill -9",
-                                     "unreachable server", "export import", "tampered bundle"})
+                                     "unreachable server", "export import", "tampered bundle", "archive"})
                 QTest::addRow("%s: %s", engine, what) << QString::fromLatin1(engine) << QString::fromLatin1(what);
         }
     }
@@ -398,12 +399,46 @@ private slots:
             QCOMPARE(names(QStringLiteral("50%_")), QStringList{other.name + QStringLiteral(":address")});
             QCOMPARE(names(QStringLiteral("5_%")), QStringList{});
             QCOMPARE(b->search(QString()).size(), 2);
-            // Archived sites come last.
+            // Archived sites are left out, and come last when asked for.
             ivanov.archived = true;
             QVERIFY2(b->editSite(ivanov, &error), qPrintable(error));
-            QCOMPARE(b->search(QString()).last().site.name, ivanov.name);
+            QCOMPARE(names(QString()), QStringList{other.name + QLatin1Char(':')});
+            QCOMPARE(b->search(QString(), 200, true).size(), 2);
+            QCOMPARE(b->search(QString(), 200, true).last().site.name, ivanov.name);
             QCOMPARE(b->closestNames(QStringLiteral("Ромашка")).value(0), other.name);
             QCOMPARE(b->closestNames(QStringLiteral("Склат ООО Ромашка")).value(0), other.name);
+        } else if (what == QLatin1String("archive")) {
+            book::Revision r;
+            r.configuration = a;
+            r.controllerId = main->id;
+            QVERIFY2(b->record(r, &error), qPrintable(error));
+            ivanov.archived = true;
+            QVERIFY2(b->editSite(ivanov, &error), qPrintable(error));
+            // Out of every listing and search, by any field or number...
+            for (const QString &text : {QString(), QStringLiteral("иванов"), QStringLiteral("671234567"), r.fingerprint})
+                QVERIFY2(b->search(text, -1).isEmpty(), qPrintable(text));
+            QVERIFY(!b->closestNames(QStringLiteral("Иванов")).contains(ivanov.name));
+            QCOMPARE(b->search(QStringLiteral("671234567"), -1, true).value(0).site.name, ivanov.name);
+            // ...but its history stays whole and reachable by name.
+            QCOMPARE(b->revisions(main->id).size(), 1);
+            QCOMPARE(b->revision(ivanov.name, &error)->id, r.id);
+            QVERIFY(b->site(ivanov.name)->archived);
+            // Recording into it goes on as before.
+            book::Revision later;
+            later.configuration = c;
+            later.controllerId = main->id;
+            QVERIFY2(b->record(later, &error), qPrintable(error));
+            QCOMPARE(later.parent, r.id);
+            // A bundle of the whole book carries it, archived.
+            const QString bundle = m_dir.filePath(QStringLiteral("archived%1.json").arg(m_rows));
+            QVERIFY2(b->exportBundle({}, bundle, &error), qPrintable(error));
+            auto other = book::Book::open(m_dir.filePath(QStringLiteral("archived%1.sqlite").arg(m_rows)), &error);
+            QVERIFY2(other && other->importBundle(bundle, &error), qPrintable(error));
+            QCOMPARE(contents(*other), contents(*b));
+            // Taken out of the archive, it is found again.
+            ivanov.archived = false;
+            QVERIFY2(b->editSite(ivanov, &error), qPrintable(error));
+            QCOMPARE(b->search(QStringLiteral("671234567")).value(0).site.name, ivanov.name);
         } else if (what == QLatin1String("two processes")) {
             QProcess one, two;
             startChild(one, location, ivanov.name, 25);

@@ -269,6 +269,10 @@ void TestCli::exitStatuses_data()
     QTest::newRow("book: an unknown revision") << QStringList{"book", "show", "deadbeef"} << none << 1 << ""
                                                << "the book has no revision or site deadbeef";
     QTest::newRow("book: an unknown command") << QStringList{"book", "frob"} << none << 2 << "" << "unknown book command 'frob'";
+    QTest::newRow("book: --all belongs to book sites") << QStringList{"book", "site", "Петров", "--all"} << none << 2 << ""
+                                                       << "--all belongs to ports and book sites";
+    QTest::newRow("book: archiving a site the book lacks") << QStringList{"book", "archive", "Петров"} << none << 1 << ""
+                                                           << "the book has no site named Петров";
     QTest::newRow("book: export needs a file") << QStringList{"book", "export"} << none << 2 << "" << "book export needs -o FILE";
     QTest::newRow("book: a usage error as JSON") << QStringList{"book", "site", "--json"} << none << 2
                                                  << "\"status\": 2" << "book site takes one site name";
@@ -292,7 +296,7 @@ void TestCli::exitStatuses_data()
                                      << "^(?=[\\s\\S]*\nАргументы:\n)(?:[^A-Za-z]|--?[a-z]+(?:-[a-z]+)*|(?:tavrix-cli|ports|read|"
                                         "write|diff|show|defaults|watch|report|audit|serve|selftest|COMn|COM|Tavrix|JSON|CSV|SMS|N|Qt|LANGUAGE=ru|"
                                         "rfc2217|socket|RFC|Telnet|TCP|"
-                                        "LANGUAGE=en|csv|jsonl|pdf|html|cfg|book|sites|site|add|edit|unassigned|assign|export|import|sync|"
+                                        "LANGUAGE=en|csv|jsonl|pdf|html|cfg|book|sites|site|add|edit|archive|unarchive|unassigned|assign|export|import|sync|"
                                         "auto|URL|TAVRIX_BOOK|postgresql)(?![A-Za-z]))+$" << "^$";
     QTest::newRow("factory file with a JSON result") << QStringList{"defaults", "-o", "OUT", "--json"} << none << 0
                                                      << "\"file\":" << "";
@@ -722,6 +726,15 @@ void TestCli::siteBookFollowsTheToolsWork()
     r = cli({QStringLiteral("book"), QStringLiteral("sites"), QStringLiteral("лесная")});
     QVERIFY2(r.status == 0 && r.out.contains(site), qPrintable(r.out));
     QCOMPARE(cli({QStringLiteral("book"), QStringLiteral("sites"), QStringLiteral("Сидоров")}).status, 1);
+    // Archived: out of the listing, its history kept; back on unarchive.
+    QCOMPARE(cli({QStringLiteral("book"), QStringLiteral("archive"), site}).status, 0);
+    QCOMPARE(cli({QStringLiteral("book"), QStringLiteral("sites"), QStringLiteral("лесная")}).status, 1);
+    r = cli({QStringLiteral("book"), QStringLiteral("sites"), QStringLiteral("лесная"), QStringLiteral("--all")});
+    QVERIFY2(r.status == 0 && r.out.contains(site + QStringLiteral(" (archived)")), qPrintable(r.out));
+    QCOMPARE(siteJson().value(QStringLiteral("archived")).toBool(), true);
+    QCOMPARE(timeline().size(), 3);
+    QCOMPARE(cli({QStringLiteral("book"), QStringLiteral("unarchive"), site}).status, 0);
+    QCOMPARE(cli({QStringLiteral("book"), QStringLiteral("sites"), QStringLiteral("лесная")}).status, 0);
 
     // A bundle carries it all to another book, once however often it is imported.
     const QString bundle = m_home->filePath(QStringLiteral("bundle.json"));

@@ -425,6 +425,7 @@ bool ProductionWindow::startLine()
     options.logPath = m_logPath;
     // The window's own book, as its reads and writes use.
     options.book = BookRecorder::location();
+    options.operatorName = BookRecorder::operatorSetting();
     options.timing.settleMs = m_settleMs;
     options.lookFirst = true;
     QDir().mkpath(m_backupsDir);

@@ -75,6 +75,7 @@ int runWatch(const PortMap &map, const WatchOptions &options, QTextStream &out, 
     lineOptions.backupsDir = options.backupsDir;
     lineOptions.logPath = options.logPath;
     lineOptions.book = options.book;
+    lineOptions.operatorName = options.operatorName;
     lineOptions.count = options.count;
     lineOptions.timing.settleMs = options.settleMs;
     lineOptions.timing.timeoutMs = options.timeoutMs;

@@ -14,6 +14,7 @@ struct WatchOptions
     QString unitsPath;
     QString logPath;
     QString book;          // the site book; empty: TAVRIX_BOOK or the default
+    QString operatorName;  // who the book records as writing; empty: the OS user
     QString backupsDir;
     int count = 0;
     int settleMs = 1000;

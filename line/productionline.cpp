@@ -82,7 +82,9 @@ bool ProductionLine::prepare(QString *why)
     if (m_options.recordInBook) {
         // A book that cannot be had never stops the line: it is told, and the units go on.
         QString problem;
-        m_book = book::Book::open(book::locationFrom(m_options.book), &problem);
+        book::Origin origin;
+        origin.operatorName = m_options.operatorName;
+        m_book = book::Book::open(book::locationFrom(m_options.book), &problem, origin);
         if (!m_book || m_book->outboxOnly())
             m_bookProblem = QCoreApplication::translate("line", "the site book: %1").arg(problem);
     }

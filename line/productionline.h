@@ -36,6 +36,7 @@ public:
         QString backupsDir;       // empty: defaultBackupsDir()
         QString logPath;          // empty: no log file
         QString book;             // the site book; empty: TAVRIX_BOOK or the default
+        QString operatorName;     // who the book records as writing; empty: the OS user
         bool recordInBook = true;
         int count = 0;            // > 0: end after this many units passed
         // No unit is taken until release(): the ports are looked at first, so that

@@ -198,6 +198,9 @@ void TestProductionWindow::cleanup()
 
 void TestProductionWindow::runsTheLineWhileTheMainWindowLetsGo()
 {
+    // The operator named in the window's settings is who the line's revisions name.
+    const QString bookPath = m_dir->filePath("book.sqlite");
+    BookRecorder::saveSettings(QStringLiteral("Петренко"), bookPath);
     TForm1 form(PortMap(m_dir->filePath("ports"), {}));
     auto *openClose = form.control<QPushButton>("OpenClose");
     openClose->click();
@@ -246,6 +249,17 @@ void TestProductionWindow::runsTheLineWhileTheMainWindowLetsGo()
     QVERIFY(log.open(QIODevice::ReadOnly));
     QCOMPARE(log.readAll().count('\n'), 1);
     QVERIFY(QFileInfo(window->logPath()).absolutePath() == m_dir->filePath("backups"));
+    {
+        QString bookError;
+        auto siteBook = book::Book::open(bookPath, &bookError);
+        QVERIFY2(siteBook, qPrintable(bookError));
+        QStringList operators;
+        for (const book::Revision &r : siteBook->unassigned()) {
+            if (r.kind == book::Kind::Line)
+                operators << r.operatorName;
+        }
+        QCOMPARE(operators, QStringList{QStringLiteral("Петренко")});
+    }
 
     QVERIFY(openClose->isEnabled());
     QVERIFY(window->startButton()->isEnabled());

@@ -29,10 +29,11 @@ bool isServer(const QString &location)
 }
 
 // A configuration is some 30 KB of text, mostly the same comments: it is kept
-// compressed, as text so that one column type serves both engines.
+// compressed, as text so that one column type serves both engines. zlib's default
+// level: the highest one costs several times the time for a few per cent.
 QString packed(const QByteArray &configuration)
 {
-    return QStringLiteral("z:") + QString::fromLatin1(qCompress(configuration, 9).toBase64());
+    return QStringLiteral("z:") + QString::fromLatin1(qCompress(configuration).toBase64());
 }
 
 QByteArray unpacked(const QString &stored)
@@ -188,6 +189,7 @@ void Book::Private::rollback()
 
 void Book::Private::closeConnection()
 {
+    insertQuery.reset();
     if (connection.isEmpty())
         return;
     {
@@ -253,6 +255,14 @@ std::optional<Site> Book::Private::siteWhere(const QString &where, const QVarian
     if (q.exec() && q.next())
         return siteFrom(q);
     return std::nullopt;
+}
+
+QString Book::Private::latestId(qint64 controllerId) const
+{
+    QSqlQuery q(db());
+    q.prepare(QStringLiteral("SELECT id FROM revisions WHERE controller_id = ? ORDER BY time_ms DESC, id DESC LIMIT 1"));
+    q.addBindValue(controllerId);
+    return q.exec() && q.next() ? q.value(0).toString() : QString();
 }
 
 QList<qint64> Book::Private::idsOf(const QString &sql, const QVariant &value) const

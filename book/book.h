@@ -160,6 +160,9 @@ public:
     // in (and written back into `revision`); the parent is the controller's latest when
     // not given. False with the reason when it could not be stored.
     bool record(Revision &revision, QString *error);
+    // Appends many at once, in one transaction: all or none. Filled in as record() does;
+    // a revision without a parent follows the one before it for the same controller.
+    bool recordAll(QList<Revision> &revisions, QString *error);
     // Records a read only when it differs from that controller's latest revision
     // (unassigned reads are not kept). True with nothing stored when it is the same.
     bool recordRead(Revision &revision, bool *stored, QString *error);

@@ -3,6 +3,8 @@
 #include "book/book.h"
 
 #include <QCoreApplication>
+#include <QHash>
+#include <QPair>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
@@ -35,6 +37,11 @@ struct Book::Private
     bool sqlite = true;
     bool outboxOnly = false; // location is a server that could not be reached: db is the local file
     Origin origin;
+    // The insert, prepared once for the connection's life.
+    std::unique_ptr<QSqlQuery> insertQuery;
+    // A configuration as stored and its subscriber numbers, by its text: a line or a
+    // batch records the same template many times over.
+    QHash<QByteArray, QPair<QString, QString>> storedForms;
 
     QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
     ~Private();
@@ -51,6 +58,8 @@ struct Book::Private
     QList<Revision> revisionsWhere(const QString &where, const QVariantList &values, const QString &tail = {}) const;
     Site siteFrom(const QSqlQuery &q) const;
     std::optional<Site> siteWhere(const QString &where, const QVariant &value) const;
+    // The id of a controller's newest revision; empty when it has none.
+    QString latestId(qint64 controllerId) const;
     // The ids in the first column of a query with one bound value.
     QList<qint64> idsOf(const QString &sql, const QVariant &value) const;
 

@@ -1,5 +1,6 @@
 #include "book/bookprivate.h"
 
+#include <QSet>
 #include <QSqlError>
 #include <QUuid>
 
@@ -11,14 +12,28 @@ namespace book {
 // when the book already had it.
 bool Book::Private::insert(const Revision &r, bool *added, QString *error)
 {
-    QSqlQuery q(db());
-    q.prepare(QStringLiteral("INSERT INTO revisions (id, short_id, controller_id, configuration, fingerprint, time_ms,"
-                             " operator, machine, port, device, kind, proved, parent, phones)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (id) DO NOTHING"));
+    if (!insertQuery) {
+        insertQuery = std::make_unique<QSqlQuery>(db());
+        if (!insertQuery->prepare(QStringLiteral("INSERT INTO revisions (id, short_id, controller_id, configuration, fingerprint, time_ms,"
+                                                 " operator, machine, port, device, kind, proved, parent, phones)"
+                                                 " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (id) DO NOTHING"))) {
+            if (error)
+                *error = Words::tr("the book %1: %2").arg(location, insertQuery->lastError().text());
+            insertQuery.reset();
+            return false;
+        }
+    }
+    auto form = storedForms.constFind(r.configuration);
+    if (form == storedForms.constEnd()) {
+        if (storedForms.size() >= 64)
+            storedForms.clear();
+        form = storedForms.insert(r.configuration, {packed(r.configuration), phonesOf(r.configuration)});
+    }
+    QSqlQuery &q = *insertQuery;
     q.addBindValue(r.id);
     q.addBindValue(r.shortId());
     q.addBindValue(r.controllerId ? QVariant(r.controllerId) : QVariant(QMetaType::fromType<qint64>()));
-    q.addBindValue(packed(r.configuration));
+    q.addBindValue(form->first);
     q.addBindValue(text(r.fingerprint));
     q.addBindValue(r.time.toMSecsSinceEpoch());
     q.addBindValue(text(r.operatorName));
@@ -28,66 +43,96 @@ bool Book::Private::insert(const Revision &r, bool *added, QString *error)
     q.addBindValue(kindName(r.kind));
     q.addBindValue(r.proved ? 1 : 0);
     q.addBindValue(text(r.parent));
-    q.addBindValue(phonesOf(r.configuration));
-    if (!exec(q, error))
-        return false;
-    if (added)
+    q.addBindValue(form->second);
+    const bool ok = exec(q, error);
+    if (ok && added)
         *added = q.numRowsAffected() > 0;
-    return true;
+    q.finish();
+    return ok;
 }
 
 bool Book::record(Revision &revision, QString *error)
 {
-    if (revision.id.isEmpty())
-        revision.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    if (!revision.time.isValid())
-        revision.time = QDateTime::currentDateTimeUtc();
-    revision.time = revision.time.toUTC();
-    if (revision.fingerprint.isEmpty())
-        revision.fingerprint = fingerprintOfText(revision.configuration);
-    if (revision.fingerprint.isEmpty()) {
-        if (error)
-            *error = Words::tr("the book %1: not a configuration, nothing recorded").arg(d->location);
+    QList<Revision> one{revision};
+    if (!recordAll(one, error))
         return false;
+    revision = one.first();
+    return true;
+}
+
+bool Book::recordAll(QList<Revision> &revisions, QString *error)
+{
+    for (Revision &r : revisions) {
+        if (r.id.isEmpty())
+            r.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        if (!r.time.isValid())
+            r.time = QDateTime::currentDateTimeUtc();
+        r.time = r.time.toUTC();
+        if (r.fingerprint.isEmpty())
+            r.fingerprint = fingerprintOfText(r.configuration);
+        if (r.fingerprint.isEmpty()) {
+            if (error)
+                *error = Words::tr("the book %1: not a configuration, nothing recorded").arg(d->location);
+            return false;
+        }
+        if (r.operatorName.isEmpty())
+            r.operatorName = d->origin.operatorName;
+        if (r.machine.isEmpty())
+            r.machine = d->origin.machine;
     }
-    if (revision.operatorName.isEmpty())
-        revision.operatorName = d->origin.operatorName;
-    if (revision.machine.isEmpty())
-        revision.machine = d->origin.machine;
     if (!d->begin()) {
         if (error)
             *error = Words::tr("the book %1: %2").arg(d->location, d->db().lastError().text());
         return false;
     }
-    if (revision.parent.isEmpty() && revision.controllerId) {
-        if (const auto before = latest(revision.controllerId))
-            revision.parent = before->id;
-    }
-    bool added = false;
-    if (!d->insert(revision, &added, error)) {
+    const auto fail = [this] {
         d->rollback();
         return false;
-    }
-    if (!d->queue(revision.id, error)) {
-        d->rollback();
-        return false;
-    }
-    if (revision.controllerId) {
-        if (const auto c = d->controllerById(revision.controllerId)) {
-            if (!d->refreshSearch(c->siteId, error)) {
-                d->rollback();
-                return false;
+    };
+    struct Owner
+    {
+        QString last; // the newest revision of the controller, this batch's included
+        qint64 siteId = 0;
+        QString site;
+        QString label;
+    };
+    QHash<qint64, Owner> owners;
+    for (Revision &r : revisions) {
+        if (r.controllerId) {
+            auto owner = owners.find(r.controllerId);
+            if (owner == owners.end()) {
+                Owner o;
+                o.last = d->latestId(r.controllerId);
+                if (const auto c = d->controllerById(r.controllerId)) {
+                    o.siteId = c->siteId;
+                    o.label = c->label;
+                    o.site = site(c->siteId).value_or(Site{}).name;
+                }
+                owner = owners.insert(r.controllerId, o);
             }
-            revision.controller = c->label;
-            if (const auto s = site(c->siteId))
-                revision.site = s->name;
+            if (r.parent.isEmpty())
+                r.parent = owner->last;
+            owner->last = r.id;
+            r.site = owner->site;
+            r.controller = owner->label;
+        }
+        bool added = false;
+        if (!d->insert(r, &added, error) || !d->queue(r.id, error))
+            return fail();
+    }
+    // Each site's search text once, however many of its revisions came.
+    QSet<qint64> sites;
+    for (const Owner &o : std::as_const(owners)) {
+        if (o.siteId && !sites.contains(o.siteId)) {
+            sites.insert(o.siteId);
+            if (!d->refreshSearch(o.siteId, error))
+                return fail();
         }
     }
     if (!d->commit()) {
         if (error)
             *error = Words::tr("the book %1: %2").arg(d->location, d->db().lastError().text());
-        d->rollback();
-        return false;
+        return fail();
     }
     return true;
 }

@@ -229,7 +229,7 @@ private slots:
         QTest::addColumn<QString>("what");
         for (const char *engine : {"sqlite", "postgresql"}) {
             for (const char *what : {"recording", "recognition", "assignment", "search", "two processes", "kill -9",
-                                     "unreachable server", "export import", "tampered bundle", "archive"})
+                                     "unreachable server", "export import", "tampered bundle", "archive", "many at once"})
                 QTest::addRow("%s: %s", engine, what) << QString::fromLatin1(engine) << QString::fromLatin1(what);
         }
     }
@@ -439,6 +439,43 @@ private slots:
             ivanov.archived = false;
             QVERIFY2(b->editSite(ivanov, &error), qPrintable(error));
             QCOMPARE(b->search(QStringLiteral("671234567")).value(0).site.name, ivanov.name);
+        } else if (what == QLatin1String("many at once")) {
+            book::Revision first;
+            first.configuration = a;
+            first.controllerId = main->id;
+            QVERIFY2(b->record(first, &error), qPrintable(error));
+            const auto store = b->controllerOf(ivanov.name + QStringLiteral("/Склад"), &error);
+            QVERIFY(store);
+            QList<book::Revision> batch;
+            for (const auto &[text, controller] : {std::pair{c, main->id}, std::pair{a, store->id}, std::pair{numbered(5), main->id},
+                                                   std::pair{numbered(6), qint64(0)}}) {
+                book::Revision r;
+                r.configuration = text;
+                r.kind = book::Kind::Import;
+                r.controllerId = controller;
+                batch << r;
+            }
+            QVERIFY2(b->recordAll(batch, &error), qPrintable(error));
+            // Each follows the one before it of its controller, the book's latest first.
+            QCOMPARE(batch[0].parent, first.id);
+            QCOMPARE(batch[1].parent, QString());
+            QCOMPARE(batch[2].parent, batch[0].id);
+            QCOMPARE(b->latest(main->id)->id, batch[2].id);
+            QCOMPARE(batch[1].controller, QStringLiteral("Склад"));
+            QCOMPARE(batch[0].site, ivanov.name);
+            QCOMPARE(b->unassigned().size(), 1);
+            QCOMPARE(b->revision(batch[2].shortId(), &error)->configuration, numbered(5));
+            // The site's search text took in every one of them.
+            QCOMPARE(b->search(QStringLiteral("0500000005")).value(0).site.name, ivanov.name);
+            // One that is not a configuration: none of them is kept.
+            QList<book::Revision> spoilt(2);
+            spoilt[0].configuration = numbered(11);
+            spoilt[0].controllerId = main->id;
+            spoilt[1].configuration = "not a configuration";
+            spoilt[1].controllerId = main->id;
+            QVERIFY(!b->recordAll(spoilt, &error));
+            QCOMPARE(b->revisions(main->id).size(), 3);
+            QVERIFY(b->search(QStringLiteral("0500000011")).isEmpty());
         } else if (what == QLatin1String("two processes")) {
             QProcess one, two;
             startChild(one, location, ivanov.name, 25);

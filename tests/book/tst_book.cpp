@@ -678,6 +678,8 @@ private slots:
         QTest::newRow("other database") << QByteArray("other") << QStringLiteral("something else");
         QTest::newRow("newer") << QByteArray("newer") << QStringLiteral("newer version");
         QTest::newRow("damaged") << QByteArray("damaged") << QStringLiteral("book");
+        // Past the size checked whole: its small tables are still checked.
+        QTest::newRow("damaged, large") << QByteArray("damaged large") << QStringLiteral("damaged site book");
     }
 
     void refusedFiles()
@@ -686,6 +688,9 @@ private slots:
         QFETCH(QString, why);
         const QString path = m_dir.filePath(QStringLiteral("refused-%1.sqlite").arg(QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'))));
         QString error;
+        const bool large = bytes == "damaged large";
+        if (large)
+            bytes = "damaged";
         if (bytes == "other" || bytes == "newer" || bytes == "damaged") {
             {
                 QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make"));
@@ -704,6 +709,16 @@ private slots:
                         s.notes = QString(500, QLatin1Char('n'));
                         QVERIFY2(b->addSite(s, &error), qPrintable(error));
                     }
+                    if (large) {
+                        QList<book::Revision> many(4500);
+                        const QByteArray text = numbered(1);
+                        const QString print = book::fingerprintOfText(text);
+                        for (book::Revision &r : many) {
+                            r.configuration = text;
+                            r.fingerprint = print;
+                        }
+                        QVERIFY2(b->recordAll(many, &error), qPrintable(error));
+                    }
                     b.reset();
                     QVERIFY(raw.open());
                     QSqlQuery v(raw);
@@ -718,7 +733,7 @@ private slots:
                 // Pages past the first overwritten.
                 QFile f(path);
                 QVERIFY(f.open(QIODevice::ReadWrite));
-                QVERIFY(f.size() > 8192);
+                QVERIFY(f.size() > (large ? 32 << 20 : 8192));
                 f.seek(4096);
                 f.write(QByteArray(4096, '\xA5'));
                 f.close();

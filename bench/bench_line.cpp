@@ -199,10 +199,12 @@ int main(int argc, char *argv[])
         const QString book = args.value(args.indexOf("--book") + 1);
         const Run recorded = runStations(recipe, 4, units, latency, book);
         const double mb = median(recorded.cycles);
-        out << QStringLiteral("four stations recording into %1: %2 units passed, %3 failed, median cycle %4 s; "
-                              "ratio to four without a book %5\n")
-                   .arg(book).arg(recorded.cycles.size()).arg(recorded.failed).arg(mb, 0, 'f', 3)
-                   .arg(m4 > 0 ? mb / m4 : 0, 0, 'f', 3);
+        // The book's address goes in last: a socket folder's "%2F" is no place marker.
+        out << QStringLiteral("four stations recording: %1 units passed, %2 failed, median cycle %3 s; "
+                              "ratio to four without a book %4; into ")
+                   .arg(recorded.cycles.size()).arg(recorded.failed).arg(mb, 0, 'f', 3)
+                   .arg(m4 > 0 ? mb / m4 : 0, 0, 'f', 3)
+            << book << '\n';
     }
     for (bool watched : {true, false}) {
         const QList<double> notice = noticeTimes(recipe, 5, watched);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/portdiagnosis.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -21,8 +23,17 @@ struct PortList
     QStringList tooltips;
     // Why nothing is listed, when nothing is: every device there is and why it was refused.
     QString emptyHint;
+    // Every COM number as the probes found it.
+    QList<PortStatus> statuses;
+    // The tips and the hint still lack what the system's list of devices says.
+    bool describedLater = false;
 };
 
 // Probes COM1 to COM50 in ascending order by opening and closing each at 9600 baud.
 // A port that cannot be opened (absent, held by another program) is not listed.
-PortList discoverPorts(SerialChannel &channel, const PortMap &map);
+// With `devices` Deferred, the tips and the hint wait for describeFully() for what the
+// system's list of devices says.
+PortList discoverPorts(SerialChannel &channel, const PortMap &map, DeviceList devices = DeviceList::Read);
+// Completes the tips and the hint of a list discovered with the device list deferred;
+// the items, the table and the devices stay as they are. Nothing is opened.
+void describeFully(PortList &ports);

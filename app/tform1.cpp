@@ -133,10 +133,23 @@ TForm1::TForm1(PortMap portMap, QWidget *parent, StepClock *clock, std::unique_p
     m_edits = std::make_unique<UnsavedEdits>(ui->PageControl1);
     connect(menu, &ConfigurationMenu::inStepWithFile, this, [this] { m_edits->markStored(); });
 
-    fillPortList();
+    fillPortList(DeviceList::Deferred);
+    ui->ComboBox1->installEventFilter(this);
 }
 
-void TForm1::fillPortList()
+void TForm1::describePortsFully()
+{
+    if (!m_ports.describedLater)
+        return;
+    describeFully(m_ports);
+    QComboBox *combo = ui->ComboBox1;
+    for (int i = 0; i < m_ports.tooltips.size() && i < combo->count(); ++i)
+        combo->setItemData(i, m_ports.tooltips.at(i), Qt::ToolTipRole);
+    m_emptyPortsHint = m_ports.emptyHint;
+    showPortTip();
+}
+
+void TForm1::fillPortList(DeviceList devices)
 {
     // Port discovery: nothing is sent to any port. A rebuilt list keeps the chosen COM
     // number chosen while it is still there; otherwise the first port is, as at start.
@@ -144,7 +157,8 @@ void TForm1::fillPortList()
     const int chosen = m_portTable.value(combo->currentIndex(), 0);
     // Probed through a channel of its own: the list is only ever looked at while closed.
     SerialChannel probe;
-    const PortList ports = discoverPorts(probe, m_portMap);
+    m_ports = discoverPorts(probe, m_portMap, devices);
+    const PortList &ports = m_ports;
     m_portTable = ports.table;
     m_portDevices = ports.devices;
     m_portLinks = ports.links;
@@ -260,6 +274,8 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         Image1Click();
         return true;
     }
+    if (watched == ui->ComboBox1 && (event->type() == QEvent::ToolTip || event->type() == QEvent::FocusIn))
+        describePortsFully();
     return QWidget::eventFilter(watched, event);
 }
 

@@ -2,6 +2,7 @@
 
 #include "link/exchangejournal.h"
 #include "link/portmap.h"
+#include "app/portdiscovery.h"
 #include "app/waitingstatus.h"
 #include "protocol/connection.h"
 
@@ -101,7 +102,10 @@ protected:
 
 private:
     void initActionsConnections();
-    void fillPortList();
+    void fillPortList(DeviceList devices = DeviceList::Read);
+    // The port tips with what the system's list of devices says, when they are first
+    // wanted (a tip, the focus): reading that list takes as long as building the pages.
+    void describePortsFully();
     // The remembered addresses after the COM ports, replacing those listed before.
     void listAddresses();
     // Opens the entry's port (a COM number's device or an address); false after the box.
@@ -133,6 +137,7 @@ private:
     QString m_networkStatus;
     QAction *m_connectNetwork = nullptr;
     QAction *m_forgetAddress = nullptr;
+    PortList m_ports;
     // The command being written, for what it does around the write.
     const WindowCommand *m_sending = nullptr;
     bool m_recordHeld = false;

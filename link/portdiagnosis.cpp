@@ -13,9 +13,21 @@ PortStatus::State explainRefusal(const QString &device, const SerialChannel &cha
     return refusal.state;
 }
 
-QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe, language::Language words)
+QString portscan::KnownDevices::value(const QString &device) const
 {
-    const QHash<QString, QString> known = portscan::knownDevices();
+    if (m_list == DeviceList::Deferred) {
+        m_wanted = true;
+        return {};
+    }
+    if (!m_known)
+        m_known = knownDevices();
+    return m_known->value(device);
+}
+
+QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe, language::Language words, DeviceList list,
+                                bool *deferred)
+{
+    const portscan::KnownDevices known(list);
     QList<PortStatus> out;
     for (int com = PortMap::kFirstCom; com <= PortMap::kLastCom; ++com) {
         auto [s, worthProbing] = portscan::locate(map, com, words);
@@ -36,5 +48,14 @@ QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe, langua
         s.description = portscan::describe(s, known, words);
         out << s;
     }
+    if (deferred)
+        *deferred = known.wanted();
     return out;
+}
+
+void describePorts(QList<PortStatus> &ports, language::Language words)
+{
+    const portscan::KnownDevices known(DeviceList::Read);
+    for (PortStatus &s : ports)
+        s.description = portscan::describe(s, known, words);
 }

@@ -38,11 +38,20 @@ struct PortStatus
     QString summary() const;
 };
 
+// Whether the descriptions take in the system's list of devices (what each adapter is)
+// now, or leave it for describePorts(): reading it takes longer than all the probes.
+enum class DeviceList { Read, Deferred };
+
 // Probes COM1 to COM50, ascending, by opening and closing each through the channel,
 // which must be closed. Nothing is written to any port. Reasons and descriptions are in
 // the words of `words`: the window's Russian unless a console program speaks English.
+// With `list` Deferred, *deferred says whether any description still lacks the list.
 QList<PortStatus> diagnosePorts(const PortMap &map, SerialChannel &probe,
-                                language::Language words = language::Language::Russian);
+                                language::Language words = language::Language::Russian,
+                                DeviceList list = DeviceList::Read, bool *deferred = nullptr);
+// The descriptions again, with the system's list of devices: what a deferred
+// diagnosePorts() left out. Nothing is opened.
+void describePorts(QList<PortStatus> &ports, language::Language words = language::Language::Russian);
 
 // Why the channel has just failed to open the device (call right after the failed
 // open): gone, no permission (owner group, mode and the command that grants it), busy

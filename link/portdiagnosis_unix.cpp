@@ -294,7 +294,7 @@ QHash<QString, QString> portscan::knownDevices()
     return known;
 }
 
-QString portscan::describe(const PortStatus &s, const QHash<QString, QString> &known, language::Language words)
+QString portscan::describe(const PortStatus &s, const KnownDevices &known, language::Language words)
 {
     if (s.state == PortStatus::State::Absent || s.state == PortStatus::State::Gone)
         return {};

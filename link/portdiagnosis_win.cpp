@@ -62,7 +62,7 @@ QHash<QString, QString> portscan::knownDevices()
     return known;
 }
 
-QString portscan::describe(const PortStatus &s, const QHash<QString, QString> &known, language::Language)
+QString portscan::describe(const PortStatus &s, const KnownDevices &known, language::Language)
 {
     return known.value(s.device.toUpper());
 }

@@ -1,4 +1,5 @@
 #include "app/banner.h"
+#include "app/portdiscovery.h"
 #include "app/tform1.h"
 #include "link/serialchannel.h"
 #include "tests/desktop/programrun.h"
@@ -28,6 +29,8 @@ private slots:
     void discoveryListsOpenablePortsInOrder();
     void portHeldByAnotherProgramIsNotListed();
     void emptyListSaysWhyEachPortWasRefused();
+    void deviceListLeftForLaterEndsAsReadAtOnce_data();
+    void deviceListLeftForLaterEndsAsReadAtOnce();
     void portsOptionPrintsTheTable_data();
     void portsOptionPrintsTheTable();
     void frameStartsAsDesigned();
@@ -110,6 +113,59 @@ void TestFrame::emptyListSaysWhyEachPortWasRefused()
     QCOMPARE(lines[3], QStringLiteral("COM9 — /dev/pts/no-such: ссылка %1/com9 указывает на /dev/pts/no-such, "
                                       "а такого устройства нет").arg(dir.path()));
     QCOMPARE(lines[4], QStringLiteral("Все номера COM1–COM50: tavrix-configurator --ports"));
+}
+
+void TestFrame::deviceListLeftForLaterEndsAsReadAtOnce_data()
+{
+    // /dev/null stands in for a device of the default table that only the system's list
+    // of devices could describe; a pseudo-terminal describes itself.
+    QTest::addColumn<QStringList>("table");
+    QTest::addColumn<QList<int>>("linked");
+    QTest::addColumn<bool>("waits");
+    QTest::newRow("pseudo-terminals only") << QStringList{} << QList<int>{2, 7} << false;
+    QTest::newRow("nothing there") << QStringList{} << QList<int>{} << false;
+    QTest::newRow("a table device") << QStringList{"/dev/null"} << QList<int>{} << true;
+    QTest::newRow("a table device and a link") << QStringList{"/dev/null"} << QList<int>{4} << true;
+}
+
+void TestFrame::deviceListLeftForLaterEndsAsReadAtOnce()
+{
+    QFETCH(QStringList, table);
+    QFETCH(QList<int>, linked);
+    QFETCH(bool, waits);
+    QTemporaryDir dir;
+    std::vector<std::unique_ptr<PtyPeer>> peers;
+    for (int com : linked)
+        peers.push_back(std::make_unique<PtyPeer>(dir.path(), com));
+    const PortMap map(dir.path(), table);
+    const auto summaries = [](const PortList &ports) {
+        QStringList out;
+        for (const PortStatus &s : ports.statuses)
+            out << s.summary() + QLatin1Char('|') + s.reason;
+        return out;
+    };
+    SerialChannel probe;
+    const PortList atOnce = discoverPorts(probe, map);
+    QVERIFY(!atOnce.describedLater);
+    PortList later = discoverPorts(probe, map, DeviceList::Deferred);
+    QCOMPARE(later.describedLater, waits);
+    QCOMPARE(later.items, atOnce.items);
+    QCOMPARE(later.devices, atOnce.devices);
+    describeFully(later);
+    QVERIFY(!later.describedLater);
+    QCOMPARE(summaries(later), summaries(atOnce));
+    QCOMPARE(later.tooltips, atOnce.tooltips);
+    QCOMPARE(later.emptyHint, atOnce.emptyHint);
+
+    // The window reads the list when a tip is first wanted; the tip shown is complete.
+    TForm1 form(map);
+    auto *combo = form.control<QComboBox>("ComboBox1");
+    QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), combo->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(combo, &tip);
+    QCOMPARE(combo->toolTip(), atOnce.tooltips.value(0, atOnce.emptyHint));
+    for (int i = 0; i < atOnce.tooltips.size(); ++i)
+        QCOMPARE(combo->itemData(i, Qt::ToolTipRole).toString(), atOnce.tooltips.at(i));
+    QCOMPARE(form.portDevices(), atOnce.devices);
 }
 
 void TestFrame::portsOptionPrintsTheTable_data()

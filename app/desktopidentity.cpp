@@ -1,20 +1,14 @@
 #include "app/desktopidentity.h"
 
+#include "app/iconpixels.h"
 #include "app/windowclass.h"
 
 #include <QApplication>
-#include <QDirIterator>
 #include <QIcon>
-#include <QImageReader>
+#include <QImage>
 #include <QPixmap>
 
 #include <utility>
-
-static void initIconResource()
-{
-    // The icon's sizes are compiled into this static library; make sure they are registered.
-    Q_INIT_RESOURCE(icon);
-}
 
 QString desktopApplicationId()
 {
@@ -23,17 +17,14 @@ QString desktopApplicationId()
 
 void useDesktopIdentity()
 {
-    initIconResource();
     QGuiApplication::setDesktopFileName(desktopApplicationId());
-    // Read as the PNGs they are: a reader left to guess asks every image plugin first,
-    // loading each, before the window can show.
+    // The pixels were decoded at build time; the images only point at them.
     QIcon icon;
-    QDirIterator sizes(QStringLiteral(":/icons"));
-    while (sizes.hasNext()) {
-        QImageReader reader(sizes.next(), "png");
-        reader.setAutoDetectImageFormat(false);
-        if (const QImage image = reader.read(); !image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
+    for (int i = 0; i < kIconPixelsCount; ++i) {
+        const IconPixels &size = kIconPixels[i];
+        const QImage image(reinterpret_cast<const uchar *>(size.argb), size.side, size.side, size.side * 4,
+                           QImage::Format_ARGB32_Premultiplied);
+        icon.addPixmap(QPixmap::fromImage(image));
     }
     QApplication::setWindowIcon(icon);
     static bool classSet = false;

@@ -218,6 +218,20 @@ void TestPalette::windowCarriesTheDesktopIdentity()
     const QList<QSize> sizes = form.windowIcon().availableSizes();
     for (int side : {16, 32, 48, 256})
         QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
+    // Every size is its PNG, pixel for pixel, as the toolkit itself decodes it and makes
+    // a pixmap of it.
+    const QStringList built = QStringLiteral(ICON_SIZES).split(QLatin1Char(' '));
+    QCOMPARE(sizes.size(), built.size());
+    for (const QString &side : built) {
+        const QImage png(QStringLiteral(ICONS_DIR "/%1.png").arg(side));
+        QVERIFY2(!png.isNull(), qPrintable(side));
+        const QImage shown = form.windowIcon().pixmap(png.size()).toImage();
+        QCOMPARE(shown.size(), png.size());
+        const QImage expected = QPixmap::fromImage(png).toImage();
+        QVERIFY2(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                     == expected.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 qPrintable(side));
+    }
 }
 
 QTEST_MAIN(TestPalette)

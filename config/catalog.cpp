@@ -213,11 +213,11 @@ public:
             m_byName.insert(QLatin1String(w.name), &w);
             if (QLatin1String(w.cls) == QLatin1String("QLabel"))
                 m_labels[QLatin1String(w.parent)].append({rect(w), text(w.text)});
-            m_forms[QLatin1String(w.form)].append(
-                {text(w.name), text(w.cls), text(w.parent), rect(w), text(w.text), text(w.title), text(w.toolTip)});
         }
-        for (const QList<PageWidget> &form : std::as_const(m_forms))
-            m_accessibleNames.insert(accessibleNames(form));
+        // Worked out from the same forms when the program was built.
+        m_accessibleNames.reserve(records::kFormNameCount);
+        for (int i = 0; i < records::kFormNameCount; ++i)
+            m_accessibleNames.insert(QLatin1String(records::kFormNames[i].control), text(records::kFormNames[i].name));
     }
 
     std::optional<FoundControl> read(const QString &name) const
@@ -266,7 +266,6 @@ private:
 
     QHash<QString, const records::FormWidget *> m_byName;
     QHash<QString, QList<NearbyLabel>> m_labels; // by parent
-    QHash<QString, QList<PageWidget>> m_forms;   // by form
     QHash<QString, QString> m_accessibleNames;   // by control
 };
 

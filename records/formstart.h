@@ -41,4 +41,15 @@ struct FormWidget
 extern const FormWidget kFormWidgets[];
 extern const int kFormWidgetCount;
 
+// What a screen reader calls each control of the page forms, worked out from the forms
+// when the program is built by the naming rule the window's live pages follow.
+struct FormName
+{
+    const char *control;
+    const char *name; // UTF-8
+};
+
+extern const FormName kFormNames[];
+extern const int kFormNameCount;
+
 } // namespace records

@@ -156,8 +156,8 @@ app() {
   # The reader of the page forms runs during the build: it is built for this machine.
   mkdir -p "$build/host"
   # shellcheck disable=SC2046
-  g++ -std=c++20 -O1 -fPIC "$root/tools/formstart.cpp" -o "$build/host/tavrix-formstart" \
-    $(pkg-config --cflags --libs Qt6Core)
+  g++ -std=c++20 -O1 -fPIC -I"$root" "$root/tools/formstart.cpp" "$root/config/accessiblename.cpp" \
+    -o "$build/host/tavrix-formstart" $(pkg-config --cflags --libs Qt6Core)
   # A build folder made against another Qt for Windows keeps pointing at it: start it afresh.
   if [ -f "$build/CMakeCache.txt" ] && ! grep -qF "Qt6_DIR:PATH=$qt/" "$build/CMakeCache.txt"; then
     rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"

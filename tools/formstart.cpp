@@ -1,8 +1,14 @@
 // Build-time reader of the page forms: writes the start state of every check box,
 // radio button, drop-down list, edit box and label as a C++ table, so that the forms
-// stay the one source of what the window shows when it opens.
+// stay the one source of what the window shows when it opens; and what a screen reader
+// calls each control, by the naming rule the window follows, so that the tool need not
+// work it out at every start.
 //   tavrix-formstart OUTPUT.cpp FORM.ui...
+#include "config/accessiblename.h"
+
 #include <QFile>
+#include <QHash>
+#include <QRect>
 #include <QSaveFile>
 #include <QTextStream>
 #include <QStringList>
@@ -226,7 +232,27 @@ int main(int argc, char **argv)
           << ", " << c.geometry[3] << ", " << c.maxLength << ", " << literal(c.itemTexts.join(QLatin1Char('\n')))
           << "},\n";
     }
-    s << "};\n\nconst int kFormWidgetCount = " << controls.size() << ";\n\n} // namespace records\n";
+    s << "};\n\nconst int kFormWidgetCount = " << controls.size() << ";\n\n";
+
+    // The names, form by form in the order the forms were given.
+    QStringList forms;
+    QHash<QString, QList<config::PageWidget>> widgets;
+    for (const Control &c : controls) {
+        if (!widgets.contains(c.form))
+            forms << c.form;
+        widgets[c.form].append({c.name, c.cls, c.parent,
+                                QRect(c.geometry[0], c.geometry[1], c.geometry[2], c.geometry[3]), c.text,
+                                c.title, c.toolTip});
+    }
+    s << "const FormName kFormNames[] = {\n";
+    int names = 0;
+    for (const QString &form : std::as_const(forms)) {
+        for (const config::NamedControl &named : config::namedControls(widgets.value(form))) {
+            s << "    {" << literal(named.control) << ", " << literal(named.name) << "},\n";
+            ++names;
+        }
+    }
+    s << "};\n\nconst int kFormNameCount = " << names << ";\n\n} // namespace records\n";
     s.flush();
     return file.commit() ? 0 : 1;
 }

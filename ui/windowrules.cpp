@@ -6,6 +6,7 @@
 #include "rules/interlocks.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,12 @@
 namespace {
 
 constexpr int kBackspace = 8;
+
+template<typename T>
+T *widget(const QHash<QString, QWidget *> &named, const QString &name)
+{
+    return qobject_cast<T *>(named.value(name));
+}
 
 } // namespace
 
@@ -25,8 +32,16 @@ WindowRules::WindowRules(QWidget *form, Controls &controls, Desktop &desktop) : 
 
     interlocks::install(controls);
 
+    // The boxes and their counters by name, found in one walk over the window rather
+    // than a walk each.
+    QHash<QString, QWidget *> named;
+    for (QWidget *w : form->findChildren<QWidget *>()) {
+        if (const QString name = w->objectName(); !name.isEmpty() && !named.contains(name))
+            named.insert(name, w);
+    }
+
     for (const EditBoxRule &rule : editBoxRules()) {
-        auto *edit = form->findChild<QLineEdit *>(QLatin1String(rule.edit));
+        auto *edit = widget<QLineEdit>(named, QLatin1String(rule.edit));
         if (!edit)
             continue;
         EditBoxFilter::KeyPress keyPress;
@@ -48,7 +63,7 @@ WindowRules::WindowRules(QWidget *form, Controls &controls, Desktop &desktop) : 
 
         if (!rule.counter)
             continue;
-        auto *label = form->findChild<QLabel *>(QLatin1String(rule.counter));
+        auto *label = widget<QLabel>(named, QLatin1String(rule.counter));
         if (!label)
             continue;
         m_counters.emplace_back(edit, label, typedLimit(edit));
@@ -58,8 +73,8 @@ WindowRules::WindowRules(QWidget *form, Controls &controls, Desktop &desktop) : 
         m_counters.back().refresh();
     }
 
-    m_edit1 = form->findChild<QLineEdit *>(QStringLiteral("Edit1"));
-    m_edit2 = form->findChild<QLineEdit *>(QStringLiteral("Edit2"));
+    m_edit1 = widget<QLineEdit>(named, QStringLiteral("Edit1"));
+    m_edit2 = widget<QLineEdit>(named, QStringLiteral("Edit2"));
     if (m_edit1 || m_edit2) {
         auto *hook = new EventHook(
             [this](QObject *receiver, QEvent *event) { return ApplicationEvents1Message(receiver, event); }, this);

@@ -83,7 +83,7 @@ QTreeWidget *revisionTree(QWidget *parent, const char *name, const QStringList &
     return tree;
 }
 
-QPushButton *button(QWidget *parent, const char *name, const QString &text)
+QPushButton *namedButton(QWidget *parent, const char *name, const QString &text)
 {
     auto *b = new QPushButton(text, parent);
     b->setObjectName(QLatin1String(name));
@@ -190,9 +190,9 @@ SiteBookWindow::SiteBookWindow(BookRecorder &recorder, ConfigurationMenu &menu, 
     card->addRow(QString(), m_archived);
     rightLayout->addLayout(card);
     auto *cardButtons = new QHBoxLayout;
-    auto *newSite = button(right, "newSite", QStringLiteral("Новый объект"));
-    auto *saveSite = button(right, "saveSite", QStringLiteral("Сохранить карточку"));
-    m_use = button(right, "useController", QStringLiteral("Это контроллер на связи"));
+    auto *newSite = namedButton(right, "newSite", QStringLiteral("Новый объект"));
+    auto *saveSite = namedButton(right, "saveSite", QStringLiteral("Сохранить карточку"));
+    m_use = namedButton(right, "useController", QStringLiteral("Это контроллер на связи"));
     cardButtons->addWidget(newSite);
     cardButtons->addWidget(saveSite);
     cardButtons->addStretch();
@@ -218,11 +218,11 @@ SiteBookWindow::SiteBookWindow(BookRecorder &recorder, ConfigurationMenu &menu, 
     layout->addWidget(m_tabs, 1);
 
     auto *actions = new QHBoxLayout;
-    m_compare = button(this, "compareRevisions", QStringLiteral("Сравнить"));
-    m_open = button(this, "openRevision", QStringLiteral("Открыть в окне"));
-    m_report = button(this, "reportRevision", QStringLiteral("Отчёт…"));
-    m_save = button(this, "saveRevision", QStringLiteral("Сохранить как файл…"));
-    m_assign = button(this, "assignRevision", QStringLiteral("Привязать к объекту…"));
+    m_compare = namedButton(this, "compareRevisions", QStringLiteral("Сравнить"));
+    m_open = namedButton(this, "openRevision", QStringLiteral("Открыть в окне"));
+    m_report = namedButton(this, "reportRevision", QStringLiteral("Отчёт…"));
+    m_save = namedButton(this, "saveRevision", QStringLiteral("Сохранить как файл…"));
+    m_assign = namedButton(this, "assignRevision", QStringLiteral("Привязать к объекту…"));
     for (QPushButton *b : {m_compare, m_open, m_report, m_save, m_assign})
         actions->addWidget(b);
     actions->addStretch();
@@ -234,7 +234,7 @@ SiteBookWindow::SiteBookWindow(BookRecorder &recorder, ConfigurationMenu &menu, 
     m_where->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_outbox = new QLabel(this);
     m_outbox->setObjectName(QStringLiteral("bookOutbox"));
-    auto *settings = button(this, "bookSettings", QStringLiteral("Настройки…"));
+    auto *settings = namedButton(this, "bookSettings", QStringLiteral("Настройки…"));
     bottom->addWidget(m_where, 1);
     bottom->addWidget(m_outbox);
     bottom->addWidget(settings);

@@ -17,7 +17,7 @@ namespace {
 constexpr int kBackspace = 8;
 
 template<typename T>
-T *widget(const QHash<QString, QWidget *> &named, const QString &name)
+T *namedWidget(const QHash<QString, QWidget *> &named, const QString &name)
 {
     return qobject_cast<T *>(named.value(name));
 }
@@ -41,7 +41,7 @@ WindowRules::WindowRules(QWidget *form, Controls &controls, Desktop &desktop) : 
     }
 
     for (const EditBoxRule &rule : editBoxRules()) {
-        auto *edit = widget<QLineEdit>(named, QLatin1String(rule.edit));
+        auto *edit = namedWidget<QLineEdit>(named, QLatin1String(rule.edit));
         if (!edit)
             continue;
         EditBoxFilter::KeyPress keyPress;
@@ -63,7 +63,7 @@ WindowRules::WindowRules(QWidget *form, Controls &controls, Desktop &desktop) : 
 
         if (!rule.counter)
             continue;
-        auto *label = widget<QLabel>(named, QLatin1String(rule.counter));
+        auto *label = namedWidget<QLabel>(named, QLatin1String(rule.counter));
         if (!label)
             continue;
         m_counters.emplace_back(edit, label, typedLimit(edit));
@@ -73,8 +73,8 @@ WindowRules::WindowRules(QWidget *form, Controls &controls, Desktop &desktop) : 
         m_counters.back().refresh();
     }
 
-    m_edit1 = widget<QLineEdit>(named, QStringLiteral("Edit1"));
-    m_edit2 = widget<QLineEdit>(named, QStringLiteral("Edit2"));
+    m_edit1 = namedWidget<QLineEdit>(named, QStringLiteral("Edit1"));
+    m_edit2 = namedWidget<QLineEdit>(named, QStringLiteral("Edit2"));
     if (m_edit1 || m_edit2) {
         auto *hook = new EventHook(
             [this](QObject *receiver, QEvent *event) { return ApplicationEvents1Message(receiver, event); }, this);

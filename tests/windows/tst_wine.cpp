@@ -460,6 +460,43 @@ void TestWine::verifiedWriteStoresTheLinuxRecord()
             kinds << r.toObject().value(QStringLiteral("kind")).toString() + (r.toObject().value(QStringLiteral("proved")).toBool() ? QStringLiteral("+") : QString());
     }
     QCOMPARE(kinds, (QStringList{QStringLiteral("write+"), QStringLiteral("read+")}));
+
+    // A bundle carries the site from the Windows laptop's book to a Linux one and back into
+    // a second book the Windows tool makes: the same revisions by id.
+    const auto revisionIds = [&](const QByteArray &json) {
+        QStringList ids;
+        const QJsonArray cs = QJsonDocument::fromJson(json).object().value(QStringLiteral("site")).toObject().value(QStringLiteral("controllers")).toArray();
+        for (const QJsonValue &c : cs) {
+            for (const QJsonValue &r : c.toObject().value(QStringLiteral("revisions")).toArray())
+                ids << r.toObject().value(QStringLiteral("id")).toString();
+        }
+        return ids;
+    };
+    const QStringList ids = revisionIds(card.out);
+    QCOMPARE(ids.size(), 2);
+    const QString bundle = m_home.filePath(QStringLiteral("from-windows.bundle"));
+    const Result exported = wine(stage(QStringLiteral("tavrix-cli.exe")),
+                                 {QStringLiteral("book"), QStringLiteral("export"), site, QStringLiteral("-o"), winePath(bundle),
+                                  QStringLiteral("--book"), winePath(book)});
+    QVERIFY2(exported.status == 0, exported.err.constData());
+    const QString linuxBook = m_home.filePath(QStringLiteral("linux-book.sqlite"));
+    const Result imported = linuxCli({QStringLiteral("book"), QStringLiteral("import"), bundle, QStringLiteral("--book"), linuxBook});
+    QVERIFY2(imported.status == 0, imported.err.constData());
+    const Result linuxCard = linuxCli({QStringLiteral("book"), QStringLiteral("site"), site, QStringLiteral("--json"),
+                                       QStringLiteral("--book"), linuxBook});
+    QVERIFY2(linuxCard.status == 0, linuxCard.err.constData());
+    QCOMPARE(revisionIds(linuxCard.out), ids);
+
+    const QString back = m_home.filePath(QStringLiteral("from-linux.bundle"));
+    QCOMPARE(linuxCli({QStringLiteral("book"), QStringLiteral("export"), QStringLiteral("-o"), back, QStringLiteral("--book"), linuxBook}).status, 0);
+    const QString secondBook = m_home.filePath(QStringLiteral("second-windows-book.sqlite"));
+    const Result again = wine(stage(QStringLiteral("tavrix-cli.exe")),
+                              {QStringLiteral("book"), QStringLiteral("import"), winePath(back), QStringLiteral("--book"), winePath(secondBook)});
+    QVERIFY2(again.status == 0, again.err.constData());
+    const Result windowsCard = linuxCli({QStringLiteral("book"), QStringLiteral("site"), site, QStringLiteral("--json"),
+                                         QStringLiteral("--book"), secondBook});
+    QVERIFY2(windowsCard.status == 0, windowsCard.err.constData());
+    QCOMPARE(revisionIds(windowsCard.out), ids);
 }
 
 // The production line finds COM5 by polling (no folder to watch there), writes the unit,

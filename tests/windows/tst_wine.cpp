@@ -394,7 +394,7 @@ void TestWine::networkReadIsTheComRead()
     } else if (server == QLatin1String("pyserial")) {
         QVERIFY2(QFile::exists(QStringLiteral("/usr/share/doc/python3-serial/examples/rfc2217_server.py")),
                  "python3-serial is not installed");
-        lender.start(QStringLiteral("python3"), {QStringLiteral(NET_TESTS_DIR "/pyserial_server.py"), QStringLiteral("-p"),
+        lender.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(NET_TESTS_DIR "/pyserial_server.py"), QStringLiteral("-p"),
                                                  QString::number(port), m_device.slavePath()});
         QVERIFY(lender.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(accepts(port) || lender.state() != QProcess::Running, 20000);

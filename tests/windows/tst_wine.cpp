@@ -397,7 +397,11 @@ void TestWine::networkReadIsTheComRead()
         lender.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(NET_TESTS_DIR "/pyserial_server.py"), QStringLiteral("-p"),
                                                  QString::number(port), m_device.slavePath()});
         QVERIFY(lender.waitForStarted(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(accepts(port) || lender.state() != QProcess::Running, 20000);
+        // It says its port once it listens; a probe would be served as a client.
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += lender.readAll()).contains("TCP/IP port") || lender.state() != QProcess::Running,
+                                 20000);
+        QVERIFY2(lender.state() == QProcess::Running, said.constData());
     } else {
         lender.start(QStringLiteral(TAVRIX_CLI_PATH), {QStringLiteral("serve"), QStringLiteral("COM5"), QStringLiteral("--listen"),
                                                        QStringLiteral("127.0.0.1:%1").arg(port)});

@@ -162,6 +162,12 @@ app() {
   if [ -f "$build/CMakeCache.txt" ] && ! grep -qF "Qt6_DIR:PATH=$qt/" "$build/CMakeCache.txt"; then
     rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
   fi
+  # rcc writes SOURCE_DATE_EPOCH into the resources it compiles, and compiles them again
+  # only when their files change: those compiled for another commit are compiled afresh.
+  if [ -d "$build" ] && [ "$(cat "$build/.source-date-epoch" 2>/dev/null)" != "$SOURCE_DATE_EPOCH" ]; then
+    find "$build" -name 'qrc_*.cpp' -delete
+  fi
+  mkdir -p "$build"; echo "$SOURCE_DATE_EPOCH" >"$build/.source-date-epoch"
   # Qt's toolchain file puts its prefix where the cross build looks, then loads ours.
   local launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)

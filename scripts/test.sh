@@ -36,6 +36,12 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVRIX_WINDOWS_STAGE="$PWD/build-win/stage" \
   -DTAVRIX_WINDOWS_SETUP="$(ls "$PWD"/dist/tavrix-configurator-*-setup.exe)" \
   -DTAVRIX_WINDOWS_SIGN_CA="$sign_ca" -DTAVRIX_REPRODUCIBLE=ON
+# rcc writes SOURCE_DATE_EPOCH into the resources it compiles, and compiles them again only
+# when their files change: those compiled for another commit are compiled afresh.
+if [ "$(cat build/.source-date-epoch 2>/dev/null)" != "$SOURCE_DATE_EPOCH" ]; then
+  find build -name 'qrc_*.cpp' -delete
+  echo "$SOURCE_DATE_EPOCH" >build/.source-date-epoch
+fi
 stage "build" cmake --build build -j "$jobs"
 stage "tests (Wine included)" ctest --test-dir build --output-on-failure -j "$jobs"
 package() { (cd build && cpack -G DEB -B "$PWD/release/deb" >/dev/null) && rm -rf build/release/deb/_CPack_Packages; }

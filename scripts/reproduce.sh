@@ -38,6 +38,9 @@ SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$revision")
 # Only a second build that stands beside a signed first one is signed.
 sign_pfx=""
 [ -n "$first" ] && sign_pfx=${TAVRIX_SIGN_PFX:-}
+# ccache under a base folder hands the compiler relative paths, which the folder maps
+# do not catch.
+unset CCACHE_BASEDIR
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 say() { printf '== %s: %s\n' "$(date +%T)" "$*" >&2; }

@@ -17,6 +17,9 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 # Every time the release holds is the last commit's, so a second build can give its bytes.
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+# ccache under a base folder hands the compiler relative paths, which the folder maps of
+# a release build do not catch: the programs would name other paths than a second build's.
+unset CCACHE_BASEDIR
 
 # Qt for Windows is built once into ~/.cache/tavrix and reused; each stage says its time.
 # Without a certificate of its own the run signs with a throw-away CA, so that signing is

@@ -3,6 +3,7 @@
 // faults a network brings, made by a small proxy.
 #include "protocol/replies.h"
 #include "sim/simulator.h"
+#include "tests/support/loopback.h"
 
 #include <QFile>
 #include <QProcess>
@@ -18,22 +19,8 @@ namespace {
 
 const QString kPython = QStringLiteral("/usr/bin/python3");
 
-// A port nobody listens on now, from the system's own choice.
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-bool accepts(quint16 port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    const bool ok = socket.waitForConnected(200);
-    socket.abort();
-    return ok;
-}
+using loopback::accepts;
+using loopback::freePort;
 
 // Between the tool and a server: passes both ways, or makes one fault.
 class FaultProxy : public QObject

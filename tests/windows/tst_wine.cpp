@@ -7,6 +7,7 @@
 #include "config/configform.h"
 #include "records/records.h"
 #include "sim/simulator.h"
+#include "tests/support/loopback.h"
 #include "tests/support/recordingdesktop.h"
 
 #include <QComboBox>
@@ -43,22 +44,8 @@ QString winePath(const QString &unixPath)
     return QStringLiteral("Z:") + QDir::toNativeSeparators(unixPath);
 }
 
-// A port nobody listens on now, from the system's own choice.
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-bool accepts(quint16 port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    const bool ok = socket.waitForConnected(200);
-    socket.abort();
-    return ok;
-}
+using loopback::accepts;
+using loopback::freePort;
 
 } // namespace
 

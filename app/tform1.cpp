@@ -154,7 +154,7 @@ void TForm1::fillPortList(DeviceList devices)
     // Port discovery: nothing is sent to any port. A rebuilt list keeps the chosen COM
     // number chosen while it is still there; otherwise the first port is, as at start.
     QComboBox *combo = ui->ComboBox1;
-    const int chosen = m_portTable.value(combo->currentIndex(), 0);
+    const int chosen = chosenPort();
     // Probed through a channel of its own: the list is only ever looked at while closed.
     SerialChannel probe;
     m_ports = discoverPorts(probe, m_portMap, devices);
@@ -168,17 +168,17 @@ void TForm1::fillPortList(DeviceList devices)
     combo->addItems(ports.items);
     for (int i = 0; i < ports.tooltips.size(); ++i)
         combo->setItemData(i, ports.tooltips.at(i), Qt::ToolTipRole);
-    listAddresses();
-    const int index = m_portTable.indexOf(chosen);
-    combo->setCurrentIndex(index >= 0 ? index : combo->count() == 0 ? -1 : 0);
-    followCommands();
-    showPortTip();
+    listAddresses(chosen);
 }
 
-void TForm1::listAddresses()
+int TForm1::chosenPort() const
+{
+    return m_portTable.value(ui->ComboBox1->currentIndex(), 0);
+}
+
+void TForm1::listAddresses(int chosen)
 {
     QComboBox *combo = ui->ComboBox1;
-    const int chosen = m_portTable.value(combo->currentIndex(), 0);
     const QSignalBlocker quiet(combo);
     while (!m_portTable.isEmpty() && portnames::isAddress(m_portTable.last())) {
         combo->removeItem(int(m_portTable.size()) - 1);
@@ -263,7 +263,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         const int row = ui->ComboBox1->view()->currentIndex().row();
         if (!isConnected() && portnames::isAddress(m_portTable.value(row, 0))) {
             networkaddresses::forget(m_portDevices.at(row));
-            listAddresses();
+            listAddresses(chosenPort());
             // The open list stays where the forgotten entry was.
             ui->ComboBox1->view()->setCurrentIndex(ui->ComboBox1->model()->index(qMin(row, ui->ComboBox1->count() - 1), 0));
             return true;
@@ -339,13 +339,7 @@ void TForm1::connectPort()
     const int com = known ? m_portTable.at(index) : 0;
     const QString found = known ? m_portDevices.at(index) : QString();
     const bool linked = known && !m_portLinks.at(index).isEmpty();
-    if (!openPort(com, known ? found : QString(), found, linked))
-        return;
-    if (portnames::isAddress(com)) {
-        // Used last, listed first among the addresses.
-        networkaddresses::remember(found);
-        listAddresses();
-    }
+    openPort(com, known ? found : QString(), found, linked);
 }
 
 bool TForm1::openPort(int com, const QString &entry, const QString &found, bool linked)
@@ -389,6 +383,9 @@ bool TForm1::openPort(int com, const QString &entry, const QString &found, bool 
                 said = notices.join(QStringLiteral("; "));
         }
         setNetworkStatus(said.isEmpty() ? entry : QStringLiteral("%1 — %2").arg(entry, said));
+        // Used last, listed first among the addresses, and the one chosen.
+        networkaddresses::remember(entry);
+        listAddresses(com);
     }
     m_snapshots->connected(com, device);
     m_book->connected(portnames::name(com), device);
@@ -427,12 +424,7 @@ bool TForm1::connectToAddress(const QString &text)
         return false;
     }
     const QString address = parsed->text();
-    if (!openPort(portnames::number(address), address, address, false))
-        return false;
-    networkaddresses::remember(address);
-    listAddresses();
-    ui->ComboBox1->setCurrentIndex(int(m_portDevices.indexOf(address)));
-    return true;
+    return openPort(portnames::number(address), address, address, false);
 }
 
 void TForm1::forgetChosenAddress()
@@ -441,7 +433,7 @@ void TForm1::forgetChosenAddress()
     if (isConnected() || !portnames::isAddress(m_portTable.value(index, 0)))
         return;
     networkaddresses::forget(m_portDevices.at(index));
-    listAddresses();
+    listAddresses(chosenPort());
 }
 
 void TForm1::setNetworkStatus(const QString &text)

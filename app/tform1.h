@@ -106,8 +106,10 @@ private:
     // The port tips with what the system's list of devices says, when they are first
     // wanted (a tip, the focus): reading that list takes as long as building the pages.
     void describePortsFully();
-    // The remembered addresses after the COM ports, replacing those listed before.
-    void listAddresses();
+    // The remembered addresses after the COM ports, replacing those listed before; the
+    // port numbered `chosen` stays chosen while listed, otherwise the first one is.
+    void listAddresses(int chosen);
+    int chosenPort() const;
     // Opens the entry's port (a COM number's device or an address); false after the box.
     bool openPort(int com, const QString &device, const QString &found, bool linked);
     void setNetworkStatus(const QString &text);
